@@ -1,0 +1,18 @@
+# kestrun_add_test(<name> SOURCES <files...> LIBS <targets...> LABELS <unit|gui|e2e...>)
+# One Qt Test executable per subject, run headless.
+function(kestrun_add_test name)
+  cmake_parse_arguments(KT "" "TIMEOUT" "SOURCES;LIBS;LABELS" ${ARGN})
+  add_executable(${name} ${KT_SOURCES})
+  target_link_libraries(${name} PRIVATE Qt6::Test ${KT_LIBS})
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
+  add_test(NAME ${name} COMMAND ${name})
+  if(NOT KT_TIMEOUT)
+    set(KT_TIMEOUT 120)
+  endif()
+  set_tests_properties(${name} PROPERTIES
+    LABELS "${KT_LABELS}"
+    TIMEOUT ${KT_TIMEOUT}
+    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;XDG_RUNTIME_DIR=${CMAKE_BINARY_DIR}/xdg-runtime;LC_ALL=C.UTF-8;KESTRUN_SOURCE_DIR=${PROJECT_SOURCE_DIR};KESTRUN_BINARY_DIR=${CMAKE_BINARY_DIR}")
+  file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/xdg-runtime)
+  file(CHMOD ${CMAKE_BINARY_DIR}/xdg-runtime DIRECTORY_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE)
+endfunction()

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QDate>
+#include <QDateTime>
+#include <QString>
+#include <QTime>
+
+// The date text and time text of the readings table. Every writer and every reader of those
+// texts (table, axes, cursor, print range, row files, export) goes through this pair so that a
+// text written can always be read back to the same value.
+//
+// The texts follow the default QLocale (the system's regional settings unless a test pins one
+// with QLocale::setDefault), but always with a four-digit year and with seconds, so nothing is
+// lost on the way back. Formatting is precompiled per locale because the table formats tens of
+// thousands of dates and times in one go.
+namespace datetext {
+
+QString dateText(const QDate &d);
+QString timeText(const QTime &t);
+
+// Both return an invalid QDate/QTime for text that is not a date/time of the current format.
+QDate parseDate(const QString &text);
+QTime parseTime(const QString &text);
+
+// Combines a date text and a time text to a moment (fractions of a second dropped).
+QDateTime combine(const QString &date, const QString &time);
+
+// The formats in use (for the date picker, tests and diagnostics).
+QString dateFormat();
+QString timeFormat();
+
+// Drops the cached formats; call after QLocale::setDefault().
+void localeChanged();
+
+} // namespace datetext

@@ -1,0 +1,76 @@
+#pragma once
+
+#include <QPoint>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+#include "common/app_info.h"
+
+class QPrinter;
+
+// Every message box, question, input box, file dialog and printer dialog of the program goes
+// through a Prompter. The program uses the one that shows real dialogs; tests install a scripted
+// one that records what was shown and answers from a script. Model code never pops a window
+// itself: it asks the Prompter it was given.
+class Prompter
+{
+public:
+    enum class Icon { None, Information, Warning, Critical, Question };
+
+    virtual ~Prompter() = default;
+
+    // A modal box with an OK button.
+    virtual void message(const QString &text, const QString &title = appinfo::title(),
+                         Icon icon = Icon::None) = 0;
+    // A Yes/No question; true only for Yes.
+    virtual bool askYesNo(const QString &text, const QString &title = appinfo::title(),
+                          Icon icon = Icon::Information) = 0;
+    // An input box; nullopt on Cancel. `topLeftTwips` places the box (twips from the screen's
+    // top left corner); a null point lets the platform place it.
+    virtual std::optional<QString> inputText(const QString &prompt, const QString &title,
+                                             const QString &defaultText,
+                                             QPoint topLeftTwips = QPoint()) = 0;
+    // File dialogs; an empty text means the user cancelled. `filter` is in Qt's form,
+    // for example "Brivak Files (*.brv2)".
+    virtual QString openFileName(const QString &title, const QString &filter) = 0;
+    virtual QString saveFileName(const QString &title, const QString &filter) = 0;
+    // The platform's printer dialog; false when the user cancelled or it failed.
+    virtual bool choosePrinter(QPrinter &printer) = 0;
+};
+
+// A Prompter for tests and for programs without a display: records everything and answers
+// from scripted queues (Yes/No answers default to No, inputs and file names to cancel).
+class ScriptedPrompter : public Prompter
+{
+public:
+    struct Shown
+    {
+        QString kind; // "message", "question", "input", "open", "save", "printer"
+        QString text;
+        QString title;
+        Icon icon = Icon::None;
+    };
+
+    void message(const QString &text, const QString &title, Icon icon) override;
+    bool askYesNo(const QString &text, const QString &title, Icon icon) override;
+    std::optional<QString> inputText(const QString &prompt, const QString &title,
+                                     const QString &defaultText, QPoint topLeftTwips) override;
+    QString openFileName(const QString &title, const QString &filter) override;
+    QString saveFileName(const QString &title, const QString &filter) override;
+    bool choosePrinter(QPrinter &printer) override;
+
+    QList<Shown> shown;
+    QList<bool> yesNoAnswers;
+    QList<std::optional<QString>> inputAnswers;
+    QStringList fileAnswers;
+    QList<bool> printerAnswers;
+    QPoint lastInputPosition;
+    QString lastFilter;
+    QString lastInputDefault;
+
+    // The texts of the message boxes shown so far, in order.
+    QStringList messages() const;
+    void clear() { shown.clear(); }
+};

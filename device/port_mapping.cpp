@@ -1,0 +1,45 @@
+#include "device/port_mapping.h"
+
+#include <QSerialPortInfo>
+
+#include <algorithm>
+
+namespace portmap {
+
+QStringList systemDevices()
+{
+    QStringList out;
+    const auto ports = QSerialPortInfo::availablePorts();
+    for (const QSerialPortInfo &p : ports)
+        out << p.systemLocation();
+    std::sort(out.begin(), out.end());
+    return out;
+}
+
+QString deviceFor(int n)
+{
+    if (n < 1)
+        return QString();
+#ifdef Q_OS_WIN
+    return QStringLiteral("COM%1").arg(n);
+#else
+    const QByteArray env = qgetenv(QStringLiteral("KESTRUN_COM%1").arg(n).toLatin1().constData());
+    if (!env.isEmpty())
+        return QString::fromLocal8Bit(env);
+    const QStringList devs = systemDevices();
+    return n <= devs.size() ? devs.at(n - 1) : QString();
+#endif
+}
+
+QList<QPair<int, QString>> mappedPorts(int upTo)
+{
+    QList<QPair<int, QString>> out;
+    for (int n = 1; n <= upTo; ++n) {
+        const QString d = deviceFor(n);
+        if (!d.isEmpty())
+            out.append({n, d});
+    }
+    return out;
+}
+
+} // namespace portmap

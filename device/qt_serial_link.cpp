@@ -1,0 +1,122 @@
+#include "device/qt_serial_link.h"
+
+#include <QFileInfo>
+
+QtSerialLink::QtSerialLink(QObject *parent) : SerialLink(parent)
+{
+    connect(&m_port, &QSerialPort::errorOccurred, this, &QtSerialLink::onError);
+}
+
+QtSerialLink::~QtSerialLink() { close(); }
+
+SerialLink::OpenResult QtSerialLink::open(const QString &device, int baud)
+{
+    close();
+    if (device.isEmpty())
+        return OpenResult::InvalidPort;
+    // A path that is not there is a port number that maps to nothing.
+    if (device.startsWith(QLatin1Char('/')) && !QFileInfo::exists(device))
+        return OpenResult::InvalidPort;
+    m_port.setPortName(device);
+    if (!m_port.open(QIODevice::ReadWrite)) {
+        const auto err = m_port.error();
+        m_port.clearError();
+        return err == QSerialPort::DeviceNotFoundError ? OpenResult::InvalidPort
+                                                        : OpenResult::Failed;
+    }
+    if (!setLineSettings(baud)) {
+        m_port.close();
+        return OpenResult::Failed;
+    }
+    // Pseudo-terminals cannot set the modem lines; real USB cables can. Neither is fatal.
+    if (!m_port.setRequestToSend(true))
+        m_port.clearError();
+    if (!m_port.setDataTerminalReady(true))
+        m_port.clearError();
+    m_device = device;
+    return OpenResult::Ok;
+}
+
+bool QtSerialLink::setLineSettings(int baud)
+{
+    const bool ok = m_port.setBaudRate(baud) && m_port.setParity(QSerialPort::NoParity) &&
+                    m_port.setDataBits(QSerialPort::Data8) &&
+                    m_port.setStopBits(QSerialPort::OneStop) &&
+                    m_port.setFlowControl(QSerialPort::NoFlowControl);
+    if (!ok)
+        m_port.clearError();
+    return ok || !m_port.isOpen();
+}
+
+void QtSerialLink::close()
+{
+    if (m_port.isOpen())
+        m_port.close();
+    m_device.clear();
+}
+
+bool QtSerialLink::isOpen() const { return m_port.isOpen(); }
+
+QString QtSerialLink::deviceName() const { return m_device; }
+
+void QtSerialLink::setBreak(bool on)
+{
+    if (m_port.isOpen() && !m_port.setBreakEnabled(on))
+        m_port.clearError();
+}
+
+void QtSerialLink::pull()
+{
+    // Bring in what the system has received but the event loop has not read yet, so the count
+    // a timer sees is what has really arrived.
+    if (m_port.isOpen())
+        m_port.waitForReadyRead(0);
+    if (m_port.error() == QSerialPort::TimeoutError)
+        m_port.clearError();
+}
+
+void QtSerialLink::discardInput()
+{
+    if (!m_port.isOpen())
+        return;
+    pull();
+    m_port.readAll();
+    if (!m_port.clear(QSerialPort::Input))
+        m_port.clearError();
+}
+
+qint64 QtSerialLink::bytesWaiting()
+{
+    if (!m_port.isOpen())
+        return 0;
+    pull();
+    return m_port.bytesAvailable();
+}
+
+QByteArray QtSerialLink::takeAll()
+{
+    if (!m_port.isOpen())
+        return {};
+    pull();
+    return m_port.readAll();
+}
+
+bool QtSerialLink::write(const QByteArray &bytes)
+{
+    if (!m_port.isOpen())
+        return false;
+    if (m_port.write(bytes) != bytes.size())
+        return false;
+    m_port.flush();
+    return true;
+}
+
+void QtSerialLink::onError(QSerialPort::SerialPortError e)
+{
+    if (e == QSerialPort::ResourceError && m_port.isOpen()) {
+        const QString reason = m_port.errorString();
+        m_port.clearError();
+        close();
+        Q_EMIT lost(reason);
+    }
+}
