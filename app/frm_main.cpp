@@ -1,0 +1,626 @@
+#include "app/frm_main.h"
+
+#include "app/qt_prompter.h"
+#include "app/status_panels.h"
+#include "common/messages.h"
+#include "device/port_controller.h"
+#include "device/qt_serial_link.h"
+#include "view/frm_data.h"
+#include "view/readings_table.h"
+
+#include <QActionGroup>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QUrl>
+#include <QWindow>
+
+namespace {
+
+// The main toolbar: 30 positions; the ones not listed are separators.
+struct ToolbarEntry
+{
+    int position;
+    const char *key;
+    const char *toolTip;
+    const char *icon;
+};
+constexpr ToolbarEntry kToolbar[] = {
+    {3, "New", "New", "new"},
+    {4, "Open", "Open", "open"},
+    {5, "Save", "Save", "save"},
+    {6, "Print", "Print Data", "print"},
+    {7, "Print_G", "Print Graph", "print_graph"},
+    {11, "Zoomin", "Zoom in", "zoom_in"},
+    {12, "Zoomout", "Zoom out", "zoom_out"},
+    {13, "CancZoom", "Normal", "zoom_normal"},
+    {14, "Pointer", "Cursor", "pointer"},
+    {18, "ReadData", "Read Data", "read_data"},
+    {19, "RealTime", "Read Real Time Data", "real_time"},
+    {23, "DeviceTime", "Device Time", "device_time"},
+    {24, "IdentyDevice", "Identify Device", "identify_device"},
+    {25, "StartDevice", "Start Device", "start_device"},
+    {26, "StopDevice", "Stop Device", "stop_device"},
+    {27, "ClearStop", "Clear and Stop", "clear_stop"},
+    {30, "ExportExcel", "Export to Excel", "export_excel"},
+};
+
+// The device commands that Dsb_Controls / Enb_Controls switch.
+constexpr const char *kDeviceButtons[] = {"ReadData",     "RealTime",    "DeviceTime",
+                                          "IdentyDevice", "StartDevice", "StopDevice",
+                                          "ClearStop"};
+
+// The live-reading intervals and their lengths in seconds.
+struct Interval
+{
+    const char *text;
+    int seconds;
+};
+constexpr Interval kIntervals[] = {
+    {"2 Seconds", 2},    {"5 Seconds", 5},     {"10 Seconds", 10},   {"15 Seconds", 15},
+    {"30 Seconds", 30},  {"1 Minute", 60},     {"2 Minutes", 120},   {"5 Minutes", 300},
+    {"10 Minutes", 600}, {"15 Minutes", 900},  {"30 Minutes", 1800}, {"1 Hour", 3600},
+    {"2 Hours", 7200},   {"4 Hours", 14400},   {"8 Hours", 28800},   {"12 Hours", 43200},
+    {"24 Hours", 86400},
+};
+
+QIcon icon(const char *name)
+{
+    const QString path = QStringLiteral(":/icons/%1.svg").arg(QLatin1String(name));
+    return QFileInfo::exists(path) ? QIcon(path) : QIcon();
+}
+
+const char *kFormProperty = "kestrunForm";
+
+} // namespace
+
+FrmMain::FrmMain(SerialLink *link, Prompter *prompter, QWidget *parent) : QMainWindow(parent)
+{
+    setObjectName(QStringLiteral("FrmMain"));
+    if (!link) {
+        m_ownLink = std::make_unique<QtSerialLink>();
+        link = m_ownLink.get();
+    }
+    if (!prompter) {
+        m_ownPrompter = std::make_unique<QtPrompter>(this);
+        prompter = m_ownPrompter.get();
+    }
+    m_link = link;
+    m_prompter = prompter;
+    m_port = new PortController(*m_link, *m_prompter, this);
+
+    setWindowTitle(QStringLiteral("BRIVAK QTRN"));
+    setWindowIcon(icon("app"));
+
+    m_mdi = new QMdiArea(this);
+    m_mdi->setObjectName(QStringLiteral("MDIForm"));
+    setCentralWidget(m_mdi);
+    m_data = new FrmData;
+    m_dataSub = m_mdi->addSubWindow(m_data);
+    m_dataSub->setWindowIcon(icon("app"));
+    connect(m_data, &FrmData::captionChanged, m_dataSub, &QWidget::setWindowTitle);
+
+    buildMenus();
+    buildToolbar();
+    buildLiveToolbar();
+    buildStatusBar();
+
+    connect(m_port, &PortController::tickChanged, this, &FrmMain::onTickChanged);
+    connect(m_port, &PortController::statusChanged, this,
+            [this](const QString &s) { m_panels->setText(s); });
+    connect(m_link, &SerialLink::lost, this, [this](const QString &reason) {
+        m_port->portLost(reason);
+        m_prompter->message(QStringLiteral("The connection to COM%1 was lost (%2).")
+                                .arg(m_port->comm_port)
+                                .arg(reason));
+    });
+    // Returning from another form of the program counts as a new activation.
+    connect(qApp, &QGuiApplication::focusWindowChanged, this, [this](QWindow *w) {
+        if (!w || w == windowHandle())
+            return;
+        for (QWidget *top : QApplication::topLevelWidgets())
+            if (top->windowHandle() == w && top->property(kFormProperty).toBool())
+                m_otherFormWasActive = true;
+    });
+
+    // Loading: maximised, M_Show true, data window reset.
+    M_Show = true;
+    New_file();
+    m_dataSub->showMaximized();
+    setWindowState(windowState() | Qt::WindowMaximized);
+}
+
+FrmMain::~FrmMain()
+{
+    if (m_link->isOpen())
+        m_link->close();
+}
+
+qint16 FrmMain::comm_port() const { return m_port->comm_port; }
+bool FrmMain::ok_port() const { return m_port->ok_port; }
+qint16 FrmMain::Baud_Rate() const { return m_port->Baud_Rate; }
+
+void FrmMain::markAsForm(QWidget *w) { w->setProperty(kFormProperty, true); }
+
+QAction *FrmMain::addMenuAction(QMenu *menu, const QString &name, const QString &caption)
+{
+    auto *a = menu->addAction(caption);
+    a->setObjectName(name);
+    m_menuActions.insert(name, a);
+    return a;
+}
+
+void FrmMain::buildMenus()
+{
+    QMenuBar *bar = menuBar();
+    auto addMenu = [&](const QString &name, const QString &caption) {
+        QMenu *m = bar->addMenu(caption);
+        m->setObjectName(name);
+        m_menus.insert(name, m);
+        return m;
+    };
+
+    QMenu *file = addMenu(QStringLiteral("File"), QStringLiteral("     &File         "));
+    connect(addMenuAction(file, QStringLiteral("mNew"), QStringLiteral("&New")),
+            &QAction::triggered, this, [this] {
+                New_file();
+                showDataWindow();
+            });
+    connect(addMenuAction(file, QStringLiteral("mOpen"), QStringLiteral("&Open")),
+            &QAction::triggered, this, [this] { Q_EMIT fileOpenRequested(); });
+    file->addSeparator();
+    connect(addMenuAction(file, QStringLiteral("Save"), QStringLiteral("&Save")),
+            &QAction::triggered, this, [this] { Q_EMIT fileSaveRequested(); });
+    addMenuAction(file, QStringLiteral("SaveAs"), QStringLiteral("Save &As"))->setEnabled(false);
+    file->addSeparator();
+    addMenuAction(file, QStringLiteral("PageSetup"), QStringLiteral("Page Set&up"))
+        ->setEnabled(false);
+    addMenuAction(file, QStringLiteral("PrintPreview"), QStringLiteral("Print Pre&view"))
+        ->setEnabled(false);
+    connect(addMenuAction(file, QStringLiteral("PrintData"), QStringLiteral("Print &Data")),
+            &QAction::triggered, this, [this] { Print_Options(false); });
+    connect(addMenuAction(file, QStringLiteral("PrintGrapg"), QStringLiteral("Print &Graph")),
+            &QAction::triggered, this, [this] { Print_Options(true); });
+    file->addSeparator();
+    connect(addMenuAction(file, QStringLiteral("Exit"), QStringLiteral("E&xit")),
+            &QAction::triggered, this, &FrmMain::Exit);
+
+    QMenu *setting = addMenu(QStringLiteral("Setting"), QStringLiteral("     &Setting              "));
+    QMenu *model = setting->addMenu(QStringLiteral("&Model"));
+    model->setObjectName(QStringLiteral("Model"));
+    m_menus.insert(QStringLiteral("Model"), model);
+    QAction *m101 = addMenuAction(model, QStringLiteral("m101"), QStringLiteral("RV-110/210/410"));
+    m101->setCheckable(true);
+    m101->setEnabled(false);
+    QAction *m102 = addMenuAction(model, QStringLiteral("m102"), QStringLiteral("RV-120/220/420"));
+    m102->setCheckable(true);
+    m102->setChecked(true);
+    connect(m102, &QAction::triggered, this, [this, m101, m102] {
+        m_port->applyLineSettings();
+        m102->setChecked(true);
+        m101->setChecked(false);
+    });
+    QMenu *comm = setting->addMenu(QStringLiteral("&Comm Port"));
+    comm->setObjectName(QStringLiteral("CommPort"));
+    m_menus.insert(QStringLiteral("CommPort"), comm);
+    for (int n = 1; n <= 4; ++n) {
+        QAction *a = addMenuAction(comm, QStringLiteral("Com%1").arg(n), QStringLiteral("COM%1").arg(n));
+        a->setCheckable(true);
+        connect(a, &QAction::triggered, this, [this, n] { Open_Port_Com(n); });
+    }
+    QAction *other = addMenuAction(comm, QStringLiteral("ComOther"), QStringLiteral("Other"));
+    other->setCheckable(true);
+    connect(other, &QAction::triggered, this, &FrmMain::Open_Port_Other);
+    // The line speed is fixed; the Baud Rate menu is never shown.
+    QMenu *baud = setting->addMenu(QStringLiteral("&Baud Rate"));
+    baud->setObjectName(QStringLiteral("BaudRate"));
+    m_menus.insert(QStringLiteral("BaudRate"), baud);
+    QAction *b1200 = addMenuAction(baud, QStringLiteral("Baud1200"), QStringLiteral("&1200 baud"));
+    b1200->setCheckable(true);
+    b1200->setChecked(true);
+    addMenuAction(baud, QStringLiteral("Baud2400"), QStringLiteral("&2400 baud"))->setCheckable(true);
+    addMenuAction(baud, QStringLiteral("Baud9600"), QStringLiteral("&9600 baud"))->setCheckable(true);
+    baud->menuAction()->setVisible(false);
+
+    QMenu *view = addMenu(QStringLiteral("View"), QStringLiteral("    &View           "));
+    connect(addMenuAction(view, QStringLiteral("zoomin"), QStringLiteral("Zoom in")),
+            &QAction::triggered, this, &FrmMain::Zoom_In);
+    connect(addMenuAction(view, QStringLiteral("zoomout"), QStringLiteral("Zoom out")),
+            &QAction::triggered, this, &FrmMain::Zoom_Out);
+    connect(addMenuAction(view, QStringLiteral("cancelzoom"), QStringLiteral("Normal")),
+            &QAction::triggered, this, &FrmMain::Zoom_Normal);
+    connect(addMenuAction(view, QStringLiteral("cursor"), QStringLiteral("Cursor")),
+            &QAction::triggered, this, &FrmMain::Pointer_Mode);
+
+    QMenu *data = addMenu(QStringLiteral("data"), QStringLiteral("     Data               "));
+    connect(addMenuAction(data, QStringLiteral("ReadData"), QStringLiteral("Read Data")),
+            &QAction::triggered, this, &FrmMain::Read_Device);
+    connect(addMenuAction(data, QStringLiteral("RealTimeChart"), QStringLiteral("Real Time Chart")),
+            &QAction::triggered, this, &FrmMain::Real_Time);
+
+    QMenu *device = addMenu(QStringLiteral("Device"), QStringLiteral("     &Device                 "));
+    connect(addMenuAction(device, QStringLiteral("DeviceTime"), QStringLiteral("Device Time")),
+            &QAction::triggered, this, [this] { Q_EMIT deviceTimeRequested(); });
+    connect(addMenuAction(device, QStringLiteral("IdentifyDevice"), QStringLiteral("Identify Device")),
+            &QAction::triggered, this, &FrmMain::Identify_Device);
+    connect(addMenuAction(device, QStringLiteral("StartDevice"), QStringLiteral("Start Device")),
+            &QAction::triggered, this, [this] { Start_Device(msg::kConfirmStartMenu); });
+    connect(addMenuAction(device, QStringLiteral("StopDevice"), QStringLiteral("Stop Device")),
+            &QAction::triggered, this, [this] { Q_EMIT stopDeviceRequested(); });
+    connect(addMenuAction(device, QStringLiteral("ClearStopDevice"),
+                          QStringLiteral("Clear && Stop Device")),
+            &QAction::triggered, this, [this] { Q_EMIT eraseDeviceRequested(); });
+
+    // A menu that is never shown.
+    QMenu *graph = addMenu(QStringLiteral("Graph"), QStringLiteral("     &Graph                 "));
+    for (const char *entry : {"Summary", "Show Graph", "Data Table"})
+        graph->addAction(QLatin1String(entry));
+    QMenu *tool = graph->addMenu(QStringLiteral("Graph Tool"));
+    for (const char *entry : {"Scroll", "Fit To", "&ForeColor", "&BackColor", "&GridColor"})
+        tool->addAction(QLatin1String(entry));
+    graph->menuAction()->setVisible(false);
+
+    QMenu *exp = addMenu(QStringLiteral("Export"), QStringLiteral("     Export         "));
+    connect(addMenuAction(exp, QStringLiteral("ToExcel"), QStringLiteral("To Excel")),
+            &QAction::triggered, this, [this] { Q_EMIT exportRequested(); });
+
+    QMenu *help = addMenu(QStringLiteral("Help"), QStringLiteral("    &Help                "));
+    connect(addMenuAction(help, QStringLiteral("BrivakHelp"), QStringLiteral("Brivak QTRN Help")),
+            &QAction::triggered, this, &FrmMain::Help);
+    connect(addMenuAction(help, QStringLiteral("About"), QStringLiteral("About     ")),
+            &QAction::triggered, this, [this] { Q_EMIT aboutRequested(); });
+}
+
+void FrmMain::buildToolbar()
+{
+    m_toolbar = addToolBar(QStringLiteral("Toolbar"));
+    m_toolbar->setObjectName(QStringLiteral("Toolbar"));
+    m_toolbar->setMovable(false);
+    m_toolbar->setIconSize(QSize(24, 24));
+    int next = 1;
+    for (const ToolbarEntry &e : kToolbar) {
+        for (; next < e.position; ++next)
+            m_toolbar->addSeparator()->setData(next);
+        QAction *a = m_toolbar->addAction(icon(e.icon), QString());
+        a->setObjectName(QLatin1String(e.key));
+        a->setToolTip(QLatin1String(e.toolTip));
+        a->setText(QLatin1String(e.toolTip));
+        a->setData(e.position);
+        m_toolbarActions.insert(QLatin1String(e.key), a);
+        next = e.position + 1;
+    }
+    auto on = [this](const char *key, auto slot) {
+        connect(m_toolbarActions.value(QLatin1String(key)), &QAction::triggered, this, slot);
+    };
+    on("New", [this] {
+        New_file();
+        showDataWindow();
+    });
+    on("Open", [this] { Q_EMIT fileOpenRequested(); });
+    on("Save", [this] { Q_EMIT fileSaveRequested(); });
+    on("Print", [this] { Print_Options(false); });
+    on("Print_G", [this] { Print_Options(true); });
+    on("Zoomin", [this] { Zoom_In(); });
+    on("Zoomout", [this] { Zoom_Out(); });
+    on("CancZoom", [this] { Zoom_Normal(); });
+    on("Pointer", [this] { Pointer_Mode(); });
+    on("ReadData", [this] { Read_Device(); });
+    on("RealTime", [this] { Real_Time(); });
+    on("DeviceTime", [this] { Q_EMIT deviceTimeRequested(); });
+    on("IdentyDevice", [this] { Identify_Device(); });
+    on("StartDevice", [this] { Start_Device(msg::kConfirmStartToolbar); });
+    on("StopDevice", [this] { Q_EMIT stopDeviceRequested(); });
+    on("ClearStop", [this] { Q_EMIT eraseDeviceRequested(); });
+    on("ExportExcel", [this] { Q_EMIT exportRequested(); });
+}
+
+void FrmMain::buildLiveToolbar()
+{
+    m_toolbar1 = addToolBar(QStringLiteral("Toolbar1"));
+    m_toolbar1->setObjectName(QStringLiteral("Toolbar1"));
+    m_toolbar1->setToolTip(QStringLiteral("Select Reading Interval"));
+    m_toolbar1->setMovable(false);
+    m_toolbar1->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    m_comboRTC = new QComboBox;
+    m_comboRTC->setObjectName(QStringLiteral("ComboRTC"));
+    m_comboRTC->setToolTip(QStringLiteral("Select Reading Interval"));
+    for (const Interval &i : kIntervals)
+        m_comboRTC->addItem(QLatin1String(i.text), i.seconds);
+    m_toolbar1->addWidget(m_comboRTC);
+    m_toolbar1->addSeparator();
+    auto add = [this](const char *key, const QString &caption, const char *img) {
+        QAction *a = m_toolbar1->addAction(icon(img), caption);
+        a->setObjectName(QLatin1String(key));
+        m_toolbarActions.insert(QLatin1String(key), a);
+        return a;
+    };
+    connect(add("RTCStart", QStringLiteral("Start Reading"), "live_start"), &QAction::triggered,
+            this, &FrmMain::RTCStart);
+    connect(add("RTCClear", QStringLiteral("Clear Reading"), "live_clear"), &QAction::triggered,
+            this, &FrmMain::RTCClear);
+    connect(add("RTCDone", QStringLiteral("Done Reading"), "live_done"), &QAction::triggered,
+            this, &FrmMain::RTCDone);
+    m_toolbar1->hide();
+}
+
+void FrmMain::buildStatusBar()
+{
+    m_panels = new StatusPanels(statusBar());
+    setPanelWidths();
+}
+
+QLabel *FrmMain::statusPanel(int i) const { return m_panels->panel(i); }
+
+void FrmMain::setPanelWidths() { m_panels->setWidthsTwips(6850, 1000); }
+
+void FrmMain::onTickChanged(int tick)
+{
+    for (int n = 1; n <= 4; ++n)
+        m_menuActions.value(QStringLiteral("Com%1").arg(n))->setChecked(tick == n);
+    m_menuActions.value(QStringLiteral("ComOther"))->setChecked(tick == PortController::TickOther);
+}
+
+void FrmMain::Dsb_Controls()
+{
+    for (const char *key : kDeviceButtons)
+        m_toolbarActions.value(QLatin1String(key))->setEnabled(false);
+    for (const char *menu : {"data", "Device", "Setting"})
+        m_menus.value(QLatin1String(menu))->menuAction()->setEnabled(false);
+    m_menuActions.value(QStringLiteral("mOpen"))->setEnabled(false);
+    m_menuActions.value(QStringLiteral("mNew"))->setEnabled(false);
+}
+
+void FrmMain::Enb_Controls()
+{
+    for (const char *key : kDeviceButtons)
+        m_toolbarActions.value(QLatin1String(key))->setEnabled(true);
+    for (const char *menu : {"data", "Device", "Setting"})
+        m_menus.value(QLatin1String(menu))->menuAction()->setEnabled(true);
+    m_menuActions.value(QStringLiteral("mOpen"))->setEnabled(true);
+    m_menuActions.value(QStringLiteral("mNew"))->setEnabled(true);
+}
+
+void FrmMain::setBusy(bool busy)
+{
+    // Balanced so nested exchanges cannot leave the hourglass behind or take it away early.
+    if (busy) {
+        if (m_busy++ == 0)
+            setCursor(Qt::WaitCursor);
+    } else if (m_busy > 0 && --m_busy == 0) {
+        unsetCursor();
+    }
+}
+
+void FrmMain::New_file()
+{
+    m_data->resetView();
+    ReadingsTable &t = m_data->table();
+    t.setRows(1);
+    t.setCols(6);
+    t.setText(0, 3, QStringLiteral("Temp(°C)"));
+    t.setText(0, 4, QStringLiteral("RH (%)"));
+    t.setText(0, 5, QStringLiteral("Voltage(V)"));
+    m_data->setSerialCaption(QString());
+    m_data->setLocationCaption(QString());
+    m_data->Clear_screen();
+    setWindowTitle(QStringLiteral("BRIVAK QTRN"));
+    m_data->setCaption(QString());
+    m_data->MODEL = 0;
+}
+
+void FrmMain::Reset_Grid()
+{
+    m_data->table().setRows(1);
+    m_data->LiveRowNo = 0;
+}
+
+void FrmMain::Activation()
+{
+    setPanelWidths();
+    const bool opened = m_port->activate();
+    if (opened)
+        m_data->resetView();
+    else if (!M_Show)
+        Q_EMIT startDeviceRequested(); // brings the Start Device dialog back to the front
+}
+
+void FrmMain::changeEvent(QEvent *e)
+{
+    QMainWindow::changeEvent(e);
+    if (e->type() == QEvent::ActivationChange && isActiveWindow()) {
+        if (m_firstActivation || m_otherFormWasActive) {
+            m_firstActivation = false;
+            m_otherFormWasActive = false;
+            Activation();
+        }
+    }
+}
+
+void FrmMain::closeEvent(QCloseEvent *e)
+{
+    m_port->shutDown(false);
+    e->accept();
+    QCoreApplication::quit();
+}
+
+void FrmMain::Exit()
+{
+    m_port->shutDown(true);
+    QCoreApplication::quit();
+}
+
+bool FrmMain::guardPort()
+{
+    if (ok_port())
+        return true;
+    m_prompter->message(msg::kInvalidPort);
+    return false;
+}
+
+void FrmMain::Open_Port_Com(int n) { m_port->chooseCom(n); }
+
+void FrmMain::Open_Port_Other()
+{
+    // The box sits at (width / 2.5, height / 3) in twips, as users of the program know it.
+    const QScreen *s = screen();
+    const qreal dpi = s ? s->logicalDotsPerInch() : 96.0;
+    const QPoint topLeft(int(width() * 1440.0 / dpi / 2.5), int(height() * 1440.0 / dpi / 3));
+    const auto answer = m_prompter->inputText(msg::kEnterCommPort, appinfo::title(),
+                                              QString::number(comm_port()), topLeft);
+    m_port->chooseOther(answer);
+    // The input box is no menu choice: the tick follows what the port controller decided.
+    onTickChanged(m_port->tick());
+}
+
+void FrmMain::Print_Options(bool graph)
+{
+    Data_Graph = graph;
+    Q_EMIT printRequested(graph);
+}
+
+void FrmMain::Identify_Device()
+{
+    if (!guardPort())
+        return;
+    Q_EMIT identifyRequested();
+}
+
+void FrmMain::Start_Device(const QString &confirmation)
+{
+    if (!m_prompter->askYesNo(confirmation, msg::kTitleWarning, Prompter::Icon::Information))
+        return;
+    if (!guardPort())
+        return;
+    M_Show = false;
+    setEnabled(false);
+    Q_EMIT startDeviceRequested();
+}
+
+void FrmMain::Read_Device()
+{
+    if (!guardPort())
+        return;
+    m_data->ROW_NO = 1;
+    Q_EMIT readDataRequested();
+    m_data->Err_Cntr = 0;
+}
+
+void FrmMain::Real_Time()
+{
+    if (!guardPort())
+        return;
+    m_data->setCaption(QString());
+    m_toolbar1->show();
+    m_toolbar->hide();
+    showDataWindow();
+    DATA_TYPE = 2;
+    RTC_On = false;
+    Reset_Grid();
+    m_data->Clear_screen();
+    m_comboRTC->setCurrentIndex(1);
+}
+
+void FrmMain::RTCStart()
+{
+    QAction *start = m_toolbarActions.value(QStringLiteral("RTCStart"));
+    if (!RTC_On) {
+        Dsb_Controls();
+        showDataWindow();
+        DATA_TYPE = 2;
+        Reset_Grid();
+        m_data->Clear_screen();
+        m_data->Loop_Cntr = 0;
+        m_link->discardInput();
+        m_link->write(frames::make('R', 'P'));
+        Q_EMIT liveStartRequested();
+        start->setIcon(icon("live_stop"));
+        start->setText(QStringLiteral("Stop Reading"));
+        RTC_On = true;
+        m_comboRTC->setEnabled(false);
+        m_data->RTCinter = 1;
+    } else {
+        Enb_Controls();
+        Q_EMIT liveStopRequested();
+        start->setText(QStringLiteral("Start Reading"));
+        start->setIcon(icon("live_start"));
+        RTC_On = false;
+        m_comboRTC->setEnabled(true);
+    }
+}
+
+void FrmMain::RTCClear()
+{
+    Reset_Grid();
+    m_data->Clear_screen();
+}
+
+void FrmMain::RTCDone()
+{
+    Enb_Controls();
+    QAction *start = m_toolbarActions.value(QStringLiteral("RTCStart"));
+    start->setIcon(icon("live_start"));
+    start->setText(QStringLiteral("Start Reading"));
+    m_toolbar1->hide();
+    m_toolbar->show();
+    Q_EMIT liveStopRequested();
+    m_comboRTC->setEnabled(true);
+}
+
+void FrmMain::Zoom_In()
+{
+    m_data->zoomin = true;
+    m_data->zoomout = false;
+    m_data->PicGraph()->setCursor(QCursor(QPixmap(QStringLiteral(":/icons/cursor_zoom_in.svg")), 13, 13));
+}
+
+void FrmMain::Zoom_Out()
+{
+    m_data->zoomin = false;
+    m_data->zoomout = true;
+    m_data->PicGraph()->setCursor(QCursor(QPixmap(QStringLiteral(":/icons/cursor_zoom_out.svg")), 13, 13));
+}
+
+void FrmMain::Zoom_Normal()
+{
+    m_data->resetView();
+    m_data->DRAW_GRAPH();
+}
+
+void FrmMain::Pointer_Mode()
+{
+    m_data->PicGraph()->unsetCursor();
+    m_data->zoomin = false;
+    m_data->zoomout = false;
+}
+
+QString FrmMain::manualPath()
+{
+    return QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("KT Manual.pdf"));
+}
+
+void FrmMain::Help()
+{
+    const QString path = manualPath();
+    if (!QFileInfo::exists(path) || !QDesktopServices::openUrl(QUrl::fromLocalFile(path)))
+        m_prompter->message(QStringLiteral("The manual \"KT Manual.pdf\" could not be opened.\n"
+                                           "It belongs in %1")
+                                .arg(QDir::toNativeSeparators(QFileInfo(path).absolutePath())),
+                            appinfo::title(), Prompter::Icon::Information);
+}
+
+void FrmMain::showDataWindow()
+{
+    m_dataSub->show();
+    m_dataSub->showMaximized();
+    m_mdi->setActiveSubWindow(m_dataSub);
+}

@@ -1,0 +1,70 @@
+#include "app/qt_prompter.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QScreen>
+
+namespace {
+QMessageBox::Icon toQt(Prompter::Icon i)
+{
+    switch (i) {
+    case Prompter::Icon::Information: return QMessageBox::Information;
+    case Prompter::Icon::Warning: return QMessageBox::Warning;
+    case Prompter::Icon::Critical: return QMessageBox::Critical;
+    case Prompter::Icon::Question: return QMessageBox::Question;
+    case Prompter::Icon::None: break;
+    }
+    return QMessageBox::NoIcon;
+}
+} // namespace
+
+void QtPrompter::message(const QString &text, const QString &title, Icon icon)
+{
+    QMessageBox box(toQt(icon), title, text, QMessageBox::Ok, m_parent);
+    box.exec();
+}
+
+bool QtPrompter::askYesNo(const QString &text, const QString &title, Icon icon)
+{
+    QMessageBox box(toQt(icon), title, text, QMessageBox::Yes | QMessageBox::No, m_parent);
+    box.setDefaultButton(QMessageBox::Yes);
+    return box.exec() == QMessageBox::Yes;
+}
+
+std::optional<QString> QtPrompter::inputText(const QString &prompt, const QString &title,
+                                             const QString &defaultText, QPoint topLeftTwips)
+{
+    QInputDialog dlg(m_parent);
+    dlg.setWindowTitle(title);
+    dlg.setLabelText(prompt);
+    dlg.setTextValue(defaultText);
+    if (!topLeftTwips.isNull()) {
+        // Twips are 1/1440 inch; place the box where users of the program expect it.
+        const QScreen *screen = m_parent ? m_parent->screen() : QGuiApplication::primaryScreen();
+        const qreal dpi = screen ? screen->logicalDotsPerInch() : 96.0;
+        dlg.move(int(topLeftTwips.x() * dpi / 1440.0), int(topLeftTwips.y() * dpi / 1440.0));
+    }
+    if (dlg.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return dlg.textValue();
+}
+
+QString QtPrompter::openFileName(const QString &title, const QString &filter)
+{
+    return QFileDialog::getOpenFileName(m_parent, title, QString(), filter);
+}
+
+QString QtPrompter::saveFileName(const QString &title, const QString &filter)
+{
+    return QFileDialog::getSaveFileName(m_parent, title, QString(), filter);
+}
+
+bool QtPrompter::choosePrinter(QPrinter &printer)
+{
+    QPrintDialog dlg(&printer, m_parent);
+    return dlg.exec() == QDialog::Accepted;
+}
