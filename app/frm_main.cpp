@@ -580,14 +580,14 @@ void FrmMain::Zoom_In()
 {
     m_data->zoomin = true;
     m_data->zoomout = false;
-    m_data->PicGraph()->setCursor(QCursor(QPixmap(QStringLiteral(":/icons/cursor_zoom_in.svg")), 13, 13));
+    m_data->PicGraph()->setCursor(QCursor(QPixmap(QStringLiteral(":/icons/cursor_zoom_in.svg")), 12, 12));
 }
 
 void FrmMain::Zoom_Out()
 {
     m_data->zoomin = false;
     m_data->zoomout = true;
-    m_data->PicGraph()->setCursor(QCursor(QPixmap(QStringLiteral(":/icons/cursor_zoom_out.svg")), 13, 13));
+    m_data->PicGraph()->setCursor(QCursor(QPixmap(QStringLiteral(":/icons/cursor_zoom_out.svg")), 12, 12));
 }
 
 void FrmMain::Zoom_Normal()

@@ -52,8 +52,10 @@ void StatusPanels::setWidthsTwips(int first, int others)
     const qreal dpi = s ? s->logicalDotsPerInch() : 96.0;
     auto px = [dpi](int twips) { return int(twips * dpi / 1440.0 + 0.5); };
     m_panels[0]->setMinimumWidth(px(first));
+    // The date and time need room for a four-digit year and seconds: never narrower than the
+    // set width, wider when the text needs it.
     for (int i = 1; i < 6; ++i)
-        m_panels[i]->setFixedWidth(px(others));
+        m_panels[i]->setMinimumWidth(px(others));
 }
 
 bool StatusPanels::ledOn(const char *name, bool fallback)
