@@ -1,0 +1,33 @@
+#!/usr/bin/env python3
+"""Reads a workbook back with openpyxl and prints what a user would find in it as JSON:
+the sheet's extent and every cell that holds a value or a font of its own."""
+import json
+import sys
+
+import openpyxl
+
+
+def main(path):
+    book = openpyxl.load_workbook(path)
+    sheet = book.active
+    cells = []
+    for row in sheet.iter_rows():
+        for cell in row:
+            if cell.value is None and not cell.has_style:
+                continue
+            cells.append({
+                "ref": cell.coordinate,
+                "row": cell.row,
+                "col": cell.column,
+                "value": cell.value,
+                "type": type(cell.value).__name__,
+                "font": cell.font.name,
+                "bold": bool(cell.font.b),
+                "size": cell.font.sz,
+            })
+    json.dump({"sheets": len(book.worksheets), "maxRow": sheet.max_row,
+               "maxCol": sheet.max_column, "cells": cells}, sys.stdout)
+
+
+if __name__ == "__main__":
+    main(sys.argv[1])
