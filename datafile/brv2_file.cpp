@@ -1,0 +1,332 @@
+#include "datafile/brv2_file.h"
+
+#include "common/numfmt.h"
+#include "datafile/crc16.h"
+
+#include <QDate>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+#include <QSaveFile>
+
+#include <cmath>
+#include <optional>
+
+namespace brv2 {
+namespace {
+
+const QDate kDayZero(1899, 12, 30);
+// Large enough for a live run of many days saved as rows; anything larger is not ours.
+constexpr qint64 kMaxFileSize = 512LL * 1024 * 1024;
+
+// The 256 date texts of image bytes, made once.
+const QList<QString> &byteTexts()
+{
+    static const QList<QString> texts = [] {
+        QList<QString> t;
+        t.reserve(256);
+        for (int b = 0; b < 256; ++b)
+            t.append(kDayZero.addDays(b).toString(QStringLiteral("yyyy-MM-dd")));
+        return t;
+    }();
+    return texts;
+}
+
+const QHash<QString, int> &byteLookup()
+{
+    static const QHash<QString, int> lookup = [] {
+        QHash<QString, int> h;
+        const auto &t = byteTexts();
+        for (int b = 0; b < 256; ++b)
+            h.insert(t[b], b);
+        return h;
+    }();
+    return lookup;
+}
+
+QString quoted(QString s)
+{
+    // A double quote cannot stand inside a quoted field of this format; a single quote keeps
+    // the text readable and the file readable.
+    s.replace(QLatin1Char('"'), QLatin1Char('\''));
+    return QLatin1Char('"') + s + QLatin1Char('"');
+}
+
+// Reads the fields of a sequential comma-separated file: commas and line breaks both separate
+// fields; quoted strings and #date# literals are taken whole.
+class FieldReader
+{
+public:
+    explicit FieldReader(const QString &text) : m_t(text) {}
+
+    bool atEnd()
+    {
+        skipBlanksAndBreaks();
+        return m_pos >= m_t.size();
+    }
+
+    std::optional<QString> next(QChar *kind = nullptr)
+    {
+        skipBlanksAndBreaks();
+        if (m_pos >= m_t.size())
+            return std::nullopt;
+        const QChar c = m_t.at(m_pos);
+        QString field;
+        if (c == QLatin1Char('"') || c == QLatin1Char('#')) {
+            const qsizetype end = m_t.indexOf(c, m_pos + 1);
+            if (end < 0)
+                return std::nullopt; // unterminated
+            field = m_t.mid(m_pos + 1, end - m_pos - 1);
+            m_pos = end + 1;
+            // Anything up to the separator after a closing quote is ignored.
+            while (m_pos < m_t.size() && !isSeparator(m_t.at(m_pos)))
+                ++m_pos;
+        } else {
+            const qsizetype start = m_pos;
+            while (m_pos < m_t.size() && !isSeparator(m_t.at(m_pos)))
+                ++m_pos;
+            field = m_t.mid(start, m_pos - start).trimmed();
+        }
+        if (kind)
+            *kind = c;
+        if (m_pos < m_t.size() && m_t.at(m_pos) == QLatin1Char(','))
+            ++m_pos;
+        return field;
+    }
+
+private:
+    static bool isSeparator(QChar c)
+    {
+        return c == QLatin1Char(',') || c == QLatin1Char('\r') || c == QLatin1Char('\n');
+    }
+    void skipBlanksAndBreaks()
+    {
+        while (m_pos < m_t.size() &&
+               (m_t.at(m_pos) == QLatin1Char(' ') || m_t.at(m_pos) == QLatin1Char('\t') ||
+                m_t.at(m_pos) == QLatin1Char('\r') || m_t.at(m_pos) == QLatin1Char('\n')))
+            ++m_pos;
+    }
+
+    const QString &m_t;
+    qsizetype m_pos = 0;
+};
+
+std::optional<long long> wholeNumber(const QString &field)
+{
+    double v = 0;
+    if (!numfmt::parse(field, &v) || std::fabs(v) > 1e12)
+        return std::nullopt;
+    return static_cast<long long>(numfmt::roundHalfEven(v, 0));
+}
+
+// Days (with fraction) of a date literal relative to day 0, or nullopt.
+std::optional<double> dayNumber(QStringView field)
+{
+    field = field.trimmed();
+    double days = 0;
+    QStringView timePart;
+    const qsizetype dash = field.indexOf(QLatin1Char('-'));
+    if (dash > 0) {
+        const qsizetype blank = field.indexOf(QLatin1Char(' '));
+        const QStringView datePart = blank > 0 ? field.left(blank) : field;
+        const QDate d = QDate::fromString(datePart.toString(), QStringLiteral("yyyy-M-d"));
+        if (!d.isValid())
+            return std::nullopt;
+        days = double(kDayZero.daysTo(d));
+        if (blank > 0)
+            timePart = field.mid(blank + 1).trimmed();
+    } else {
+        timePart = field;
+    }
+    if (!timePart.isEmpty()) {
+        QTime t = QTime::fromString(timePart.toString(), QStringLiteral("H:mm:ss"));
+        if (!t.isValid())
+            t = QTime::fromString(timePart.toString(), QStringLiteral("h:mm:ss AP"));
+        if (!t.isValid())
+            return std::nullopt;
+        days += t.msecsSinceStartOfDay() / 86400000.0;
+    }
+    return days;
+}
+
+} // namespace
+
+int rowFieldCount(int model)
+{
+    switch (model) {
+    case 2:
+    case 6:
+        return 4;
+    case 1:
+    case 3:
+    case 4:
+    case 5:
+    case 7:
+    case 8:
+    case 32:
+        return 3;
+    default:
+        return 0;
+    }
+}
+
+QString byteRecord(int byte) { return QLatin1Char('#') + byteTexts().at(byte & 0xFF) + QLatin1Char('#'); }
+
+int parseByteRecord(QStringView field)
+{
+    const auto &lookup = byteLookup();
+    const auto it = lookup.constFind(field.toString());
+    if (it != lookup.constEnd())
+        return it.value();
+    const auto days = dayNumber(field);
+    if (!days)
+        return -1;
+    const double r = numfmt::roundHalfEven(*days, 0);
+    return r >= 0 && r <= 255 ? int(r) : -1;
+}
+
+QByteArray encodeImage(int model, const QByteArray &image)
+{
+    QByteArray out;
+    out.reserve(image.size() * 14 + 64);
+    out += QByteArray::number(model) + ',' + QByteArray::number(image.size()) + ",1\r\n";
+    const auto &texts = byteTexts();
+    auto put = [&](std::uint8_t b) {
+        out += '#';
+        out += texts[b].toLatin1();
+        out += "#\r\n";
+    };
+    for (char c : image)
+        put(std::uint8_t(c));
+    Crc16 crc;
+    crc.Calc_CRC(image);
+    put(crc.CrcA);
+    put(crc.CrcB);
+    return out;
+}
+
+QByteArray encodeRows(int model, int imageLen, int dataKind, const QString &locationCaption,
+                      const QString &serialCaption, const QList<QStringList> &rows)
+{
+    QString out;
+    out += QStringLiteral("%1,%2,%3\r\n").arg(model).arg(imageLen).arg(dataKind);
+    out += quoted(locationCaption) + QLatin1Char(',') + quoted(serialCaption) +
+           QStringLiteral("\r\n");
+    for (const QStringList &row : rows) {
+        for (int i = 0; i < row.size(); ++i) {
+            if (i > 0)
+                out += QLatin1Char(',');
+            out += quoted(row.at(i));
+        }
+        out += QStringLiteral("\r\n");
+    }
+    return out.toUtf8();
+}
+
+Content decode(const QByteArray &file)
+{
+    Content c;
+    // Captions are written as UTF-8; an old file in Latin-1 still reads as text.
+    QString text = QString::fromUtf8(file);
+    if (text.contains(QChar::ReplacementCharacter))
+        text = QString::fromLatin1(file);
+    FieldReader in(text);
+
+    std::optional<long long> rec1[3];
+    for (auto &n : rec1) {
+        const auto f = in.next();
+        if (!f)
+            return c;
+        n = wholeNumber(*f);
+        if (!n)
+            return c;
+    }
+    if (*rec1[0] < 0 || *rec1[0] > 255)
+        return c;
+    c.model = int(*rec1[0]);
+    c.dataKind = int(qBound(-32768LL, *rec1[2], 32767LL));
+    c.imageLen = int(qBound(-1LL, *rec1[1], 1LL << 30));
+
+    if (c.isImage()) {
+        if (c.imageLen < 0 || c.imageLen > kMaxImageLen)
+            return c;
+        c.image.resize(c.imageLen);
+        for (int k = 0; k < c.imageLen + 2; ++k) {
+            QChar kind;
+            const auto f = in.next(&kind);
+            if (!f || kind != QLatin1Char('#'))
+                return c;
+            const int b = parseByteRecord(*f);
+            if (b < 0)
+                return c;
+            if (k < c.imageLen) {
+                c.image[k] = char(b);
+            } else {
+                Crc16 crc;
+                crc.Calc_CRC(c.image);
+                if (b != (k == c.imageLen ? crc.CrcA : crc.CrcB)) {
+                    c.status = Content::Status::FileCorrupted;
+                    return c;
+                }
+            }
+        }
+        c.status = Content::Status::Ok;
+        return c;
+    }
+
+    const auto loc = in.next();
+    const auto ser = in.next();
+    if (!loc || !ser)
+        return c;
+    c.locationCaption = *loc;
+    c.serialCaption = *ser;
+    const int fields = rowFieldCount(c.model);
+    if (fields > 0) {
+        while (!in.atEnd()) {
+            QStringList row;
+            row.reserve(fields);
+            for (int i = 0; i < fields; ++i) {
+                const auto f = in.next();
+                if (!f)
+                    return Content{};
+                row << *f;
+            }
+            c.rows.append(row);
+        }
+    }
+    c.status = Content::Status::Ok;
+    return c;
+}
+
+Content readFile(const QString &path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly) || f.size() > kMaxFileSize)
+        return Content{};
+    return decode(f.readAll());
+}
+
+bool writeFileAtomically(const QString &path, const QByteArray &bytes, QString *error)
+{
+    QSaveFile f(path);
+    if (!f.open(QIODevice::WriteOnly)) {
+        if (error)
+            *error = f.errorString();
+        return false;
+    }
+    if (f.write(bytes) != bytes.size()) {
+        if (error)
+            *error = f.errorString();
+        f.cancelWriting();
+        return false;
+    }
+    if (!f.commit()) {
+        if (error)
+            *error = f.errorString();
+        return false;
+    }
+    return true;
+}
+
+} // namespace brv2

@@ -1,0 +1,58 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+// The ".brv2" data file: a text file of comma-separated records ended by CR LF, numbers as
+// plain decimal text, strings in double quotes, dates as #yyyy-mm-dd#.
+//
+// An image file (data kind 1) holds the logger's memory image byte by byte, each byte written as
+// the date whose day number it is (30 December 1899 is day 0), followed by the two bytes of its
+// CRC-16/MODBUS, low byte first. A row file (any other data kind) holds the location and
+// serial-number captions and then the table's rows as strings.
+//
+// Files arrive by e-mail: the reader trusts nothing. Every malformed, truncated or oversized
+// file ends in FileError or FileCorrupted, never in a crash or an unbounded allocation.
+namespace brv2 {
+
+// The largest image the program keeps (the receive buffer of a download).
+inline constexpr int kMaxImageLen = 33001;
+
+struct Content
+{
+    enum class Status { Ok, FileError, FileCorrupted };
+    Status status = Status::FileError;
+    int model = 0;
+    int imageLen = 0; // record 1's length (row files: kept, not used)
+    int dataKind = 0; // 1 = image file
+    // Image file
+    QByteArray image;
+    // Row file
+    QString locationCaption;
+    QString serialCaption;
+    QList<QStringList> rows; // date text, time text, value[, humidity]
+
+    bool isImage() const { return dataKind == 1; }
+};
+
+// Field count of a row record for a model code (0: the model stores no rows).
+int rowFieldCount(int model);
+
+QByteArray encodeImage(int model, const QByteArray &image);
+QByteArray encodeRows(int model, int imageLen, int dataKind, const QString &locationCaption,
+                      const QString &serialCaption, const QList<QStringList> &rows);
+Content decode(const QByteArray &file);
+
+// One image byte as its date record text and back (both forms of day 0 are read).
+QString byteRecord(int byte);
+int parseByteRecord(QStringView field); // -1 when it is not a date of day 0..255
+
+// Reads a whole file (at most a sane size); FileError when it cannot be read.
+Content readFile(const QString &path);
+// Writes `bytes` to a temporary file beside `path` and moves it into place only when all of it
+// was written, so a failed save leaves any previous file as it was.
+bool writeFileAtomically(const QString &path, const QByteArray &bytes, QString *error);
+
+} // namespace brv2
