@@ -109,6 +109,7 @@ void TstLoggerSimLine::hangUpDropsTheLine()
     QVERIFY(m_link->write(kImage));
     QTRY_COMPARE(hungUp.count(), 1);
     QVERIFY(!m_sim->isOpen());
+    QCOMPARE(m_sim->bytesSent(), qint64(20));
     QTRY_COMPARE(lost.count(), 1);
     QVERIFY(!m_link->isOpen());
 

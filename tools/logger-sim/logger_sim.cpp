@@ -289,14 +289,28 @@ void LoggerSim::pump()
         m_sendingKind = ReplyKind::None;
         m_hangUpWhenSent = false;
         if (hang)
-            hangUp();
+            hangUpWhenDrained(QDeadlineTimer(1000));
         else
             Q_EMIT replySent(kind);
     }
 }
 
+void LoggerSim::hangUpWhenDrained(QDeadlineTimer deadline)
+{
+    // Closing the master throws away whatever the slave has not read yet, so the line drops
+    // only once the program has taken the bytes sent before it (or after a second).
+    int queued = 0;
+    if (m_slave >= 0 && ::ioctl(m_slave, TIOCINQ, &queued) == 0 && queued > 0 && !deadline.hasExpired()) {
+        QTimer::singleShot(10, this, [this, deadline] { hangUpWhenDrained(deadline); });
+        return;
+    }
+    hangUp();
+}
+
 void LoggerSim::hangUp()
 {
+    if (!isOpen())
+        return;
     close(); // the link name is kept, so a reopen puts the link back
     Q_EMIT hungUp();
 }

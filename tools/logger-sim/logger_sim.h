@@ -2,6 +2,7 @@
 
 #include "tools/logger-sim/logger_core.h"
 
+#include <QDeadlineTimer>
 #include <QElapsedTimer>
 #include <QObject>
 #include <QTimer>
@@ -77,6 +78,7 @@ private:
     void syncClock();
     void startReply(const Exchange &ex);
     void pump();
+    void hangUpWhenDrained(QDeadlineTimer deadline);
     void hangUp();
     void stopSending();
     void removeLink();
