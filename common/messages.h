@@ -40,10 +40,33 @@ inline const QString kNotEnabled =
     QStringLiteral("Device not enabled,Click on Identify device and Enable first");
 
 // Identify dialog
+inline const QString kDeviceDetailsCaption = QStringLiteral("Device Details");
+inline const QString kCaptionSerNo = QStringLiteral("Serial.No");
+inline const QString kCaptionLocation = QStringLiteral("Location");
+inline const QString kCaptionModel = QStringLiteral("Model");
+inline const QString kCaptionDevStatus = QStringLiteral("Device Status");
+inline const QString kCaptionNoReadings = QStringLiteral("No of Readings");
+inline const QString kCaptionInterval = QStringLiteral("Reading Interval");
+inline const QString kSend = QStringLiteral("Send");
+// Value labels start with a colon and five blanks; the location with a colon and four.
+inline const QString kDetailPrefix = QStringLiteral(":     ");
+inline const QString kLocationPrefix = QStringLiteral(":    ");
+inline const QString kStatusStartLater = QStringLiteral("Start Later");
+inline const QString kStatusStarted = QStringLiteral("Started");
+inline const QString kStatusStopped = QStringLiteral("Stopped");
+inline const QString kUnitSeconds = QStringLiteral("  Seconds");
+inline const QString kUnitMinutes = QStringLiteral("  Minutes");
+inline const QString kUnitHours = QStringLiteral("  Hours");
 inline const QString kEnablePanel = QStringLiteral("Device not enabled Please enable this time");
 inline const QString kSerNoNotNumeric = QStringLiteral("Ser.No. should be numeric");
 inline const QString kSerNoOutOfRange =
     QStringLiteral("Ser.No. Out of range, No. should be less than 10000");
+// The identification bytes written with the serial number: day, month and year - 2000.
+inline const QString kIdDayOutOfRange = QStringLiteral("Day should be a whole number from 1 to 31");
+inline const QString kIdMonthOutOfRange =
+    QStringLiteral("Month should be a whole number from 1 to 12");
+inline const QString kIdYearOutOfRange =
+    QStringLiteral("Year should be a whole number from 0 to 255 (the year less 2000)");
 
 // Download and live readings
 inline const QString kReading = QStringLiteral("Reading . . .");

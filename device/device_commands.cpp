@@ -1,0 +1,182 @@
+#include "device/device_commands.h"
+
+#include "common/app_info.h"
+#include "common/datetext.h"
+#include "common/messages.h"
+#include "common/prompter.h"
+#include "device/device_host.h"
+#include "device/param_reply.h"
+
+#include <QTime>
+
+DeviceCommands::DeviceCommands(DeviceHost &host, QObject *parent)
+    : QObject(parent), m_host(host),
+      m_timerPara(&host.link(), kTimerParaMs, PollExchange::Rule::AtLeast, kClockThreshold,
+                  kClockSends),
+      m_timerStop(&host.link(), kTimerStopMs, kStopSends),
+      m_tmrData(&host.link(), kTmrDataMs, kEraseSendsPerStep)
+{
+    m_timerPara.setObjectName(QStringLiteral("TimerPara"));
+    m_timerStop.setObjectName(QStringLiteral("TimerStop"));
+    m_tmrData.setObjectName(QStringLiteral("TmrData"));
+    connect(&m_timerPara, &PollExchange::replied, this, &DeviceCommands::onClockReply);
+    connect(&m_timerPara, &PollExchange::failed, this, &DeviceCommands::onClockFailed);
+    connect(&m_timerStop, &AckPollExchange::acknowledged, this,
+            &DeviceCommands::onStopAcknowledged);
+    connect(&m_timerStop, &AckPollExchange::failed, this, &DeviceCommands::onStopFailed);
+    connect(&m_tmrData, &WaitExchange::acknowledged, this, &DeviceCommands::onEraseAcknowledged);
+    connect(&m_tmrData, &WaitExchange::failed, this, &DeviceCommands::onEraseFailed);
+}
+
+bool DeviceCommands::isRunning() const
+{
+    return m_timerPara.isRunning() || m_timerStop.isRunning() || m_tmrData.isRunning();
+}
+
+int DeviceCommands::RetryCnt() const { return m_active ? m_active->retryCount() : 0; }
+
+bool DeviceCommands::portUsable()
+{
+    if (m_host.okPort())
+        return true;
+    m_host.prompter().message(msg::kInvalidPort);
+    return false;
+}
+
+void DeviceCommands::begin(Exchange &exchange, const QByteArray &frame)
+{
+    m_active = &exchange;
+    exchange.start(frame);
+}
+
+void DeviceCommands::end()
+{
+    m_host.Enb_Controls();
+    Q_EMIT finished();
+}
+
+void DeviceCommands::setBusy(bool busy)
+{
+    // The main window counts its hourglass requests; ask and give back exactly once.
+    if (busy == m_busy)
+        return;
+    m_busy = busy;
+    m_host.setBusy(busy);
+}
+
+// --- Device Time ------------------------------------------------------------------------------
+
+void DeviceCommands::Device_Time()
+{
+    // The commands are disabled while one runs; a call from elsewhere must not cut into it.
+    if (isRunning() || !portUsable())
+        return;
+    m_host.Dsb_Controls();
+    // Only the letters are set: the parameter bytes go out as the last command left them.
+    m_cmdBuf.setLetters('R', 'P');
+    begin(m_timerPara, m_cmdBuf.frame());
+    setBusy(true);
+}
+
+void DeviceCommands::onClockReply(const QByteArray &reply)
+{
+    const ParamReply r(reply);
+    setBusy(false);
+    if ((r.status() & 0x06) == 0) {
+        m_host.prompter().message(msg::kDeviceIsStoppedClock);
+    } else {
+        // Registers past their range carry into the next unit, as a time built from hours,
+        // minutes and seconds does; only the time of day is shown.
+        const int secs = r.clockHours() * 3600 + r.clockMinutes() * 60 + r.clockSeconds();
+        const QTime t = QTime(0, 0).addSecs(secs);
+        m_host.prompter().message(datetext::timeText(t), appinfo::title(),
+                                  Prompter::Icon::Information);
+    }
+    end();
+}
+
+void DeviceCommands::onClockFailed()
+{
+    setBusy(false);
+    m_host.prompter().message(msg::kNotResponding, msg::kTitleWarningDots);
+    end();
+}
+
+// --- Stop ---------------------------------------------------------------------------------------
+
+void DeviceCommands::Confirm_Stop()
+{
+    if (isRunning() || !portUsable())
+        return;
+    if (!m_host.prompter().askYesNo(msg::kConfirmStop, appinfo::title(),
+                                    Prompter::Icon::Information))
+        return;
+    Stop_Device();
+}
+
+void DeviceCommands::Stop_Device()
+{
+    if (isRunning() || !portUsable())
+        return;
+    m_host.Dsb_Controls();
+    setBusy(true);
+    m_cmdBuf.setAll('A', 'T', 0, 0, 0);
+    // Each stop starts its own budget of four sends, whatever an earlier command left in the
+    // retry count.
+    begin(m_timerStop, m_cmdBuf.frame());
+}
+
+void DeviceCommands::onStopAcknowledged()
+{
+    setBusy(false);
+    m_host.prompter().message(msg::kDeviceIsStopped, appinfo::title(),
+                              Prompter::Icon::Information);
+    end();
+}
+
+void DeviceCommands::onStopFailed()
+{
+    setBusy(false);
+    m_host.prompter().message(msg::kNotStopped, msg::kTitleWarning, Prompter::Icon::Information);
+    end();
+}
+
+// --- Clear & Stop -------------------------------------------------------------------------------
+
+void DeviceCommands::Erase_Data()
+{
+    if (isRunning() || !portUsable())
+        return;
+    if (!m_host.prompter().askYesNo(msg::kConfirmErase, appinfo::title(),
+                                    Prompter::Icon::Information))
+        return;
+    m_host.Dsb_Controls();
+    setBusy(true);
+    m_eraseStep = EraseStep::Erase;
+    m_cmdBuf.setAll('A', 'L', 0, 5, 0);
+    begin(m_tmrData, m_cmdBuf.frame());
+}
+
+void DeviceCommands::onEraseAcknowledged()
+{
+    if (m_eraseStep == EraseStep::Erase) {
+        // The memory is erased; now stop the logger, with a fresh budget of sends.
+        m_eraseStep = EraseStep::Stop;
+        m_cmdBuf.setAll('A', 'T', 0, 0, 0);
+        begin(m_tmrData, m_cmdBuf.frame());
+        return;
+    }
+    m_eraseStep = EraseStep::None;
+    m_host.Enb_Controls();
+    setBusy(false);
+    m_host.prompter().message(msg::kCleared, appinfo::title(), Prompter::Icon::Information);
+    Q_EMIT finished();
+}
+
+void DeviceCommands::onEraseFailed()
+{
+    m_eraseStep = EraseStep::None;
+    setBusy(false);
+    m_host.prompter().message(msg::kError, msg::kTitleWarning, Prompter::Icon::Information);
+    end();
+}

@@ -1,0 +1,257 @@
+#include "device/device_details.h"
+
+#include "common/clock.h"
+#include "common/messages.h"
+#include "common/numfmt.h"
+#include "common/prompter.h"
+#include "device/device_host.h"
+#include "device/logger_models.h"
+#include "device/param_reply.h"
+
+#include <cmath>
+
+namespace {
+
+// A whole number from `lo` to `hi` written in `text` (blanks around it allowed).
+bool wholeNumberIn(const QString &text, int lo, int hi, int *out)
+{
+    double v = 0;
+    if (!numfmt::parse(text, &v) || v != std::floor(v) || v < lo || v > hi)
+        return false;
+    *out = int(v);
+    return true;
+}
+
+} // namespace
+
+DeviceDetails::DeviceDetails(DeviceHost &host, QObject *parent)
+    : QObject(parent), m_host(host),
+      m_timerPara(&host.link(), kTimerParaMs, PollExchange::Rule::Exactly, kReplyLength,
+                  kRequestSends),
+      m_sendTimer(&host.link(), kSendTimerMs, 0)
+{
+    m_timerPara.setObjectName(QStringLiteral("TimerPara"));
+    m_sendTimer.setObjectName(QStringLiteral("SendTimer"));
+    connect(&m_timerPara, &PollExchange::replied, this, &DeviceDetails::onParameters);
+    connect(&m_timerPara, &PollExchange::failed, this, &DeviceDetails::onNoParameters);
+    connect(&m_sendTimer, &AckPollExchange::acknowledged, this, &DeviceDetails::onAcknowledged);
+}
+
+void DeviceDetails::setBusy(bool busy)
+{
+    if (busy == m_busy)
+        return;
+    m_busy = busy;
+    m_host.setBusy(busy);
+}
+
+void DeviceDetails::Fill_Date()
+{
+    const QDate today = Clock::current().now().date();
+    m_tday = QString::number(today.day());
+    m_tmnt = QString::number(today.month());
+    m_tyrs = QString::number(today.year() - 2000);
+}
+
+void DeviceDetails::activate()
+{
+    if (m_closed)
+        return;
+    Fill_Date();
+    m_host.Dsb_Controls();
+    // Coming back to the dialog while the logger is still being asked or programmed: a second
+    // request would discard the reply the first one waits for.
+    if (!m_timerPara.isRunning() && !m_sendTimer.isRunning())
+        requestParameters();
+    Q_EMIT changed();
+}
+
+void DeviceDetails::requestParameters()
+{
+    // Only the letters are set: the parameter bytes go out as the last frame left them.
+    m_cmdBuf.setLetters('R', 'P');
+    m_timerPara.start(m_cmdBuf.frame());
+    setBusy(true);
+}
+
+void DeviceDetails::onParameters(const QByteArray &reply)
+{
+    const ParamReply r(reply);
+    if (!r.enabled()) {
+        m_frame1Visible = false;
+        m_frame2Visible = true;
+        Fill_Date();
+    } else {
+        m_labels = describe(r, m_labels);
+    }
+    setBusy(false);
+    Q_EMIT changed();
+}
+
+void DeviceDetails::onNoParameters()
+{
+    setBusy(false);
+    Q_EMIT changed();
+    m_host.prompter().message(msg::kNotResponding, msg::kTitleWarningDots);
+}
+
+DeviceDetails::Labels DeviceDetails::describe(const ParamReply &r, const Labels &before)
+{
+    Labels l = before;
+    l.locationVisible = true;
+    l.Llocation1 = msg::kLocationPrefix + r.location();
+    l.serialVisible = true;
+    l.lserno1 = msg::kDetailPrefix + r.serialText();
+    if (const auto model = loggermodels::label(r.model()))
+        l.lmodel1 = msg::kDetailPrefix + *model;
+    if (r.waitingForDelayedStart())
+        l.ldevstatus1 = msg::kDetailPrefix + msg::kStatusStartLater;
+    else if (r.started())
+        l.ldevstatus1 = msg::kDetailPrefix + msg::kStatusStarted;
+    else
+        l.ldevstatus1 = msg::kDetailPrefix + msg::kStatusStopped;
+    // A byte count that is not a whole number of readings shows its fraction rather than
+    // pretending to a whole reading.
+    const double readings = r.memoryFull()
+                                ? double(loggermodels::capacity(r.model()))
+                                : double(r.storedBytes()) / loggermodels::bytesPerReading(r.model());
+    l.lno_readings1 = msg::kDetailPrefix + numfmt::plain(readings);
+    QString unit;
+    switch (r.intervalUnit()) {
+    case 'S':
+        unit = msg::kUnitSeconds;
+        break;
+    case 'M':
+        unit = msg::kUnitMinutes;
+        break;
+    case 'H':
+        unit = msg::kUnitHours;
+        break;
+    default:
+        break;
+    }
+    if (!unit.isEmpty())
+        l.linterval1 = msg::kDetailPrefix + QString::number(r.intervalCount()) + unit;
+    return l;
+}
+
+std::optional<QString> DeviceDetails::checkSerial(const QString &text, int *out)
+{
+    double v = 0;
+    if (!numfmt::parse(text, &v))
+        return msg::kSerNoNotNumeric;
+    // Two bytes carry the number; a negative or fractional one has no such bytes.
+    if (v < 0 || v >= 10000 || v != std::floor(v))
+        return msg::kSerNoOutOfRange;
+    *out = int(v);
+    return std::nullopt;
+}
+
+std::optional<QString> DeviceDetails::checkDay(const QString &text, int *out)
+{
+    if (!wholeNumberIn(text, 1, 31, out))
+        return msg::kIdDayOutOfRange;
+    return std::nullopt;
+}
+
+std::optional<QString> DeviceDetails::checkMonth(const QString &text, int *out)
+{
+    if (!wholeNumberIn(text, 1, 12, out))
+        return msg::kIdMonthOutOfRange;
+    return std::nullopt;
+}
+
+std::optional<QString> DeviceDetails::checkYear(const QString &text, int *out)
+{
+    if (!wholeNumberIn(text, 0, 255, out))
+        return msg::kIdYearOutOfRange;
+    return std::nullopt;
+}
+
+void DeviceDetails::Command2()
+{
+    if (m_closed || m_sendTimer.isRunning())
+        return;
+    m_sendEnabled = false;
+    m_host.Dsb_Controls();
+
+    int serial = 0, day = 0, month = 0, year = 0;
+    std::optional<QString> why = checkSerial(m_tSerno, &serial);
+    if (!why)
+        why = checkDay(m_tday, &day);
+    if (!why)
+        why = checkMonth(m_tmnt, &month);
+    if (!why)
+        why = checkYear(m_tyrs, &year);
+    if (why) {
+        m_sendEnabled = true;
+        Q_EMIT changed();
+        m_host.prompter().message(*why);
+        return;
+    }
+
+    // A parameter request still waiting would throw away the acknowledgements; the details are
+    // requested again once the serial number is written.
+    if (m_timerPara.isRunning()) {
+        m_timerPara.cancel();
+        setBusy(false);
+    }
+    m_serNo = serial;
+    m_idDay = std::uint8_t(day);
+    m_idMonth = std::uint8_t(month);
+    m_idYear = std::uint8_t(year);
+    m_sendStep = 1;
+    Send_Step();
+    m_progressVisible = true;
+    Q_EMIT changed();
+}
+
+void DeviceDetails::Send_Step()
+{
+    if (m_closed)
+        return;
+    m_cmdBuf.set(4, 0);
+    if (m_sendStep == 1 || m_sendStep == 2) {
+        if (m_sendStep == 1) {
+            m_cmdBuf.set(0, 'Y');
+            m_cmdBuf.set(1, m_idDay);
+            m_cmdBuf.set(2, m_idMonth);
+            m_cmdBuf.set(3, m_idYear);
+        } else {
+            m_cmdBuf.set(0, 'X');
+            m_cmdBuf.set(1, std::uint8_t(m_serNo / 256));
+            m_cmdBuf.set(2, std::uint8_t(m_serNo % 256));
+            m_cmdBuf.set(3, 0);
+        }
+        m_progressValue = m_sendStep;
+        // Repeated every second until the logger acknowledges it or the dialog is closed.
+        m_sendTimer.start(m_cmdBuf.frame());
+        Q_EMIT changed();
+        return;
+    }
+    m_progressVisible = false;
+    m_frame1Visible = true;
+    m_frame2Visible = false;
+    m_sendEnabled = true;
+    requestParameters();
+    Q_EMIT changed();
+}
+
+void DeviceDetails::onAcknowledged()
+{
+    ++m_sendStep;
+    Send_Step();
+}
+
+void DeviceDetails::close()
+{
+    if (m_closed)
+        return;
+    m_closed = true;
+    m_timerPara.cancel();
+    m_sendTimer.cancel();
+    m_labels.serialVisible = false;
+    setBusy(false);
+    m_host.Enb_Controls();
+    Q_EMIT changed();
+}

@@ -1,0 +1,135 @@
+#pragma once
+
+#include "device/command_frame.h"
+#include "device/exchanges.h"
+
+#include <QObject>
+#include <QString>
+
+#include <optional>
+
+class DeviceHost;
+class ParamReply;
+
+// Everything the Device Details dialog (frmIDdev) does, without a window: it asks the logger for
+// its parameter block, turns the block into the texts of the details panel (Frame1) and, for a
+// logger that has no serial number yet, programs one from the programming panel (Frame2) with
+// "Y" (identification bytes) and "X" (serial number). The dialog shows what this object holds
+// and passes on what the user types and clicks; tests drive this object directly and fire its
+// timers by hand.
+//
+// The dialog keeps the main window's device commands disabled from its first activation until
+// it is closed; close() ends whatever is still waiting.
+class DeviceDetails : public QObject
+{
+    Q_OBJECT
+public:
+    static constexpr int kTimerParaMs = 1000;
+    static constexpr int kSendTimerMs = 1000;
+    static constexpr int kReplyLength = 40;
+    static constexpr int kRequestSends = 5;
+
+    // Texts of the value labels of the details panel. A label keeps its text when a reply says
+    // nothing it can show (unknown model code, unknown interval unit).
+    struct Labels
+    {
+        QString lserno1;
+        QString Llocation1;
+        QString lmodel1;
+        QString ldevstatus1;
+        QString lno_readings1;
+        QString linterval1;
+        bool serialVisible = false;   // lSerNo and lserno1
+        bool locationVisible = false; // Llocation and Llocation1
+    };
+
+    explicit DeviceDetails(DeviceHost &host, QObject *parent = nullptr);
+
+    // Activation of the dialog (its first show, and each return to it from another window of
+    // the program): today's date into the identification boxes, device commands disabled, the
+    // parameter block requested. While a request or a programming step is still waiting, a
+    // new activation leaves it alone instead of cutting into it.
+    void activate();
+    // Closing the dialog: nothing more is sent, the pointers are normal again and the device
+    // commands enabled. Safe to call more than once.
+    void close();
+
+    // The "Send" button (Command2).
+    void Command2();
+    // Sends the frame of the current SendStep (1 "Y", 2 "X"); step 3 shows the details and
+    // requests the parameter block again.
+    void Send_Step();
+    // Today's day, month and year - 2000 into the identification boxes.
+    void Fill_Date();
+
+    // What the user typed into the boxes of the programming panel.
+    void setDay(const QString &t) { m_tday = t; }
+    void setMonth(const QString &t) { m_tmnt = t; }
+    void setYear(const QString &t) { m_tyrs = t; }
+    void setSerial(const QString &t) { m_tSerno = t; }
+    QString tday() const { return m_tday; }
+    QString tmnt() const { return m_tmnt; }
+    QString tyrs() const { return m_tyrs; }
+    QString tSerno() const { return m_tSerno; }
+
+    // What the dialog shows.
+    const Labels &labels() const { return m_labels; }
+    bool frame1Visible() const { return m_frame1Visible; }
+    bool frame2Visible() const { return m_frame2Visible; }
+    bool progressVisible() const { return m_progressVisible; }
+    int progressValue() const { return m_progressValue; }
+    bool sendEnabled() const { return m_sendEnabled; }
+    bool busy() const { return m_busy; }
+    bool isClosed() const { return m_closed; }
+
+    // Dialog state.
+    CommandBuffer &CmdBuf() { return m_cmdBuf; }
+    int RetryCnt() const { return m_timerPara.retryCount(); }
+    int SendStep() const { return m_sendStep; }
+    int SerNo() const { return m_serNo; }
+
+    PollExchange &TimerPara() { return m_timerPara; }
+    AckPollExchange &SendTimer() { return m_sendTimer; }
+
+    // The label texts a parameter block gives, starting from `before` (what the labels showed).
+    // Pure, for the dialog and for tests.
+    static Labels describe(const ParamReply &reply, const Labels &before);
+
+    // Why a serial number or an identification field cannot be sent; nullopt when it can.
+    // The value goes to `out`.
+    static std::optional<QString> checkSerial(const QString &text, int *out);
+    static std::optional<QString> checkDay(const QString &text, int *out);
+    static std::optional<QString> checkMonth(const QString &text, int *out);
+    static std::optional<QString> checkYear(const QString &text, int *out);
+
+Q_SIGNALS:
+    // Something the dialog shows has changed (labels, panels, boxes, progress, pointer).
+    void changed();
+
+private:
+    void requestParameters();
+    void onParameters(const QByteArray &reply);
+    void onNoParameters();
+    void onAcknowledged();
+    void setBusy(bool busy);
+
+    DeviceHost &m_host;
+    CommandBuffer m_cmdBuf;
+    PollExchange m_timerPara;
+    AckPollExchange m_sendTimer;
+
+    Labels m_labels;
+    QString m_tday, m_tmnt, m_tyrs, m_tSerno;
+    bool m_frame1Visible = true;
+    bool m_frame2Visible = false;
+    bool m_progressVisible = false;
+    int m_progressValue = 0;
+    bool m_sendEnabled = true;
+    bool m_busy = false;
+    bool m_closed = false;
+    bool m_controlsDisabled = false;
+
+    int m_sendStep = 0;
+    int m_serNo = 0;
+    std::uint8_t m_idDay = 0, m_idMonth = 0, m_idYear = 0;
+};
