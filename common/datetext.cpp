@@ -4,6 +4,7 @@
 #include <QMutex>
 #include <QStringList>
 
+#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -97,6 +98,15 @@ std::vector<Token> compile(const QString &fmt)
         out.push_back(t);
         i += n;
     }
+    // Without an AM/PM marker "h" is the 24-hour clock, as in QLocale's own formats; a 12-hour
+    // hour without its marker could not be read back.
+    const bool hasAmPm = std::any_of(out.begin(), out.end(), [](const Token &t) {
+        return t.kind == Token::AmPmUpper || t.kind == Token::AmPmLower;
+    });
+    if (!hasAmPm)
+        for (Token &t : out)
+            if (t.kind == Token::Hour12)
+                t.kind = Token::Hour24;
     return out;
 }
 
@@ -108,47 +118,41 @@ QString makeDateFormat(const QLocale &l)
     return f;
 }
 
+// Removes the time-zone field ("t" outside quotes) together with the blank or comma that
+// joins it to the rest, so neither a zone name nor a dangling separator ends up in the text.
+QString withoutTimeZone(const QString &fmt)
+{
+    QString out;
+    bool quoted = false;
+    for (int i = 0; i < fmt.size(); ++i) {
+        const QChar c = fmt.at(i);
+        if (c == QLatin1Char('\''))
+            quoted = !quoted;
+        if (quoted || c != QLatin1Char('t')) {
+            out.append(c);
+            continue;
+        }
+        while (i + 1 < fmt.size() && fmt.at(i + 1) == QLatin1Char('t'))
+            ++i;
+        while (!out.isEmpty() && (out.back().isSpace() || out.back() == QLatin1Char(',')))
+            out.chop(1);
+        if (out.isEmpty())
+            while (i + 1 < fmt.size() && fmt.at(i + 1).isSpace())
+                ++i;
+    }
+    return out;
+}
+
 QString makeTimeFormat(const QLocale &l)
 {
-    QString f = l.timeFormat(QLocale::LongFormat);
     // Drop the time zone: a time of day in the table carries none.
-    f.remove(QLatin1Char('t'));
-    f = f.trimmed();
+    QString f = withoutTimeZone(l.timeFormat(QLocale::LongFormat)).trimmed();
     if (!f.contains(QLatin1Char('s'))) {
         const int m = f.indexOf(QLatin1String("mm"));
         if (m >= 0)
             f.insert(m + 2, QLatin1String(":ss"));
     }
     return f;
-}
-
-QMutex g_mutex;
-std::shared_ptr<const Compiled> g_compiled;
-
-std::shared_ptr<const Compiled> compiled()
-{
-    QMutexLocker lock(&g_mutex);
-    const QLocale now;
-    if (!g_compiled || g_compiled->locale != now) {
-        auto c = std::make_shared<Compiled>();
-        c->locale = now;
-        c->dateFmt = makeDateFormat(now);
-        c->timeFmt = makeTimeFormat(now);
-        c->dateTokens = compile(c->dateFmt);
-        c->timeTokens = compile(c->timeFmt);
-        c->am = now.amText();
-        c->pm = now.pmText();
-        for (int m = 1; m <= 12; ++m) {
-            c->monthShort << now.monthName(m, QLocale::ShortFormat);
-            c->monthLong << now.monthName(m, QLocale::LongFormat);
-        }
-        for (int d = 1; d <= 7; ++d) {
-            c->dayShort << now.dayName(d, QLocale::ShortFormat);
-            c->dayLong << now.dayName(d, QLocale::LongFormat);
-        }
-        g_compiled = c;
-    }
-    return g_compiled;
 }
 
 void appendNumber(QString &s, int n, int width)
@@ -197,6 +201,69 @@ QString render(const Compiled &c, const std::vector<Token> &tokens, const QDate 
         }
     }
     return s;
+}
+
+// Some regional formats cannot be read back by QLocale (day-period words, zone names, AM/PM
+// texts its parser does not recognise). Every format in use is therefore tried on sample
+// values first; one that loses anything is replaced by an unambiguous numeric form.
+const QString kFallbackDate = QStringLiteral("yyyy-MM-dd");
+const QString kFallbackTime = QStringLiteral("HH:mm:ss");
+
+bool datesRoundTrip(const Compiled &c)
+{
+    for (const QDate &d : {QDate(1930, 1, 1), QDate(1999, 12, 31), QDate(2024, 2, 29),
+                           QDate(2029, 11, 9)}) {
+        if (c.locale.toDate(render(c, c.dateTokens, d, QTime()), c.dateFmt) != d)
+            return false;
+    }
+    return true;
+}
+
+bool timesRoundTrip(const Compiled &c)
+{
+    for (const QTime &t : {QTime(0, 0, 0), QTime(1, 2, 3), QTime(11, 59, 59), QTime(12, 0, 0),
+                           QTime(13, 7, 1), QTime(23, 59, 59)}) {
+        if (c.locale.toTime(render(c, c.timeTokens, QDate(), t), c.timeFmt) != t)
+            return false;
+    }
+    return true;
+}
+
+QMutex g_mutex;
+std::shared_ptr<const Compiled> g_compiled;
+
+std::shared_ptr<const Compiled> compiled()
+{
+    QMutexLocker lock(&g_mutex);
+    const QLocale now;
+    if (!g_compiled || g_compiled->locale != now) {
+        auto c = std::make_shared<Compiled>();
+        c->locale = now;
+        c->am = now.amText();
+        c->pm = now.pmText();
+        for (int m = 1; m <= 12; ++m) {
+            c->monthShort << now.monthName(m, QLocale::ShortFormat);
+            c->monthLong << now.monthName(m, QLocale::LongFormat);
+        }
+        for (int d = 1; d <= 7; ++d) {
+            c->dayShort << now.dayName(d, QLocale::ShortFormat);
+            c->dayLong << now.dayName(d, QLocale::LongFormat);
+        }
+        c->dateFmt = makeDateFormat(now);
+        c->dateTokens = compile(c->dateFmt);
+        if (!datesRoundTrip(*c)) {
+            c->dateFmt = kFallbackDate;
+            c->dateTokens = compile(c->dateFmt);
+        }
+        c->timeFmt = makeTimeFormat(now);
+        c->timeTokens = compile(c->timeFmt);
+        if (!timesRoundTrip(*c)) {
+            c->timeFmt = kFallbackTime;
+            c->timeTokens = compile(c->timeFmt);
+        }
+        g_compiled = c;
+    }
+    return g_compiled;
 }
 
 } // namespace

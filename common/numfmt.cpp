@@ -103,11 +103,13 @@ QString picture(double v, const char *pattern)
     if (!std::isfinite(v))
         return QString::number(v);
     long long scaled = 0;
-    if (!scaledRound(v, decimals, Half::AwayFromZero, &scaled))
+    if (decimals >= int(kPow10.size()) || !scaledRound(v, decimals, Half::AwayFromZero, &scaled))
         return QString::number(v, 'f', decimals);
     QString s;
     s.reserve(12);
-    if (v < 0)
+    // A value that rounds to nothing but zeros shows no sign: "-00.0" would read as a reading
+    // below zero that is not there.
+    if (v < 0 && scaled != 0)
         s.append(QLatin1Char('-'));
     const long long unit = static_cast<long long>(kPow10[decimals]);
     appendDigits(s, scaled / unit, intZeros);
@@ -145,6 +147,9 @@ QString plain(double v)
 {
     if (v == 0)
         return QStringLiteral("0");
+    // Whole numbers (CO2 readings, counts) are common and need no shortest-form search.
+    if (std::fabs(v) < 1e15 && v == std::floor(v))
+        return QString::number(static_cast<long long>(v));
     return QString::number(v, 'g', 15);
 }
 
