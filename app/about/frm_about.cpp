@@ -10,6 +10,7 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QPalette>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -51,7 +52,7 @@ frmAbout::frmAbout(Prompter &prompter, QWidget *parent) : QDialog(parent), m_pro
 
     lblDisclaimer = new QLabel(maker::kContact, this);
     lblDisclaimer->setObjectName(QStringLiteral("lblDisclaimer"));
-    lblDisclaimer->setWordWrap(true);
+    lblDisclaimer->setForegroundRole(QPalette::PlaceholderText);
     lblDisclaimer->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
     cmdOK = new QPushButton(QStringLiteral("OK"), this);
@@ -59,6 +60,8 @@ frmAbout::frmAbout(Prompter &prompter, QWidget *parent) : QDialog(parent), m_pro
     cmdOK->setDefault(true);
     cmdSysInfo = new QPushButton(QStringLiteral("&System Info..."), this);
     cmdSysInfo->setObjectName(QStringLiteral("cmdSysInfo"));
+    for (QPushButton *b : {cmdOK, cmdSysInfo})
+        b->setMinimumWidth(120);
     connect(cmdOK, &QPushButton::clicked, this, &QDialog::close);
     connect(cmdSysInfo, &QPushButton::clicked, this, &frmAbout::StartSysInfo);
 
@@ -82,10 +85,11 @@ frmAbout::frmAbout(Prompter &prompter, QWidget *parent) : QDialog(parent), m_pro
     grid->addWidget(imgLogo, 0, 0, Qt::AlignTop);
     grid->addLayout(texts, 0, 1, 1, 2);
     grid->addWidget(rule, 1, 0, 1, 3);
-    grid->addWidget(lblDisclaimer, 2, 0, 1, 2, Qt::AlignBottom);
+    grid->addWidget(lblDisclaimer, 2, 0, 1, 2, Qt::AlignBottom | Qt::AlignLeft);
     grid->addLayout(buttons, 2, 2);
     grid->setColumnStretch(1, 1);
-    setFixedSize(qMax(sizeHint().width(), 460), sizeHint().height());
+    grid->setColumnMinimumWidth(2, 120);
+    setFixedSize(sizeHint());
 }
 
 void frmAbout::StartSysInfo()

