@@ -9,13 +9,46 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryFile>
 #include <QUrl>
 
 #include <xlsxwriter.h>
 
+namespace {
+
+// On freedesktop systems the open request only starts xdg-open, which reports nothing back: a
+// desktop without any spreadsheet program would look like a success. xdg-mime says whether a
+// program is registered for workbooks. False only on a clear "none"; when xdg-mime is missing
+// or fails, the open request is left to decide.
+bool clearlyNoWorkbookHandler()
+{
+#if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
+    const QString xdgMime = QStandardPaths::findExecutable(QStringLiteral("xdg-mime"));
+    if (xdgMime.isEmpty())
+        return false;
+    QProcess query;
+    query.start(xdgMime, {QStringLiteral("query"), QStringLiteral("default"),
+                          QStringLiteral("application/vnd.openxmlformats-officedocument.spreadsheetml.sheet")});
+    if (!query.waitForFinished(3000)) {
+        query.kill();
+        query.waitForFinished(1000);
+        return false;
+    }
+    return query.exitStatus() == QProcess::NormalExit && query.exitCode() == 0
+           && query.readAllStandardOutput().trimmed().isEmpty();
+#else
+    return false;
+#endif
+}
+
+} // namespace
+
 bool DesktopSpreadsheetOpener::open(const QString &path)
 {
+    if (clearlyNoWorkbookHandler())
+        return false;
     return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
 }
 

@@ -79,6 +79,7 @@ private Q_SLOTS:
     void eachExportGetsItsOwnFile();
     void unwritablePathIsReportedNotHidden();
     void fullMemoryWithinBudget();
+    void desktopWithoutSpreadsheetProgramIsAFailure();
 
 private:
     QJsonObject readBack(const QString &path);
@@ -333,6 +334,31 @@ void TestSpreadsheetExport::fullMemoryWithinBudget()
     qInfo("16001 x 6 cells: %.1f ms processor time, %.1f ms wall clock (best of 3)", bestCpuMs,
           bestWallMs);
     QVERIFY2(bestCpuMs <= 300.0, qPrintable(QString::number(bestCpuMs) + " ms"));
+}
+
+void TestSpreadsheetExport::desktopWithoutSpreadsheetProgramIsAFailure()
+{
+    // A desktop whose registry of programs knows none for workbooks: xdg-open would start, find
+    // nothing and tell no one. The opener must answer false so the user learns where the file is.
+    QTemporaryDir bin;
+    QVERIFY(bin.isValid());
+    const QString mark = bin.filePath(QStringLiteral("xdg-open-was-called"));
+    auto script = [&](const QString &name, const QString &body) {
+        QFile f(bin.filePath(name));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(("#!/bin/sh\n" + body + "\n").toUtf8());
+        f.close();
+        QFile::setPermissions(f.fileName(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    };
+    script(QStringLiteral("xdg-mime"), QStringLiteral("exit 0"));
+    script(QStringLiteral("xdg-open"), QStringLiteral(": > '%1'").arg(mark));
+
+    const QByteArray savedPath = qgetenv("PATH");
+    qputenv("PATH", QFile::encodeName(bin.path()));
+    const bool opened = DesktopSpreadsheetOpener().open(bin.filePath(QStringLiteral("x.xlsx")));
+    qputenv("PATH", savedPath);
+    QVERIFY(!opened);
+    QVERIFY(!QFile::exists(mark));
 }
 
 QTEST_GUILESS_MAIN(TestSpreadsheetExport)
