@@ -1,0 +1,113 @@
+#pragma once
+
+#include <QLabel>
+#include <QPointer>
+#include <QWidget>
+
+#include <array>
+
+class QLabel;
+class QLineEdit;
+class QProgressBar;
+class QRadioButton;
+class QScrollBar;
+class QTabWidget;
+class QTableView;
+class ReadingSet;
+class ReadingsTable;
+
+// The data window: the readings table on the "Table" tab and the graph on the "Graph" tab, the
+// serial-number and location labels, the axis labels and the progress display of a download.
+// It mostly wires widgets to the core objects that hold the reading set and do the work.
+//
+// The window shows its ReadingSet as it changes: the table view sits on the set's table, and
+// the serial-number, location and unit captions and the unit options follow the set's
+// signals. Whoever fills the set (download, file, a test) calls Format_Grid/Fill_Grid on it and
+// the window shows the result with no further call.
+class FrmData : public QWidget
+{
+    Q_OBJECT
+    // First member: the public aliases below bind to fields of the set.
+    ReadingSet *m_set = nullptr;
+
+public:
+    explicit FrmData(QWidget *parent = nullptr);
+    ~FrmData() override;
+
+    // Public fields other windows read and write (16-bit flags: -1 true, 0 false).
+    int ROW_NO = 0;
+    int Err_Cntr = 0;
+    int Loop_Cntr = 0;
+    int RTCinter = 0;
+    int LiveRowNo = 0;
+    bool zoomin = false;
+    bool zoomout = false;
+    double R = 20;
+    // The model code and the temperature unit live in the reading set; these are the same
+    // fields under the window's names (readingSet().MODEL is frmData.MODEL).
+    quint8 &MODEL;
+    qint16 &Cels_Faren;
+
+    ReadingSet &readingSet() { return *m_set; }
+    const ReadingSet &readingSet() const { return *m_set; }
+    ReadingsTable &table();
+    QTableView *FGrid() const { return m_grid; }
+    QWidget *PicGraph() const { return m_graph; }
+    QTabWidget *SSTab1() const { return m_tabs; }
+    QScrollBar *HScroll1() const { return m_hscroll; }
+    QScrollBar *VScroll1() const { return m_vscroll; }
+    QLineEdit *Text1() const { return m_text1; }
+    QLineEdit *Text2() const { return m_text2; }
+
+    // Axis labels by their number (Label2 ... Label37); nullptr for numbers without a label.
+    QLabel *label(int number) const;
+
+    // Serial-number and location captions, set on both tabs' labels at once.
+    void setSerialCaption(const QString &text);
+    void setLocationCaption(const QString &text);
+    QString serialCaption() const;
+    QString locationCaption() const;
+    void setHeaderLabelsVisible(bool visible);
+
+    // Lays out the table for MODEL (columns, headings, unit options); see ReadingSet.
+    void Format_Grid();
+    // Sets the unit captions Label36/Label37 from MODEL and Cels_Faren.
+    void Put_Unit();
+
+    // Redraws the graph and the axis labels from the table.
+    void DRAW_GRAPH();
+    // Clears the plot area and every axis label (not the unit captions, read-outs or table).
+    void Clear_screen();
+    // The graph's view back to the full extent: no zoom, scroll bars at 0, default pointer.
+    void resetView();
+
+    // The window title shown in the frame (empty, a file name, " - " + file name).
+    void setCaption(const QString &caption);
+    QString caption() const { return m_caption; }
+
+Q_SIGNALS:
+    void captionChanged(const QString &caption);
+
+private:
+    void buildTableTab(QWidget *tab);
+    void buildGraphTab(QWidget *tab);
+    void connectReadingSet();
+    void applyInitialColumnWidths();
+    void setUnitOptionsVisible(bool visible);
+
+    QTabWidget *m_tabs = nullptr;
+    QTableView *m_grid = nullptr;
+    QWidget *m_graph = nullptr;
+    QScrollBar *m_hscroll = nullptr;
+    QScrollBar *m_vscroll = nullptr;
+    QLineEdit *m_text1 = nullptr;
+    QLineEdit *m_text2 = nullptr;
+    QRadioButton *m_optCels = nullptr, *m_optFaren = nullptr;
+    QRadioButton *m_optCels1 = nullptr, *m_optFaren1 = nullptr;
+    std::array<QLabel *, 2> m_serial{};
+    std::array<QLabel *, 2> m_location{};
+    std::array<QLabel *, 2> m_serialCap{};
+    std::array<QLabel *, 2> m_locationCap{};
+    std::array<QPointer<QLabel>, 38> m_axisLabels{};
+    QString m_caption;
+};
