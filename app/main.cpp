@@ -1,8 +1,11 @@
+#include "app/about/frm_splash.h"
 #include "app/frm_main.h"
 #include "app/wiring.h"
 
 #include <QApplication>
 #include <QScreen>
+
+#include <memory>
 
 int main(int argc, char *argv[])
 {
@@ -10,11 +13,20 @@ int main(int argc, char *argv[])
     QApplication::setApplicationName(QStringLiteral("Kestrun"));
     QApplication::setOrganizationName(QStringLiteral("Brivak"));
     QApplication::setApplicationVersion(QStringLiteral("2.1.2"));
-    FrmMain w;
-    wiring::wireAll(w);
-    // Without a window manager "maximised" means nothing: start with the whole screen.
+
+    std::unique_ptr<FrmMain> main;
+    frmSplash splash;
+    QObject::connect(&splash, &frmSplash::handOver, [&main] {
+        main = std::make_unique<FrmMain>();
+        wiring::wireAll(*main);
+        // Without a window manager "maximised" means nothing: start with the whole screen.
+        if (const QScreen *s = QGuiApplication::primaryScreen())
+            main->setGeometry(s->availableGeometry());
+        main->showMaximized();
+        main->activateWindow();
+    });
     if (const QScreen *s = QGuiApplication::primaryScreen())
-        w.setGeometry(s->availableGeometry());
-    w.showMaximized();
+        splash.move(s->availableGeometry().center() - splash.rect().center());
+    splash.show();
     return app.exec();
 }

@@ -1,8 +1,11 @@
 #include "app/wiring.h"
 
+#include "app/about/frm_about.h"
 #include "app/frm_main.h"
 #include "device/device_commands.h"
 #include "device/frm_id_dev.h"
+#include "output/spreadsheet_export.h"
+#include "view/frm_data.h"
 
 namespace wiring {
 namespace {
@@ -34,11 +37,26 @@ void wireDeviceCommands(FrmMain &main)
     });
 }
 
+// The About box and the spreadsheet export.
+void wireHelpAndExport(FrmMain &main)
+{
+    QObject::connect(&main, &FrmMain::aboutRequested, &main, [&main] {
+        auto *about = new frmAbout(main.prompter(), &main);
+        FrmMain::markAsForm(about);
+        about->show();
+    });
+    QObject::connect(&main, &FrmMain::exportRequested, &main, [&main] {
+        DesktopSpreadsheetOpener opener;
+        spreadsheet::exportTable(main.data()->table(), main.prompter(), opener);
+    });
+}
+
 } // namespace
 
 void wireAll(FrmMain &main)
 {
     wireDeviceCommands(main);
+    wireHelpAndExport(main);
 }
 
 } // namespace wiring
