@@ -26,14 +26,6 @@ public:
     }
     void setBusy(bool b) override { busy += b ? 1 : -1; }
 
-    // Frames written since the last call.
-    QList<QByteArray> takeWritten()
-    {
-        QList<QByteArray> out;
-        out.swap(port.written);
-        return out;
-    }
-
     FakeSerialLink port;
     ScriptedPrompter prompts;
     bool ok = true;

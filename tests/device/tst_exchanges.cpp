@@ -143,31 +143,6 @@ private Q_SLOTS:
         QCOMPARE(failed->count(), 1);
     }
 
-    // A reply that turns up at the k-th poll ends the exchange after k sends.
-    void replyOnLaterPoll_data()
-    {
-        QTest::addColumn<int>("poll");
-        QTest::newRow("first") << 1;
-        QTest::newRow("third") << 3;
-        QTest::newRow("last") << 5;
-    }
-    void replyOnLaterPoll()
-    {
-        QFETCH(int, poll);
-        PollExchange ex(m_link, 500, PollExchange::Rule::AtLeast, 19, 5);
-        QSignalSpy replied(&ex, &PollExchange::replied);
-        QSignalSpy failed(&ex, &PollExchange::failed);
-        ex.start(kFrame);
-        for (int i = 1; i < poll; ++i)
-            ex.onTimer();
-        m_link->feed(bytes(19));
-        ex.onTimer();
-        QCOMPARE(replied.count(), 1);
-        QCOMPARE(failed.count(), 0);
-        QCOMPARE(m_link->written.size(), poll);
-        QCOMPARE(ex.retryCount(), poll - 1);
-    }
-
     // Bytes of one poll never add up with bytes of the next: each send discards what is
     // waiting, so a reply that straggles in across a resend is not assembled.
     void lateBytesDiscardedByNextSend_data()

@@ -135,17 +135,6 @@ private Q_SLOTS:
         QVERIFY(!send->isEnabled());
         QVERIFY(w<QProgressBar>("ProgressBar1")->isVisible());
         QCOMPARE(w<QProgressBar>("ProgressBar1")->value(), 1);
-
-        m_host->port.feed(frames::acknowledgement());
-        m_dlg->details().SendTimer().onTimer();
-        QCOMPARE(m_host->port.written.last(), frames::make('X', 2, 1, 0, 0));
-        QCOMPARE(w<QProgressBar>("ProgressBar1")->value(), 2);
-        m_host->port.feed(frames::acknowledgement());
-        m_dlg->details().SendTimer().onTimer();
-        QVERIFY(w<QGroupBox>("Frame1")->isVisible());
-        QVERIFY(!w<QGroupBox>("Frame2")->isVisible());
-        answer(block(0x02, 0x01));
-        QCOMPARE(text("lserno1"), QStringLiteral(":     0513 06 05 13"));
     }
 
     // Closing the window ends the waiting step, gives the commands back and destroys it.
