@@ -20,26 +20,11 @@ struct Segment
 
 // Ordered from the coldest (highest count) to the warmest.
 constexpr std::array<Segment, 20> kSegments{{
-    {893, 918, 26, -30},
-    {864, 892, 29, -25},
-    {829, 863, 35, -20},
-    {792, 828, 37, -15},
-    {750, 791, 42, -10},
-    {707, 749, 43, -5},
-    {657, 706, 50, 0},
-    {609, 656, 48, 5},
-    {559, 608, 50, 10},
-    {505, 558, 54, 15},
-    {461, 504, 44, 20},
-    {419, 460, 42, 25},
-    {370, 418, 49, 30},
-    {332, 369, 38, 35},
-    {296, 331, 36, 40},
-    {255, 295, 41, 45},
-    {233, 254, 22, 50},
-    {209, 232, 24, 55},
-    {181, 208, 28, 60},
-    {158, 180, 23, 65},
+    {893, 918, 26, -30}, {864, 892, 29, -25}, {829, 863, 35, -20}, {792, 828, 37, -15},
+    {750, 791, 42, -10}, {707, 749, 43, -5},  {657, 706, 50, 0},   {609, 656, 48, 5},
+    {559, 608, 50, 10},  {505, 558, 54, 15},  {461, 504, 44, 20},  {419, 460, 42, 25},
+    {370, 418, 49, 30},  {332, 369, 38, 35},  {296, 331, 36, 40},  {255, 295, 41, 45},
+    {233, 254, 22, 50},  {209, 232, 24, 55},  {181, 208, 28, 60},  {158, 180, 23, 65},
 }};
 
 constexpr int kWarmest = 157; // exactly +70 degC
@@ -80,7 +65,10 @@ double Calc_RH(qint32 so, double tempC)
     return rh;
 }
 
-double Calc_Volt(qint32 value) { return value * 2.5 / 1023; }
+double Calc_Volt(qint32 value)
+{
+    return value * 2.5 / 1023;
+}
 
 double Calc_CO2(qint32 value, int model)
 {
@@ -88,8 +76,14 @@ double Calc_CO2(qint32 value, int model)
     return numfmt::roundHalfEven(factor * value / 1023, 0);
 }
 
-double Conv_Faren(double celsius) { return celsius * 1.8 + 32; }
+double Conv_Faren(double celsius)
+{
+    return celsius * 1.8 + 32;
+}
 
-double Conv_Celsius(double fahrenheit) { return (fahrenheit - 32) / 1.8; }
+double Conv_Celsius(double fahrenheit)
+{
+    return (fahrenheit - 32) / 1.8;
+}
 
 } // namespace sensor

@@ -7,7 +7,10 @@
 namespace sensor {
 
 inline constexpr double kInvalid = 9999.0;
-inline bool isInvalid(double v) { return v == kInvalid; }
+inline bool isInvalid(double v)
+{
+    return v == kInvalid;
+}
 
 // Temperature group: the sensor's count falls as the temperature rises. Counts 157 to 918 map
 // piecewise linearly onto +70 .. -30 degC; anything else is invalid.

@@ -29,7 +29,10 @@ bool hasTemperature(int code)
     return f == Family::Temperature || f == Family::Humidity;
 }
 
-bool isHumidity(int code) { return family(code) == Family::Humidity; }
+bool isHumidity(int code)
+{
+    return family(code) == Family::Humidity;
+}
 
 int wordsPerReading(int code)
 {
@@ -40,16 +43,25 @@ int wordsPerReading(int code)
 QString label(int code)
 {
     switch (code) {
-    case kRV110: return QStringLiteral("RV-110");
+    case kRV110:
+        return QStringLiteral("RV-110");
     case kRV120:
-    case kRV120b: return QStringLiteral("RV-120");
-    case kRV310: return QStringLiteral("RV-310");
-    case kRV320: return QStringLiteral("RV-320");
-    case kRV210: return QStringLiteral("RV-210");
-    case kRV220: return QStringLiteral("RV-220");
-    case kRV410: return QStringLiteral("RV-410");
-    case kRV420: return QStringLiteral("RV-420(CO2 0-2000 PPM)");
-    default: return QString();
+    case kRV120b:
+        return QStringLiteral("RV-120");
+    case kRV310:
+        return QStringLiteral("RV-310");
+    case kRV320:
+        return QStringLiteral("RV-320");
+    case kRV210:
+        return QStringLiteral("RV-210");
+    case kRV220:
+        return QStringLiteral("RV-220");
+    case kRV410:
+        return QStringLiteral("RV-410");
+    case kRV420:
+        return QStringLiteral("RV-420(CO2 0-2000 PPM)");
+    default:
+        return QString();
     }
 }
 

@@ -36,13 +36,19 @@ bool isHumidity(int code);
 // Raw words per reading. An unknown code counts as two words, as the table filling always
 // treated it; the loggers never report one.
 int wordsPerReading(int code);
-inline int bytesPerReading(int code) { return 2 * wordsPerReading(code); }
+inline int bytesPerReading(int code)
+{
+    return 2 * wordsPerReading(code);
+}
 
 // The most data a logger reports: 32000 bytes, 16000 words.
 inline constexpr int kMaxDataBytes = 32000;
 inline constexpr int kMaxDataWords = kMaxDataBytes / 2;
 // Readings a full memory holds for the model.
-inline int capacity(int code) { return kMaxDataWords / wordsPerReading(code); }
+inline int capacity(int code)
+{
+    return kMaxDataWords / wordsPerReading(code);
+}
 
 // "RV-110", "RV-120", ... "RV-420(CO2 0-2000 PPM)"; empty for an unknown code.
 QString label(int code);

@@ -19,7 +19,10 @@ constexpr int kTimeCol = 2;
 constexpr int kValueCol = 3;
 constexpr int kHumidityCol = 4;
 
-int floorDiv(int a, int b) { return a >= 0 ? a / b : -((-a + b - 1) / b); }
+int floorDiv(int a, int b)
+{
+    return a >= 0 ? a / b : -((-a + b - 1) / b);
+}
 
 // The time of day of the working values. Valid intervals never leave a component out of range
 // after the single borrow; a damaged header or file could, and then the text still shows the
@@ -66,8 +69,9 @@ ValueText temperatureText(double celsius, bool fahrenheit)
 class WordTexts
 {
 public:
-    template<class Make>
-    WordTexts(int size, Make make) : m_slots(size), m_made(size, false), m_make(make) {}
+    template <class Make>
+    WordTexts(int size, Make make) : m_slots(size), m_made(size, false), m_make(make)
+    {}
 
     const ValueText &operator()(qint32 raw)
     {
@@ -216,11 +220,21 @@ void ReadingSet::Put_Unit()
     // read-out and the graph printout take the unit from here.
     const QString &temperature = Cels_Faren == 0 ? tabletext::kUnitF : tabletext::kUnitC;
     switch (model::family(MODEL)) {
-    case model::Family::Temperature: setUnitCaptions(temperature, QString()); break;
-    case model::Family::Humidity: setUnitCaptions(temperature, tabletext::kUnitRh); break;
-    case model::Family::Voltage: setUnitCaptions(tabletext::kUnitVolt, QString()); break;
-    case model::Family::CO2: setUnitCaptions(tabletext::kUnitCo2, QString()); break;
-    case model::Family::Unknown: setUnitCaptions(QString(), QString()); break;
+    case model::Family::Temperature:
+        setUnitCaptions(temperature, QString());
+        break;
+    case model::Family::Humidity:
+        setUnitCaptions(temperature, tabletext::kUnitRh);
+        break;
+    case model::Family::Voltage:
+        setUnitCaptions(tabletext::kUnitVolt, QString());
+        break;
+    case model::Family::CO2:
+        setUnitCaptions(tabletext::kUnitCo2, QString());
+        break;
+    case model::Family::Unknown:
+        setUnitCaptions(QString(), QString());
+        break;
     }
 }
 
@@ -249,17 +263,16 @@ void ReadingSet::Fill_Grid()
     t.setRows(n + 1);
     Format_Grid();
 
-    WordTexts temperature(kTempWords, [fahrenheit](qint32 raw) {
+    const auto sized = [family](model::Family f, int words) { return family == f ? words : 0; };
+    WordTexts temperature(sized(model::Family::Temperature, kTempWords), [fahrenheit](qint32 raw) {
         return temperatureText(sensor::Calc_Temp(raw), fahrenheit);
     });
-    WordTexts rhTemperature(family == model::Family::Humidity ? kRHTempWords : 0,
-                            [fahrenheit](qint32 raw) {
-                                return temperatureText(sensor::Calc_RHTemp(raw), fahrenheit);
-                            });
-    WordTexts volts(kAdcWords, [](qint32 raw) {
-        return formatted(sensor::Calc_Volt(raw), "#0.000");
+    WordTexts rhTemperature(sized(model::Family::Humidity, kRHTempWords), [fahrenheit](qint32 raw) {
+        return temperatureText(sensor::Calc_RHTemp(raw), fahrenheit);
     });
-    WordTexts ppm(kAdcWords, [code](qint32 raw) {
+    WordTexts volts(sized(model::Family::Voltage, kAdcWords),
+                    [](qint32 raw) { return formatted(sensor::Calc_Volt(raw), "#0.000"); });
+    WordTexts ppm(sized(model::Family::CO2, kAdcWords), [code](qint32 raw) {
         const double v = sensor::Calc_CO2(raw, code);
         return sensor::isInvalid(v) ? ValueText{tabletext::kInvalid, v, true}
                                     : ValueText{numfmt::plain(v), v, false};
@@ -300,10 +313,17 @@ void ReadingSet::Fill_Grid()
 
         // One interval back, with a single borrow per unit.
         switch (IntvUnit) {
-        case 'S': second -= IntvValue; break;
-        case 'M': minute -= IntvValue; break;
-        case 'H': hour -= IntvValue; break;
-        default: break; // an unknown unit leaves every row at the same time
+        case 'S':
+            second -= IntvValue;
+            break;
+        case 'M':
+            minute -= IntvValue;
+            break;
+        case 'H':
+            hour -= IntvValue;
+            break;
+        default:
+            break; // an unknown unit leaves every row at the same time
         }
         if (second < 0) {
             second += 60;

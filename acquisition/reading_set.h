@@ -32,13 +32,13 @@ public:
 
     // --- The set. Writers set these, then call Format_Grid() and Fill_Grid(). ---
 
-    quint8 MODEL = 0;                          // model code (model_codes.h)
-    std::array<qint32, kRawDataSize> RawData{}; // raw words, oldest first (humidity: pairs)
-    qint32 NoOfReadings = 0;                    // words used in RawData
+    quint8 MODEL = 0;                             // model code (model_codes.h)
+    std::array<qint32, kRawDataSize> RawData{};   // raw words, oldest first (humidity: pairs)
+    qint32 NoOfReadings = 0;                      // words used in RawData
     std::array<quint8, kMemImageSize> MemImage{}; // the memory image as received or read
-    qint32 ImageLen = 0;                        // bytes used in MemImage
-    quint8 IntvUnit = 0;                        // 'S', 'M' or 'H'
-    qint16 IntvValue = 0;                       // interval count in that unit
+    qint32 ImageLen = 0;                          // bytes used in MemImage
+    quint8 IntvUnit = 0;                          // 'S', 'M' or 'H'
+    qint16 IntvValue = 0;                         // interval count in that unit
 
     // Time of the newest reading as the logger reports it (two-digit year); the logger's
     // seconds are always 0. RefDate and RefTime are the same moment as date and time of day.

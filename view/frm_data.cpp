@@ -40,7 +40,10 @@ FrmData::FrmData(QWidget *parent)
 
 FrmData::~FrmData() = default;
 
-ReadingsTable &FrmData::table() { return m_set->table(); }
+ReadingsTable &FrmData::table()
+{
+    return m_set->table();
+}
 
 void FrmData::connectReadingSet()
 {
@@ -57,8 +60,7 @@ void FrmData::connectReadingSet()
                 m_axisLabels[36]->setText(valueUnit);
                 m_axisLabels[37]->setText(humidityUnit);
             });
-    connect(m_set, &ReadingSet::unitOptionsVisibleChanged, this,
-            &FrmData::setUnitOptionsVisible);
+    connect(m_set, &ReadingSet::unitOptionsVisibleChanged, this, &FrmData::setUnitOptionsVisible);
     // A refilled table resets the view's header; the first three columns get their designed
     // widths back (the others keep the default width).
     connect(&m_set->table(), &QAbstractItemModel::modelReset, this,
@@ -84,9 +86,15 @@ void FrmData::setUnitOptionsVisible(bool visible)
         b->setVisible(visible);
 }
 
-void FrmData::Format_Grid() { m_set->Format_Grid(); }
+void FrmData::Format_Grid()
+{
+    m_set->Format_Grid();
+}
 
-void FrmData::Put_Unit() { m_set->Put_Unit(); }
+void FrmData::Put_Unit()
+{
+    m_set->Put_Unit();
+}
 
 void FrmData::buildTableTab(QWidget *tab)
 {
@@ -216,16 +224,27 @@ void FrmData::buildGraphTab(QWidget *tab)
 
 QLabel *FrmData::label(int number) const
 {
-    return number >= 0 && number < int(m_axisLabels.size()) ? m_axisLabels[number].data()
-                                                               : nullptr;
+    return number >= 0 && number < int(m_axisLabels.size()) ? m_axisLabels[number].data() : nullptr;
 }
 
-void FrmData::setSerialCaption(const QString &text) { m_set->setSerialText(text); }
+void FrmData::setSerialCaption(const QString &text)
+{
+    m_set->setSerialText(text);
+}
 
-void FrmData::setLocationCaption(const QString &text) { m_set->setLocationCaption(text); }
+void FrmData::setLocationCaption(const QString &text)
+{
+    m_set->setLocationCaption(text);
+}
 
-QString FrmData::serialCaption() const { return m_set->SerialText(); }
-QString FrmData::locationCaption() const { return m_set->locationCaption(); }
+QString FrmData::serialCaption() const
+{
+    return m_set->SerialText();
+}
+QString FrmData::locationCaption() const
+{
+    return m_set->locationCaption();
+}
 
 void FrmData::setHeaderLabelsVisible(bool visible)
 {

@@ -14,7 +14,10 @@ namespace {
 const int kAnchors[] = {918, 892, 863, 828, 791, 749, 706, 656, 608, 558, 504,
                         460, 418, 369, 331, 295, 254, 232, 208, 180, 157};
 
-bool near(double a, double b) { return std::fabs(a - b) <= 1e-12; }
+bool near(double a, double b)
+{
+    return std::fabs(a - b) <= 1e-12;
+}
 
 } // namespace
 

@@ -83,8 +83,8 @@ private Q_SLOTS:
             << QList<bool>{false, false, true, false} << noText << noRed;
         QTest::newRow("humidity degC")
             << 2 << qint16(-1)
-            << QList<int>{10960, 2000, 10961, 2000, 5000, 0, 6460, 3352, 6460, 111, 6404, 1049}
-            << 5 << QStringList{" S.No", " Date", " Time", "Temp(°C)", "RH (%)"}
+            << QList<int>{10960, 2000, 10961, 2000, 5000, 0, 6460, 3352, 6460, 111, 6404, 1049} << 5
+            << QStringList{" S.No", " Date", " Time", "Temp(°C)", "RH (%)"}
             << QStringList{"70.0", "***", "10.4", "25.0", "25.0", "24.4"}
             << QList<bool>{false, true, false, false, false, false}
             << QStringList{"73.5", "***", "***", "99.9", "***", "35.4"}
@@ -96,16 +96,14 @@ private Q_SLOTS:
             << QStringList{" S.No", " Date", " Time", "Temp(°F)", "RH (%)"}
             << QStringList{"158.00", "***", "75.92"} << QList<bool>{false, true, false}
             << QStringList{"73.5", "***", "35.3"} << QList<bool>{false, true, false};
-        QTest::newRow("voltage")
-            << 3 << qint16(0) << QList<int>{1023, 0, 512} << 4
-            << QStringList{" S.No", " Date", " Time", "Voltage(V)"}
-            << QStringList{"2.500", "0.000", "1.251"} << QList<bool>{false, false, false}
-            << noText << noRed;
-        QTest::newRow("CO2")
-            << 32 << qint16(-1) << QList<int>{1023, 1, 0, 512} << 4
-            << QStringList{" S.No", " Date", " Time", "CO2(PPM)"}
-            << QStringList{"2000", "2", "0", "1001"} << QList<bool>{false, false, false, false}
-            << noText << noRed;
+        QTest::newRow("voltage") << 3 << qint16(0) << QList<int>{1023, 0, 512} << 4
+                                 << QStringList{" S.No", " Date", " Time", "Voltage(V)"}
+                                 << QStringList{"2.500", "0.000", "1.251"}
+                                 << QList<bool>{false, false, false} << noText << noRed;
+        QTest::newRow("CO2") << 32 << qint16(-1) << QList<int>{1023, 1, 0, 512} << 4
+                             << QStringList{" S.No", " Date", " Time", "CO2(PPM)"}
+                             << QStringList{"2000", "2", "0", "1001"}
+                             << QList<bool>{false, false, false, false} << noText << noRed;
     }
     void values()
     {
@@ -179,7 +177,8 @@ private Q_SLOTS:
         s.Fill_Grid();
         QCOMPARE(s.table().rows(), readings + 1);
         for (int r = 1; r <= readings; ++r)
-            QVERIFY2(!s.table().isRed(r, 3) && !s.table().isRed(r, 4), qPrintable(QString::number(r)));
+            QVERIFY2(!s.table().isRed(r, 3) && !s.table().isRed(r, 4),
+                     qPrintable(QString::number(r)));
         if (readings > 0)
             QCOMPARE(s.table().text(readings, 2), datetext::timeText(QTime(0, 0, 0)));
     }
@@ -204,15 +203,13 @@ private Q_SLOTS:
         QTest::newRow("15 min into the previous century")
             << 'M' << 15 << at(2000, 1, 1, 0, 10, 0) << at(1999, 12, 31, 23, 55, 0)
             << at(1999, 12, 31, 23, 25, 0);
-        QTest::newRow("24 h a day each")
-            << 'H' << 24 << at(2024, 3, 1, 5, 0, 0) << at(2024, 2, 29, 5, 0, 0)
-            << at(2024, 2, 27, 5, 0, 0);
+        QTest::newRow("24 h a day each") << 'H' << 24 << at(2024, 3, 1, 5, 0, 0)
+                                         << at(2024, 2, 29, 5, 0, 0) << at(2024, 2, 27, 5, 0, 0);
         QTest::newRow("1 h across the end of a year")
             << 'H' << 1 << at(2029, 1, 1, 1, 0, 0) << at(2029, 1, 1, 0, 0, 0)
             << at(2028, 12, 31, 22, 0, 0);
-        QTest::newRow("59 min")
-            << 'M' << 59 << at(2029, 6, 1, 0, 30, 0) << at(2029, 5, 31, 23, 31, 0)
-            << at(2029, 5, 31, 21, 33, 0);
+        QTest::newRow("59 min") << 'M' << 59 << at(2029, 6, 1, 0, 30, 0)
+                                << at(2029, 5, 31, 23, 31, 0) << at(2029, 5, 31, 21, 33, 0);
         QTest::newRow("unknown unit keeps the time")
             << 'X' << 30 << at(2024, 3, 1, 0, 0, 10) << at(2024, 3, 1, 0, 0, 10)
             << at(2024, 3, 1, 0, 0, 10);
@@ -282,21 +279,28 @@ private Q_SLOTS:
         QTest::addColumn<bool>("options");
 
         QTest::newRow("humidity then temperature: 5 -> 4 columns")
-            << QList<int>{2, 1} << qint16(-1) << 4 << "Temp(°C)" << "" << true;
-        QTest::newRow("temperature then humidity") << QList<int>{7, 6} << qint16(-1) << 5
-                                                   << "Temp(°C)" << "RH (%)" << true;
+            << QList<int>{2, 1} << qint16(-1) << 4 << "Temp(°C)"
+            << "" << true;
+        QTest::newRow("temperature then humidity")
+            << QList<int>{7, 6} << qint16(-1) << 5 << "Temp(°C)"
+            << "RH (%)" << true;
         QTest::newRow("humidity in degF") << QList<int>{2} << qint16(0) << 5 << "Temp(°F)"
                                           << "RH (%)" << true;
         QTest::newRow("voltage hides the unit options")
-            << QList<int>{2, 3} << qint16(-1) << 4 << "Voltage(V)" << "" << false;
+            << QList<int>{2, 3} << qint16(-1) << 4 << "Voltage(V)"
+            << "" << false;
         QTest::newRow("CO2 hides the unit options")
-            << QList<int>{4, 32} << qint16(0) << 4 << "CO2(PPM)" << "" << false;
+            << QList<int>{4, 32} << qint16(0) << 4 << "CO2(PPM)"
+            << "" << false;
         QTest::newRow("options come back for temperature")
-            << QList<int>{32, 5} << qint16(0) << 4 << "Temp(°F)" << "" << true;
+            << QList<int>{32, 5} << qint16(0) << 4 << "Temp(°F)"
+            << "" << true;
         QTest::newRow("unknown code leaves the layout")
-            << QList<int>{6, 9} << qint16(-1) << 5 << "Temp(°C)" << "RH (%)" << true;
+            << QList<int>{6, 9} << qint16(-1) << 5 << "Temp(°C)"
+            << "RH (%)" << true;
         QTest::newRow("unknown code after CO2")
-            << QList<int>{32, 0} << qint16(-1) << 4 << "CO2(PPM)" << "" << false;
+            << QList<int>{32, 0} << qint16(-1) << 4 << "CO2(PPM)"
+            << "" << false;
     }
     void layout()
     {
@@ -353,14 +357,21 @@ private Q_SLOTS:
         QTest::addColumn<QString>("humidityUnit");
 
         for (int code : {1, 4, 5, 7, 8}) {
-            QTest::addRow("code %d degC", code) << 3 << code << qint16(-1) << "°C" << "";
-            QTest::addRow("code %d degF", code) << 2 << code << qint16(0) << "°F" << "";
+            QTest::addRow("code %d degC", code) << 3 << code << qint16(-1) << "°C"
+                                                << "";
+            QTest::addRow("code %d degF", code) << 2 << code << qint16(0) << "°F"
+                                                << "";
         }
-        QTest::newRow("humidity degC") << 3 << 2 << qint16(-1) << "°C" << "%rh";
-        QTest::newRow("humidity degF") << 32 << 6 << qint16(0) << "°F" << "%rh";
-        QTest::newRow("voltage") << 2 << 3 << qint16(0) << "V" << "";
-        QTest::newRow("CO2") << 6 << 32 << qint16(-1) << "CO2" << "";
-        QTest::newRow("unknown code clears") << 2 << 0 << qint16(-1) << "" << "";
+        QTest::newRow("humidity degC") << 3 << 2 << qint16(-1) << "°C"
+                                       << "%rh";
+        QTest::newRow("humidity degF") << 32 << 6 << qint16(0) << "°F"
+                                       << "%rh";
+        QTest::newRow("voltage") << 2 << 3 << qint16(0) << "V"
+                                 << "";
+        QTest::newRow("CO2") << 6 << 32 << qint16(-1) << "CO2"
+                             << "";
+        QTest::newRow("unknown code clears") << 2 << 0 << qint16(-1) << ""
+                                             << "";
     }
     void putUnit()
     {
@@ -382,15 +393,6 @@ private Q_SLOTS:
         QCOMPARE(spy.count(), 1);
         QCOMPARE(spy.at(0).at(0).toString(), valueUnit);
         QCOMPARE(spy.at(0).at(1).toString(), humidityUnit);
-    }
-
-    void locationCaption()
-    {
-        ReadingSet s;
-        QSignalSpy spy(&s, &ReadingSet::locationCaptionChanged);
-        s.setLocationText(QStringLiteral("COLD ROOM 2     "));
-        QCOMPARE(s.locationCaption(), QStringLiteral(":    COLD ROOM 2     "));
-        QCOMPARE(spy.count(), 1);
     }
 };
 

@@ -25,10 +25,18 @@ private Q_SLOTS:
         QTest::addColumn<QString>("time");
 
         // 1 March 2024, 13:00:10 (and 1 March 1999 for the century)
-        QTest::newRow("en_US") << "en_US" << "3/1/2024" << "1:00:10 PM";
-        QTest::newRow("en_GB") << "en_GB" << "01/03/2024" << "13:00:10";
-        QTest::newRow("de_DE") << "de_DE" << "01.03.2024" << "13:00:10";
-        QTest::newRow("C") << "C" << "1 Mar 2024" << "13:00:10";
+        QTest::newRow("en_US") << "en_US"
+                               << "3/1/2024"
+                               << "1:00:10 PM";
+        QTest::newRow("en_GB") << "en_GB"
+                               << "01/03/2024"
+                               << "13:00:10";
+        QTest::newRow("de_DE") << "de_DE"
+                               << "01.03.2024"
+                               << "13:00:10";
+        QTest::newRow("C") << "C"
+                           << "1 Mar 2024"
+                           << "13:00:10";
     }
     void texts()
     {
@@ -52,9 +60,9 @@ private Q_SLOTS:
                                   // formats QLocale cannot read back as they come
                                   "sq_AL", "zh_TW", "as_IN"};
         const QList<QPair<QDate, QTime>> moments{
-            {QDate(2024, 2, 29), QTime(0, 0, 0)},   {QDate(1930, 1, 1), QTime(12, 0, 0)},
+            {QDate(2024, 2, 29), QTime(0, 0, 0)},     {QDate(1930, 1, 1), QTime(12, 0, 0)},
             {QDate(1999, 12, 31), QTime(23, 59, 59)}, {QDate(2029, 10, 11), QTime(11, 59, 59)},
-            {QDate(2000, 7, 4), QTime(12, 0, 1)},   {QDate(2023, 2, 28), QTime(13, 7, 9)}};
+            {QDate(2000, 7, 4), QTime(12, 0, 1)},     {QDate(2023, 2, 28), QTime(13, 7, 9)}};
         for (const QString &l : locales)
             for (const auto &m : moments)
                 QTest::addRow("%s %s %s", qPrintable(l), qPrintable(m.first.toString(Qt::ISODate)),
@@ -80,10 +88,18 @@ private Q_SLOTS:
         QTest::addColumn<QString>("date");
         QTest::addColumn<QString>("time");
 
-        QTest::newRow("invalid marker") << "en_GB" << "***" << "***";
-        QTest::newRow("empty") << "de_DE" << "" << "";
-        QTest::newRow("out of range") << "en_GB" << "31/02/2024" << "25:00:00";
-        QTest::newRow("other locale's text") << "de_DE" << "3/1/2024" << "1:00:10 PM";
+        QTest::newRow("invalid marker") << "en_GB"
+                                        << "***"
+                                        << "***";
+        QTest::newRow("empty") << "de_DE"
+                               << ""
+                               << "";
+        QTest::newRow("out of range") << "en_GB"
+                                      << "31/02/2024"
+                                      << "25:00:00";
+        QTest::newRow("other locale's text") << "de_DE"
+                                             << "3/1/2024"
+                                             << "1:00:10 PM";
     }
     void unreadable()
     {

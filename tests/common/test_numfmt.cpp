@@ -16,28 +16,50 @@ private Q_SLOTS:
         QTest::addColumn<QString>("pattern");
         QTest::addColumn<QString>("expected");
 
-        QTest::newRow("half away: 5.25") << 5.25 << "#00.0" << "05.3";
-        QTest::newRow("half away negative") << -5.25 << "#00.0" << "-05.3";
-        QTest::newRow("0.15 is a half as read") << 0.15 << "#0.0" << "0.2";
-        QTest::newRow("1.45 is a half as read") << 1.45 << "#0.0" << "1.5";
-        QTest::newRow("1.0005 to three decimals") << 1.0005 << "#0.000" << "1.001";
-        QTest::newRow("-1.0005 to three decimals") << -1.0005 << "#0.000" << "-1.001";
-        QTest::newRow("below half stays") << 14.84999 << "#00.0" << "14.8";
-        QTest::newRow("two decimals padded") << 5.5 << "#00.00" << "05.50";
-        QTest::newRow("negative two decimals") << -2.25 << "#00.00" << "-02.25";
-        QTest::newRow("negative below ten") << -0.116 << "#00.0" << "-00.1";
-        QTest::newRow("negative rounding to zero has no sign") << -0.04 << "#00.0" << "00.0";
-        QTest::newRow("carry into a new digit") << 99.95 << "#00.0" << "100.0";
-        QTest::newRow("more digits than the pattern") << 1234.5 << "#00.0" << "1234.5";
-        QTest::newRow("invalid value") << 9999.0 << "#00.0" << "9999.0";
-        QTest::newRow("degF") << 68.0 << "#00.00" << "68.00";
-        QTest::newRow("volts") << 2.5 << "#0.000" << "2.500";
-        QTest::newRow("small volts") << 0.0024437927663734 << "#0.000" << "0.002";
-        QTest::newRow("whole, three digits") << 7.0 << "#000" << "007";
-        QTest::newRow("whole, four digits") << 45.0 << "#0000" << "0045";
-        QTest::newRow("whole, half away") << 2.5 << "#00" << "03";
-        QTest::newRow("whole, negative half away") << -2.5 << "#00" << "-03";
-        QTest::newRow("zero") << 0.0 << "#00.0" << "00.0";
+        QTest::newRow("half away: 5.25") << 5.25 << "#00.0"
+                                         << "05.3";
+        QTest::newRow("half away negative") << -5.25 << "#00.0"
+                                            << "-05.3";
+        QTest::newRow("0.15 is a half as read") << 0.15 << "#0.0"
+                                                << "0.2";
+        QTest::newRow("1.45 is a half as read") << 1.45 << "#0.0"
+                                                << "1.5";
+        QTest::newRow("1.0005 to three decimals") << 1.0005 << "#0.000"
+                                                  << "1.001";
+        QTest::newRow("-1.0005 to three decimals") << -1.0005 << "#0.000"
+                                                   << "-1.001";
+        QTest::newRow("below half stays") << 14.84999 << "#00.0"
+                                          << "14.8";
+        QTest::newRow("two decimals padded") << 5.5 << "#00.00"
+                                             << "05.50";
+        QTest::newRow("negative two decimals") << -2.25 << "#00.00"
+                                               << "-02.25";
+        QTest::newRow("negative below ten") << -0.116 << "#00.0"
+                                            << "-00.1";
+        QTest::newRow("negative rounding to zero has no sign") << -0.04 << "#00.0"
+                                                               << "00.0";
+        QTest::newRow("carry into a new digit") << 99.95 << "#00.0"
+                                                << "100.0";
+        QTest::newRow("more digits than the pattern") << 1234.5 << "#00.0"
+                                                      << "1234.5";
+        QTest::newRow("invalid value") << 9999.0 << "#00.0"
+                                       << "9999.0";
+        QTest::newRow("degF") << 68.0 << "#00.00"
+                              << "68.00";
+        QTest::newRow("volts") << 2.5 << "#0.000"
+                               << "2.500";
+        QTest::newRow("small volts") << 0.0024437927663734 << "#0.000"
+                                     << "0.002";
+        QTest::newRow("whole, three digits") << 7.0 << "#000"
+                                             << "007";
+        QTest::newRow("whole, four digits") << 45.0 << "#0000"
+                                            << "0045";
+        QTest::newRow("whole, half away") << 2.5 << "#00"
+                                          << "03";
+        QTest::newRow("whole, negative half away") << -2.5 << "#00"
+                                                   << "-03";
+        QTest::newRow("zero") << 0.0 << "#00.0"
+                              << "00.0";
     }
     void picture()
     {

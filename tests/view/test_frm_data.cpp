@@ -76,8 +76,10 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("values");
         QTest::addColumn<QString>("unit");
 
-        QTest::newRow("degC") << qint16(-1) << "Temp(°C)" << QStringList{"20.0", "***", "14.8"} << "°C";
-        QTest::newRow("degF") << qint16(0) << "Temp(°F)" << QStringList{"68.00", "***", "58.64"} << "°F";
+        QTest::newRow("degC") << qint16(-1) << "Temp(°C)" << QStringList{"20.0", "***", "14.8"}
+                              << "°C";
+        QTest::newRow("degF") << qint16(0) << "Temp(°F)" << QStringList{"68.00", "***", "58.64"}
+                              << "°F";
     }
     void showsATemperatureSetInBothUnits()
     {
@@ -104,7 +106,8 @@ private Q_SLOTS:
             QCOMPARE(colour(w, r, 3).value<QColor>(), invalid ? QColor(255, 0, 0) : QColor());
             for (int c = 0; c < 4; ++c) {
                 const QAbstractItemModel *m = w.FGrid()->model();
-                const auto a = Qt::Alignment(m->data(m->index(r - 1, c), Qt::TextAlignmentRole).toInt());
+                const auto a =
+                    Qt::Alignment(m->data(m->index(r - 1, c), Qt::TextAlignmentRole).toInt());
                 QVERIFY(a & Qt::AlignHCenter);
             }
         }
@@ -176,7 +179,8 @@ private Q_SLOTS:
             QCOMPARE(w.findChild<QLabel *>(QLatin1String(name))->text(),
                      QStringLiteral(":    COLD ROOM 2     "));
         for (const char *name : {"lserno1", "lserno2"})
-            QCOMPARE(w.findChild<QLabel *>(QLatin1String(name))->text(), QStringLiteral("0045 06 05 13"));
+            QCOMPARE(w.findChild<QLabel *>(QLatin1String(name))->text(),
+                     QStringLiteral("0045 06 05 13"));
         QCOMPARE(w.locationCaption(), QStringLiteral(":    COLD ROOM 2     "));
         QCOMPARE(w.readingSet().SerialText(), QStringLiteral("0045 06 05 13"));
         w.setLocationCaption(QString());

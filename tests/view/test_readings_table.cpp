@@ -41,7 +41,8 @@ private Q_SLOTS:
         QTest::addColumn<int>("largest");
         QTest::addColumn<int>("smallest");
 
-        QTest::newRow("rounded to whole") << QStringList{"23.4", "18.6", "20.0"} << 1 << 3 << 23 << 19;
+        QTest::newRow("rounded to whole")
+            << QStringList{"23.4", "18.6", "20.0"} << 1 << 3 << 23 << 19;
         QTest::newRow("numeric, not text order") << QStringList{"9.4", "10.0"} << 1 << 2 << 10 << 9;
         QTest::newRow("negatives") << QStringList{"-05.3", "-12.7", "03.0"} << 1 << 3 << 3 << -13;
         QTest::newRow("all below zero") << QStringList{"-05.3", "-12.7"} << 1 << 2 << -5 << -13;
@@ -58,9 +59,11 @@ private Q_SLOTS:
         QTest::newRow("one missing row") << QStringList{"***", "12.0"} << 1 << 1 << 0 << 0;
         QTest::newRow("last before first: row first only")
             << QStringList{"1.0", "7.0", "3.0"} << 2 << 1 << 7 << 7;
-        QTest::newRow("sub-range") << QStringList{"50.0", "7.0", "3.0", "-40.0"} << 2 << 3 << 7 << 3;
+        QTest::newRow("sub-range")
+            << QStringList{"50.0", "7.0", "3.0", "-40.0"} << 2 << 3 << 7 << 3;
         QTest::newRow("range past the end") << QStringList{"7.0", "3.0"} << 1 << 10 << 7 << 3;
-        QTest::newRow("degF texts") << QStringList{"68.00", "74.12", "-13.36"} << 1 << 3 << 74 << -13;
+        QTest::newRow("degF texts")
+            << QStringList{"68.00", "74.12", "-13.36"} << 1 << 3 << 74 << -13;
         QTest::newRow("CO2 texts") << QStringList{"2000", "2", "0"} << 1 << 3 << 2000 << 0;
     }
     void extremes()
@@ -98,15 +101,22 @@ private Q_SLOTS:
 
         // Rows: 1 Feb 29 23:59:40, 2 Feb 29 23:59:50, 3 Mar 1 00:00:00, 4 Mar 1 00:00:10,
         //       5 Mar 2 00:00:10
-        QTest::newRow("exact match") << QDate(2024, 3, 1) << datetext::timeText(QTime(0, 0, 10)) << 4;
-        QTest::newRow("first row") << QDate(2024, 2, 29) << datetext::timeText(QTime(23, 59, 40)) << 1;
-        QTest::newRow("same time, later day") << QDate(2024, 3, 2) << datetext::timeText(QTime(0, 0, 10)) << 5;
-        QTest::newRow("time of another day") << QDate(2024, 3, 1) << datetext::timeText(QTime(23, 59, 50)) << 0;
-        QTest::newRow("time not in the table") << QDate(2024, 3, 1) << datetext::timeText(QTime(0, 0, 5)) << 0;
+        QTest::newRow("exact match")
+            << QDate(2024, 3, 1) << datetext::timeText(QTime(0, 0, 10)) << 4;
+        QTest::newRow("first row")
+            << QDate(2024, 2, 29) << datetext::timeText(QTime(23, 59, 40)) << 1;
+        QTest::newRow("same time, later day")
+            << QDate(2024, 3, 2) << datetext::timeText(QTime(0, 0, 10)) << 5;
+        QTest::newRow("time of another day")
+            << QDate(2024, 3, 1) << datetext::timeText(QTime(23, 59, 50)) << 0;
+        QTest::newRow("time not in the table")
+            << QDate(2024, 3, 1) << datetext::timeText(QTime(0, 0, 5)) << 0;
         QTest::newRow("same time, other form") << QDate(2024, 3, 1) << "00:00:10" << 0;
-        QTest::newRow("trailing blank") << QDate(2024, 3, 1) << datetext::timeText(QTime(0, 0, 10)) + ' ' << 0;
+        QTest::newRow("trailing blank")
+            << QDate(2024, 3, 1) << datetext::timeText(QTime(0, 0, 10)) + ' ' << 0;
         QTest::newRow("typed text") << QDate(2024, 3, 1) << "noon" << 0;
-        QTest::newRow("date without readings") << QDate(2024, 3, 3) << datetext::timeText(QTime(0, 0, 10)) << 0;
+        QTest::newRow("date without readings")
+            << QDate(2024, 3, 3) << datetext::timeText(QTime(0, 0, 10)) << 0;
     }
     void findRow()
     {
@@ -114,10 +124,11 @@ private Q_SLOTS:
         QFETCH(QString, time);
         QFETCH(int, row);
 
-        const QDateTime stamps[] = {
-            QDateTime(QDate(2024, 2, 29), QTime(23, 59, 40)), QDateTime(QDate(2024, 2, 29), QTime(23, 59, 50)),
-            QDateTime(QDate(2024, 3, 1), QTime(0, 0, 0)),     QDateTime(QDate(2024, 3, 1), QTime(0, 0, 10)),
-            QDateTime(QDate(2024, 3, 2), QTime(0, 0, 10))};
+        const QDateTime stamps[] = {QDateTime(QDate(2024, 2, 29), QTime(23, 59, 40)),
+                                    QDateTime(QDate(2024, 2, 29), QTime(23, 59, 50)),
+                                    QDateTime(QDate(2024, 3, 1), QTime(0, 0, 0)),
+                                    QDateTime(QDate(2024, 3, 1), QTime(0, 0, 10)),
+                                    QDateTime(QDate(2024, 3, 2), QTime(0, 0, 10))};
         ReadingsTable t;
         t.setCols(4);
         t.setRows(6);
@@ -140,7 +151,8 @@ private Q_SLOTS:
 
         QCOMPARE(t.rowCount(), 2);
         QCOMPARE(t.columnCount(), 4);
-        QCOMPARE(t.headerData(3, Qt::Horizontal, Qt::DisplayRole).toString(), QStringLiteral("Temp(°C)"));
+        QCOMPARE(t.headerData(3, Qt::Horizontal, Qt::DisplayRole).toString(),
+                 QStringLiteral("Temp(°C)"));
         QCOMPARE(t.data(t.index(0, 3), Qt::DisplayRole).toString(), QStringLiteral("21.5"));
         QCOMPARE(t.data(t.index(1, 3), Qt::DisplayRole).toString(), QStringLiteral("***"));
         QCOMPARE(t.data(t.index(1, 3), Qt::ForegroundRole).value<QColor>(), QColor(255, 0, 0));
