@@ -1,0 +1,48 @@
+#include "tools/bench/figures.h"
+
+#include <array>
+
+namespace bench {
+
+namespace {
+
+using enum Unit;
+using enum Group;
+
+// Every figure the program measures, in the order it prints them.
+//
+// To add a figure: write `void myFigure(Stopwatch &sw)` in a figures_*.cpp file (prepare the
+// input untimed, wrap the measured work in sw.start() / sw.stop()), declare it in figures.h and
+// add one line here. Link what it needs to kestrun-bench in CMakeLists.txt.
+//
+// Still to come, each with its own code: the graph redraw (16,000 readings full view and zoomed
+// ≤ 5 ms, the 300,000-row live table ≤ 10 ms) and the 16,000-reading listing to PDF (≤ 0.5 s).
+constexpr std::array kFigures{
+    // name                    unit          target runs group  function
+    Figure{"fill.temp16000", Milliseconds, 10, 15, Default, fillTemperatureTable,
+           "Fill_Grid of a full memory: 16,000 temperature readings, 2 % invalid"},
+    Figure{"fill.rh8000", Milliseconds, 10, 15, Default, fillHumidityTable,
+           "Fill_Grid of a full memory: 8,000 humidity readings (two columns), 2 % invalid"},
+    Figure{"live.append300k", Microseconds, 10, 9, Default, appendLiveRow,
+           "one live row appended to a 300,000-row table: texts, row, 5 cells, red flag"},
+    Figure{"open.temp16000", Milliseconds, 20, 11, Default, openTemperatureFile,
+           "open the image file of 16,000 temperature readings: read, decode, fill the table"},
+    Figure{"open.rh8000", Milliseconds, 20, 11, Default, openHumidityFile,
+           "open the image file of 8,000 humidity readings: read, decode, fill the table"},
+    Figure{"save.temp16000", Milliseconds, 20, 11, Default, saveTemperatureFile,
+           "save the image file of 16,000 temperature readings: encode, write atomically"},
+    Figure{"save.rh8000", Milliseconds, 20, 11, Default, saveHumidityFile,
+           "save the image file of 8,000 humidity readings: encode, write atomically"},
+    Figure{"workbook.16001x6", Milliseconds, 300, 7, Default, writeWorkbook,
+           "write the .xlsx of a full-memory table widened to 16,001 x 6 cells"},
+    Figure{"download.overhead", Seconds, 8, 1, Download, downloadOverhead,
+           "download a full memory from the simulator at 1200 baud, minus the line time"},
+    Figure{"download.overhead.fast", Seconds, 8, 1, DownloadFast, downloadOverheadFast,
+           "the same at 1200 bytes a second (checks the harness in ~30 s)"},
+};
+
+} // namespace
+
+std::span<const Figure> figures() { return kFigures; }
+
+} // namespace bench

@@ -1,0 +1,26 @@
+#pragma once
+
+#include "tools/bench/bench.h"
+
+// The figure functions, one group per file; figures.cpp lists them in its table.
+namespace bench {
+
+// figures_table.cpp
+void fillTemperatureTable(Stopwatch &sw);
+void fillHumidityTable(Stopwatch &sw);
+void appendLiveRow(Stopwatch &sw);
+
+// figures_file.cpp
+void openTemperatureFile(Stopwatch &sw);
+void openHumidityFile(Stopwatch &sw);
+void saveTemperatureFile(Stopwatch &sw);
+void saveHumidityFile(Stopwatch &sw);
+
+// figures_export.cpp
+void writeWorkbook(Stopwatch &sw);
+
+// figures_download.cpp
+void downloadOverhead(Stopwatch &sw);
+void downloadOverheadFast(Stopwatch &sw);
+
+} // namespace bench
