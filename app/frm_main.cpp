@@ -1,6 +1,7 @@
 #include "app/frm_main.h"
 
 #include "app/qt_prompter.h"
+#include "acquisition/live_readings.h"
 #include "app/status_panels.h"
 #include "common/messages.h"
 #include "device/port_controller.h"
@@ -9,6 +10,7 @@
 #include "view/readings_table.h"
 
 #include <QActionGroup>
+#include <QTableView>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -114,6 +116,12 @@ FrmMain::FrmMain(SerialLink *link, Prompter *prompter, QWidget *parent) : QMainW
     buildToolbar();
     buildLiveToolbar();
     buildStatusBar();
+
+    m_live = new LiveReadings(*m_link, m_data->readingSet(), *m_prompter,
+                              [this] { return m_comboRTC->currentData().toInt(); }, this);
+    connect(m_live, &LiveReadings::headerReady, this, [this] { m_data->setHeaderLabelsVisible(true); });
+    connect(m_live, &LiveReadings::rowAdded, this, &FrmMain::onLiveRow);
+    connect(m_live, &LiveReadings::failed, this, &FrmMain::onLiveFailed);
 
     connect(m_port, &PortController::tickChanged, this, &FrmMain::onTickChanged);
     connect(m_port, &PortController::statusChanged, this,
@@ -421,7 +429,7 @@ void FrmMain::New_file()
 void FrmMain::Reset_Grid()
 {
     m_data->table().setRows(1);
-    m_data->LiveRowNo = 0;
+    m_live->LiveRowNo = 0;
 }
 
 void FrmMain::Activation()
@@ -539,18 +547,16 @@ void FrmMain::RTCStart()
         DATA_TYPE = 2;
         Reset_Grid();
         m_data->Clear_screen();
-        m_data->Loop_Cntr = 0;
         m_link->discardInput();
         m_link->write(frames::make('R', 'P'));
-        Q_EMIT liveStartRequested();
+        m_live->start(); // Loop_Cntr 0, RTCinter 1, the parameter check armed
         start->setIcon(icon("live_stop"));
         start->setText(QStringLiteral("Stop Reading"));
         RTC_On = true;
         m_comboRTC->setEnabled(false);
-        m_data->RTCinter = 1;
     } else {
         Enb_Controls();
-        Q_EMIT liveStopRequested();
+        m_live->stop();
         start->setText(QStringLiteral("Start Reading"));
         start->setIcon(icon("live_start"));
         RTC_On = false;
@@ -572,8 +578,26 @@ void FrmMain::RTCDone()
     start->setText(QStringLiteral("Start Reading"));
     m_toolbar1->hide();
     m_toolbar->show();
-    Q_EMIT liveStopRequested();
+    m_live->stop();
+    RTC_On = false;
     m_comboRTC->setEnabled(true);
+}
+
+void FrmMain::onLiveRow(int row)
+{
+    // Keep the newest rows in view: the first visible data row is the newest minus 14.
+    const int first = std::max(1, m_live->LiveRowNo - 14);
+    m_data->FGrid()->scrollTo(m_data->table().index(first - 1, 0),
+                              QAbstractItemView::PositionAtTop);
+    Q_UNUSED(row);
+    m_data->DRAW_GRAPH();
+}
+
+void FrmMain::onLiveFailed()
+{
+    // The run has stopped: show it, so the toolbar does not pretend it still runs.
+    if (RTC_On)
+        RTCStart();
 }
 
 void FrmMain::Zoom_In()

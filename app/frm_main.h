@@ -10,6 +10,7 @@
 #include <memory>
 
 class FrmData;
+class LiveReadings;
 class PortController;
 class QComboBox;
 class QLabel;
@@ -43,6 +44,7 @@ public:
     qint16 Baud_Rate() const;
     PortController &port() { return *m_port; }
     FrmData *data() const { return m_data; }
+    LiveReadings &live() { return *m_live; }
 
     // DeviceHost
     SerialLink &link() override { return *m_link; }
@@ -83,8 +85,6 @@ Q_SIGNALS:
     void deviceTimeRequested();
     void stopDeviceRequested();
     void eraseDeviceRequested();
-    void liveStartRequested();
-    void liveStopRequested();
     void printRequested(bool graph);
     void exportRequested();
     void aboutRequested();
@@ -119,6 +119,8 @@ private:
     void RTCStart();
     void RTCClear();
     void RTCDone();
+    void onLiveRow(int row);
+    void onLiveFailed();
     void Help();
     void Exit();
     void showDataWindow();
@@ -133,6 +135,7 @@ private:
     QMdiArea *m_mdi = nullptr;
     QMdiSubWindow *m_dataSub = nullptr;
     FrmData *m_data = nullptr;
+    LiveReadings *m_live = nullptr;
     QToolBar *m_toolbar = nullptr;
     QToolBar *m_toolbar1 = nullptr;
     QComboBox *m_comboRTC = nullptr;

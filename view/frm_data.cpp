@@ -9,6 +9,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QRadioButton>
 #include <QScrollBar>
 #include <QTabWidget>
@@ -32,6 +33,17 @@ FrmData::FrmData(QWidget *parent)
     buildTableTab(tableTab);
     buildGraphTab(graphTab);
     layout->addWidget(m_tabs);
+    // The progress display of a download, below the tabs and hidden until needed.
+    auto *progress = new QHBoxLayout;
+    m_progressLabel = new QLabel(this);
+    m_progressLabel->setObjectName(QStringLiteral("lblReading"));
+    m_progressBar = new QProgressBar(this);
+    m_progressBar->setObjectName(QStringLiteral("ProgressBar1"));
+    m_progressBar->setTextVisible(false);
+    progress->addWidget(m_progressLabel);
+    progress->addWidget(m_progressBar, 1);
+    layout->addLayout(progress);
+    showProgress(false);
     m_tabs->setCurrentIndex(1);
     connectReadingSet();
     m_set->Align_Grid();
@@ -279,6 +291,12 @@ void FrmData::resetView()
     zoomin = false;
     zoomout = false;
     R = 20;
+}
+
+void FrmData::showProgress(bool visible)
+{
+    m_progressLabel->setVisible(visible);
+    m_progressBar->setVisible(visible);
 }
 
 void FrmData::setCaption(const QString &caption)

@@ -37,9 +37,6 @@ public:
     // Public fields other windows read and write (16-bit flags: -1 true, 0 false).
     int ROW_NO = 0;
     int Err_Cntr = 0;
-    int Loop_Cntr = 0;
-    int RTCinter = 0;
-    int LiveRowNo = 0;
     bool zoomin = false;
     bool zoomout = false;
     double R = 20;
@@ -58,6 +55,11 @@ public:
     QScrollBar *VScroll1() const { return m_vscroll; }
     QLineEdit *Text1() const { return m_text1; }
     QLineEdit *Text2() const { return m_text2; }
+
+    // The download's progress display: the caption label ("Reading . . .") and the bar.
+    QLabel *progressLabel() const { return m_progressLabel; }
+    QProgressBar *progressBar() const { return m_progressBar; }
+    void showProgress(bool visible);
 
     // Axis labels by their number (Label2 ... Label37); nullptr for numbers without a label.
     QLabel *label(int number) const;
@@ -110,4 +112,6 @@ private:
     std::array<QLabel *, 2> m_locationCap{};
     std::array<QPointer<QLabel>, 38> m_axisLabels{};
     QString m_caption;
+    QLabel *m_progressLabel = nullptr;
+    QProgressBar *m_progressBar = nullptr;
 };

@@ -1,3 +1,4 @@
+#include "acquisition/live_readings.h"
 #include "app/frm_main.h"
 #include "common/messages.h"
 #include "common/prompter.h"
@@ -219,7 +220,8 @@ private Q_SLOTS:
         QVERIFY(!m_main->toolbarAction("ReadData")->isEnabled());
         QCOMPARE(m_link->written.last(), QByteArray::fromHex("525000000002"));
         QVERIFY(m_link->rx.isEmpty()); // discarded before the request
-        QCOMPARE(m_main->data()->RTCinter, 1);
+        QCOMPARE(m_main->live().RTCinter, 1);
+        QVERIFY(m_main->live().TimerRTC().isActive());
 
         start->trigger(); // Stop Reading: the live toolbar stays
         QCOMPARE(start->text(), QStringLiteral("Start Reading"));
