@@ -1,6 +1,7 @@
 #include "acquisition/live_readings.h"
 
 #include "acquisition/conversions.h"
+#include "acquisition/image_loader.h"
 #include "acquisition/model_codes.h"
 #include "acquisition/reading_set.h"
 #include "common/clock.h"
@@ -90,7 +91,7 @@ void LiveReadings::onTimerRTC()
             return;
         }
         m_set.setLocationText(reply.location());
-        m_set.setSerialText(reply.serialText());
+        m_set.setSerialText(QLatin1String(imageload::kSerialPrefix) + reply.serialText());
         m_set.MODEL = reply.model();
         Q_EMIT headerReady();
         m_rtc1.start();

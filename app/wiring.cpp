@@ -1,8 +1,10 @@
 #include "app/wiring.h"
 
 #include "app/about/frm_about.h"
+#include "app/data_commands.h"
 #include "app/frm_main.h"
 #include "device/device_commands.h"
+#include "device/frm_data1.h"
 #include "device/frm_id_dev.h"
 #include "output/spreadsheet_export.h"
 #include "view/frm_data.h"
@@ -37,6 +39,32 @@ void wireDeviceCommands(FrmMain &main)
     });
 }
 
+// The Start Device dialog. The main window has asked, checked the port, set M_Show false and
+// disabled itself; the dialog gives it back when it closes. The main window asks again when it
+// is activated while the dialog is up, which brings the dialog back to the front.
+void wireStartDevice(FrmMain &main)
+{
+    QObject::connect(&main, &FrmMain::startDeviceRequested, &main, [&main] {
+        for (Frmdata1 *open : main.findChildren<Frmdata1 *>(Qt::FindDirectChildrenOnly)) {
+            if (!open->logic().isClosed()) {
+                main.setEnabled(false);
+                open->raise();
+                open->activateWindow();
+                return;
+            }
+        }
+        auto *dlg = new Frmdata1(main, &main);
+        FrmMain::markAsForm(dlg);
+        QObject::connect(dlg, &Frmdata1::closed, &main, [&main] {
+            main.Enb_Controls();
+            main.setEnabled(true);
+            main.M_Show = true;
+        });
+        dlg->show();
+        dlg->logic().presetByOpener();
+    });
+}
+
 // The About box and the spreadsheet export.
 void wireHelpAndExport(FrmMain &main)
 {
@@ -51,11 +79,23 @@ void wireHelpAndExport(FrmMain &main)
     });
 }
 
+// Read Data, Save and Open of the data window.
+void wireDataCommands(FrmMain &main)
+{
+    auto *commands = new DataCommands(main);
+    commands->setObjectName(QStringLiteral("DataCommands"));
+    QObject::connect(&main, &FrmMain::readDataRequested, commands, &DataCommands::Read_data);
+    QObject::connect(&main, &FrmMain::fileSaveRequested, commands, &DataCommands::SaveData);
+    QObject::connect(&main, &FrmMain::fileOpenRequested, commands, &DataCommands::OpenData);
+}
+
 } // namespace
 
 void wireAll(FrmMain &main)
 {
+    wireDataCommands(main);
     wireDeviceCommands(main);
+    wireStartDevice(main);
     wireHelpAndExport(main);
 }
 

@@ -68,6 +68,42 @@ inline const QString kIdMonthOutOfRange =
 inline const QString kIdYearOutOfRange =
     QStringLiteral("Year should be a whole number from 0 to 255 (the year less 2000)");
 
+// Start dialog
+inline const QString kStartDeviceCaption = QStringLiteral("Start Device");
+inline const QString kCaptionDate = QStringLiteral("Date");
+inline const QString kCaptionTime = QStringLiteral("Time");
+inline const QString kFrameReadingInterval = QStringLiteral("Reading Interval");
+inline const QString kOptSecond = QStringLiteral("Second");
+inline const QString kOptMinute = QStringLiteral("Minute");
+inline const QString kOptHour = QStringLiteral("Hour");
+inline const QString kFrameOption = QStringLiteral("Option");
+inline const QString kOptStart = QStringLiteral("Start");
+inline const QString kOptStartAfter = QStringLiteral("Start After");
+inline const QString kCaptionHrs = QStringLiteral("hrs");
+inline const QString kCaptionMin = QStringLiteral("min");
+inline const QString kFrameLocation = QStringLiteral("Location");
+inline const QString kExit = QStringLiteral("Exit");
+// %1: the characters, each in quotes. The logger keeps one byte per character, so these would
+// read back as other characters.
+inline const QString kLocationNotKept =
+    QStringLiteral("The logger stores one byte per character of the location, so %1 would not "
+                   "read back as typed.\n\nSend the location anyway?");
+// %1 step, %2 what the step sets, %3 frames sent for it so far.
+inline const QString kWaitingForStep =
+    QStringLiteral("Waiting for the logger to acknowledge step %1 of 12 (%2)\u2026 sent %3 "
+                   "times. Exit ends the run.");
+inline const QString kAllStepsAcknowledged =
+    QStringLiteral("The logger has acknowledged all 12 steps.");
+// What each of the twelve start steps sets, for the waiting text.
+inline const QString kStartStepNames[12] = {
+    QStringLiteral("seconds"),        QStringLiteral("minutes"),
+    QStringLiteral("hours"),          QStringLiteral("day"),
+    QStringLiteral("month"),          QStringLiteral("year"),
+    QStringLiteral("interval"),       QStringLiteral("start"),
+    QStringLiteral("location 1-4"),   QStringLiteral("location 5-8"),
+    QStringLiteral("location 9-12"),  QStringLiteral("location 13-16"),
+};
+
 // Download and live readings
 inline const QString kReading = QStringLiteral("Reading . . .");
 inline const QString kLiveError = QStringLiteral("Error");
@@ -76,11 +112,56 @@ inline const QString kLiveError = QStringLiteral("Error");
 inline const QString kFileCorrupted = QStringLiteral("File Corrupted");
 inline const QString kFileError = QStringLiteral("File Error");
 inline const QString kBrivakFilter = QStringLiteral("Brivak Files (*.brv2)");
+inline const QString kNothingToSave =
+    QStringLiteral("There is no reading set to save. Read a logger or open a file first.");
+// %1: the file, %2: the system's reason.
+inline const QString kSaveFailed =
+    QStringLiteral("The file %1 could not be saved: %2\nA file saved there before is unchanged.");
 
 // Output
 inline const QString kNoDataToPrint = QStringLiteral("No data to print");
 inline const QString kExcelNotAvailable = QStringLiteral("Excel not available");
 inline const QString kSheetTitle = QStringLiteral("BRIVAK KESTRUN READINGS");
+// Print Options dialog
+inline const QString kPrintOptions = QStringLiteral("Print Options");
+inline const QString kPrintData = QStringLiteral("Print Data");
+inline const QString kPrintGraph = QStringLiteral("Print Graph");
+// Two blanks after the comma.
+inline const QString kTitlePrompt = QStringLiteral("If you want any title,  type here");
+inline const QString kOptAll = QStringLiteral("All");
+inline const QString kOptActiveSheet = QStringLiteral("Active Sheet");
+inline const QString kOptSelectRange = QStringLiteral("Select Range");
+inline const QString kOK = QStringLiteral("OK");
+inline const QString kRangeFrom = QStringLiteral("From");
+inline const QString kRangeTo = QStringLiteral("To");
+inline const QString kInvalidStartTime =
+    QStringLiteral("The start time is not a valid time. Please choose a time from the list.");
+inline const QString kInvalidEndTime =
+    QStringLiteral("The end time is not a valid time. Please choose a time from the list.");
+inline const QString kPrinterNotReady = QStringLiteral(
+    "The printer could not be started. Please check that it is connected and switched on, or "
+    "choose another printer.");
+inline const QString kPrintFailed = QStringLiteral(
+    "The printout could not be completed. Please check the printer and print again.");
+
+// Printouts. The blanks are part of the layout: they line the headings up over the columns.
+inline const QString kPrnSerialNo = QStringLiteral("Serial No.");
+inline const QString kPrnLocation = QStringLiteral("Location.");
+inline const QString kPrnBlank = QStringLiteral(" ");
+inline const QString kPrnSlNo = QStringLiteral("Sl.No");
+inline const QString kPrnDate = QStringLiteral("     Date");
+inline const QString kPrnTime = QStringLiteral("     Time");
+inline const QString kPrnTempC = QStringLiteral("Temp(°C)");
+inline const QString kPrnTempF = QStringLiteral("Temp(°F)");
+inline const QString kPrnRh = QStringLiteral("  RH (%)");
+inline const QString kPrnVolt = QStringLiteral("Volt (V)");
+inline const QString kPrnCo2 = QStringLiteral("CO2(PPM)");
+inline const QString kPrnGraphSerial = QStringLiteral("( Serial No.  ");
+inline const QString kPrnGraphLocation = QStringLiteral(",    Location   ");
+inline const QString kPrnGraphClose = QStringLiteral(" )");
+inline const QString kNoReadingInRange = QStringLiteral("No reading lies in the selected range.");
+inline const QString kTooFewReadings = QStringLiteral("Too few readings to draw a graph.");
+
 inline const QString kSysInfoUnavailable =
     QStringLiteral("System Information Is Unavailable At This Time");
 

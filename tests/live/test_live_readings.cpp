@@ -91,7 +91,7 @@ private Q_SLOTS:
         m_link.feed(params(1));
         m_live->onTimerRTC();
         QCOMPARE(m_set->MODEL, quint8(1));
-        QCOMPARE(m_set->SerialText(), QStringLiteral("0045 07 03 24"));
+        QCOMPARE(m_set->SerialText(), QStringLiteral(":     0045 07 03 24"));
         QCOMPARE(m_set->locationCaption(), QStringLiteral(":    COLD ROOM 2     "));
         QVERIFY(m_live->TimerRTC1().isActive());
         QCOMPARE(m_live->TimerRTC1().interval(), 1000);

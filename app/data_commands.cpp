@@ -1,0 +1,117 @@
+#include "app/data_commands.h"
+
+#include "acquisition/download.h"
+#include "acquisition/image_loader.h"
+#include "acquisition/reading_set.h"
+#include "app/frm_main.h"
+#include "common/messages.h"
+#include "common/prompter.h"
+#include "datafile/set_io.h"
+#include "view/frm_data.h"
+
+#include <QFileInfo>
+#include <QProgressBar>
+
+DataCommands::DataCommands(FrmMain &main)
+    : QObject(&main), m_main(main), m_download(new Downloader(main.link(), this))
+{
+    connect(m_download, &Downloader::labelShown, this, [this] {
+        FrmData *d = m_main.data();
+        d->progressLabel()->setText(msg::kReading);
+        d->progressBar()->setRange(0, Downloader::kProgressMax);
+        d->progressBar()->setValue(0);
+        d->showProgress(true);
+    });
+    connect(m_download, &Downloader::progress, this,
+            [this](int v) { m_main.data()->progressBar()->setValue(v); });
+    connect(m_download, &Downloader::finished, this,
+            [this](Downloader::Outcome o) { onDownloadFinished(int(o)); });
+}
+
+void DataCommands::Read_data()
+{
+    FrmData *d = m_main.data();
+    d->setCaption(QString());
+    m_main.Dsb_Controls();
+    m_main.DATA_TYPE = setio::kDownloaded;
+    m_main.New_file();
+    m_main.setBusy(true);
+    m_download->start();
+}
+
+void DataCommands::endDownload()
+{
+    m_main.data()->showProgress(false);
+    m_main.setBusy(false);
+}
+
+void DataCommands::onDownloadFinished(int outcome)
+{
+    FrmData *d = m_main.data();
+    switch (Downloader::Outcome(outcome)) {
+    case Downloader::Outcome::Done:
+        imageload::showImage(d->readingSet(), m_download->image(), m_download->model());
+        d->DRAW_GRAPH();
+        endDownload();
+        m_main.Enb_Controls();
+        break;
+    case Downloader::Outcome::NotEnabled:
+        // Kept, not shown: the window stays empty, and there is nothing to save.
+        imageload::storeImage(d->readingSet(), m_download->image());
+        endDownload();
+        m_main.prompter().message(msg::kNotEnabled, appinfo::title(), Prompter::Icon::Information);
+        m_main.Enb_Controls();
+        break;
+    case Downloader::Outcome::NotResponding:
+        endDownload();
+        m_main.prompter().message(msg::kNotResponding, msg::kTitleWarningDots);
+        m_main.Enb_Controls();
+        break;
+    }
+    Q_EMIT downloadFinished();
+}
+
+void DataCommands::SaveData()
+{
+    FrmData *d = m_main.data();
+    if (d->MODEL == 0) {
+        m_main.prompter().message(msg::kNothingToSave, appinfo::title(), Prompter::Icon::Information);
+        return;
+    }
+    QString path = m_main.prompter().saveFileName(QStringLiteral("Save"), msg::kBrivakFilter);
+    if (path.isEmpty())
+        return;
+    if (QFileInfo(path).suffix().isEmpty())
+        path += QStringLiteral(".brv2");
+    QString error;
+    if (!setio::save(d->readingSet(), m_main.DATA_TYPE, path, &error)) {
+        m_main.prompter().message(msg::kSaveFailed.arg(QFileInfo(path).absoluteFilePath(), error),
+                                  appinfo::title(), Prompter::Icon::Warning);
+        return;
+    }
+    d->setCaption(QStringLiteral(" - ") + QFileInfo(path).absoluteFilePath());
+}
+
+void DataCommands::OpenData()
+{
+    const QString path = m_main.prompter().openFileName(QStringLiteral("Open"), msg::kBrivakFilter);
+    if (path.isEmpty())
+        return;
+    FrmData *d = m_main.data();
+    d->setCursor(Qt::WaitCursor);
+    const setio::Opened opened = setio::open(d->readingSet(), path);
+    d->unsetCursor();
+    switch (opened.status) {
+    case setio::Status::Ok:
+        m_main.DATA_TYPE = opened.dataKind;
+        d->setCaption(QFileInfo(path).absoluteFilePath());
+        d->DRAW_GRAPH();
+        break;
+    case setio::Status::FileCorrupted:
+        m_main.prompter().message(msg::kFileCorrupted);
+        break;
+    case setio::Status::FileError:
+        m_main.prompter().message(msg::kFileError);
+        break;
+    }
+}

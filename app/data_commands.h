@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QObject>
+
+class Downloader;
+class FrmMain;
+
+// The data window's Read Data, Save and Open: the download's conversation runs in the
+// Downloader and the file format in setio; this class shows progress and outcomes and keeps
+// the main window's commands and pointer right on every path.
+class DataCommands : public QObject
+{
+    Q_OBJECT
+public:
+    explicit DataCommands(FrmMain &main);
+
+    void Read_data();
+    void SaveData();
+    void OpenData();
+
+    Downloader &downloader() { return *m_download; }
+
+Q_SIGNALS:
+    // A download ended (whatever the outcome); for tests and the command line.
+    void downloadFinished();
+
+private:
+    void onDownloadFinished(int outcome);
+    void endDownload();
+
+    FrmMain &m_main;
+    Downloader *m_download = nullptr;
+};
