@@ -1,0 +1,51 @@
+#pragma once
+
+#include "output/print_inputs.h"
+
+#include <QString>
+
+class PrintSurface;
+class QPagedPaintDevice;
+class ReadingSet;
+
+namespace printout {
+
+// The printed listing: logo, title, the logger's serial number and location, a heading line
+// and one line per reading, on portrait A4. Pages after the first carry reading lines only.
+class DataPrintout
+{
+public:
+    DataPrintout(PrintSurface &surface, const ReadingSet &set, const PrintInputs &in);
+
+    // Starts the job on a fresh portrait A4 page; false when the device cannot be painted on.
+    bool Prn_Setup();
+    void Prn_Logo();
+    void Prn_Title();
+    // The three listings; each prints the header and the heading line first.
+    void Prn_All();
+    void Prn_Range();
+    void Prn_Sheet();
+    // Ends the document; false when the device reports a failure.
+    bool Prn_End();
+
+    int readingLines() const { return m_lines; }
+
+    // The reading line of table row r, items joined (also what a test compares against).
+    QString readingLine(int r) const;
+    QString headingLine() const;
+
+private:
+    void header();
+    void printReading(int r);
+
+    PrintSurface &m_surface;
+    const ReadingSet &m_set;
+    const PrintInputs &m_in;
+    int m_lines = 0;
+};
+
+// Prints the listing the inputs ask for: Prn_Setup, Prn_Logo, Prn_Title, the listing of the
+// selection, Prn_End.
+PrintResult Data_prnt(QPagedPaintDevice &device, const ReadingSet &set, const PrintInputs &in);
+
+} // namespace printout

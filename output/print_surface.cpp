@@ -1,0 +1,244 @@
+#include "output/print_surface.h"
+
+#include <QFile>
+#include <QImage>
+#include <QPageSize>
+#include <QPagedPaintDevice>
+#include <QPen>
+#include <QSvgRenderer>
+
+#include <cmath>
+
+namespace {
+
+constexpr double kPointsToTwips = 20.0;
+constexpr double kDotsPerInch = 300.0;
+
+} // namespace
+
+PrintSurface::PrintSurface(QPagedPaintDevice &device) : m_device(device) {}
+
+PrintSurface::~PrintSurface()
+{
+    if (m_painter.isActive())
+        m_painter.end();
+}
+
+bool PrintSurface::begin(QPageLayout::Orientation orientation)
+{
+    const QMarginsF margins(kMarginMm, kMarginMm, kMarginMm, kMarginMm);
+    const QPageLayout wanted(QPageSize(QPageSize::A4), orientation, margins,
+                             QPageLayout::Millimeter);
+    // A printer whose hardware margins are wider than ours refuses the layout; then it keeps
+    // its own margins and only the paper and the orientation change.
+    if (!m_device.setPageLayout(wanted)) {
+        m_device.setPageSize(QPageSize(QPageSize::A4));
+        m_device.setPageOrientation(orientation);
+    }
+    if (!m_painter.begin(&m_device))
+        return false;
+    m_pages = 1;
+    m_textPen = false;
+
+    const QRectF paper = m_device.pageLayout().fullRect(QPageLayout::Point);
+    // Whole twips, as a printer reports its paper.
+    m_paperW = std::round(paper.width() * kPointsToTwips);
+    m_paperH = std::round(paper.height() * kPointsToTwips);
+    m_deviceW = m_device.width();
+    m_deviceH = m_device.height();
+    m_dpiX = m_device.logicalDpiX();
+    m_dpiY = m_device.logicalDpiY();
+
+    m_font = QFont();
+    m_font.setPointSizeF(10);
+    m_font.setStyleStrategy(QFont::PreferOutline);
+    applyFont();
+    setLineWidth(1);
+    m_x = 0;
+    m_y = 0;
+    setUserScale(m_paperW, m_paperH);
+    return true;
+}
+
+bool PrintSurface::end()
+{
+    if (!m_painter.isActive())
+        return false;
+    return m_painter.end();
+}
+
+// A change of scale keeps the current position where it is on the page, so a listing that
+// switches to the character scale after its title goes on under the title.
+void PrintSurface::setScale(double sx, double sy)
+{
+    const double devX = m_x * m_sx;
+    const double devY = m_y * m_sy;
+    m_sx = sx;
+    m_sy = sy;
+    m_scaleW = m_deviceW / m_sx;
+    m_scaleH = m_deviceH / m_sy;
+    m_x = devX / m_sx;
+    m_y = devY / m_sy;
+}
+
+void PrintSurface::setUserScale(double width, double height)
+{
+    setScale(width > 0 ? m_deviceW / width : 1, height > 0 ? m_deviceH / height : 1);
+}
+
+void PrintSurface::setCharacterScale()
+{
+    setScale(kCharWidthTwips * m_dpiX / kTwipsPerInch, kLineHeightTwips * m_dpiY / kTwipsPerInch);
+}
+
+void PrintSurface::setFontFamily(const QStringList &families)
+{
+    m_font.setFamilies(families);
+    applyFont();
+}
+
+void PrintSurface::setFontSize(double points)
+{
+    m_font.setPointSizeF(points);
+    applyFont();
+}
+
+void PrintSurface::setItalic(bool italic)
+{
+    m_font.setItalic(italic);
+    applyFont();
+}
+
+void PrintSurface::applyFont()
+{
+    m_metrics.reset();
+    if (m_painter.isActive())
+        m_painter.setFont(m_font);
+}
+
+void PrintSurface::ensureMetrics() const
+{
+    if (m_metrics)
+        return;
+    m_metrics.emplace(m_font, &m_device);
+    m_ascentPx = m_metrics->ascent();
+    m_heightPx = m_metrics->height();
+}
+
+double PrintSurface::textWidth(QStringView text) const
+{
+    ensureMetrics();
+    return m_metrics->horizontalAdvance(text.toString()) / m_sx;
+}
+
+double PrintSurface::textHeight() const
+{
+    ensureMetrics();
+    return m_heightPx / m_sy;
+}
+
+void PrintSurface::printLine(std::initializer_list<QStringView> items)
+{
+    m_lineBuffer.truncate(0);
+    for (QStringView item : items)
+        m_lineBuffer.append(item);
+    drawLineText(m_lineBuffer);
+}
+
+void PrintSurface::printLine(QStringView text)
+{
+    m_lineBuffer.truncate(0);
+    m_lineBuffer.append(text);
+    drawLineText(m_lineBuffer);
+}
+
+void PrintSurface::drawLineText(const QString &text)
+{
+    ensureMetrics();
+    const double h = m_heightPx / m_sy;
+    // The first line of a page is printed even if it is taller than the page: a new page
+    // would not give it more room.
+    if (m_y > 0 && m_y + h > m_scaleH)
+        newPage();
+    if (!text.isEmpty()) {
+        useTextPen();
+        m_painter.drawText(QPointF(m_x * m_sx, m_y * m_sy + m_ascentPx), text);
+    }
+    m_x = 0;
+    m_y += h;
+}
+
+void PrintSurface::printAt(QStringView text)
+{
+    if (text.isEmpty())
+        return;
+    ensureMetrics();
+    useTextPen();
+    m_painter.drawText(QPointF(m_x * m_sx, m_y * m_sy + m_ascentPx), text.toString());
+}
+
+// Text is always black: the trace colours belong to the traces alone.
+void PrintSurface::useTextPen()
+{
+    if (m_textPen)
+        return;
+    m_painter.setPen(QPen(Qt::black));
+    m_textPen = true;
+}
+
+void PrintSurface::newPage()
+{
+    m_device.newPage();
+    ++m_pages;
+    m_x = 0;
+    m_y = 0;
+}
+
+void PrintSurface::setLineWidth(double dots)
+{
+    m_lineWidthDots = dots;
+}
+
+void PrintSurface::line(QPointF from, QPointF to, const QColor &colour)
+{
+    QPen pen(colour, m_lineWidthDots * m_dpiX / kDotsPerInch);
+    pen.setCapStyle(Qt::RoundCap);
+    m_painter.setPen(pen);
+    m_textPen = false;
+    m_painter.drawLine(toDevice(from), toDevice(to));
+}
+
+void PrintSurface::circle(QPointF centre, double radius, const QColor &colour, FillStyle fill)
+{
+    m_painter.setPen(QPen(colour, m_lineWidthDots * m_dpiX / kDotsPerInch));
+    m_textPen = false;
+    m_painter.setBrush(fill == FillStyle::Solid ? QBrush(colour) : QBrush(Qt::NoBrush));
+    const double r = radius * m_sx;
+    m_painter.drawEllipse(toDevice(centre), r, r);
+    m_painter.setBrush(Qt::NoBrush);
+}
+
+bool PrintSurface::picture(const QString &path, QPointF topLeft, QSizeF size)
+{
+    if (!QFile::exists(path))
+        return false;
+    const QRectF target(toDevice(topLeft), QSizeF(size.width() * m_sx, size.height() * m_sy));
+    if (path.endsWith(QLatin1String(".svg"), Qt::CaseInsensitive)) {
+        QSvgRenderer renderer(path);
+        if (!renderer.isValid())
+            return false;
+        renderer.render(&m_painter, target);
+        m_textPen = false;
+        return true;
+    }
+    const QImage image(path);
+    if (image.isNull())
+        return false;
+    m_painter.drawImage(target, image);
+    return true;
+}
+
+QPointF PrintSurface::toDevice(QPointF p) const
+{
+    return QPointF(p.x() * m_sx, p.y() * m_sy);
+}

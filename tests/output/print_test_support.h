@@ -1,0 +1,140 @@
+#pragma once
+
+// Shared by the printout tests: reading sets built straight into the table, printing to a
+// PDF file, and reading the PDF back with poppler's tools (not with anything of ours).
+
+#include "acquisition/reading_set.h"
+#include "common/datetext.h"
+#include "view/readings_table.h"
+
+#include <QDateTime>
+#include <QImage>
+#include <QPrinter>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QString>
+#include <QStringList>
+#include <QTest>
+
+#include <functional>
+#include <memory>
+
+namespace printtest {
+
+// One reading of a test set: its moment and its cell texts (value, humidity).
+struct Reading
+{
+    QDateTime at;
+    QString value;
+    QString humidity;
+};
+
+// A reading set of `model` whose table holds `readings`, oldest first, laid out as the
+// program lays it out; the cells are written as the table writes them (date and time texts
+// through the shared helpers, "***" in red).
+inline std::unique_ptr<ReadingSet> makeSet(int model, const QList<Reading> &readings,
+                                           bool celsius = true)
+{
+    auto set = std::make_unique<ReadingSet>();
+    set->MODEL = quint8(model);
+    set->Cels_Faren = celsius ? -1 : 0;
+    set->setSerialText(QStringLiteral(":     0045 06 05 13"));
+    set->setLocationText(QStringLiteral("Cold Store 2    "));
+    ReadingsTable &t = set->table();
+    t.setRows(1);
+    set->Format_Grid();
+    set->Put_Unit();
+    t.setRows(int(readings.size()) + 1);
+    for (int i = 0; i < readings.size(); ++i) {
+        const Reading &r = readings[i];
+        const int row = i + 1;
+        t.setText(row, 0, QString::number(row));
+        t.setText(row, 1, datetext::dateText(r.at.date()));
+        t.setText(row, 2, datetext::timeText(r.at.time()));
+        t.setCell(row, 3, r.value, r.value == QLatin1String("***"));
+        if (t.cols() > 4)
+            t.setCell(row, 4, r.humidity, r.humidity == QLatin1String("***"));
+    }
+    return set;
+}
+
+// Readings every `minutes` from `start`, values from `value(i)`.
+inline QList<Reading> series(const QDateTime &start, int count, int minutes,
+                             const std::function<QString(int)> &value,
+                             const std::function<QString(int)> &humidity = {})
+{
+    QList<Reading> out;
+    for (int i = 0; i < count; ++i)
+        out.append({start.addSecs(qint64(i) * minutes * 60), value(i),
+                    humidity ? humidity(i) : QString()});
+    return out;
+}
+
+inline std::unique_ptr<QPrinter> pdfPrinter(const QString &path)
+{
+    auto p = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    p->setOutputFormat(QPrinter::PdfFormat);
+    p->setOutputFileName(path);
+    return p;
+}
+
+inline QString run(const QString &program, const QStringList &args)
+{
+    QProcess p;
+    p.start(program, args);
+    if (!p.waitForFinished(60000) || p.exitCode() != 0) {
+        qWarning("%s failed: %s", qPrintable(program), p.readAllStandardError().constData());
+        return {};
+    }
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+// The text of the PDF, page by page (pdftotext separates pages with a form feed), each line
+// with its runs of blanks made one blank: the tool rebuilds blanks from glyph positions.
+inline QList<QStringList> pdfPages(const QString &path)
+{
+    const QString text = run(QStringLiteral("pdftotext"),
+                             {QStringLiteral("-layout"), path, QStringLiteral("-")});
+    QList<QStringList> pages;
+    const QStringList raw = text.split(QLatin1Char('\f'));
+    for (const QString &page : raw) {
+        QStringList lines;
+        for (const QString &line : page.split(QLatin1Char('\n'))) {
+            const QString s = line.simplified();
+            if (!s.isEmpty())
+                lines << s;
+        }
+        pages << lines;
+    }
+    while (!pages.isEmpty() && pages.back().isEmpty())
+        pages.removeLast();
+    return pages;
+}
+
+inline QStringList pdfLines(const QString &path)
+{
+    QStringList all;
+    for (const QStringList &p : pdfPages(path))
+        all << p;
+    return all;
+}
+
+// A page rendered without smoothing, so a trace keeps its exact colour.
+inline QImage renderPage(const QString &path, int dpi, int page = 1)
+{
+    const QString base = path + QStringLiteral(".render");
+    run(QStringLiteral("pdftoppm"),
+        {QStringLiteral("-png"), QStringLiteral("-r"), QString::number(dpi), QStringLiteral("-aa"),
+         QStringLiteral("no"), QStringLiteral("-aaVector"), QStringLiteral("no"),
+         QStringLiteral("-f"), QString::number(page), QStringLiteral("-l"), QString::number(page),
+         QStringLiteral("-singlefile"), path, base});
+    return QImage(base + QStringLiteral(".png"));
+}
+
+// Collapses blanks as pdfPages() does, for expected lines.
+inline QString simple(const QString &s)
+{
+    return s.simplified();
+}
+
+} // namespace printtest
