@@ -124,6 +124,17 @@ void ReadingsTable::setColumnAlignment(int c, Qt::Alignment alignment)
         Q_EMIT dataChanged(index(0, c), index(rows() - 2, c), {Qt::TextAlignmentRole});
 }
 
+void ReadingsTable::editColumn(int c, const std::function<bool(QString &text)> &edit)
+{
+    if (c < 0 || c >= m_cols)
+        return;
+    bool changed = false;
+    for (int r = 1; r < rows(); ++r)
+        changed |= edit(m_rows[r].cell[c]);
+    if (changed && m_batch == 0)
+        Q_EMIT dataChanged(index(0, c), index(rows() - 2, c), {Qt::DisplayRole});
+}
+
 int ReadingsTable::appendRow()
 {
     const int r = rows();

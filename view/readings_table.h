@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 #include <deque>
+#include <functional>
 
 // The readings table (FGrid's content): a grid of text cells addressed by (row, column), both
 // counted from 0 as users of the table know it. Row 0 is the fixed heading row; rows 1 to
@@ -41,6 +42,10 @@ public:
     // plain grid, until the layout centres it. The heading row is always centred.
     Qt::Alignment columnAlignment(int c) const;
     void setColumnAlignment(int c, Qt::Alignment alignment);
+    // Rewrites column c of every reading row in place; `edit` returns whether it changed the
+    // text. The views hear of it as one change of the column, so a long table stays cheap and
+    // a view keeps its scroll position.
+    void editColumn(int c, const std::function<bool(QString &text)> &edit);
     // Appends one reading row and returns its grid row number.
     int appendRow();
 

@@ -1,0 +1,106 @@
+#pragma once
+
+#include "view/graph_scales.h"
+#include "view/graph_view.h"
+
+#include <QImage>
+#include <QPoint>
+#include <QRgb>
+
+#include <optional>
+#include <vector>
+
+class ReadingsTable;
+
+namespace graph {
+
+class GraphSeries;
+
+// Trace colours. The cursor tells the traces apart by exactly these pixel colours, so nothing
+// else in the picture uses them and traces are drawn without antialiasing.
+inline constexpr QRgb kValueColour = 0xffff0000;    // RGB(255, 0, 0)
+inline constexpr QRgb kHumidityColour = 0xff0000ff; // RGB(0, 0, 255)
+inline constexpr QRgb kBackground = 0xffffffff;
+inline constexpr QRgb kGridColour = 0xffd4d4d4;
+inline constexpr QRgb kFrameColour = 0xff909090;
+
+// The few pixel shapes the picture is made of. The redraw and anything that wants to draw the
+// same picture another way (a test's plain reference drawing) use these, so both agree to the
+// pixel. Coordinates are picture pixels; everything is clipped to the picture.
+namespace raster {
+
+// A filled marker disc: `half[dx + reach]` rows either side of the centre in column dx.
+struct Disc
+{
+    int reach = 0;
+    std::vector<int> half;
+};
+Disc disc(double radiusPixels);
+
+// The pixel of a point given in (fractional) picture pixels; far-off points stay far off.
+QPoint pixelOf(double px, double py);
+
+// Rows [y0, y1] of column c covered by the line from a to b (a.x() < b.x(), a.x() <= c <= b.x()).
+void segmentRows(QPoint a, QPoint b, int c, int &y0, int &y1);
+
+void fillColumn(QImage &image, int x, int y0, int y1, QRgb colour);
+void drawSegment(QImage &image, QPoint a, QPoint b, QRgb colour);
+void drawMarker(QImage &image, QPoint centre, const Disc &disc, QRgb colour);
+
+} // namespace raster
+
+// Where the readings of one trace land in a picture of `pixels` showing `view`, for a table of
+// `rows` rows on a scale from `top` (y = 0) down to `bottom` (y = H): row r at
+// x = (r - 1) W / (rows - 2), so the first reading is at the left edge and the last at W.
+class Placement
+{
+public:
+    Placement(const View &view, QSize pixels, int rows, double top, double bottom);
+    QPoint at(int row, double value) const;
+    double ax() const { return m_ax; } // pixel column of row 1
+    double bx() const { return m_bx; } // pixel columns from one row to the next
+
+private:
+    double m_ax = 0, m_bx = 0, m_ay = 0, m_by = 0;
+};
+
+// One trace: the numbers per grid row (NaN = no reading) and the scale it is drawn on.
+struct Trace
+{
+    const std::vector<double> *values = nullptr;
+    double top = 0;    // value at y = 0
+    double bottom = 0; // value at y = H
+    QRgb colour = kValueColour;
+};
+
+// The picture: white ground, the fixed 10 x 10 grid (it stays put on screen whatever the view).
+void clearPicture(QImage &image);
+
+// Draws the traces of grid rows 1 .. rows-1 onto `image` showing `view`: row r at
+// x = (r - 1) W / (rows - 2), a value v at y = H - (v - bottom) H / (top - bottom); a line
+// between neighbouring readings and a filled marker of radius `r` (plot units) at every reading;
+// a missing reading leaves a gap with no marker and no line into or out of it. Step by step the
+// value trace is drawn before the humidity trace.
+//
+// Only what reaches the picture is drawn, and within one pixel column only what changes
+// pixels: the vertical extent of the readings there, the lines into and out of the column, and
+// one marker per distinct pixel.
+void drawTraces(QImage &image, const View &view, double r, int rows, const Trace *traces,
+                int traceCount);
+
+// DRAW_GRAPH's picture and axis texts from the table: scales from the whole table, the traces of
+// the model, the labels of the visible part. With fewer than two readings the picture is only
+// cleared and there are no texts (the labels keep theirs).
+class GraphRenderer
+{
+public:
+    explicit GraphRenderer(GraphSeries &series);
+
+    std::optional<AxisTexts> draw(QImage &image, int model, const View &view, double r);
+    Bounds bounds(int model);
+
+private:
+    GraphSeries &m_series;
+};
+
+} // namespace graph
