@@ -1,6 +1,9 @@
 #include "acquisition/download.h"
 
 #include "acquisition/memory_image.h"
+#include "common/app_info.h"
+#include "common/messages.h"
+#include "common/prompter.h"
 #include "device/command_frame.h"
 #include "device/param_reply.h"
 #include "device/serial_link.h"
@@ -47,6 +50,20 @@ void Downloader::cancel()
     m_label.stop();
     m_progressTimer.stop();
     m_stage = Stage::Idle;
+}
+
+void Downloader::report(Outcome outcome, Prompter &prompter)
+{
+    switch (outcome) {
+    case Outcome::Done:
+        break;
+    case Outcome::NotEnabled:
+        prompter.message(msg::kNotEnabled, appinfo::title(), Prompter::Icon::Information);
+        break;
+    case Outcome::NotResponding:
+        prompter.message(msg::kNotResponding, msg::kTitleWarningDots);
+        break;
+    }
 }
 
 void Downloader::sendHeadRequest()

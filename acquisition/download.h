@@ -4,6 +4,7 @@
 #include <QObject>
 #include <QTimer>
 
+class Prompter;
 class SerialLink;
 
 // Read_data's conversation with the logger, as a state machine on single-shot timers:
@@ -26,6 +27,9 @@ public:
 
     void start();
     void cancel();
+
+    // Tells the user why a download brought no set to show; nothing for Done.
+    static void report(Outcome outcome, Prompter &prompter);
     bool isRunning() const { return m_stage != Stage::Idle; }
 
     // After Done or NotEnabled: the image, the model code of the parameter reply and the

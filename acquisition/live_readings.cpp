@@ -36,6 +36,12 @@ LiveReadings::LiveReadings(SerialLink &link, ReadingSet &set, Prompter &prompter
     connect(&m_rtc2, &QTimer::timeout, this, &LiveReadings::onTimerRTC2);
 }
 
+void LiveReadings::begin()
+{
+    sendParameterRequest();
+    start();
+}
+
 void LiveReadings::start()
 {
     stop();

@@ -24,11 +24,18 @@ public:
     LiveReadings(SerialLink &link, ReadingSet &set, Prompter &prompter,
                  std::function<int()> intervalSeconds, QObject *parent = nullptr);
 
+    // The interval of a run, in seconds. The countdown sends the next request on the tick that
+    // takes it past 1, so a run needs at least two seconds; the longest choice is a day.
+    static constexpr int kMinIntervalSeconds = 2;
+    static constexpr int kMaxIntervalSeconds = 86400;
+
     int LiveRowNo = 0;
     int RTCinter = 0;
     int Loop_Cntr = 0;
 
-    // The request has been sent by the main window: wait for its reply.
+    // "Start Reading": sends the parameter request, then waits for its reply (start()).
+    void begin();
+    // The request has been sent already: wait for its reply.
     void start();
     // Stops every timer of the run.
     void stop();

@@ -59,12 +59,12 @@ void DataCommands::onDownloadFinished(int outcome)
         // Kept, not shown: the window stays empty, and there is nothing to save.
         imageload::storeImage(d->readingSet(), m_download->image());
         endDownload();
-        m_main.prompter().message(msg::kNotEnabled, appinfo::title(), Prompter::Icon::Information);
+        Downloader::report(Downloader::Outcome::NotEnabled, m_main.prompter());
         m_main.Enb_Controls();
         break;
     case Downloader::Outcome::NotResponding:
         endDownload();
-        m_main.prompter().message(msg::kNotResponding, msg::kTitleWarningDots);
+        Downloader::report(Downloader::Outcome::NotResponding, m_main.prompter());
         m_main.Enb_Controls();
         break;
     }
@@ -108,10 +108,8 @@ void DataCommands::OpenData()
         d->DRAW_GRAPH();
         break;
     case setio::Status::FileCorrupted:
-        m_main.prompter().message(msg::kFileCorrupted);
-        break;
     case setio::Status::FileError:
-        m_main.prompter().message(msg::kFileError);
+        setio::report(opened.status, m_main.prompter());
         break;
     }
 }

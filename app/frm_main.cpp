@@ -547,9 +547,7 @@ void FrmMain::RTCStart()
         DATA_TYPE = 2;
         Reset_Grid();
         m_data->Clear_screen();
-        m_link->discardInput();
-        m_link->write(frames::make('R', 'P'));
-        m_live->start(); // Loop_Cntr 0, RTCinter 1, the parameter check armed
+        m_live->begin(); // "R","P" sent, Loop_Cntr 0, RTCinter 1, the parameter check armed
         start->setIcon(icon("live_stop"));
         start->setText(QStringLiteral("Stop Reading"));
         RTC_On = true;

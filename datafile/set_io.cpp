@@ -5,6 +5,8 @@
 #include "acquisition/model_codes.h"
 #include "acquisition/reading_set.h"
 #include "common/datetext.h"
+#include "common/messages.h"
+#include "common/prompter.h"
 #include "common/numfmt.h"
 #include "datafile/brv2_file.h"
 #include "view/readings_table.h"
@@ -192,6 +194,20 @@ Opened open(ReadingSet &set, const QString &path)
     out.status = Status::Ok;
     out.dataKind = c.dataKind;
     return out;
+}
+
+void report(Status status, Prompter &prompter)
+{
+    switch (status) {
+    case Status::Ok:
+        break;
+    case Status::FileCorrupted:
+        prompter.message(msg::kFileCorrupted);
+        break;
+    case Status::FileError:
+        prompter.message(msg::kFileError);
+        break;
+    }
 }
 
 } // namespace setio

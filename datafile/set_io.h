@@ -2,6 +2,7 @@
 
 #include <QString>
 
+class Prompter;
 class ReadingSet;
 
 // Saving a reading set to a ".brv2" file and opening one into a reading set.
@@ -28,5 +29,8 @@ struct Opened
 // code and the caller's data kind stay as they were. An image file is shown as a download
 // shows it; a row file fills the table from its rows (in degF when the set shows degF).
 Opened open(ReadingSet &set, const QString &path);
+
+// Tells the user why a file could not be opened; nothing for Ok.
+void report(Status status, Prompter &prompter);
 
 } // namespace setio

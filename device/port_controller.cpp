@@ -86,6 +86,14 @@ bool PortController::activate()
     return openSteps() == OpenOutcome::Opened;
 }
 
+bool PortController::openForRun(int portNumber)
+{
+    Baud_Rate = 1200;
+    comm_port = qint16(portNumber);
+    m_link.close();
+    return openSteps() == OpenOutcome::Opened;
+}
+
 void PortController::applyLineSettings()
 {
     Baud_Rate = 1200;

@@ -39,6 +39,11 @@ public:
     // Activation of the main window: reads Comport.txt and opens that port unless a port is
     // open already. True when this activation opened the port.
     bool activate();
+    // Opens port `portNumber` for one run of a program that names its port each time (the
+    // command-line tool): the same steps, messages and status text as the activation's open,
+    // but Comport.txt is neither read nor written, so the window's remembered choice stays as
+    // it was. True when the port is open.
+    bool openForRun(int portNumber);
     // Applies the line settings to the open port again (the model entry of the Setting menu).
     void applyLineSettings();
     // Exit: break on, then close.
