@@ -6,8 +6,11 @@
 #include "device/device_commands.h"
 #include "device/frm_data1.h"
 #include "device/frm_id_dev.h"
+#include "output/frm_title.h"
 #include "output/spreadsheet_export.h"
 #include "view/frm_data.h"
+
+#include <QTableView>
 
 namespace wiring {
 namespace {
@@ -89,6 +92,21 @@ void wireDataCommands(FrmMain &main)
     QObject::connect(&main, &FrmMain::fileOpenRequested, commands, &DataCommands::OpenData);
 }
 
+// Print Data and Print Graph: the printer dialog, then the Print Options dialog, not modal.
+// "Active Sheet" lists from the table row at the top of the table's view when OK is clicked.
+void wirePrinting(FrmMain &main)
+{
+    QObject::connect(&main, &FrmMain::printRequested, &main, [&main](bool graph) {
+        FrmData *data = main.data();
+        const auto topRow = [data] {
+            const int viewRow = data->FGrid()->rowAt(0); // view row i shows table row i + 1
+            return viewRow < 0 ? 1 : viewRow + 1;
+        };
+        printout::Print_Options(&main, main.prompter(), data->readingSet(), graph, topRow,
+                                FrmMain::markAsForm);
+    });
+}
+
 } // namespace
 
 void wireAll(FrmMain &main)
@@ -97,6 +115,7 @@ void wireAll(FrmMain &main)
     wireDeviceCommands(main);
     wireStartDevice(main);
     wireHelpAndExport(main);
+    wirePrinting(main);
 }
 
 } // namespace wiring

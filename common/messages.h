@@ -160,7 +160,6 @@ inline const QString kPrnGraphSerial = QStringLiteral("( Serial No.  ");
 inline const QString kPrnGraphLocation = QStringLiteral(",    Location   ");
 inline const QString kPrnGraphClose = QStringLiteral(" )");
 inline const QString kNoReadingInRange = QStringLiteral("No reading lies in the selected range.");
-inline const QString kTooFewReadings = QStringLiteral("Too few readings to draw a graph.");
 
 inline const QString kSysInfoUnavailable =
     QStringLiteral("System Information Is Unavailable At This Time");

@@ -34,10 +34,13 @@ QString ScriptedPrompter::saveFileName(const QString &title, const QString &filt
     return fileAnswers.isEmpty() ? QString() : fileAnswers.takeFirst();
 }
 
-bool ScriptedPrompter::choosePrinter(QPrinter &)
+bool ScriptedPrompter::choosePrinter(QPrinter &printer)
 {
     shown.append({QStringLiteral("printer"), QString(), QString(), Icon::None});
-    return printerAnswers.isEmpty() ? true : printerAnswers.takeFirst();
+    const bool accepted = printerAnswers.isEmpty() ? true : printerAnswers.takeFirst();
+    if (accepted && printerChoice)
+        printerChoice(printer);
+    return accepted;
 }
 
 QStringList ScriptedPrompter::messages() const

@@ -4,6 +4,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <optional>
 
 #include "common/app_info.h"
@@ -66,6 +67,9 @@ public:
     QList<std::optional<QString>> inputAnswers;
     QStringList fileAnswers;
     QList<bool> printerAnswers;
+    // What the user picks in an accepted printer dialog: tests point the printer at a PDF
+    // file here. Left empty, the printer stays as it was given.
+    std::function<void(QPrinter &)> printerChoice;
     QPoint lastInputPosition;
     QString lastFilter;
     QString lastInputDefault;

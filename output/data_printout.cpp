@@ -207,9 +207,6 @@ void DataPrintout::Prn_Range()
             printReading(r);
         }
     }
-    // A page with headings and nothing under them would look like a failed printout.
-    if (m_lines == 0)
-        m_surface.printLine({msg::kPrnBlank, msg::kNoReadingInRange});
 }
 
 void DataPrintout::Prn_Sheet()

@@ -91,6 +91,8 @@ bool GraphPrintout::Graph_Setup()
     m_g = GraphGeometry::forPaper(m_surface.paperWidth(), m_surface.paperHeight());
     m_surface.setUserScale(m_g.W, m_g.H);
     m_surface.setLineWidth(kLineWidth);
+    // One face for every text of the page, the title included.
+    m_surface.setFontFamily(kGraphFamilies);
     return true;
 }
 
@@ -140,19 +142,21 @@ void GraphPrintout::trace(int f, int t)
         return m_g.top + m_g.GH - (value - s.min) * s.k;
     };
 
-    // One pass per trace would be simpler, but where the traces cross the order shows: each
-    // step draws its value segment, then its humidity segment. A point that ended the previous
-    // segment already has its marker, and nothing was drawn since, so it is not drawn again.
+    // Each step draws its value segment, then its humidity segment, so where the traces cross
+    // the later step lies on top. A step first marks the reading it starts from; when that
+    // marker ended the previous step and nothing has been drawn since (one trace only), it is
+    // already there and is not drawn twice.
+    const bool redrawStart = humidity;
     double prevV = 0, prevH = 0;
     bool havePrevV = tablequery::cellNumber(table, f, kValueCol, &prevV);
     bool havePrevH = humidity && tablequery::cellNumber(table, f, kHumidityCol, &prevH);
-    bool markedV = false, markedH = false;
+    bool markedV = false;
     for (int r = f + 1; r <= t; ++r) {
         double cur = 0;
         const bool haveV = tablequery::cellNumber(table, r, kValueCol, &cur);
         if (havePrevV) {
             const QPointF a(x(r - 1), y(prevV, v));
-            if (!markedV)
+            if (!markedV || redrawStart)
                 Mark_Filled(a.x(), a.y(), kValueColour);
             if (haveV) {
                 const QPointF b(x(r), y(cur, v));
@@ -169,15 +173,13 @@ void GraphPrintout::trace(int f, int t)
             const bool haveH = tablequery::cellNumber(table, r, kHumidityCol, &curH);
             if (havePrevH) {
                 const QPointF a(x(r - 1), y(prevH, h));
-                if (!markedH)
-                    Mark_Open(a.x(), a.y(), kHumidityColour);
+                Mark_Open(a.x(), a.y(), kHumidityColour);
                 if (haveH) {
                     const QPointF b(x(r), y(curH, h));
                     m_surface.line(a, b, kHumidityColour);
                     Mark_Open(b.x(), b.y(), kHumidityColour);
                 }
             }
-            markedH = havePrevH && haveH;
             havePrevH = haveH;
             prevH = curH;
         }
@@ -186,12 +188,10 @@ void GraphPrintout::trace(int f, int t)
 
 void GraphPrintout::Graph_Trace()
 {
+    // Two readings at least; with fewer the page keeps its grid and labels without a trace.
     const int t = m_set.table().rows() - 1;
-    if (t < 2) {
-        noteInGrid(msg::kTooFewReadings);
-        return;
-    }
-    trace(1, t);
+    if (t >= 2)
+        trace(1, t);
 }
 
 void GraphPrintout::findRange()
@@ -217,12 +217,9 @@ void GraphPrintout::Graph_TraceRange()
         noteInGrid(msg::kNoReadingInRange);
         return;
     }
-    // A span needs at least four readings before it is drawn.
-    if (m_endRow - m_startRow < 3) {
-        noteInGrid(msg::kTooFewReadings);
-        return;
-    }
-    trace(m_startRow, m_endRow);
+    // A span of fewer than four readings is not drawn.
+    if (m_endRow - m_startRow >= 3)
+        trace(m_startRow, m_endRow);
 }
 
 void GraphPrintout::Mark_Filled(double x, double y, const QColor &color)
@@ -242,19 +239,24 @@ void GraphPrintout::scales(int f, int t)
     m_surface.setItalic(true);
     if (drawsValue()) {
         const Scale v = valueScale(f, t);
-        const double rightEdge = m_g.left - 0.4 * m_g.xg + m_surface.textWidth(kLabelWidthSample);
+        const double x0 = m_g.left - 0.4 * m_g.xg;
+        const double rightEdge = x0 + m_surface.textWidth(kLabelWidthSample);
         for (int j = 0; j <= 10; ++j) {
             const QString text = scaleText(v.max - j * (v.max - v.min) / 10);
-            const double x = std::min(m_g.left - 0.4 * m_g.xg, rightEdge - m_surface.textWidth(text));
+            const double x = std::min(x0, rightEdge - m_surface.textWidth(text));
             m_surface.moveTo(x, m_g.top + j * m_g.yg - m_g.yg / 8);
             m_surface.printAt(text);
+            m_valueLabelsLeft = std::min(m_valueLabelsLeft, x);
         }
     }
     if (drawsHumidity()) {
         const Scale h = humidityScale(f, t);
+        const double x = m_g.W - 3.8 * m_g.dx;
         for (int j = 0; j <= 10; ++j) {
-            m_surface.moveTo(m_g.W - 3.8 * m_g.dx, m_g.top + j * m_g.yg - m_g.yg / 8);
-            m_surface.printAt(scaleText(h.max - j * (h.max - h.min) / 10));
+            const QString text = scaleText(h.max - j * (h.max - h.min) / 10);
+            m_surface.moveTo(x, m_g.top + j * m_g.yg - m_g.yg / 8);
+            m_surface.printAt(text);
+            m_humidityLabelsRight = std::max(m_humidityLabelsRight, x + m_surface.textWidth(text));
         }
     }
 }
@@ -282,10 +284,18 @@ void GraphPrintout::unitCaptions()
 {
     m_surface.setFontSize(kCaptionPoints);
     const double y = m_g.top + 5 * m_g.yg - m_g.yg / 8;
-    m_surface.moveTo(m_g.W - 3 * m_g.dx, y);
-    m_surface.printAt(m_set.humidityUnitCaption());
-    m_surface.moveTo(3 * m_g.dx - 0.4 * m_g.xg, y);
-    m_surface.printAt(m_set.valueUnitCaption());
+    // Beside the scales at half height. A caption wider than the room left for it (CO2, or
+    // long scale labels) moves outwards rather than over the labels.
+    const double gap = 0.1 * m_g.dx;
+    const QString &right = m_set.humidityUnitCaption();
+    m_surface.moveTo(std::max(m_g.W - 3 * m_g.dx, m_humidityLabelsRight + gap), y);
+    m_surface.printAt(right);
+    const QString &left = m_set.valueUnitCaption();
+    const double leftX = 3 * m_g.dx - 0.4 * m_g.xg;
+    m_surface.moveTo(std::max(0.0, std::min(leftX, m_valueLabelsLeft - gap
+                                                       - m_surface.textWidth(left))),
+                     y);
+    m_surface.printAt(left);
 }
 
 void GraphPrintout::Graph_Labels()

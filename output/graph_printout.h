@@ -78,6 +78,9 @@ private:
     int m_startRow = 0;
     int m_endRow = 0;
     bool m_rangeFound = false;
+    // Where the printed scale labels end, so the unit captions keep clear of them.
+    double m_valueLabelsLeft = 1e12;
+    double m_humidityLabelsRight = 0;
 };
 
 // Prints the graph the inputs ask for: Graph_Setup, Graph_Grid, the trace and labels of the

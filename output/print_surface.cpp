@@ -227,7 +227,11 @@ bool PrintSurface::picture(const QString &path, QPointF topLeft, QSizeF size)
         QSvgRenderer renderer(path);
         if (!renderer.isValid())
             return false;
+        // The picture's texts take what the picture says, not the page's current font.
+        m_painter.save();
+        m_painter.setFont(QFont());
         renderer.render(&m_painter, target);
+        m_painter.restore();
         m_textPen = false;
         return true;
     }

@@ -40,7 +40,7 @@ public:
     static constexpr double kA4LongTwips = 297.0 / 25.4 * kTwipsPerInch;
     // The margin asked of the device around the printable area; a printer that needs more
     // keeps its own.
-    static constexpr double kMarginMm = 15.0;
+    static constexpr double kMarginMm = 10.0;
     // Picture sizes are given in screen pixels, 15 twips each.
     static constexpr double kTwipsPerPixel = 15.0;
 

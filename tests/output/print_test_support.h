@@ -8,12 +8,15 @@
 #include "view/readings_table.h"
 
 #include <QDateTime>
+#include <QDir>
 #include <QImage>
 #include <QPrinter>
 #include <QProcess>
+#include <QRectF>
 #include <QRegularExpression>
 #include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <functional>
@@ -69,6 +72,27 @@ inline QList<Reading> series(const QDateTime &start, int count, int minutes,
                     humidity ? humidity(i) : QString()});
     return out;
 }
+
+// Where a test writes its PDFs: a temporary folder, or the folder named by KESTRUN_KEEP_PRINTS
+// so the pages can be looked at afterwards.
+class OutputDir
+{
+public:
+    OutputDir() : m_keep(qEnvironmentVariable("KESTRUN_KEEP_PRINTS"))
+    {
+        if (!m_keep.isEmpty())
+            QDir().mkpath(m_keep);
+    }
+    bool isValid() const { return m_keep.isEmpty() ? m_tmp.isValid() : QDir(m_keep).exists(); }
+    QString filePath(const QString &name) const
+    {
+        return m_keep.isEmpty() ? m_tmp.filePath(name) : QDir(m_keep).filePath(name);
+    }
+
+private:
+    QString m_keep;
+    QTemporaryDir m_tmp;
+};
 
 inline std::unique_ptr<QPrinter> pdfPrinter(const QString &path)
 {
@@ -129,6 +153,38 @@ inline QImage renderPage(const QString &path, int dpi, int page = 1)
          QStringLiteral("-f"), QString::number(page), QStringLiteral("-l"), QString::number(page),
          QStringLiteral("-singlefile"), path, base});
     return QImage(base + QStringLiteral(".png"));
+}
+
+// One word of a page with its box in points from the page's top left, as pdftotext -bbox
+// reports it.
+struct Word
+{
+    QString text;
+    QRectF box;
+};
+
+inline QList<Word> pdfWords(const QString &path, int page = 1)
+{
+    const QString html = run(QStringLiteral("pdftotext"),
+                             {QStringLiteral("-bbox"), QStringLiteral("-f"), QString::number(page),
+                              QStringLiteral("-l"), QString::number(page), path,
+                              QStringLiteral("-")});
+    static const QRegularExpression re(QStringLiteral(
+        "<word xMin=\"([\\d.]+)\" yMin=\"([\\d.]+)\" xMax=\"([\\d.]+)\" yMax=\"([\\d.]+)\">"
+        "([^<]*)</word>"));
+    QList<Word> words;
+    for (auto it = re.globalMatch(html); it.hasNext();) {
+        const auto m = it.next();
+        QString text = m.captured(5);
+        text.replace(QLatin1String("&lt;"), QLatin1String("<"))
+            .replace(QLatin1String("&gt;"), QLatin1String(">"))
+            .replace(QLatin1String("&quot;"), QLatin1String("\""))
+            .replace(QLatin1String("&amp;"), QLatin1String("&"));
+        const QPointF tl(m.captured(1).toDouble(), m.captured(2).toDouble());
+        const QPointF br(m.captured(3).toDouble(), m.captured(4).toDouble());
+        words.append({text, QRectF(tl, br)});
+    }
+    return words;
 }
 
 // Collapses blanks as pdfPages() does, for expected lines.
