@@ -1,6 +1,7 @@
 #include "output/print_surface.h"
 
 #include <QFile>
+#include <QGlyphRun>
 #include <QImage>
 #include <QPageSize>
 #include <QPagedPaintDevice>
@@ -9,12 +10,55 @@
 
 #include <cmath>
 
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
+
 namespace {
 
 constexpr double kPointsToTwips = 20.0;
 constexpr double kDotsPerInch = 300.0;
 
+// Qt's PDF writer takes two buffers of about 10 MB for every page it finishes and frees them
+// at once. glibc gives such memory back to the system on every free and maps it again for
+// the next page; over a listing of 250 pages that costs more than the drawing. While a job
+// runs, freed memory stays with the process and is used again; afterwards the usual limits
+// come back. Jobs run one at a time on the user-interface thread.
+class KeepFreedMemory
+{
+public:
+    KeepFreedMemory()
+    {
+#ifdef __GLIBC__
+        if (s_jobs++ == 0) {
+            mallopt(M_MMAP_THRESHOLD, 32 << 20);
+            mallopt(M_TRIM_THRESHOLD, 64 << 20);
+        }
+#endif
+    }
+    ~KeepFreedMemory()
+    {
+#ifdef __GLIBC__
+        if (--s_jobs == 0) {
+            mallopt(M_TRIM_THRESHOLD, kDefaultThreshold);
+            mallopt(M_MMAP_THRESHOLD, kDefaultThreshold);
+        }
+#endif
+    }
+    KeepFreedMemory(const KeepFreedMemory &) = delete;
+    KeepFreedMemory &operator=(const KeepFreedMemory &) = delete;
+
+private:
+    static constexpr int kDefaultThreshold = 128 * 1024;
+    static inline int s_jobs = 0;
+};
+
 } // namespace
+
+struct PrintSurface::JobMemory
+{
+    KeepFreedMemory keep;
+};
 
 PrintSurface::PrintSurface(QPagedPaintDevice &device) : m_device(device) {}
 
@@ -35,8 +79,11 @@ bool PrintSurface::begin(QPageLayout::Orientation orientation)
         m_device.setPageSize(QPageSize(QPageSize::A4));
         m_device.setPageOrientation(orientation);
     }
-    if (!m_painter.begin(&m_device))
+    m_jobMemory = std::make_unique<JobMemory>();
+    if (!m_painter.begin(&m_device)) {
+        m_jobMemory.reset();
         return false;
+    }
     m_pages = 1;
     m_textPen = false;
 
@@ -64,7 +111,9 @@ bool PrintSurface::end()
 {
     if (!m_painter.isActive())
         return false;
-    return m_painter.end();
+    const bool ended = m_painter.end();
+    m_jobMemory.reset();
+    return ended;
 }
 
 // A change of scale keeps the current position where it is on the page, so a listing that
@@ -112,6 +161,7 @@ void PrintSurface::setItalic(bool italic)
 void PrintSurface::applyFont()
 {
     m_metrics.reset();
+    m_glyphs.reset();
     if (m_painter.isActive())
         m_painter.setFont(m_font);
 }
@@ -162,10 +212,67 @@ void PrintSurface::drawLineText(const QString &text)
         newPage();
     if (!text.isEmpty()) {
         useTextPen();
-        m_painter.drawText(QPointF(m_x * m_sx, m_y * m_sy + m_ascentPx), text);
+        const QPointF baseline(m_x * m_sx, m_y * m_sy + m_ascentPx);
+        if (!drawPlainText(baseline, text))
+            m_painter.drawText(baseline, text);
     }
     m_x = 0;
     m_y += h;
+}
+
+// Lines of a listing are plain Latin text, tens of thousands of them: laid out here from a
+// table of glyphs and advances made once per font, they skip the text shaper, and the blanks
+// between the items cost nothing on the page. Text with any other character goes through
+// QPainter::drawText with full shaping.
+bool PrintSurface::drawPlainText(QPointF baseline, const QString &text)
+{
+    if (!m_glyphs) {
+        m_glyphs.emplace();
+        QRawFont raw = QRawFont::fromFont(m_font);
+        if (raw.isValid()) {
+            raw.setPixelSize(m_font.pointSizeF() * m_dpiY / 72.0);
+            QString chars;
+            for (char16_t c = kFirstPlain; c <= kLastPlain; ++c)
+                chars.append(QChar(c));
+            const QList<quint32> glyphs = raw.glyphIndexesForString(chars);
+            const QList<QPointF> advances = raw.advancesForGlyphIndexes(glyphs);
+            if (glyphs.size() == chars.size() && advances.size() == chars.size()) {
+                for (qsizetype i = 0; i < chars.size(); ++i) {
+                    m_glyphs->glyph[i] = glyphs[i];
+                    m_glyphs->advance[i] = advances[i].x();
+                }
+                m_glyphs->raw = raw;
+            }
+        }
+    }
+    if (!m_glyphs->raw.isValid())
+        return false;
+
+    m_runGlyphs.clear();
+    m_runPositions.clear();
+    double x = 0;
+    for (QChar ch : text) {
+        const char16_t c = ch.unicode();
+        if (c < kFirstPlain || c > kLastPlain || (c > 0x7E && c < 0xA0))
+            return false;
+        const int i = c - kFirstPlain;
+        const quint32 glyph = m_glyphs->glyph[i];
+        if (glyph == 0) // the face has no such character
+            return false;
+        if (c != u' ' && c != 0xA0) {
+            m_runGlyphs.append(glyph);
+            m_runPositions.append(QPointF(x, 0));
+        }
+        x += m_glyphs->advance[i];
+    }
+    if (m_runGlyphs.isEmpty())
+        return true;
+    QGlyphRun run;
+    run.setRawFont(m_glyphs->raw);
+    run.setGlyphIndexes(m_runGlyphs);
+    run.setPositions(m_runPositions);
+    m_painter.drawGlyphRun(baseline, run);
+    return true;
 }
 
 void PrintSurface::printAt(QStringView text)

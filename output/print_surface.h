@@ -6,12 +6,15 @@
 #include <QPageLayout>
 #include <QPainter>
 #include <QPointF>
+#include <QRawFont>
 #include <QSizeF>
 #include <QString>
 #include <QStringList>
 #include <QStringView>
 
+#include <array>
 #include <initializer_list>
+#include <memory>
 #include <optional>
 
 class QPagedPaintDevice;
@@ -119,10 +122,14 @@ private:
     void applyFont();
     void ensureMetrics() const;
     void drawLineText(const QString &text);
+    bool drawPlainText(QPointF baseline, const QString &text);
     void useTextPen();
+
+    struct JobMemory;
 
     QPagedPaintDevice &m_device;
     QPainter m_painter;
+    std::unique_ptr<JobMemory> m_jobMemory; // from begin() until the document is ended
     int m_pages = 0;
 
     double m_paperW = 0;
@@ -146,4 +153,17 @@ private:
     double m_lineWidthDots = 1;
     bool m_textPen = false;
     QString m_lineBuffer;
+
+    // Glyphs and advances of the current font for the characters from blank to U+00FF.
+    static constexpr char16_t kFirstPlain = 0x20;
+    static constexpr char16_t kLastPlain = 0xFF;
+    struct PlainGlyphs
+    {
+        QRawFont raw;
+        std::array<quint32, kLastPlain - kFirstPlain + 1> glyph{};
+        std::array<double, kLastPlain - kFirstPlain + 1> advance{};
+    };
+    std::optional<PlainGlyphs> m_glyphs;
+    QList<quint32> m_runGlyphs;
+    QList<QPointF> m_runPositions;
 };

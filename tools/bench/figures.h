@@ -19,6 +19,9 @@ void saveHumidityFile(Stopwatch &sw);
 // figures_export.cpp
 void writeWorkbook(Stopwatch &sw);
 
+// figures_print.cpp
+void printListing(Stopwatch &sw);
+
 // figures_download.cpp
 void downloadOverhead(Stopwatch &sw);
 void downloadOverheadFast(Stopwatch &sw);

@@ -1,0 +1,42 @@
+#include "tools/bench/figures.h"
+#include "tools/bench/inputs.h"
+
+#include "acquisition/reading_set.h"
+#include "output/data_printout.h"
+#include "output/print_inputs.h"
+#include "view/readings_table.h"
+
+#include <QFileInfo>
+#include <QPrinter>
+#include <QTemporaryDir>
+
+#include <memory>
+
+namespace bench {
+
+void printListing(Stopwatch &sw)
+{
+    // A full temperature memory listed on A4 through the printer object the Print Options
+    // dialog prints with, pointed at a PDF file as the platform's printer dialog does.
+    auto set = std::make_unique<ReadingSet>();
+    setFromImage(*set, kTemperatureModel, fullMemoryImage(kTemperatureModel));
+    set->Fill_Grid();
+    printout::PrintInputs in;
+    in.title = QStringLiteral("Cold store 3, full memory");
+
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("listing.pdf"));
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(path);
+
+    sw.start();
+    const printout::PrintResult result = printout::Data_prnt(printer, *set, in);
+    sw.stop();
+    if (result != printout::PrintResult::Printed)
+        sw.fail(QStringLiteral("the listing was not printed"));
+    else if (QFileInfo(path).size() < 100000)
+        sw.fail(QStringLiteral("the PDF holds only %1 bytes").arg(QFileInfo(path).size()));
+}
+
+} // namespace bench
