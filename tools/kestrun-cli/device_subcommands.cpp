@@ -1,0 +1,264 @@
+// The subcommands that talk to a logger. Each drives the same core objects as the window:
+// the port rules of the Comm Port menu, DeviceDetails (the Device Details dialog),
+// DeviceCommands (Device Time), Downloader (Read Data) and LiveReadings (the live toolbar),
+// with their waits, checks and retry budgets, in an ordinary event loop.
+
+#include "tools/kestrun-cli/subcommands.h"
+
+#include "acquisition/download.h"
+#include "acquisition/image_loader.h"
+#include "acquisition/live_readings.h"
+#include "acquisition/reading_set.h"
+#include "common/messages.h"
+#include "datafile/set_io.h"
+#include "device/device_commands.h"
+#include "device/device_details.h"
+#include "device/exchanges.h"
+#include "device/port_mapping.h"
+#include "tools/kestrun-cli/cli_host.h"
+#include "tools/kestrun-cli/console.h"
+#include "tools/kestrun-cli/interrupt_watch.h"
+#include "tools/kestrun-cli/progress_bar.h"
+#include "tools/kestrun-cli/subcommand_parser.h"
+#include "tools/kestrun-cli/table_text.h"
+#include "view/readings_table.h"
+
+#include <QDir>
+#include <QEventLoop>
+#include <QFileInfo>
+
+#include <limits>
+
+namespace {
+
+// The value part of a Device Details label (the labels start with a colon and blanks).
+QString valueOf(const QString &label, const QString &prefix)
+{
+    return label.startsWith(prefix) ? label.mid(prefix.size()) : label;
+}
+
+QString detailLine(const QString &caption, const QString &label, const QString &prefix)
+{
+    return caption + QStringLiteral(": ") + valueOf(label, prefix);
+}
+
+// Why a file cannot be written to `path`, checked before a long download rather than after;
+// an empty text when it can be tried.
+QString unwritableFolder(const QString &path)
+{
+    const QFileInfo target(path);
+    const QFileInfo folder(target.absolutePath());
+    if (!folder.isDir())
+        return QStringLiteral("the folder %1 does not exist").arg(folder.absoluteFilePath());
+    if (target.isDir())
+        return QStringLiteral("it is a folder");
+    return QString();
+}
+
+} // namespace
+
+int runPorts(const QStringList &words)
+{
+    SubcommandParser p(QStringLiteral("ports"),
+                       QStringLiteral("Lists the port numbers that lead to a serial device, one "
+                                      "\"N<tab>device\" a line: the device named by "
+                                      "KESTRUN_COM<N> where it is set, otherwise the N-th serial "
+                                      "device of the system."));
+    if (const auto status = p.parse(words))
+        return *status;
+    for (const auto &[number, device] : portmap::mappedPorts())
+        console::outLine(QStringLiteral("%1\t%2").arg(number).arg(device));
+    return 0;
+}
+
+int runInfo(const QStringList &words)
+{
+    SubcommandParser p(QStringLiteral("info"),
+                       QStringLiteral("Shows what the Device Details dialog shows of the logger "
+                                      "on port N, one \"label: value\" a line."));
+    p.addPortOption();
+    if (const auto status = p.parse(words))
+        return *status;
+    const auto port = p.port();
+    if (!port)
+        return 1;
+    CliHost host;
+    QString why;
+    if (!host.openPort(*port, &why))
+        return console::fail(why);
+
+    DeviceDetails details(host);
+    QEventLoop loop;
+    // The dialog's own handlers run first (they were connected first); then the outcome is known.
+    QObject::connect(&details.TimerPara(), &PollExchange::replied, &loop, [&] { loop.exit(0); });
+    QObject::connect(&details.TimerPara(), &PollExchange::failed, &loop, [&] { loop.exit(1); });
+    details.activate();
+    const int status = loop.exec();
+    details.close();
+    if (status != 0)
+        return console::fail(host.failureText());
+    // A logger without a serial number gets the programming panel instead of its details;
+    // enabling it is the window's business.
+    if (details.frame2Visible())
+        return console::fail(msg::kEnablePanel);
+
+    const DeviceDetails::Labels &l = details.labels();
+    console::outLine(detailLine(msg::kCaptionSerNo, l.lserno1, msg::kDetailPrefix));
+    console::outLine(detailLine(msg::kCaptionLocation, l.Llocation1, msg::kLocationPrefix));
+    console::outLine(detailLine(msg::kCaptionModel, l.lmodel1, msg::kDetailPrefix));
+    console::outLine(detailLine(msg::kCaptionDevStatus, l.ldevstatus1, msg::kDetailPrefix));
+    console::outLine(detailLine(msg::kCaptionNoReadings, l.lno_readings1, msg::kDetailPrefix));
+    console::outLine(detailLine(msg::kCaptionInterval, l.linterval1, msg::kDetailPrefix));
+    return 0;
+}
+
+int runTime(const QStringList &words)
+{
+    SubcommandParser p(QStringLiteral("time"),
+                       QStringLiteral("Shows the clock of the logger on port N, or \"Device is "
+                                      "Stopped\" when it is not logging."));
+    p.addPortOption();
+    if (const auto status = p.parse(words))
+        return *status;
+    const auto port = p.port();
+    if (!port)
+        return 1;
+    CliHost host;
+    QString why;
+    if (!host.openPort(*port, &why))
+        return console::fail(why);
+
+    DeviceCommands commands(host);
+    QEventLoop loop;
+    bool answered = false;
+    QObject::connect(&commands.TimerPara(), &PollExchange::replied, &loop,
+                     [&] { answered = true; });
+    QObject::connect(&commands, &DeviceCommands::finished, &loop, [&] { loop.exit(0); });
+    commands.Device_Time();
+    if (!commands.isRunning())
+        return console::fail(host.failureText());
+    loop.exec();
+    // Device Time ends with exactly one message: the clock, "Device is Stopped" or why not.
+    if (!answered)
+        return console::fail(host.failureText());
+    console::outLine(host.messages());
+    return 0;
+}
+
+int runDownload(const QStringList &words)
+{
+    SubcommandParser p(QStringLiteral("download"),
+                       QStringLiteral("Reads the whole memory of the logger on port N, as Read "
+                                      "Data does, and saves it as Save does: an image file, "
+                                      "written completely or not at all."));
+    p.addPortOption();
+    p.addOption({{QStringLiteral("o"), QStringLiteral("output")},
+                 QStringLiteral("The \".brv2\" file to write (replaced if it exists)."),
+                 QStringLiteral("FILE")});
+    if (const auto status = p.parse(words))
+        return *status;
+    const auto port = p.port();
+    if (!port)
+        return 1;
+    const auto output = p.required(QStringLiteral("output"));
+    if (!output)
+        return 1;
+    const QString path = QFileInfo(*output).absoluteFilePath();
+    if (const QString why = unwritableFolder(path); !why.isEmpty())
+        return console::fail(msg::kSaveFailed.arg(path, why));
+
+    CliHost host;
+    QString why;
+    if (!host.openPort(*port, &why))
+        return console::fail(why);
+
+    Downloader download(host.link());
+    ProgressBar bar(console::errIsTerminal());
+    QEventLoop loop;
+    QObject::connect(&download, &Downloader::labelShown, &loop, [&] { bar.show(msg::kReading); });
+    QObject::connect(&download, &Downloader::progress, &loop,
+                     [&](int value) { bar.setValue(value, Downloader::kProgressMax); });
+    QObject::connect(&download, &Downloader::finished, &loop,
+                     [&](Downloader::Outcome o) { loop.exit(int(o)); });
+    download.start();
+    const auto outcome = Downloader::Outcome(loop.exec());
+    bar.finish();
+    if (outcome != Downloader::Outcome::Done) {
+        Downloader::report(outcome, host.prompter());
+        return console::fail(host.failureText());
+    }
+
+    ReadingSet set;
+    imageload::showImage(set, download.image(), download.model());
+    QString error;
+    if (!setio::save(set, setio::kDownloaded, path, &error))
+        return console::fail(msg::kSaveFailed.arg(path, error));
+    return 0;
+}
+
+int runLive(const QStringList &words)
+{
+    SubcommandParser p(
+        QStringLiteral("live"),
+        QStringLiteral("Polls the logger on port N for its present reading every SECONDS seconds "
+                       "and prints each reading as a table row (tab-separated, heading row "
+                       "first), stamped with this computer's date and time. Runs until "
+                       "interrupted (Ctrl-C, SIGTERM) or until K rows have been printed."));
+    p.addPortOption();
+    p.addOption({{QStringLiteral("i"), QStringLiteral("interval")},
+                 QStringLiteral("Seconds between readings, %1 to %2.")
+                     .arg(LiveReadings::kMinIntervalSeconds)
+                     .arg(LiveReadings::kMaxIntervalSeconds),
+                 QStringLiteral("SECONDS")});
+    p.addOption({{QStringLiteral("n"), QStringLiteral("count")},
+                 QStringLiteral("Stop after K rows."), QStringLiteral("K")});
+    if (const auto status = p.parse(words))
+        return *status;
+    const auto port = p.port();
+    if (!port)
+        return 1;
+    const auto interval = p.number(QStringLiteral("interval"), LiveReadings::kMinIntervalSeconds,
+                                   LiveReadings::kMaxIntervalSeconds);
+    if (!interval)
+        return 1;
+    int count = 0; // no limit
+    if (p.isSet(QStringLiteral("count"))) {
+        const auto k = p.number(QStringLiteral("count"), 1, std::numeric_limits<int>::max());
+        if (!k)
+            return 1;
+        count = *k;
+    }
+    CliHost host;
+    QString why;
+    if (!host.openPort(*port, &why))
+        return console::fail(why);
+
+    ReadingSet set;
+    const int seconds = *interval;
+    LiveReadings live(host.link(), set, host.prompter(), [seconds] { return seconds; });
+    InterruptWatch interrupt;
+    QEventLoop loop;
+    int printed = 0;
+    QObject::connect(&live, &LiveReadings::rowAdded, &loop, [&](int row) {
+        ReadingsTable &table = set.table();
+        if (printed == 0)
+            console::outLine(tabletextout::tabRow(table, 0));
+        console::outLine(tabletextout::tabRow(table, row));
+        // Printed rows are not needed again: the table keeps only its headings, so a run of
+        // weeks stays small. The row numbers come from the run's own count.
+        table.setRows(1);
+        if (++printed == count) {
+            live.stop();
+            loop.exit(0);
+        }
+    });
+    QObject::connect(&live, &LiveReadings::failed, &loop, [&] { loop.exit(1); });
+    QObject::connect(&interrupt, &InterruptWatch::interrupted, &loop, [&] {
+        live.stop();
+        loop.exit(0);
+    });
+    live.begin();
+    if (loop.exec() != 0)
+        return console::fail(host.failureText());
+    return 0;
+}

@@ -1,0 +1,121 @@
+// The subcommands that read ".brv2" files. The file is opened into a reading set exactly as
+// the window's Open does, so the table they print or export is the window's table, cell for
+// cell.
+
+#include "tools/kestrun-cli/subcommands.h"
+
+#include "acquisition/reading_set.h"
+#include "common/messages.h"
+#include "common/prompter.h"
+#include "datafile/brv2_file.h"
+#include "datafile/set_io.h"
+#include "output/spreadsheet_export.h"
+#include "tools/kestrun-cli/console.h"
+#include "tools/kestrun-cli/subcommand_parser.h"
+#include "tools/kestrun-cli/table_text.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+namespace {
+
+const QString kFahrenheit = QStringLiteral("fahrenheit");
+
+void addFileArguments(SubcommandParser &p)
+{
+    p.addPositional(QStringLiteral("FILE"),
+                    QStringLiteral("A \".brv2\" file: an image file (downloaded set) or a row "
+                                   "file (live readings)."),
+                    QStringLiteral("FILE.brv2"));
+    p.addOption({{QStringLiteral("f"), kFahrenheit},
+                 QStringLiteral("Temperatures in degrees Fahrenheit, as the window's °F "
+                                "option shows them (sets without temperatures are unchanged).")});
+}
+
+// Opens the file into `set` as the window would, in the unit asked for. False after the
+// window's message for a file it cannot open has been printed.
+bool openSet(ReadingSet &set, const QString &path, bool fahrenheit)
+{
+    // The window fills a set in the unit it shows, so a row file saved in degF reads back with
+    // the figures it was saved with.
+    set.Cels_Faren = fahrenheit ? 0 : -1;
+    const setio::Opened opened = setio::open(set, path);
+    if (opened.status == setio::Status::Ok)
+        return true;
+    ScriptedPrompter told;
+    setio::report(opened.status, told);
+    console::fail(told.messages().join(QLatin1Char('\n')));
+    return false;
+}
+
+// The workbook of the Export command, written completely or not at all: it is built in a
+// scratch folder and then put in place as one file, so a failure leaves an earlier file alone.
+bool writeWorkbook(const ReadingsTable &table, const QString &path, QString *error)
+{
+    QTemporaryDir scratch;
+    if (!scratch.isValid()) {
+        *error = scratch.errorString();
+        return false;
+    }
+    const QString built = scratch.filePath(QStringLiteral("readings.xlsx"));
+    if (!spreadsheet::writeWorkbook(table, built, error))
+        return false;
+    QFile f(built);
+    if (!f.open(QIODevice::ReadOnly)) {
+        *error = f.errorString();
+        return false;
+    }
+    return brv2::writeFileAtomically(path, f.readAll(), error);
+}
+
+} // namespace
+
+int runTable(const QStringList &words)
+{
+    SubcommandParser p(QStringLiteral("table"),
+                       QStringLiteral("Prints the readings table of a file exactly as the "
+                                      "window's table shows it: heading row first, one row a "
+                                      "line, cells separated by tabs, \"***\" for an invalid "
+                                      "reading."));
+    addFileArguments(p);
+    if (const auto status = p.parse(words, 1))
+        return *status;
+    ReadingSet set;
+    if (!openSet(set, p.positionalArguments().at(0), p.isSet(kFahrenheit)))
+        return 1;
+    console::out(tabletextout::tabSeparated(set.table()));
+    return 0;
+}
+
+int runExport(const QStringList &words)
+{
+    SubcommandParser p(QStringLiteral("export"),
+                       QStringLiteral("Writes the readings table of a file as comma-separated "
+                                      "values (RFC 4180, UTF-8) or as the workbook the window's "
+                                      "Export command makes. The output file is replaced "
+                                      "completely or not at all."));
+    addFileArguments(p);
+    p.addOption({QStringLiteral("csv"), QStringLiteral("Write comma-separated values to OUT."),
+                 QStringLiteral("OUT.csv")});
+    p.addOption({QStringLiteral("xlsx"), QStringLiteral("Write a workbook to OUT."),
+                 QStringLiteral("OUT.xlsx")});
+    if (const auto status = p.parse(words, 1))
+        return *status;
+    const bool csv = p.isSet(QStringLiteral("csv"));
+    if (csv == p.isSet(QStringLiteral("xlsx")))
+        return p.usageError(QStringLiteral("give either --csv OUT.csv or --xlsx OUT.xlsx"));
+    const QString out =
+        QFileInfo(p.value(csv ? QStringLiteral("csv") : QStringLiteral("xlsx"))).absoluteFilePath();
+
+    ReadingSet set;
+    if (!openSet(set, p.positionalArguments().at(0), p.isSet(kFahrenheit)))
+        return 1;
+    QString error;
+    const bool written =
+        csv ? brv2::writeFileAtomically(out, tabletextout::commaSeparated(set.table()), &error)
+            : writeWorkbook(set.table(), out, &error);
+    if (!written)
+        return console::fail(msg::kSaveFailed.arg(out, error));
+    return 0;
+}

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+// The subcommands of kestrun-cli. Each takes the words after its name and returns the exit
+// status: 0 on success, 1 with the program's message on standard error on failure.
+struct Subcommand
+{
+    const char *name;
+    const char *summary;
+    int (*run)(const QStringList &words);
+};
+
+const QList<Subcommand> &subcommands();
+
+// Device subcommands: they talk to a logger through the port the window would use.
+int runPorts(const QStringList &words);
+int runInfo(const QStringList &words);
+int runTime(const QStringList &words);
+int runDownload(const QStringList &words);
+int runLive(const QStringList &words);
+
+// File subcommands: they read ".brv2" files the window or `download` saved.
+int runTable(const QStringList &words);
+int runExport(const QStringList &words);

@@ -1,0 +1,56 @@
+#include "tools/kestrun-cli/table_text.h"
+
+#include "view/readings_table.h"
+
+namespace tabletextout {
+
+namespace {
+
+QString joinedRow(const ReadingsTable &table, int row, QChar separator,
+                  QString (*field)(const QString &))
+{
+    QString line;
+    for (int c = 0; c < table.cols(); ++c) {
+        if (c > 0)
+            line += separator;
+        line += field ? field(table.text(row, c)) : table.text(row, c);
+    }
+    return line;
+}
+
+} // namespace
+
+QString tabRow(const ReadingsTable &table, int row)
+{
+    return joinedRow(table, row, QLatin1Char('\t'), nullptr);
+}
+
+QByteArray tabSeparated(const ReadingsTable &table)
+{
+    QByteArray out;
+    for (int r = 0; r < table.rows(); ++r)
+        out += tabRow(table, r).toUtf8() + '\n';
+    return out;
+}
+
+QString csvField(const QString &text)
+{
+    const bool quote = text.contains(QLatin1Char(',')) || text.contains(QLatin1Char('"'))
+                       || text.contains(QLatin1Char('\r')) || text.contains(QLatin1Char('\n'))
+                       || text.startsWith(QLatin1Char(' ')) || text.endsWith(QLatin1Char(' '));
+    if (!quote)
+        return text;
+    QString escaped = text;
+    escaped.replace(QLatin1Char('"'), QStringLiteral("\"\""));
+    return QLatin1Char('"') + escaped + QLatin1Char('"');
+}
+
+QByteArray commaSeparated(const ReadingsTable &table)
+{
+    QByteArray out;
+    for (int r = 0; r < table.rows(); ++r)
+        out += joinedRow(table, r, QLatin1Char(','), csvField).toUtf8() + "\r\n";
+    return out;
+}
+
+} // namespace tabletextout
