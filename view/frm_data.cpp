@@ -1,8 +1,13 @@
 #include "view/frm_data.h"
 
 #include "acquisition/reading_set.h"
+#include "view/graph_controller.h"
+#include "view/graph_panel.h"
+#include "view/graph_scales.h"
+#include "view/plot_widget.h"
 #include "view/readings_table.h"
 #include "view/table_texts.h"
+#include "view/unit_switch.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -12,6 +17,7 @@
 #include <QProgressBar>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QSignalBlocker>
 #include <QTabWidget>
 #include <QTableView>
 #include <QVBoxLayout>
@@ -19,7 +25,8 @@
 #include <algorithm>
 
 FrmData::FrmData(QWidget *parent)
-    : QWidget(parent), m_set(new ReadingSet(this)), MODEL(m_set->MODEL),
+    : QWidget(parent), m_set(new ReadingSet(this)), m_graph(new GraphController(*m_set, this)),
+      zoomin(m_graph->zoomin), zoomout(m_graph->zoomout), R(m_graph->R), MODEL(m_set->MODEL),
       Cels_Faren(m_set->Cels_Faren)
 {
     setObjectName(QStringLiteral("FrmData"));
@@ -45,6 +52,8 @@ FrmData::FrmData(QWidget *parent)
     layout->addLayout(progress);
     showProgress(false);
     m_tabs->setCurrentIndex(1);
+    m_tab = 1;
+    connect(m_tabs, &QTabWidget::currentChanged, this, &FrmData::tabChanged);
     connectReadingSet();
     m_set->Align_Grid();
     applyInitialColumnWidths();
@@ -69,8 +78,8 @@ void FrmData::connectReadingSet()
     });
     connect(m_set, &ReadingSet::unitCaptionsChanged, this,
             [this](const QString &valueUnit, const QString &humidityUnit) {
-                m_axisLabels[36]->setText(valueUnit);
-                m_axisLabels[37]->setText(humidityUnit);
+                label(graph::kValueUnitLabel)->setText(valueUnit);
+                label(graph::kHumidityUnitLabel)->setText(humidityUnit);
             });
     connect(m_set, &ReadingSet::unitOptionsVisibleChanged, this, &FrmData::setUnitOptionsVisible);
     // A refilled table resets the view's header; the first three columns get their designed
@@ -147,7 +156,7 @@ void FrmData::buildTableTab(QWidget *tab)
 
 void FrmData::buildGraphTab(QWidget *tab)
 {
-    auto *layout = new QGridLayout(tab);
+    auto *layout = new QVBoxLayout(tab);
     m_serialCap[1] = new QLabel(QStringLiteral("Serial No"));
     m_serial[1] = new QLabel;
     m_serial[1]->setObjectName(QStringLiteral("lserno2"));
@@ -167,58 +176,14 @@ void FrmData::buildGraphTab(QWidget *tab)
     head->addWidget(m_optCels, 0, 3);
     head->addWidget(m_optFaren, 1, 3);
     head->setColumnStretch(2, 1);
-    layout->addLayout(head, 0, 0, 1, 3);
+    layout->addLayout(head);
 
-    // Unit captions above the axes.
-    for (int n : {36, 37}) {
-        m_axisLabels[n] = new QLabel;
-        m_axisLabels[n]->setObjectName(QStringLiteral("Label%1").arg(n));
-    }
-    layout->addWidget(m_axisLabels[36], 1, 0);
-    layout->addWidget(m_axisLabels[37], 1, 2, Qt::AlignRight);
-
-    m_graph = new QWidget;
-    m_graph->setObjectName(QStringLiteral("PicGraph"));
-    m_graph->setMinimumSize(400, 240);
-    m_graph->setAutoFillBackground(true);
-    layout->addWidget(m_graph, 2, 1);
-    m_vscroll = new QScrollBar(Qt::Vertical);
-    m_vscroll->setObjectName(QStringLiteral("VScroll1"));
-    m_vscroll->setRange(0, 0);
-    m_hscroll = new QScrollBar(Qt::Horizontal);
-    m_hscroll->setObjectName(QStringLiteral("HScroll1"));
-    m_hscroll->setRange(0, 0);
-    layout->addWidget(m_vscroll, 2, 3);
-    layout->addWidget(m_hscroll, 3, 1);
-
-    // Left axis Label2..Label12, right axis Label35..Label25, dates and times below.
-    auto *left = new QVBoxLayout;
-    for (int n = 2; n <= 12; ++n) {
-        m_axisLabels[n] = new QLabel;
-        left->addWidget(m_axisLabels[n]);
-    }
-    auto *right = new QVBoxLayout;
-    for (int n = 35; n >= 25; --n) {
-        m_axisLabels[n] = new QLabel;
-        right->addWidget(m_axisLabels[n]);
-    }
-    layout->addLayout(left, 2, 0);
-    layout->addLayout(right, 2, 2);
-    auto *dates = new QHBoxLayout;
-    auto *times = new QHBoxLayout;
-    for (int n : {13, 18, 20, 22, 24, 15}) {
-        m_axisLabels[n] = new QLabel;
-        dates->addWidget(m_axisLabels[n]);
-    }
-    for (int n : {14, 17, 19, 21, 23, 16}) {
-        m_axisLabels[n] = new QLabel;
-        times->addWidget(m_axisLabels[n]);
-    }
-    layout->addLayout(dates, 4, 1);
-    layout->addLayout(times, 5, 1);
-    for (int n = 2; n <= 35; ++n)
-        if (m_axisLabels[n])
-            m_axisLabels[n]->setObjectName(QStringLiteral("Label%1").arg(n));
+    m_panel = new GraphPanel(*m_graph);
+    layout->addWidget(m_panel, 1);
+    connect(m_graph, &GraphController::viewChanged, this, &FrmData::showView);
+    connect(m_graph, &GraphController::readoutsChanged, this, &FrmData::showReadouts);
+    connect(HScroll1(), &QScrollBar::valueChanged, m_graph, &GraphController::setHValue);
+    connect(VScroll1(), &QScrollBar::valueChanged, m_graph, &GraphController::setVValue);
 
     m_text1 = new QLineEdit;
     m_text1->setObjectName(QStringLiteral("Text1"));
@@ -229,14 +194,65 @@ void FrmData::buildGraphTab(QWidget *tab)
     auto *readouts = new QHBoxLayout;
     readouts->addWidget(m_text1);
     readouts->addWidget(m_text2);
-    layout->addLayout(readouts, 6, 1);
-    layout->setRowStretch(2, 1);
-    layout->setColumnStretch(1, 1);
+    layout->addLayout(readouts);
+
+    // One switch per unit, bound to the buttons of both tabs. The pair of the current tab is
+    // the one in use; the other is brought into step when the tab changes.
+    connect(m_optCels, &QRadioButton::clicked, this, &FrmData::switchToCelsius);
+    connect(m_optCels1, &QRadioButton::clicked, this, &FrmData::switchToCelsius);
+    connect(m_optFaren, &QRadioButton::clicked, this, &FrmData::switchToFahrenheit);
+    connect(m_optFaren1, &QRadioButton::clicked, this, &FrmData::switchToFahrenheit);
+    m_optCels1->setEnabled(false);
+    m_optFaren1->setEnabled(false);
+    showView();
+    showReadouts();
+}
+
+QWidget *FrmData::PicGraph() const
+{
+    return m_panel->plot();
+}
+
+QScrollBar *FrmData::HScroll1() const
+{
+    return m_panel->hscroll();
+}
+
+QScrollBar *FrmData::VScroll1() const
+{
+    return m_panel->vscroll();
+}
+
+void FrmData::showView()
+{
+    // The scroll bars carry the view: value = left (top) edge, maximum = extent - visible size.
+    const graph::View &v = m_graph->view();
+    const auto show = [](QScrollBar *bar, int value, int max, double visible) {
+        const QSignalBlocker block(bar);
+        bar->setRange(0, max);
+        bar->setValue(value);
+        bar->setPageStep(std::max(1, int(visible)));
+        bar->setSingleStep(std::max(1, int(visible / 10)));
+    };
+    show(HScroll1(), v.hValue, v.hMax, v.width());
+    show(VScroll1(), v.vValue, v.vMax, v.height());
+}
+
+void FrmData::showReadouts()
+{
+    const QColor colour = QColor::fromRgb(m_graph->readoutColour());
+    for (QLineEdit *t : {m_text1, m_text2}) {
+        QPalette p = t->palette();
+        p.setColor(QPalette::Text, colour);
+        t->setPalette(p);
+    }
+    m_text1->setText(m_graph->text1());
+    m_text2->setText(m_graph->text2());
 }
 
 QLabel *FrmData::label(int number) const
 {
-    return number >= 0 && number < int(m_axisLabels.size()) ? m_axisLabels[number].data() : nullptr;
+    return m_panel->label(number);
 }
 
 void FrmData::setSerialCaption(const QString &text)
@@ -270,27 +286,64 @@ void FrmData::setHeaderLabelsVisible(bool visible)
 
 void FrmData::DRAW_GRAPH()
 {
-    // The graph arrives with the graph renderer; until then there is nothing to draw.
+    m_graph->draw();
 }
 
 void FrmData::Clear_screen()
 {
-    for (int n = 2; n <= 35; ++n)
-        if (QLabel *l = label(n))
-            l->clear();
-    m_graph->update();
+    m_graph->clear();
 }
 
 void FrmData::resetView()
 {
-    m_hscroll->setRange(0, 0);
-    m_hscroll->setValue(0);
-    m_vscroll->setRange(0, 0);
-    m_vscroll->setValue(0);
-    m_graph->unsetCursor();
-    zoomin = false;
-    zoomout = false;
-    R = 20;
+    PicGraph()->unsetCursor();
+    m_graph->resetView();
+}
+
+void FrmData::switchToCelsius()
+{
+    units::toCelsius(table(), Cels_Faren);
+    DRAW_GRAPH();
+}
+
+void FrmData::switchToFahrenheit()
+{
+    units::toFahrenheit(table(), Cels_Faren);
+    DRAW_GRAPH();
+}
+
+void FrmData::tabChanged(int index)
+{
+    const int previous = m_tab;
+    m_tab = index;
+    const bool toTable = previous == 1;
+    m_optCels->setEnabled(!toTable);
+    m_optFaren->setEnabled(!toTable);
+    m_optCels1->setEnabled(toTable);
+    m_optFaren1->setEnabled(toTable);
+    if (toTable) {
+        copyUnitOption(m_optCels, m_optCels1);
+        copyUnitOption(m_optFaren, m_optFaren1);
+    } else {
+        copyUnitOption(m_optCels1, m_optCels);
+        copyUnitOption(m_optFaren1, m_optFaren);
+    }
+    for (int n = 2; n <= 37; ++n)
+        if (QLabel *l = label(n))
+            l->setVisible(!toTable);
+}
+
+void FrmData::copyUnitOption(QRadioButton *from, QRadioButton *to)
+{
+    // A button selected this way counts as a click on it: its switch runs (and, the flag
+    // already matching, only redraws).
+    if (!from->isChecked() || to->isChecked())
+        return;
+    to->setChecked(true);
+    if (to == m_optCels || to == m_optCels1)
+        switchToCelsius();
+    else
+        switchToFahrenheit();
 }
 
 void FrmData::showProgress(bool visible)

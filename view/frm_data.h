@@ -1,11 +1,12 @@
 #pragma once
 
 #include <QLabel>
-#include <QPointer>
 #include <QWidget>
 
 #include <array>
 
+class GraphController;
+class GraphPanel;
 class QLabel;
 class QLineEdit;
 class QProgressBar;
@@ -27,8 +28,9 @@ class ReadingsTable;
 class FrmData : public QWidget
 {
     Q_OBJECT
-    // First member: the public aliases below bind to fields of the set.
+    // First members: the public aliases below bind to fields of the set and of the graph.
     ReadingSet *m_set = nullptr;
+    GraphController *m_graph = nullptr;
 
 public:
     explicit FrmData(QWidget *parent = nullptr);
@@ -37,9 +39,10 @@ public:
     // Public fields other windows read and write (16-bit flags: -1 true, 0 false).
     int ROW_NO = 0;
     int Err_Cntr = 0;
-    bool zoomin = false;
-    bool zoomout = false;
-    double R = 20;
+    // The graph's mode and marker radius (the main window's zoom commands set them).
+    bool &zoomin;
+    bool &zoomout;
+    double &R;
     // The model code and the temperature unit live in the reading set; these are the same
     // fields under the window's names (readingSet().MODEL is frmData.MODEL).
     quint8 &MODEL;
@@ -48,11 +51,16 @@ public:
     ReadingSet &readingSet() { return *m_set; }
     const ReadingSet &readingSet() const { return *m_set; }
     ReadingsTable &table();
+    GraphController &graph() { return *m_graph; }
     QTableView *FGrid() const { return m_grid; }
-    QWidget *PicGraph() const { return m_graph; }
+    QWidget *PicGraph() const;
     QTabWidget *SSTab1() const { return m_tabs; }
-    QScrollBar *HScroll1() const { return m_hscroll; }
-    QScrollBar *VScroll1() const { return m_vscroll; }
+    QScrollBar *HScroll1() const;
+    QScrollBar *VScroll1() const;
+    QRadioButton *OptCels() const { return m_optCels; }
+    QRadioButton *Optfaren() const { return m_optFaren; }
+    QRadioButton *Optcels1() const { return m_optCels1; }
+    QRadioButton *OptFaren1() const { return m_optFaren1; }
     QLineEdit *Text1() const { return m_text1; }
     QLineEdit *Text2() const { return m_text2; }
 
@@ -83,6 +91,10 @@ public:
     // The graph's view back to the full extent: no zoom, scroll bars at 0, default pointer.
     void resetView();
 
+    // The temperature unit of the table and the graph (both option buttons of a unit).
+    void switchToCelsius();
+    void switchToFahrenheit();
+
     // The window title shown in the frame (empty, a file name, " - " + file name).
     void setCaption(const QString &caption);
     QString caption() const { return m_caption; }
@@ -96,12 +108,15 @@ private:
     void connectReadingSet();
     void applyInitialColumnWidths();
     void setUnitOptionsVisible(bool visible);
+    void showView();
+    void showReadouts();
+    void tabChanged(int index);
+    void copyUnitOption(QRadioButton *from, QRadioButton *to);
 
     QTabWidget *m_tabs = nullptr;
     QTableView *m_grid = nullptr;
-    QWidget *m_graph = nullptr;
-    QScrollBar *m_hscroll = nullptr;
-    QScrollBar *m_vscroll = nullptr;
+    GraphPanel *m_panel = nullptr;
+    int m_tab = 1;
     QLineEdit *m_text1 = nullptr;
     QLineEdit *m_text2 = nullptr;
     QRadioButton *m_optCels = nullptr, *m_optFaren = nullptr;
@@ -110,7 +125,6 @@ private:
     std::array<QLabel *, 2> m_location{};
     std::array<QLabel *, 2> m_serialCap{};
     std::array<QLabel *, 2> m_locationCap{};
-    std::array<QPointer<QLabel>, 38> m_axisLabels{};
     QString m_caption;
     QLabel *m_progressLabel = nullptr;
     QProgressBar *m_progressBar = nullptr;

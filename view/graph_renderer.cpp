@@ -5,16 +5,39 @@
 #include "view/readings_table.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
+#include <cstdint>
+#include <deque>
+#include <limits>
+#include <memory>
 
 namespace graph {
 
 namespace {
 
-// Far enough off the picture to be out of sight, near enough for plain integer arithmetic.
-constexpr double kFar = double(1 << 28);
+using raster::kFar;
 // A marker never needs to be larger than the largest picture.
 constexpr double kMaxMarkerRadius = 4096;
+
+// A line as the columns it covers, on any canvas with column(x, y0, y1, colour).
+template <class C>
+void segmentOn(C &cv, QPoint a, QPoint b, QRgb colour)
+{
+    if (a.x() == b.x()) {
+        cv.column(a.x(), std::min(a.y(), b.y()), std::max(a.y(), b.y()), colour);
+        return;
+    }
+    if (a.x() > b.x())
+        std::swap(a, b);
+    const int c0 = std::max(a.x(), 0);
+    const int c1 = std::min(b.x(), cv.width() - 1);
+    for (int c = c0; c <= c1; ++c) {
+        int y0 = 0, y1 = 0;
+        raster::segmentRows(a, b, c, y0, y1);
+        cv.column(c, y0, y1, colour);
+    }
+}
 
 // Direct pixel access to a 32-bit picture, clipped.
 class Canvas
@@ -49,22 +72,7 @@ public:
                   colour);
     }
 
-    void segment(QPoint a, QPoint b, QRgb colour)
-    {
-        if (a.x() == b.x()) {
-            column(a.x(), std::min(a.y(), b.y()), std::max(a.y(), b.y()), colour);
-            return;
-        }
-        if (a.x() > b.x())
-            std::swap(a, b);
-        const int c0 = std::max(a.x(), 0);
-        const int c1 = std::min(b.x(), m_w - 1);
-        for (int c = c0; c <= c1; ++c) {
-            int y0 = 0, y1 = 0;
-            raster::segmentRows(a, b, c, y0, y1);
-            column(c, y0, y1, colour);
-        }
-    }
+    void segment(QPoint a, QPoint b, QRgb colour) { segmentOn(*this, a, b, colour); }
 
     void marker(QPoint centre, const raster::Disc &d, QRgb colour)
     {
@@ -81,81 +89,243 @@ private:
     int m_h;
 };
 
-// The points of one trace that fall into the same pixel column, one after the other without a
-// gap: their line segments cover the rows between the lowest and the highest of them, their
-// markers the distinct rows marked.
-class Group
+// Draws one trace column by column. The readings that fall into one pixel column one after
+// the other without a gap form a group: their lines cover the rows between the lowest and the
+// highest of them, and their markers the distinct rows marked, so a group is drawn as one band
+// in its own column and, beside it, one band per run of marked rows for each column the marker
+// disc reaches. A band that lies within the band a neighbouring column draws anyway is skipped:
+// the picture is the same, pixel for pixel, as drawing every line and marker.
+class TraceDrawer
 {
 public:
-    Group(int pictureHeight, const raster::Disc &disc)
-        : m_disc(disc), m_pad(disc.half.empty() ? 0 : disc.half[disc.reach]),
-          m_marks(std::size_t(pictureHeight + 2 * m_pad), 0)
+    TraceDrawer(Canvas &cv, const Trace &trace, const Placement &place,
+                const raster::Disc &disc)
+        : m_cv(cv), m_values(trace.values->data()), m_count(int(trace.values->size())),
+          m_colour(trace.colour), m_place(place), m_disc(disc),
+          m_h0(disc.half.empty() ? 0 : disc.half[disc.reach]),
+          m_markRows(unsigned(cv.height() + 2 * m_h0)), m_marks((m_markRows + 63) / 64, 0),
+          m_ownLo(std::size_t(cv.width()), std::numeric_limits<int>::max()),
+          m_ownHi(std::size_t(cv.width()), std::numeric_limits<int>::min())
     {}
 
-    bool open() const { return m_open; }
-    int x() const { return m_x; }
-    QPoint last() const { return m_last; }
-
-    void add(QPoint p)
+    // Rows first .. last, all in pixel column c (columns come in increasing order).
+    void column(int c, int first, int last)
     {
-        if (!m_open) {
-            m_open = true;
-            m_x = p.x();
-            m_minY = m_maxY = p.y();
-            m_count = 0;
-        } else {
-            m_minY = std::min(m_minY, p.y());
-            m_maxY = std::max(m_maxY, p.y());
+        bool linked = m_open; // the previous row is a reading: a line leads from it
+        const QPoint from(m_x, m_lastY);
+        close();
+        endColumn();
+        flushPending(c);
+        const int end = std::min(last, m_count - 1);
+        const double *const values = m_values;
+        const double ay = m_place.ay(), by = m_place.by();
+        std::uint64_t *const marks = m_marks.data();
+        const unsigned markRows = m_markRows;
+        const int pad = m_h0;
+        int j = first;
+        while (j <= end) {
+            if (std::isnan(values[j])) {
+                linked = false;
+                ++j;
+                continue;
+            }
+            // A group: readings one after the other up to a gap or the column's end. The
+            // locals keep it in registers over the many readings of a dense column.
+            int y = raster::wholeFinite(ay + by * values[j]);
+            if (linked)
+                m_cv.segment(from, QPoint(c, y), m_colour);
+            linked = false;
+            int minY = y, maxY = y;
+            unsigned i = unsigned(y + pad);
+            if (i < markRows)
+                marks[i >> 6] |= std::uint64_t(1) << (i & 63);
+            for (++j; j <= end; ++j) {
+                const double v = values[j];
+                if (std::isnan(v))
+                    break;
+                y = raster::wholeFinite(ay + by * v);
+                minY = std::min(minY, y);
+                maxY = std::max(maxY, y);
+                i = unsigned(y + pad);
+                if (i < markRows)
+                    marks[i >> 6] |= std::uint64_t(1) << (i & 63);
+            }
+            if (j <= end || end < last) {
+                // A gap follows (rows the trace has no numbers for count as missing).
+                keep(c, minY, maxY);
+            } else {
+                m_open = true;
+                m_x = c;
+                m_minY = minY;
+                m_maxY = maxY;
+                m_lastY = y;
+            }
         }
-        ++m_count;
-        m_last = p;
-        const int i = p.y() + m_pad;
-        if (i >= 0 && i < int(m_marks.size()))
-            m_marks[i] = 1;
     }
 
-    void flush(Canvas &cv, QRgb colour)
+    void finish()
+    {
+        close();
+        endColumn();
+        flushPending(std::numeric_limits<int>::max());
+    }
+
+private:
+    struct Group
+    {
+        int x = 0;
+        std::vector<QPoint> runs; // marked rows: (first, last), in order
+    };
+
+    void close()
     {
         if (!m_open)
             return;
         m_open = false;
-        cv.column(m_x, m_minY, m_maxY, colour);
-        const int lo = std::max(0, m_minY + m_pad);
-        const int hi = std::min(int(m_marks.size()) - 1, m_maxY + m_pad);
-        if (m_count == 1) {
-            if (lo <= hi)
-                m_marks[lo] = 0;
-            cv.marker(m_last, m_disc, colour);
+        keep(m_x, m_minY, m_maxY);
+    }
+
+    // A finished group. Groups of one column (split by missing readings) are gathered: their
+    // bands in the column where they meet, their markers as the rows marked.
+    void keep(int x, int minY, int maxY)
+    {
+        if (!m_colActive || x != m_colX) {
+            endColumn();
+            m_colActive = true;
+            m_colX = x;
+            m_markLo = minY;
+            m_markHi = maxY;
+        }
+        m_markLo = std::min(m_markLo, minY);
+        m_markHi = std::max(m_markHi, maxY);
+        const int lo = minY - m_h0, hi = maxY + m_h0;
+        if (m_bandActive && lo <= m_bandHi + 1 && hi >= m_bandLo - 1) {
+            m_bandLo = std::min(m_bandLo, lo);
+            m_bandHi = std::max(m_bandHi, hi);
             return;
         }
-        // Runs of marked rows; the markers of one run make one band per column of the disc.
-        m_runs.clear();
-        for (int i = lo; i <= hi; ++i) {
-            if (!m_marks[i])
-                continue;
-            const int start = i;
-            while (i <= hi && m_marks[i])
-                m_marks[i++] = 0;
-            m_runs.push_back({start - m_pad, i - 1 - m_pad});
-        }
-        for (int dx = -m_disc.reach; dx <= m_disc.reach; ++dx) {
-            const int half = m_disc.half[dx + m_disc.reach];
-            for (const QPoint &run : m_runs)
-                cv.column(m_x + dx, run.x() - half, run.y() + half, colour);
+        drawBand();
+        m_bandActive = true;
+        m_bandLo = lo;
+        m_bandHi = hi;
+    }
+
+    // The band of the column's own lines and markers; the widest is remembered, so that the
+    // markers of the columns beside it need not draw there again.
+    void drawBand()
+    {
+        if (!m_bandActive)
+            return;
+        m_bandActive = false;
+        const int lo = m_bandLo, hi = m_bandHi;
+        m_cv.column(m_colX, lo, hi, m_colour);
+        if (m_colX < 0 || m_colX >= int(m_ownLo.size()))
+            return;
+        int &ownLo = m_ownLo[std::size_t(m_colX)];
+        int &ownHi = m_ownHi[std::size_t(m_colX)];
+        if (ownLo > ownHi || hi - lo > ownHi - ownLo) {
+            ownLo = lo;
+            ownHi = hi;
         }
     }
 
-private:
+    // The column is complete: its marked rows become runs for the bands beside it.
+    void endColumn()
+    {
+        if (!m_colActive)
+            return;
+        m_colActive = false;
+        drawBand();
+        Group g;
+        if (!m_spare.empty()) {
+            g = std::move(m_spare.back());
+            m_spare.pop_back();
+        }
+        g.x = m_colX;
+        g.runs.clear();
+        const int w0 = std::max(0, m_markLo + m_h0) >> 6;
+        const int w1 = std::min(int(m_marks.size()) - 1, std::max(0, m_markHi + m_h0) >> 6);
+        for (int w = w0; w <= w1; ++w) {
+            std::uint64_t bits = m_marks[std::size_t(w)];
+            m_marks[std::size_t(w)] = 0;
+            while (bits) {
+                const int row = w * 64 + std::countr_zero(bits) - m_h0;
+                bits &= bits - 1;
+                if (!g.runs.empty() && g.runs.back().y() == row - 1)
+                    g.runs.back().ry() = row;
+                else
+                    g.runs.push_back({row, row});
+            }
+        }
+        if (m_disc.reach == 0 || g.runs.empty())
+            m_spare.push_back(std::move(g));
+        else
+            m_pending.push_back(std::move(g));
+    }
+
+    // Draws the side bands of the groups whose neighbouring columns are all finished: those
+    // more than a marker's reach left of column c.
+    void flushPending(int c)
+    {
+        while (!m_pending.empty() && (c == std::numeric_limits<int>::max() ||
+                                      m_pending.front().x + m_disc.reach < c)) {
+            sideBands(m_pending.front());
+            m_spare.push_back(std::move(m_pending.front()));
+            m_pending.pop_front();
+        }
+    }
+
+    void sideBands(const Group &g)
+    {
+        for (int dx = -m_disc.reach; dx <= m_disc.reach; ++dx) {
+            const int x = g.x + dx;
+            if (dx == 0 || x < 0 || x >= m_cv.width())
+                continue;
+            const int half = m_disc.half[std::size_t(dx + m_disc.reach)];
+            const int ownLo = m_ownLo[std::size_t(x)], ownHi = m_ownHi[std::size_t(x)];
+            const auto band = [&](int a, int b) {
+                if (a < ownLo || b > ownHi)
+                    m_cv.column(x, a, b, m_colour);
+            };
+            int from = 0, to = -1;
+            bool any = false;
+            for (const QPoint &run : g.runs) {
+                const int a = run.x() - half, b = run.y() + half;
+                if (any && a <= to + 1) {
+                    to = std::max(to, b);
+                    continue;
+                }
+                if (any)
+                    band(from, to);
+                from = a;
+                to = b;
+                any = true;
+            }
+            if (any)
+                band(from, to);
+        }
+    }
+
+    Canvas &m_cv;
+    const double *m_values;
+    int m_count;
+    QRgb m_colour;
+    Placement m_place;
     const raster::Disc &m_disc;
-    int m_pad;
-    std::vector<unsigned char> m_marks; // rows holding a marker centre, offset by m_pad
-    std::vector<QPoint> m_runs;         // (first row, last row)
+    int m_h0;
+    unsigned m_markRows;                // rows of the mark table: the picture and a margin
+    std::vector<std::uint64_t> m_marks; // rows holding a marker centre, offset by m_h0
+    std::vector<int> m_ownLo, m_ownHi;  // per picture column, the band its own group drew
+    std::deque<Group> m_pending;
+    std::vector<Group> m_spare;
+    // The column being gathered: its marked rows' extent and its own band not yet drawn.
+    bool m_colActive = false;
+    int m_colX = 0, m_markLo = 0, m_markHi = 0;
+    bool m_bandActive = false;
+    int m_bandLo = 0, m_bandHi = 0;
+    // The open group: the readings of the last column seen, up to its last row.
     bool m_open = false;
-    int m_x = 0;
-    int m_minY = 0;
-    int m_maxY = 0;
-    int m_count = 0;
-    QPoint m_last;
+    int m_x = 0, m_minY = 0, m_maxY = 0, m_lastY = 0;
 };
 
 } // namespace
@@ -171,16 +341,6 @@ Disc disc(double radiusPixels)
     for (int dx = -d.reach; dx <= d.reach; ++dx)
         d.half[dx + d.reach] = int(std::floor(std::sqrt(rr * rr - double(dx) * dx)));
     return d;
-}
-
-QPoint pixelOf(double px, double py)
-{
-    const auto whole = [](double v) {
-        if (std::isnan(v))
-            return int(kFar);
-        return int(std::floor(std::clamp(v, -kFar, kFar) + 0.5));
-    };
-    return QPoint(whole(px), whole(py));
 }
 
 void segmentRows(QPoint a, QPoint b, int c, int &y0, int &y1)
@@ -227,7 +387,7 @@ Placement::Placement(const View &view, QSize pixels, int rows, double top, doubl
 
 QPoint Placement::at(int row, double v) const
 {
-    return raster::pixelOf(m_ax + m_bx * (row - 1), m_ay + m_by * v);
+    return QPoint(column(row), pixelRow(v));
 }
 
 void clearPicture(QImage &image)
@@ -242,8 +402,8 @@ void clearPicture(QImage &image)
     const int h = cv.height();
     for (int k = 0; k <= 10; ++k) {
         const QRgb colour = k == 0 || k == 10 ? kFrameColour : kGridColour;
-        cv.column(int(std::lround(k * (w - 1) / 10.0)), 0, h - 1, colour);
-        cv.row(int(std::lround(k * (h - 1) / 10.0)), 0, w - 1, colour);
+        cv.column(gridLine(k, w), 0, h - 1, colour);
+        cv.row(gridLine(k, h), 0, w - 1, colour);
     }
 }
 
@@ -252,31 +412,26 @@ void drawTraces(QImage &image, const View &view, double r, int rows, const Trace
 {
     if (rows < 3 || image.isNull() || traceCount <= 0 || view.W <= 0 || view.H <= 0)
         return;
+    if (image.format() != QImage::Format_RGB32)
+        image = image.convertToFormat(QImage::Format_RGB32);
     Canvas cv(image);
     const PixelMap map(view, image.size());
     const raster::Disc disc = raster::disc(r * map.sx());
 
-    struct State
-    {
-        const Trace *trace;
-        Placement place;
-        Group group;
-    };
-    std::vector<State> states;
-    states.reserve(std::size_t(traceCount));
+    std::vector<std::unique_ptr<TraceDrawer>> drawers;
     for (int i = 0; i < traceCount; ++i) {
         const Trace &t = traces[i];
-        if (!t.values || t.top == t.bottom)
+        if (!t.values || t.values->empty() || t.top == t.bottom)
             continue;
-        states.push_back(State{&t, Placement(view, image.size(), rows, t.top, t.bottom),
-                               Group(cv.height(), disc)});
+        drawers.push_back(std::make_unique<TraceDrawer>(
+            cv, t, Placement(view, image.size(), rows, t.top, t.bottom), disc));
     }
-    if (states.empty())
+    if (drawers.empty())
         return;
 
     // The rows whose lines or markers can reach the picture: those within a marker's reach of
     // it, and one more on either side for the lines that come in from outside.
-    const Placement &p0 = states.front().place;
+    const Placement p0(view, image.size(), rows, 1, 0);
     const double margin = disc.reach + 1;
     const auto rowAt = [&](double px) { return (px - p0.ax()) / p0.bx() + 1; };
     const double lo = std::floor(rowAt(-margin)) - 1;
@@ -284,25 +439,26 @@ void drawTraces(QImage &image, const View &view, double r, int rows, const Trace
     const int first = int(std::clamp(lo, 1.0, double(rows - 1)));
     const int last = int(std::clamp(hi, 1.0, double(rows - 1)));
 
-    for (int i = first; i <= last; ++i) {
-        for (State &s : states) {
-            const Trace &t = *s.trace;
-            const double v = i < int(t.values->size()) ? (*t.values)[i] : std::nan("");
-            if (std::isnan(v)) {
-                s.group.flush(cv, t.colour);
-                continue;
-            }
-            const QPoint p = s.place.at(i, v);
-            if (s.group.open() && s.group.x() != p.x()) {
-                const QPoint from = s.group.last();
-                s.group.flush(cv, t.colour);
-                cv.segment(from, p, t.colour);
-            }
-            s.group.add(p);
-            if (i == last)
-                s.group.flush(cv, t.colour);
+    // Pixel column by pixel column: the readings of one column, trace after trace, so that
+    // where traces cross, the later readings lie on top as they would drawn step by step.
+    int i = first;
+    while (i <= last) {
+        const int c = p0.column(i);
+        int e = i;
+        if (p0.bx() < 1) {
+            const double guess = std::floor((c + 0.5 - (p0.ax() + p0.bx() * (i - 1))) / p0.bx());
+            e = int(std::clamp(i + guess, double(i), double(last)));
+            while (e > i && p0.column(e) > c)
+                --e;
+            while (e < last && p0.column(e + 1) == c)
+                ++e;
         }
+        for (auto &d : drawers)
+            d->column(c, i, e);
+        i = e + 1;
     }
+    for (auto &d : drawers)
+        d->finish();
 }
 
 GraphRenderer::GraphRenderer(GraphSeries &series) : m_series(series) {}

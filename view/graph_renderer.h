@@ -7,6 +7,7 @@
 #include <QPoint>
 #include <QRgb>
 
+#include <algorithm>
 #include <optional>
 #include <vector>
 
@@ -37,8 +38,33 @@ struct Disc
 };
 Disc disc(double radiusPixels);
 
-// The pixel of a point given in (fractional) picture pixels; far-off points stay far off.
-QPoint pixelOf(double px, double py);
+// Far enough off the picture to be out of sight, near enough for plain integer arithmetic.
+inline constexpr double kFar = double(1 << 28);
+
+// The whole pixel of a (fractional) picture coordinate, halves up; far-off coordinates stay
+// far off and NaN is far off.
+inline int whole(double v)
+{
+    if (!(v >= -kFar)) // below, or NaN
+        return v < 0 ? -int(kFar) : int(kFar);
+    const double x = std::min(v, kFar) + 0.5;
+    const int i = int(x);
+    return i - (x < double(i));
+}
+
+// The same for a coordinate known to be a number.
+inline int wholeFinite(double v)
+{
+    const double x = std::clamp(v, -kFar, kFar) + 0.5;
+    const int i = int(x);
+    return i - (x < double(i));
+}
+
+// The pixel of a point given in (fractional) picture pixels.
+inline QPoint pixelOf(double px, double py)
+{
+    return QPoint(whole(px), whole(py));
+}
 
 // Rows [y0, y1] of column c covered by the line from a to b (a.x() < b.x(), a.x() <= c <= b.x()).
 void segmentRows(QPoint a, QPoint b, int c, int &y0, int &y1);
@@ -57,8 +83,13 @@ class Placement
 public:
     Placement(const View &view, QSize pixels, int rows, double top, double bottom);
     QPoint at(int row, double value) const;
+    // The pixel column of a row and the pixel row of a value: at(row, value) in two halves.
+    int column(int row) const { return raster::whole(m_ax + m_bx * (row - 1)); }
+    int pixelRow(double value) const { return raster::whole(m_ay + m_by * value); }
     double ax() const { return m_ax; } // pixel column of row 1
     double bx() const { return m_bx; } // pixel columns from one row to the next
+    double ay() const { return m_ay; } // pixel row of the value 0
+    double by() const { return m_by; } // pixel rows per value unit
 
 private:
     double m_ax = 0, m_bx = 0, m_ay = 0, m_by = 0;

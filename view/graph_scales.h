@@ -44,6 +44,16 @@ TimeLabels Time_Axis(const QString &firstDate, const QString &firstTime, const Q
                      const QString &lastTime, const View &view);
 TimeLabels Time_Axis(const ReadingsTable &table, const View &view);
 
+// The labels' numbers in screen order: the left axis top to bottom, the right axis top to
+// bottom, the dates and the times left to right.
+inline constexpr std::array<int, 11> kLeftAxisLabels{2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12};
+inline constexpr std::array<int, 11> kRightAxisLabels{35, 34, 33, 32, 31, 30, 29, 28, 27, 26, 25};
+inline constexpr std::array<int, 6> kDateLabels{13, 18, 20, 22, 24, 15};
+inline constexpr std::array<int, 6> kTimeLabels{14, 17, 19, 21, 23, 16};
+// The unit captions above the left and the right axis.
+inline constexpr int kValueUnitLabel = 36;
+inline constexpr int kHumidityUnitLabel = 37;
+
 // Everything the axes show after a redraw.
 struct AxisTexts
 {

@@ -17,12 +17,26 @@ namespace graph {
 inline constexpr double kUnitsPerPixel = 15;
 // Marker radius at full view, in plot units.
 inline constexpr double kDefaultR = 20;
+// Half a pixel at full view. The scroll bars hold whole units, so a view's size drifts from its
+// exact fraction of the extent by a unit or two over a few zoom steps; a size this close to
+// the full extent is the full extent.
+inline constexpr double kSnap = kUnitsPerPixel / 2;
+
+// The designed plot area, in pixels: 9,015 x 5,265 plot units.
+inline constexpr QSize kDesignedPixels(602, 352);
 
 // The full extent along one side of a plot area `pixels` wide (or high): the first pixel is at
 // 0, the last at the extent, so both edge readings are on screen.
 inline double extentFor(int pixels)
 {
     return std::max(1, pixels - 1) * kUnitsPerPixel;
+}
+
+// Pixel position of grid line k (0 to 10; 0 and 10 are the edges) across a side of `pixels`.
+// The picture draws the lines here and the axis labels are placed by them.
+inline int gridLine(int k, int pixels)
+{
+    return int(std::lround(k * (pixels - 1) / 10.0));
 }
 
 // Halves go to the even neighbour, as in every whole-number rounding of the graph.

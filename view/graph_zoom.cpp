@@ -12,8 +12,6 @@ namespace graph {
 
 int zoomFactor(long long m)
 {
-    if (m == 0)
-        return 1;
     if (m % 2 == 0)
         return 2;
     if (m % 3 == 0)
@@ -68,12 +66,12 @@ void zoomOut(View &view, double &r)
 {
     double w = 2 * view.width();
     double h = 2 * double(roundWhole(view.height()));
-    if (h > view.H)
+    if (h >= view.H - kSnap)
         h = view.H;
-    if (w > view.W)
-        w = view.W;
-    else
+    if (w <= view.W + kSnap)
         r *= 2;
+    if (w >= view.W - kSnap)
+        w = view.W;
     view.vMax = std::max(0, roundWhole(view.H - h));
     view.hMax = std::max(0, roundWhole(view.W - w));
     view.hValue = std::min(view.hValue, view.hMax);

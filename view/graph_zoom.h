@@ -9,8 +9,7 @@
 // agree with the labels the user sees.
 namespace graph {
 
-// 2 if m is even, else 3 if 3 divides it, else 5 if 5 does; 1 (no zoom) otherwise. 0 gives 1:
-// labels that no longer differ cannot be divided any further.
+// 2 if m is even (0 included), else 3 if 3 divides it, else 5 if 5 does; 1 (no zoom) otherwise.
 int zoomFactor(long long m);
 // The horizontal factor from the seconds per time division, i.e. the time of day of the label
 // at the first fifth of the view minus that of the label at its left edge.
@@ -25,7 +24,9 @@ int valueZoomFactor(const QString &topLabel, const QString &secondLabel);
 // A step that would leave less than one plot unit visible is not taken.
 void zoomIn(View &view, double &r, double left, int top, int f, int g);
 // Zoom out: twice the width and height, never more than the full extent; the view keeps its
-// left and top edges as far as the new maxima allow. `r` doubles unless the width was capped.
+// left and top edges as far as the new maxima allow. `r` doubles unless the width was capped;
+// a width that overshoots the extent only by the rounding of earlier steps (kSnap) is a plain
+// doubling back to the full view, so markers get their full-view size back.
 void zoomOut(View &view, double &r);
 // The same view on a plot area whose full extent became `w` x `h` (the window was resized).
 View rescaled(const View &view, double w, double h);

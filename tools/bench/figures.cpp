@@ -14,9 +14,6 @@ using enum Group;
 // To add a figure: write `void myFigure(Stopwatch &sw)` in a figures_*.cpp file (prepare the
 // input untimed, wrap the measured work in sw.start() / sw.stop()), declare it in figures.h and
 // add one line here. Link what it needs to kestrun-bench in CMakeLists.txt.
-//
-// Still to come, each with its own code: the graph redraw (16,000 readings full view and zoomed
-// ≤ 5 ms, the 300,000-row live table ≤ 10 ms).
 constexpr std::array kFigures{
     // name                    unit          target runs group  function
     Figure{"fill.temp16000", Milliseconds, 10, 15, Default, fillTemperatureTable,
@@ -35,6 +32,14 @@ constexpr std::array kFigures{
            "save the image file of 8,000 humidity readings: encode, write atomically"},
     Figure{"workbook.16001x6", Milliseconds, 300, 7, Default, writeWorkbook,
            "write the .xlsx of a full-memory table widened to 16,001 x 6 cells"},
+    Figure{"graph.first16000", Milliseconds, 5, 11, Default, drawGraphAfterFill,
+           "DRAW_GRAPH right after Fill_Grid of 16,000 readings: reads the table, 1600 x 800"},
+    Figure{"graph.full16000", Milliseconds, 5, 21, Default, redrawGraphFull,
+           "redraw of 16,000 readings at full view, 1600 x 800 plot area"},
+    Figure{"graph.zoom16000", Milliseconds, 5, 21, Default, redrawGraphZoomed,
+           "one scroll step of 16,000 readings zoomed 12 x: redraw and labels"},
+    Figure{"graph.live300k", Milliseconds, 10, 11, Default, redrawGraphLive300k,
+           "redraw after one live row of a 300,000-row humidity table, 1600 x 800"},
     Figure{"print.listing16000", Milliseconds, 500, 5, Default, printListing,
            "print the listing of 16,000 temperature readings (about 250 A4 pages) to PDF"},
     Figure{"download.overhead", Seconds, 8, 1, Download, downloadOverhead,

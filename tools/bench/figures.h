@@ -19,6 +19,12 @@ void saveHumidityFile(Stopwatch &sw);
 // figures_export.cpp
 void writeWorkbook(Stopwatch &sw);
 
+// figures_graph.cpp
+void drawGraphAfterFill(Stopwatch &sw);
+void redrawGraphFull(Stopwatch &sw);
+void redrawGraphZoomed(Stopwatch &sw);
+void redrawGraphLive300k(Stopwatch &sw);
+
 // figures_print.cpp
 void printListing(Stopwatch &sw);
 
