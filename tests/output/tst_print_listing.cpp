@@ -56,6 +56,8 @@ private Q_SLOTS:
     void range();
     void activeSheet_data();
     void activeSheet();
+    void headerTexts_data();
+    void headerTexts();
     void linesContinueOnFollowingPages();
     void unwritableOutputIsReported();
 
@@ -230,6 +232,35 @@ void TestPrintListing::activeSheet()
         expected << lineStart(r, readings[r - 1].at) + QLatin1Char(' ')
                         + QStringLiteral("%1.0").arg((r - 1) % 30, 2, 10, QLatin1Char('0'));
     QCOMPARE(got, expected);
+}
+
+void TestPrintListing::headerTexts_data()
+{
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("location");
+
+    // Accented Latin is laid out by the listing itself; other scripts go through the shaper.
+    QTest::newRow("plain") << "March" << "Cold Store 2";
+    QTest::newRow("accented") << "Kühlhaus März, Öl & Säure" << "Lagerhalle Süd";
+    QTest::newRow("other scripts") << "Склад № 3 — неделя 11" << "Холодильник";
+    QTest::newRow("empty title") << "" << "Dock 4";
+}
+
+void TestPrintListing::headerTexts()
+{
+    QFETCH(QString, title);
+    QFETCH(QString, location);
+
+    const auto set = makeSet(1, series(kDay1, 2, 10, [](int) { return QStringLiteral("20.0"); }));
+    set->setLocationText(location.leftJustified(16));
+    PrintInputs in;
+    in.title = title;
+    const QStringList lines = pdfLines(print(*set, in));
+    QStringList expected;
+    if (!title.isEmpty())
+        expected << simple(title);
+    expected << "Serial No.: 0045 06 05 13" << "Location.: " + simple(location);
+    QCOMPARE(lines.mid(0, expected.size()), expected);
 }
 
 void TestPrintListing::linesContinueOnFollowingPages()
