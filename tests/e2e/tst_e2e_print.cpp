@@ -89,6 +89,8 @@ private Q_SLOTS:
         f->toolbar(QStringLiteral("Print"));
         f->menu(QStringLiteral("PrintGrapg"));
         QCOMPARE(f->prompter().messages(), (QStringList{msg::kNoDataToPrint, msg::kNoDataToPrint}));
+        QCOMPARE(f->lastMessage().icon, Prompter::Icon::Information);
+        QCOMPARE(f->lastMessage().title, appinfo::title());
         QCOMPARE(printerDialogs(), 0);
         QVERIFY(openDialogs().isEmpty());
     }

@@ -107,17 +107,12 @@ private Q_SLOTS:
 
     void captionAndOptions_data();
     void captionAndOptions();
-    void opensWithTheRangeOfTheData();
     void userPicksRebuildTheOtherList();
     void invalidTimeKeepsTheDialogOpen_data();
     void invalidTimeKeepsTheDialogOpen();
-    void okPrintsAndCloses_data();
-    void okPrintsAndCloses();
     void printerThatCannotStartIsReported();
 
-    void noDataToPrint();
     void cancelledPrinterDialogShowsNothing();
-    void secondCommandBringsTheOpenDialogToTheFront();
 
 private:
     OutputDir m_dir;
@@ -281,30 +276,22 @@ void TestFrmTitle::captionAndOptions()
     }
 }
 
-void TestFrmTitle::opensWithTheRangeOfTheData()
-{
-    const auto set = makeSet(1, readingsOf(QStringLiteral("0:9-11,1:8-10")));
-    ScriptedPrompter prompter;
-    FrmTitle dlg(*set, false, nullptr, prompter, [] { return 1; });
-
-    QCOMPARE(dlg.R_date1()->date(), kDay0);
-    QCOMPARE(dlg.R_date2()->date(), kDay0.addDays(1));
-    QCOMPARE(dlg.R_date1()->maximumDate(), kDay0.addDays(1));
-    QCOMPARE(dlg.R_date2()->minimumDate(), kDay0);
-    // Filling the lists from code selects their entries; that must not rebuild the other list.
-    QCOMPARE(dlg.R_time1()->count(), 3);
-    QCOMPARE(dlg.R_time1()->currentIndex(), 0);
-    QCOMPARE(dlg.R_time2()->count(), 3);
-    QCOMPARE(dlg.R_time2()->currentIndex(), 2);
-    QCOMPARE(dlg.R_time2()->currentText(), datetext::timeText(QTime(10, 0)));
-}
-
 void TestFrmTitle::userPicksRebuildTheOtherList()
 {
     const auto set = makeSet(1, readingsOf(QStringLiteral("0:9-14,1:9-10")));
     ScriptedPrompter prompter;
     FrmTitle dlg(*set, false, nullptr, prompter, [] { return 1; });
     dlg.opt_SRange()->click();
+
+    // Opened on the span of the data. Filling the lists from code selects their entries;
+    // that must not rebuild the other list.
+    QCOMPARE(dlg.R_date1()->date(), kDay0);
+    QCOMPARE(dlg.R_date2()->date(), kDay0.addDays(1));
+    QCOMPARE(dlg.R_date1()->maximumDate(), kDay0.addDays(1));
+    QCOMPARE(dlg.R_date2()->minimumDate(), kDay0);
+    QCOMPARE(dlg.R_time1()->currentIndex(), 0);
+    QCOMPARE(dlg.R_time2()->count(), 2);
+    QCOMPARE(dlg.R_time2()->currentIndex(), 1);
 
     // The end date onto the first day: both lists hold its times again.
     dlg.R_date2()->setDate(kDay0);
@@ -372,42 +359,6 @@ void TestFrmTitle::invalidTimeKeepsTheDialogOpen()
     QVERIFY(QFile::exists(pdf));
 }
 
-void TestFrmTitle::okPrintsAndCloses_data()
-{
-    QTest::addColumn<bool>("graph");
-    QTest::addColumn<QString>("expected");
-    QTest::newRow("listing") << false << "Sl.No";
-    QTest::newRow("graph") << true << "( Serial No.";
-}
-
-void TestFrmTitle::okPrintsAndCloses()
-{
-    QFETCH(bool, graph);
-    QFETCH(QString, expected);
-
-    const auto set = makeSet(1, readingsOf(QStringLiteral("0:9-14")));
-    QWidget owner;
-    ScriptedPrompter prompter;
-    const QString pdf = nextPdf();
-    printToPdf(prompter, pdf);
-    QPointer<FrmTitle> dlg =
-        printout::Print_Options(&owner, prompter, *set, graph, [] { return 1; });
-    QVERIFY(dlg);
-    QVERIFY(dlg->isVisible());
-    QVERIFY(!dlg->isModal());
-    QTest::keyClicks(dlg->Text1(), QStringLiteral("Batch 7"));
-    QSignalSpy printed(dlg.data(), &FrmTitle::printed);
-    dlg->cmdOK()->click();
-
-    QCOMPARE(printed.count(), 1);
-    QCOMPARE(printed.at(0).at(0).value<printout::PrintResult>(), printout::PrintResult::Printed);
-    QTRY_VERIFY(!dlg); // closed and gone
-    QVERIFY(prompter.messages().isEmpty());
-    const QString text = pdfLines(pdf).join('\n');
-    QVERIFY2(text.contains(QStringLiteral("Batch 7")), qPrintable(text));
-    QVERIFY2(text.contains(expected), qPrintable(text));
-}
-
 void TestFrmTitle::printerThatCannotStartIsReported()
 {
     const auto set = makeSet(1, readingsOf(QStringLiteral("0:9-14")));
@@ -421,20 +372,6 @@ void TestFrmTitle::printerThatCannotStartIsReported()
     QTRY_VERIFY(!dlg);
 }
 
-void TestFrmTitle::noDataToPrint()
-{
-    const auto set = makeSet(1, {});
-    QWidget owner;
-    ScriptedPrompter prompter;
-    QCOMPARE(printout::Print_Options(&owner, prompter, *set, false, [] { return 1; }), nullptr);
-    QCOMPARE(prompter.shown.size(), 1);
-    QCOMPARE(prompter.shown[0].kind, QStringLiteral("message"));
-    QCOMPARE(prompter.shown[0].text, msg::kNoDataToPrint);
-    QCOMPARE(prompter.shown[0].icon, Prompter::Icon::Information);
-    QCOMPARE(prompter.shown[0].title, appinfo::title());
-    QVERIFY(owner.findChildren<FrmTitle *>().isEmpty());
-}
-
 void TestFrmTitle::cancelledPrinterDialogShowsNothing()
 {
     const auto set = makeSet(1, readingsOf(QStringLiteral("0:9")));
@@ -445,30 +382,6 @@ void TestFrmTitle::cancelledPrinterDialogShowsNothing()
     QCOMPARE(prompter.shown.size(), 1);
     QCOMPARE(prompter.shown[0].kind, QStringLiteral("printer"));
     QVERIFY(owner.findChildren<FrmTitle *>().isEmpty());
-}
-
-void TestFrmTitle::secondCommandBringsTheOpenDialogToTheFront()
-{
-    const auto set = makeSet(1, readingsOf(QStringLiteral("0:9-10")));
-    QWidget owner;
-    ScriptedPrompter prompter;
-    FrmTitle *first = printout::Print_Options(&owner, prompter, *set, false, [] { return 1; });
-    QVERIFY(first);
-    QTest::keyClicks(first->Text1(), QStringLiteral("kept"));
-    // Either print command: the open dialog comes back as it is, no second printer dialog.
-    QCOMPARE(printout::Print_Options(&owner, prompter, *set, false, [] { return 1; }), first);
-    QCOMPARE(printout::Print_Options(&owner, prompter, *set, true, [] { return 1; }), first);
-    QCOMPARE(owner.findChildren<FrmTitle *>().size(), 1);
-    QCOMPARE(prompter.shown.size(), 1);
-    QCOMPARE(first->Text1()->text(), QStringLiteral("kept"));
-
-    // Once it is closed, the next command starts afresh.
-    first->close();
-    FrmTitle *next = printout::Print_Options(&owner, prompter, *set, true, [] { return 1; });
-    QVERIFY(next);
-    QVERIFY(next != first || !next->Text1()->text().contains(QStringLiteral("kept")));
-    QCOMPARE(next->windowTitle(), msg::kPrintGraph);
-    QCOMPARE(prompter.shown.size(), 2);
 }
 
 QTEST_MAIN(TestFrmTitle)
