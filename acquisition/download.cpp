@@ -26,6 +26,15 @@ Downloader::Downloader(SerialLink &link, QObject *parent) : QObject(parent), m_l
     connect(&m_wait, &QTimer::timeout, this, &Downloader::onWaitTimer);
     connect(&m_label, &QTimer::timeout, this, &Downloader::onLabelTimer);
     connect(&m_progressTimer, &QTimer::timeout, this, &Downloader::onProgressTimer);
+    connect(&m_link, &SerialLink::lost, this, &Downloader::onLinkLost);
+}
+
+void Downloader::onLinkLost()
+{
+    // A port that goes away ends the download at once. The readers below check isRunning()
+    // after each read, for links that report the loss from inside one.
+    if (isRunning())
+        finish(Outcome::NotResponding);
 }
 
 void Downloader::start()
@@ -101,6 +110,8 @@ void Downloader::onProgressTimer()
     if (m_stage != Stage::Memory)
         return;
     const qint64 have = m_link.bytesWaiting() + m_buf.size();
+    if (!isRunning())
+        return;
     const qint64 value =
         std::min<qint64>(kProgressMax, kProgressMax * have / std::max(1, m_expected + 6));
     if (value != m_lastProgress) {
@@ -115,6 +126,8 @@ void Downloader::onWaitTimer()
     if (m_stage == Stage::Parameters) {
         const qint64 count = m_link.bytesWaiting();
         const ParamReply reply(m_link.takeAll());
+        if (!isRunning())
+            return;
         if (count >= 19) {
             m_model = reply.model();
             m_expected = reply.memoryFull() ? 32000 : reply.storedBytes();
@@ -140,10 +153,14 @@ void Downloader::memoryWaitOver()
 {
     onProgressTimer();
     const qint64 count = m_link.bytesWaiting();
+    if (!isRunning())
+        return;
     if (count != m_previous) {
         m_previous = count;
         if (m_previous > kDrainAbove) {
             m_buf.append(m_link.takeAll());
+            if (!isRunning())
+                return;
             m_previous = 0;
             // More than the receive buffer holds cannot be a logger's image.
             if (m_buf.size() > memimage::kMaxImage) {
@@ -156,6 +173,8 @@ void Downloader::memoryWaitOver()
     }
     // A whole wait period without a byte: the transfer is over.
     m_buf.append(m_link.takeAll());
+    if (!isRunning())
+        return;
     if (memimage::check(m_buf, m_expected) != memimage::Check::Ok) {
         failedAttempt();
         return;

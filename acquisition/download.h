@@ -62,6 +62,7 @@ private:
     void memoryWaitOver();
     void failedAttempt();
     void finish(Outcome o);
+    void onLinkLost();
 
     SerialLink &m_link;
     QTimer m_wait;

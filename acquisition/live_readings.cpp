@@ -34,6 +34,16 @@ LiveReadings::LiveReadings(SerialLink &link, ReadingSet &set, Prompter &prompter
     connect(&m_rtc, &QTimer::timeout, this, &LiveReadings::onTimerRTC);
     connect(&m_rtc1, &QTimer::timeout, this, &LiveReadings::onTimerRTC1);
     connect(&m_rtc2, &QTimer::timeout, this, &LiveReadings::onTimerRTC2);
+    connect(&m_link, &SerialLink::lost, this, &LiveReadings::onLinkLost);
+}
+
+void LiveReadings::onLinkLost()
+{
+    // The main window tells the user; the run ends without a message of its own.
+    if (!m_active)
+        return;
+    stop();
+    Q_EMIT failed();
 }
 
 void LiveReadings::begin()
@@ -45,6 +55,7 @@ void LiveReadings::begin()
 void LiveReadings::start()
 {
     stop();
+    m_active = true;
     Loop_Cntr = 0;
     RTCinter = 1;
     m_rtc.start();
@@ -56,6 +67,8 @@ void LiveReadings::stop()
     m_rtc.stop();
     m_rtc1.stop();
     m_rtc2.stop();
+    m_active = false;
+    ++m_run;
 }
 
 bool LiveReadings::isRunning() const
@@ -80,17 +93,22 @@ void LiveReadings::sendReadingRequest()
 void LiveReadings::fail(const QString &text, const QString &title)
 {
     stop();
-    m_prompter.message(text, title,
-                       text == msg::kNotEnabled ? Prompter::Icon::Information
-                                                : Prompter::Icon::None);
+    // A port that went away meanwhile has been reported by the main window.
+    if (m_link.isOpen())
+        m_prompter.message(text, title,
+                           text == msg::kNotEnabled ? Prompter::Icon::Information
+                                                    : Prompter::Icon::None);
     Q_EMIT failed();
 }
 
 void LiveReadings::onTimerRTC()
 {
     m_rtc.stop();
+    const int run = m_run;
     const qint64 count = m_link.bytesWaiting();
     const ParamReply reply(m_link.takeAll());
+    if (run != m_run)
+        return; // the port went away while it was read
     if (count == 40) {
         if (!reply.enabled()) {
             fail(msg::kNotEnabled, appinfo::title());
@@ -128,7 +146,10 @@ void LiveReadings::onTimerRTC1()
 void LiveReadings::onTimerRTC2()
 {
     m_rtc2.stop();
+    const int run = m_run;
     const qint64 count = m_link.bytesWaiting();
+    if (run != m_run)
+        return;
     if (count == 0) {
         if (Loop_Cntr == 4) {
             Loop_Cntr = 0;
@@ -146,7 +167,14 @@ void LiveReadings::onTimerRTC2()
         return;
     }
     const QByteArray reply = m_link.takeAll();
+    if (run != m_run)
+        return;
     m_link.discardInput();
+    // Bytes counted but gone when taken cannot be decoded.
+    if (reply.size() < replyLength(m_set.MODEL)) {
+        fail(msg::kLiveError, appinfo::title());
+        return;
+    }
     appendReading(reply);
     RTCinter = m_interval() - 1;
     m_rtc1.start();

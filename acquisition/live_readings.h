@@ -65,6 +65,7 @@ private:
     void sendReadingRequest();
     void fail(const QString &text, const QString &title);
     void appendReading(const QByteArray &reply);
+    void onLinkLost();
 
     SerialLink &m_link;
     ReadingSet &m_set;
@@ -73,4 +74,6 @@ private:
     QTimer m_rtc;
     QTimer m_rtc1;
     QTimer m_rtc2;
+    bool m_active = false; // from start() to stop(), also while a timer handler runs
+    int m_run = 0;         // counts stops: a handler that sees it change was stopped meanwhile
 };

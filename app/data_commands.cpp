@@ -7,6 +7,7 @@
 #include "common/messages.h"
 #include "common/prompter.h"
 #include "datafile/set_io.h"
+#include "device/serial_link.h"
 #include "view/frm_data.h"
 
 #include <QFileInfo>
@@ -30,11 +31,10 @@ DataCommands::DataCommands(FrmMain &main)
 
 void DataCommands::Read_data()
 {
-    FrmData *d = m_main.data();
-    d->setCaption(QString());
+    // The set shown stays until a new one has arrived: a download that fails (a pulled cable,
+    // a logger that does not answer, one that was never enabled) must not cost the user what
+    // the window showed, perhaps a live run that exists nowhere else.
     m_main.Dsb_Controls();
-    m_main.DATA_TYPE = setio::kDownloaded;
-    m_main.New_file();
     m_main.setBusy(true);
     m_download->start();
 }
@@ -50,21 +50,25 @@ void DataCommands::onDownloadFinished(int outcome)
     FrmData *d = m_main.data();
     switch (Downloader::Outcome(outcome)) {
     case Downloader::Outcome::Done:
+        d->setCaption(QString());
+        m_main.DATA_TYPE = setio::kDownloaded;
+        m_main.New_file();
         imageload::showImage(d->readingSet(), m_download->image(), m_download->model());
         d->DRAW_GRAPH();
         endDownload();
         m_main.Enb_Controls();
         break;
     case Downloader::Outcome::NotEnabled:
-        // Kept, not shown: the window stays empty, and there is nothing to save.
-        imageload::storeImage(d->readingSet(), m_download->image());
+        // Nothing to show: the window keeps the set it showed.
         endDownload();
         Downloader::report(Downloader::Outcome::NotEnabled, m_main.prompter());
         m_main.Enb_Controls();
         break;
     case Downloader::Outcome::NotResponding:
         endDownload();
-        Downloader::report(Downloader::Outcome::NotResponding, m_main.prompter());
+        // A port that went away has been reported by the main window, once.
+        if (m_main.link().isOpen())
+            Downloader::report(Downloader::Outcome::NotResponding, m_main.prompter());
         m_main.Enb_Controls();
         break;
     }

@@ -128,9 +128,12 @@ FrmMain::FrmMain(SerialLink *link, Prompter *prompter, QWidget *parent) : QMainW
             [this](const QString &s) { m_panels->setText(s); });
     connect(m_link, &SerialLink::lost, this, [this](const QString &reason) {
         m_port->portLost(reason);
-        m_prompter->message(QStringLiteral("The connection to COM%1 was lost (%2).")
-                                .arg(m_port->comm_port)
-                                .arg(reason));
+        // Whatever was talking to the logger hears of the loss too and ends quietly; this box,
+        // shown once they all have, is the only one the user gets.
+        const QString text = msg::kPortLost.arg(m_port->comm_port).arg(reason);
+        QMetaObject::invokeMethod(
+            this, [this, text] { m_prompter->message(text, appinfo::title(), Prompter::Icon::Warning); },
+            Qt::QueuedConnection);
     });
     // Returning from another form of the program counts as a new activation.
     connect(qApp, &QGuiApplication::focusWindowChanged, this, [this](QWindow *w) {
@@ -542,6 +545,9 @@ void FrmMain::RTCStart()
 {
     QAction *start = m_toolbarActions.value(QStringLiteral("RTCStart"));
     if (!RTC_On) {
+        // The port may have gone away since "Real Time Chart" checked it.
+        if (!guardPort())
+            return;
         Dsb_Controls();
         showDataWindow();
         DATA_TYPE = 2;

@@ -15,6 +15,11 @@ inline const QString kInvalidPort =
     QStringLiteral("Invalid port is selected ! Please select another port");
 inline const QString kFileAccessingError = QStringLiteral("File Accessing Error");
 inline const QString kEnterCommPort = QStringLiteral("Enter Comm Port Number");
+// %1 the port number, %2 the system's reason. Shown once; the conversation that was running
+// ends without a message of its own.
+inline const QString kPortLost =
+    QStringLiteral("The connection to COM%1 was lost (%2).\nConnect the logger again and choose "
+                   "its port under Setting, Comm Port.");
 
 // Exchanges
 inline const QString kNotResponding = QStringLiteral(
@@ -94,6 +99,10 @@ inline const QString kWaitingForStep =
                    "times. Exit ends the run.");
 inline const QString kAllStepsAcknowledged =
     QStringLiteral("The logger has acknowledged all 12 steps.");
+// %1 the step that was waiting.
+inline const QString kStartInterrupted =
+    QStringLiteral("The connection was lost at step %1 of 12: the logger is not programmed. "
+                   "Exit, choose the port again and start the logger once more.");
 // What each of the twelve start steps sets, for the waiting text.
 inline const QString kStartStepNames[12] = {
     QStringLiteral("seconds"),        QStringLiteral("minutes"),

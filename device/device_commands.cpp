@@ -6,6 +6,7 @@
 #include "common/prompter.h"
 #include "device/device_host.h"
 #include "device/param_reply.h"
+#include "device/serial_link.h"
 
 #include <QTime>
 
@@ -26,6 +27,26 @@ DeviceCommands::DeviceCommands(DeviceHost &host, QObject *parent)
     connect(&m_timerStop, &AckPollExchange::failed, this, &DeviceCommands::onStopFailed);
     connect(&m_tmrData, &WaitExchange::acknowledged, this, &DeviceCommands::onEraseAcknowledged);
     connect(&m_tmrData, &WaitExchange::failed, this, &DeviceCommands::onEraseFailed);
+    connect(&host.link(), &SerialLink::lost, this, &DeviceCommands::onLinkLost);
+}
+
+void DeviceCommands::onLinkLost()
+{
+    if (!isRunning())
+        return;
+    m_timerPara.cancel();
+    m_timerStop.cancel();
+    m_tmrData.cancel();
+    m_eraseStep = EraseStep::None;
+    setBusy(false);
+    end();
+}
+
+void DeviceCommands::reportFailure(const QString &text, const QString &title,
+                                   Prompter::Icon icon)
+{
+    if (m_host.link().isOpen())
+        m_host.prompter().message(text, title, icon);
 }
 
 bool DeviceCommands::isRunning() const
@@ -98,7 +119,7 @@ void DeviceCommands::onClockReply(const QByteArray &reply)
 void DeviceCommands::onClockFailed()
 {
     setBusy(false);
-    m_host.prompter().message(msg::kNotResponding, msg::kTitleWarningDots);
+    reportFailure(msg::kNotResponding, msg::kTitleWarningDots, Prompter::Icon::None);
     end();
 }
 
@@ -137,7 +158,7 @@ void DeviceCommands::onStopAcknowledged()
 void DeviceCommands::onStopFailed()
 {
     setBusy(false);
-    m_host.prompter().message(msg::kNotStopped, msg::kTitleWarning, Prompter::Icon::Information);
+    reportFailure(msg::kNotStopped, msg::kTitleWarning, Prompter::Icon::Information);
     end();
 }
 
@@ -177,6 +198,6 @@ void DeviceCommands::onEraseFailed()
 {
     m_eraseStep = EraseStep::None;
     setBusy(false);
-    m_host.prompter().message(msg::kError, msg::kTitleWarning, Prompter::Icon::Information);
+    reportFailure(msg::kError, msg::kTitleWarning, Prompter::Icon::Information);
     end();
 }

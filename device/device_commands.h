@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/prompter.h"
 #include "device/command_frame.h"
 #include "device/exchanges.h"
 
@@ -74,6 +75,10 @@ private:
     void onStopFailed();
     void onEraseAcknowledged();
     void onEraseFailed();
+    void onLinkLost();
+    // A failure's message, unless the port went away under the command: the main window has
+    // reported that, once.
+    void reportFailure(const QString &text, const QString &title, Prompter::Icon icon);
 
     DeviceHost &m_host;
     CommandBuffer m_cmdBuf;

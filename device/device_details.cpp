@@ -7,6 +7,7 @@
 #include "device/device_host.h"
 #include "device/logger_models.h"
 #include "device/param_reply.h"
+#include "device/serial_link.h"
 
 #include <cmath>
 
@@ -35,6 +36,21 @@ DeviceDetails::DeviceDetails(DeviceHost &host, QObject *parent)
     connect(&m_timerPara, &PollExchange::replied, this, &DeviceDetails::onParameters);
     connect(&m_timerPara, &PollExchange::failed, this, &DeviceDetails::onNoParameters);
     connect(&m_sendTimer, &AckPollExchange::acknowledged, this, &DeviceDetails::onAcknowledged);
+    connect(&host.link(), &SerialLink::lost, this, &DeviceDetails::onLinkLost);
+}
+
+void DeviceDetails::onLinkLost()
+{
+    // The main window reports the loss. A request or a programming step still waiting ends;
+    // the panels stay as they are, and "Send" says what every command says without a port.
+    if (m_closed || (!m_timerPara.isRunning() && !m_sendTimer.isRunning()))
+        return;
+    m_timerPara.cancel();
+    m_sendTimer.cancel();
+    m_progressVisible = false;
+    m_sendEnabled = true;
+    setBusy(false);
+    Q_EMIT changed();
 }
 
 void DeviceDetails::setBusy(bool busy)
@@ -61,7 +77,7 @@ void DeviceDetails::activate()
     m_host.Dsb_Controls();
     // Coming back to the dialog while the logger is still being asked or programmed: a second
     // request would discard the reply the first one waits for.
-    if (!m_timerPara.isRunning() && !m_sendTimer.isRunning())
+    if (!m_timerPara.isRunning() && !m_sendTimer.isRunning() && m_host.okPort())
         requestParameters();
     Q_EMIT changed();
 }
@@ -92,7 +108,9 @@ void DeviceDetails::onNoParameters()
 {
     setBusy(false);
     Q_EMIT changed();
-    m_host.prompter().message(msg::kNotResponding, msg::kTitleWarningDots);
+    // A port that went away meanwhile has been reported by the main window.
+    if (m_host.link().isOpen())
+        m_host.prompter().message(msg::kNotResponding, msg::kTitleWarningDots);
 }
 
 DeviceDetails::Labels DeviceDetails::describe(const ParamReply &r, const Labels &before)
@@ -172,6 +190,10 @@ void DeviceDetails::Command2()
 {
     if (m_closed || m_sendTimer.isRunning())
         return;
+    if (!m_host.okPort()) {
+        m_host.prompter().message(msg::kInvalidPort);
+        return;
+    }
     m_sendEnabled = false;
     m_host.Dsb_Controls();
 

@@ -111,6 +111,7 @@ private:
     void onParameters(const QByteArray &reply);
     void onNoParameters();
     void onAcknowledged();
+    void onLinkLost();
     void setBusy(bool busy);
 
     DeviceHost &m_host;

@@ -2,6 +2,10 @@
 
 #include <QFileInfo>
 
+#ifdef Q_OS_UNIX
+#include <poll.h>
+#endif
+
 QtSerialLink::QtSerialLink(QObject *parent) : SerialLink(parent)
 {
     connect(&m_port, &QSerialPort::errorOccurred, this, &QtSerialLink::onError);
@@ -111,12 +115,35 @@ bool QtSerialLink::write(const QByteArray &bytes)
     return true;
 }
 
+bool QtSerialLink::hungUp() const
+{
+#ifdef Q_OS_UNIX
+    // A line that was hung up (cable or adapter pulled) stays readable and reads nothing.
+    pollfd p{int(m_port.handle()), POLLIN, 0};
+    return ::poll(&p, 1, 0) > 0 && (p.revents & (POLLHUP | POLLERR | POLLNVAL));
+#else
+    return false;
+#endif
+}
+
 void QtSerialLink::onError(QSerialPort::SerialPortError e)
 {
-    if (e == QSerialPort::ResourceError && m_port.isOpen()) {
-        const QString reason = m_port.errorString();
+    if (!m_port.isOpen())
+        return;
+    // A hung-up line is reported as a read error with a stale reason, again and again for as
+    // long as the port stays open; only writing to it gives the resource error.
+    const bool gone = e == QSerialPort::ResourceError ||
+                      (e == QSerialPort::ReadError && hungUp());
+    if (gone) {
+        const QString reason = e == QSerialPort::ResourceError
+                                   ? m_port.errorString()
+                                   : QStringLiteral("the cable or the device was disconnected");
         m_port.clearError();
         close();
-        Q_EMIT lost(reason);
+        // The error can surface inside any read or write of an exchange; telling everyone from
+        // the event loop means no exchange hears of it in the middle of its own step. Until
+        // then the port is closed and reads as silence.
+        QMetaObject::invokeMethod(this, [this, reason] { Q_EMIT lost(reason); },
+                                  Qt::QueuedConnection);
     }
 }

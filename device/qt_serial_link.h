@@ -25,6 +25,7 @@ public:
 
 private:
     void onError(QSerialPort::SerialPortError e);
+    bool hungUp() const;
     void pull();
 
     QSerialPort m_port;

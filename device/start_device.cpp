@@ -7,6 +7,7 @@
 #include "common/prompter.h"
 #include "device/device_host.h"
 #include "device/param_reply.h"
+#include "device/serial_link.h"
 
 #include <algorithm>
 
@@ -47,6 +48,25 @@ StartDevice::StartDevice(DeviceHost &host, QObject *parent)
     connect(&m_sendTimer, &AckPollExchange::acknowledged, this, &StartDevice::onAcknowledged);
     connect(&m_sendTimer, &AckPollExchange::retrying, this, &StartDevice::onRetrying);
     connect(&m_startTimer, &QTimer::timeout, this, &StartDevice::onStartTimer);
+    connect(&host.link(), &SerialLink::lost, this, &StartDevice::onLinkLost);
+}
+
+void StartDevice::onLinkLost()
+{
+    // The main window reports the loss. A run cut short says how far it got; with no port
+    // there is nothing to send to, so only "Exit" is left, as when the logger never answered.
+    if (m_closed)
+        return;
+    m_timerPara.cancel();
+    m_sendTimer.cancel();
+    if (running()) {
+        m_status = msg::kStartInterrupted.arg(m_step);
+        m_step = 0;
+        m_progressVisible = false;
+    }
+    m_sendEnabled = false;
+    setBusy(false);
+    Q_EMIT changed();
 }
 
 void StartDevice::setBusy(bool busy)
@@ -100,7 +120,9 @@ void StartDevice::onNoParameters()
     // "Send" stays disabled: there is no logger to send to, only "Exit" is left.
     setBusy(false);
     Q_EMIT changed();
-    m_host.prompter().message(msg::kNotResponding, msg::kTitleWarningDots);
+    // A port that went away meanwhile has been reported by the main window.
+    if (m_host.link().isOpen())
+        m_host.prompter().message(msg::kNotResponding, msg::kTitleWarningDots);
 }
 
 void StartDevice::setDate(QDate d)

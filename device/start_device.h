@@ -149,6 +149,7 @@ private:
     void onNoParameters();
     void onAcknowledged();
     void onRetrying();
+    void onLinkLost();
     void setBusy(bool busy);
     bool running() const { return m_step >= 1 && m_step <= kSteps && !m_closed; }
 

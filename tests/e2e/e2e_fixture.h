@@ -23,6 +23,7 @@
 #include "tools/logger-sim/logger_sim.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QMenu>
 #include <QTemporaryDir>
 
@@ -64,9 +65,12 @@ public:
     {
         if (!m_dir.isValid())
             return fail(QStringLiteral("no temporary folder"));
+        if (m_reconnectable && !m_sim->createLink(linkPath(), &m_why))
+            return false;
         if (!m_sim->open(&m_why))
             return false;
-        qputenv(envName().constData(), m_sim->slavePath().toLocal8Bit());
+        qputenv(envName().constData(),
+                (m_reconnectable ? linkPath() : m_sim->slavePath()).toLocal8Bit());
         comportfile::setFolder(m_dir.path());
         if (!comportfile::write(m_portNumber))
             return fail(QStringLiteral("Comport.txt could not be written"));
@@ -77,6 +81,15 @@ public:
             return fail(QStringLiteral("the port %1 did not open").arg(m_sim->slavePath()));
         return true;
     }
+
+    // Before start(): the program knows the logger by a link that follows the simulator when
+    // its line is closed and opened again, as a logger keeps its port name when its cable is
+    // pulled and plugged back in.
+    void useReconnectableLink() { m_reconnectable = true; }
+    // The cable pulled: the line drops under the open port.
+    void pullCable() { m_sim->close(); }
+    // And plugged back in: the same logger on the same port name.
+    bool plugBackIn() { return m_sim->open(&m_why); }
 
     // A click on a main-toolbar button by key, or on a menu entry by object name. A disabled
     // command does nothing, as for the user. False when there is no such command.
@@ -121,6 +134,13 @@ public:
 
 private:
     QByteArray envName() const { return "KESTRUN_COM" + QByteArray::number(m_portNumber); }
+    // Unique per process and fixture: the serial port's lock file is named after it.
+    QString linkPath() const
+    {
+        return m_dir.filePath(QStringLiteral("ttyKestrun%1-%2")
+                                  .arg(QCoreApplication::applicationPid())
+                                  .arg(quintptr(this), 0, 16));
+    }
     bool fail(const QString &why)
     {
         m_why = why;
@@ -133,6 +153,7 @@ private:
     ScriptedPrompter m_prompter;
     std::unique_ptr<FrmMain> m_main;
     QString m_why;
+    bool m_reconnectable = false;
 };
 
 } // namespace e2e

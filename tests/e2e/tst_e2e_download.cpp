@@ -141,17 +141,7 @@ private Q_SLOTS:
         QCOMPARE(f->main().data()->table().rows(), 31);
     }
 
-    void hangUpMidImage()
-    {
-        f->sim().state().model = 1;
-        f->sim().core().fillHistory(200);
-        f->sim().faults().hangUpAfterImageBytes = 100;
-        QVERIFY2(f->start(), qPrintable(f->why()));
-        QVERIFY(download());
-        QVERIFY(f->prompter().messages().contains(msg::kNotResponding));
-        QCOMPARE(f->main().data()->table().rows(), 1);
-        QVERIFY(f->deviceCommandsEnabled());
-    }
+    // A line that drops in the middle of the image: tst_e2e_line_faults.
 
     void saveAndOpenRoundTrip_data()
     {
