@@ -633,7 +633,18 @@ void FrmMain::Pointer_Mode()
 
 QString FrmMain::manualPath()
 {
-    return QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("KT Manual.pdf"));
+    const QDir programFolder(QCoreApplication::applicationDirPath());
+    const QString beside = programFolder.filePath(QStringLiteral("KT Manual.pdf"));
+#ifdef KESTRUN_DOC_FROM_BIN
+    // An installed program keeps its manual with the other documentation.
+    if (!QFileInfo::exists(beside)) {
+        const QString installed = QDir::cleanPath(programFolder.filePath(
+            QStringLiteral(KESTRUN_DOC_FROM_BIN "/KT Manual.pdf")));
+        if (QFileInfo::exists(installed))
+            return installed;
+    }
+#endif
+    return beside;
 }
 
 void FrmMain::Help()
