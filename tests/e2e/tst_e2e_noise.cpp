@@ -4,12 +4,15 @@
 // command works.
 #include "fault_support.h"
 
+#include "acquisition/live_readings.h"
 #include "app/data_commands.h"
 #include "common/datetext.h"
 #include "common/messages.h"
+#include "common/numfmt.h"
 #include "device/device_details.h"
 #include "device/frm_id_dev.h"
 
+#include <QComboBox>
 #include <QPointer>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -97,6 +100,40 @@ private Q_SLOTS:
         else
             QCOMPARE(f->prompter().messages().first(), answered);
         QVERIFY(f->deviceCommandsEnabled());
+    }
+
+    // A live run on noise: the parameter block gives some model code and the readings are
+    // shown as that model's (or refused with "Error" when their length does not fit). The run
+    // stops on request and starts again on the logger's own readings.
+    void liveRunOnNoise()
+    {
+        f->sim().faults().garbageReplies = -1;
+        QVERIFY2(f->start(), qPrintable(f->why()));
+        f->toolbar(QStringLiteral("RealTime"));
+        f->main().ComboRTC()->setCurrentIndex(0); // "2 Seconds"
+        QSignalSpy rows(&f->main().live(), &LiveReadings::rowAdded);
+        QSignalSpy failed(&f->main().live(), &LiveReadings::failed);
+        f->toolbar(QStringLiteral("RTCStart"));
+        QTRY_VERIFY_WITH_TIMEOUT(rows.size() >= 2 || !failed.isEmpty(), 15000);
+        if (failed.isEmpty()) {
+            QVERIFY(f->prompter().messages().isEmpty());
+            f->toolbar(QStringLiteral("RTCStart")); // Stop Reading
+        } else {
+            QCOMPARE(f->prompter().messages(), QStringList{msg::kLiveError});
+        }
+        QVERIFY(!f->main().live().isRunning());
+        QVERIFY(f->deviceCommandsEnabled());
+
+        f->sim().faults().garbageReplies = 0;
+        f->prompter().clear();
+        rows.clear();
+        f->toolbar(QStringLiteral("RTCStart"));
+        QTRY_VERIFY_WITH_TIMEOUT(!rows.isEmpty(), 10000);
+        double v = 0;
+        QVERIFY(numfmt::parse(f->main().data()->table().text(1, 3), &v));
+        QCOMPARE(int(f->main().data()->MODEL), 1);
+        f->toolbar(QStringLiteral("RTCDone"));
+        QVERIFY(f->prompter().messages().isEmpty());
     }
 
     void detailsShowWhatTheNoiseSays()
