@@ -301,6 +301,10 @@ Content decode(const QByteArray &file)
 
 Content readFile(const QString &path)
 {
+    // Only a regular file: a device or a pipe under a ".brv2" name (a link to /dev/zero in an
+    // unpacked archive) would be read for ever.
+    if (!QFileInfo(path).isFile())
+        return Content{};
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly) || f.size() > kMaxFileSize)
         return Content{};

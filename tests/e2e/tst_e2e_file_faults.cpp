@@ -15,6 +15,7 @@
 #include <linux/capability.h>
 #include <sys/syscall.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -216,16 +217,21 @@ private Q_SLOTS:
         QCOMPARE(f->main().data()->caption(), QFileInfo(other).absoluteFilePath());
     }
 
+    // Names that are no file to read: each would otherwise be read for ever or not at all.
     void whatCannotBeReadKeepsTheWindow_data()
     {
         QTest::addColumn<QString>("name");
         QTest::newRow("a folder") << QStringLiteral("folder.brv2");
         QTest::newRow("no such file") << QStringLiteral("missing.brv2");
+        QTest::newRow("a link to an endless device") << QStringLiteral("zero.brv2");
+        QTest::newRow("a pipe nobody writes") << QStringLiteral("pipe.brv2");
     }
     void whatCannotBeReadKeepsTheWindow()
     {
         QFETCH(QString, name);
         QVERIFY(QDir(m_dir->path()).mkpath(QStringLiteral("folder.brv2")));
+        QVERIFY(QFile::link(QStringLiteral("/dev/zero"), path(QStringLiteral("zero.brv2"))));
+        QCOMPARE(::mkfifo(QFile::encodeName(path(QStringLiteral("pipe.brv2"))).constData(), 0600), 0);
         const e2e::Shown before = e2e::Shown::of(f->main());
         open(path(name));
         QCOMPARE(f->prompter().messages(), QStringList{msg::kFileError});
