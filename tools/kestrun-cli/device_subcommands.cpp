@@ -55,6 +55,19 @@ QString unwritableFolder(const QString &path)
     return QString();
 }
 
+// Opens the port --port names. nullopt when it is open; otherwise the run is over with that
+// status (the reason already reported).
+std::optional<int> openPort(SubcommandParser &p, CliHost &host)
+{
+    const auto port = p.port();
+    if (!port)
+        return 1;
+    QString why;
+    if (!host.openPort(*port, &why))
+        return console::fail(why);
+    return std::nullopt;
+}
+
 } // namespace
 
 int runPorts(const QStringList &words)
@@ -79,13 +92,9 @@ int runInfo(const QStringList &words)
     p.addPortOption();
     if (const auto status = p.parse(words))
         return *status;
-    const auto port = p.port();
-    if (!port)
-        return 1;
     CliHost host;
-    QString why;
-    if (!host.openPort(*port, &why))
-        return console::fail(why);
+    if (const auto status = openPort(p, host))
+        return *status;
 
     DeviceDetails details(host);
     QEventLoop loop;
@@ -120,13 +129,9 @@ int runTime(const QStringList &words)
     p.addPortOption();
     if (const auto status = p.parse(words))
         return *status;
-    const auto port = p.port();
-    if (!port)
-        return 1;
     CliHost host;
-    QString why;
-    if (!host.openPort(*port, &why))
-        return console::fail(why);
+    if (const auto status = openPort(p, host))
+        return *status;
 
     DeviceCommands commands(host);
     QEventLoop loop;
@@ -157,9 +162,6 @@ int runDownload(const QStringList &words)
                  QStringLiteral("FILE")});
     if (const auto status = p.parse(words))
         return *status;
-    const auto port = p.port();
-    if (!port)
-        return 1;
     const auto output = p.required(QStringLiteral("output"));
     if (!output)
         return 1;
@@ -168,9 +170,8 @@ int runDownload(const QStringList &words)
         return console::fail(msg::kSaveFailed.arg(path, why));
 
     CliHost host;
-    QString why;
-    if (!host.openPort(*port, &why))
-        return console::fail(why);
+    if (const auto status = openPort(p, host))
+        return *status;
 
     Downloader download(host.link());
     ProgressBar bar(console::errIsTerminal());
@@ -214,9 +215,6 @@ int runLive(const QStringList &words)
                  QStringLiteral("Stop after K rows."), QStringLiteral("K")});
     if (const auto status = p.parse(words))
         return *status;
-    const auto port = p.port();
-    if (!port)
-        return 1;
     const auto interval = p.number(QStringLiteral("interval"), LiveReadings::kMinIntervalSeconds,
                                    LiveReadings::kMaxIntervalSeconds);
     if (!interval)
@@ -229,9 +227,8 @@ int runLive(const QStringList &words)
         count = *k;
     }
     CliHost host;
-    QString why;
-    if (!host.openPort(*port, &why))
-        return console::fail(why);
+    if (const auto status = openPort(p, host))
+        return *status;
 
     ReadingSet set;
     const int seconds = *interval;
