@@ -79,9 +79,9 @@ QPointF PlotWidget::toWidget(QPointF plot) const
 void PlotWidget::paintEvent(QPaintEvent *)
 {
     QPainter p(this);
-    QImage picture = m_graph.picture();
-    picture.setDevicePixelRatio(devicePixelRatioF());
-    p.drawImage(QPointF(0, 0), picture);
+    // The picture is in device pixels: drawn into its logical size it lands 1:1 on them.
+    const QImage &picture = m_graph.picture();
+    p.drawImage(QRectF(QPointF(0, 0), QSizeF(picture.size()) / devicePixelRatioF()), picture);
     if (!m_graph.shape1Visible() && !m_graph.crossHairVisible())
         return;
     p.setRenderHint(QPainter::Antialiasing, false);

@@ -266,29 +266,6 @@ private Q_SLOTS:
         QVERIFY(s.column(3).any);
     }
 
-    void cellTextsAsNumbers_data()
-    {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<bool>("number");
-        QTest::addColumn<double>("value");
-        QTest::newRow("plain") << "23.4" << true << 23.4;
-        QTest::newRow("picture") << "-02.25" << true << -2.25;
-        QTest::newRow("whole") << "1500" << true << 1500.0;
-        QTest::newRow("invalid") << "***" << false << 0.0;
-        QTest::newRow("empty") << "" << false << 0.0;
-        QTest::newRow("long") << "0.1234567890123456789" << true << 0.1234567890123456789;
-    }
-    void cellTextsAsNumbers()
-    {
-        QFETCH(QString, text);
-        QFETCH(bool, number);
-        QFETCH(double, value);
-        double v = 0;
-        QCOMPARE(parseCell(text, &v), number);
-        if (number)
-            QCOMPARE(v, value);
-    }
-
     // Cursor mode: a press on a trace reads the value and the moment under the pointer;
     // anywhere else both read-outs go empty.
     void cursorReadsTheTraceUnderThePointer()
@@ -431,29 +408,6 @@ private Q_SLOTS:
         QCOMPARE(g.view(), View::full(9015, 5265));
         QCOMPARE(g.label(2), QStringLiteral("24.00"));
         QVERIFY(!g.zoomin);
-    }
-
-    // A larger plot area: the same graph over more pixels, the view in the same place.
-    void growingPlotAreaRedraws()
-    {
-        ReadingSet set;
-        set.MODEL = 1;
-        graphtest::fill(set.table(), graphtest::at(2024, 3, 1, 10, 0), 60, {23.4, 18.6});
-        GraphController g(set);
-        g.draw();
-        g.setSurface(QSize(1201, 701), extentFor(1201), extentFor(701));
-        QCOMPARE(g.picture().size(), QSize(1201, 701));
-        QCOMPARE(g.view(), View::full(18000, 10500));
-        QCOMPARE(g.pixelAt(QPointF(0, 1050)), kValueColour);   // 23.4 at the left edge
-        QCOMPARE(g.pixelAt(QPointF(18000, 9450)), kValueColour); // 18.6 at the right edge
-
-        // A cleared graph stays cleared at the next size.
-        g.clear();
-        QVERIFY(g.label(2).isEmpty());
-        g.setSurface(QSize(602, 352), extentFor(602), extentFor(352));
-        QCOMPARE(g.picture().size(), QSize(602, 352));
-        QVERIFY(!g.showsGraph());
-        QCOMPARE(g.pixelAt(QPointF(300, 600)), kBackground);
     }
 
     // Fewer than two readings: the picture is blank and the labels keep their texts.

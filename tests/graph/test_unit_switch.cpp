@@ -80,17 +80,6 @@ private Q_SLOTS:
         for (int r = 1; r < t.rows(); ++r)
             QCOMPARE(t.isRed(r, 3), t.text(r, 3) == QLatin1String("***"));
     }
-
-    // Celsius texts from Fahrenheit ones: one decimal; Fahrenheit: two.
-    void fromFahrenheit()
-    {
-        ReadingsTable t;
-        fill(t, {"98.60", "32.00", "-40.00"}, {"1.0", "2.0", "3.0"});
-        qint16 flag = 0;
-        QVERIFY(units::toCelsius(t, flag));
-        QCOMPARE(column(t, 3), (QStringList{"37.0", "00.0", "-40.0"}));
-        QCOMPARE(flag, qint16(-1));
-    }
 };
 
 QTEST_GUILESS_MAIN(TestUnitSwitch)
