@@ -13,11 +13,7 @@
 
 namespace {
 
-constexpr int kNumberCol = 0;
-constexpr int kDateCol = 1;
-constexpr int kTimeCol = 2;
-constexpr int kValueCol = 3;
-constexpr int kHumidityCol = 4;
+using namespace tablecol;
 
 int floorDiv(int a, int b)
 {

@@ -19,8 +19,7 @@
 namespace setio {
 namespace {
 
-constexpr int kValueCol = 3;
-constexpr int kHumidityCol = 4;
+using namespace tablecol;
 
 bool isInvalidText(const QString &t) { return t == tabletext::kInvalid; }
 

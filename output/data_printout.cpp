@@ -14,11 +14,7 @@
 namespace printout {
 namespace {
 
-constexpr int kNumberCol = 0;
-constexpr int kDateCol = 1;
-constexpr int kTimeCol = 2;
-constexpr int kValueCol = 3;
-constexpr int kHumidityCol = 4;
+using namespace tablecol;
 // "Active Sheet" prints the rows of one screenful of the table.
 constexpr int kSheetRows = 18;
 

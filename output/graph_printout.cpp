@@ -17,10 +17,7 @@
 namespace printout {
 namespace {
 
-constexpr int kDateCol = 1;
-constexpr int kTimeCol = 2;
-constexpr int kValueCol = 3;
-constexpr int kHumidityCol = 4;
+using namespace tablecol;
 
 constexpr double kLineWidth = 2;
 constexpr double kTitlePoints = 18;

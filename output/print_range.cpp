@@ -7,8 +7,7 @@
 
 namespace {
 
-constexpr int kDateCol = 1;
-constexpr int kTimeCol = 2;
+using namespace tablecol;
 
 // Puts a time back into a list's edit field in the table's own form; text that is not a time
 // stays as typed, so the user sees what they wrote.

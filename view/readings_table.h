@@ -8,6 +8,15 @@
 #include <deque>
 #include <functional>
 
+// The columns every reader and writer of the table addresses by number.
+namespace tablecol {
+inline constexpr int kNumberCol = 0;
+inline constexpr int kDateCol = 1;
+inline constexpr int kTimeCol = 2;
+inline constexpr int kValueCol = 3;    // temperature, voltage or CO2
+inline constexpr int kHumidityCol = 4; // humidity models only
+} // namespace tablecol
+
 // The readings table (FGrid's content): a grid of text cells addressed by (row, column), both
 // counted from 0 as users of the table know it. Row 0 is the fixed heading row; rows 1 to
 // rows()-1 hold one reading each, oldest first. A cell may be drawn in red (an invalid reading,
