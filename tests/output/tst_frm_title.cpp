@@ -28,10 +28,10 @@ const QDate kDay0(2024, 3, 14);
 
 // Readings on the hour: "0:9-14,2:8-9" is day 0 from 09:00 to 14:00 and day 2 at 08:00 and
 // 09:00.
-QList<Reading> readingsOf(const QString &spec)
+QList<Reading> readingsOf(const QString &script)
 {
     QList<Reading> out;
-    for (const QString &part : spec.split(QLatin1Char(','))) {
+    for (const QString &part : script.split(QLatin1Char(','))) {
         const QStringList dayHours = part.split(QLatin1Char(':'));
         const QStringList hours = dayHours[1].split(QLatin1Char('-'));
         const int from = hours[0].toInt();
