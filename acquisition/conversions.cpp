@@ -1,6 +1,6 @@
 #include "acquisition/conversions.h"
 
-#include "acquisition/model_codes.h"
+#include "common/model_codes.h"
 #include "common/numfmt.h"
 
 #include <array>

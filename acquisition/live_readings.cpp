@@ -2,7 +2,7 @@
 
 #include "acquisition/conversions.h"
 #include "acquisition/image_loader.h"
-#include "acquisition/model_codes.h"
+#include "common/model_codes.h"
 #include "acquisition/reading_set.h"
 #include "common/clock.h"
 #include "common/datetext.h"

@@ -1,7 +1,7 @@
 #include "acquisition/reading_set.h"
 
 #include "acquisition/conversions.h"
-#include "acquisition/model_codes.h"
+#include "common/model_codes.h"
 #include "common/datetext.h"
 #include "common/numfmt.h"
 #include "view/readings_table.h"

@@ -76,15 +76,6 @@ void DeviceCommands::end()
     Q_EMIT finished();
 }
 
-void DeviceCommands::setBusy(bool busy)
-{
-    // The main window counts its hourglass requests; ask and give back exactly once.
-    if (busy == m_busy)
-        return;
-    m_busy = busy;
-    m_host.setBusy(busy);
-}
-
 // --- Device Time ------------------------------------------------------------------------------
 
 void DeviceCommands::Device_Time()

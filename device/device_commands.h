@@ -2,11 +2,10 @@
 
 #include "common/prompter.h"
 #include "device/command_frame.h"
+#include "device/device_host.h"
 #include "device/exchanges.h"
 
 #include <QObject>
-
-class DeviceHost;
 
 // The main window's device commands that need no dialog of their own: Device Time, Stop Device
 // and Clear & Stop Device. They talk through the main window (its port, its enabling of the
@@ -67,7 +66,7 @@ private:
     bool portUsable();
     void begin(Exchange &exchange, const QByteArray &frame);
     void end();
-    void setBusy(bool busy);
+    void setBusy(bool busy) { m_busy.set(busy); }
 
     void onClockReply(const QByteArray &reply);
     void onClockFailed();
@@ -87,5 +86,5 @@ private:
     WaitExchange m_tmrData;
     Exchange *m_active = nullptr;
     EraseStep m_eraseStep = EraseStep::None;
-    bool m_busy = false;
+    BusyShare m_busy{m_host};
 };

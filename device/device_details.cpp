@@ -2,12 +2,11 @@
 
 #include "common/clock.h"
 #include "common/messages.h"
+#include "common/model_codes.h"
 #include "common/numfmt.h"
 #include "common/prompter.h"
 #include "device/device_host.h"
-#include "device/logger_models.h"
 #include "device/param_reply.h"
-#include "device/serial_link.h"
 
 #include <cmath>
 
@@ -25,40 +24,17 @@ bool wholeNumberIn(const QString &text, int lo, int hi, int *out)
 
 } // namespace
 
-DeviceDetails::DeviceDetails(DeviceHost &host, QObject *parent)
-    : QObject(parent), m_host(host),
-      m_timerPara(&host.link(), kTimerParaMs, PollExchange::Rule::Exactly, kReplyLength,
-                  kRequestSends),
-      m_sendTimer(&host.link(), kSendTimerMs, 0)
-{
-    m_timerPara.setObjectName(QStringLiteral("TimerPara"));
-    m_sendTimer.setObjectName(QStringLiteral("SendTimer"));
-    connect(&m_timerPara, &PollExchange::replied, this, &DeviceDetails::onParameters);
-    connect(&m_timerPara, &PollExchange::failed, this, &DeviceDetails::onNoParameters);
-    connect(&m_sendTimer, &AckPollExchange::acknowledged, this, &DeviceDetails::onAcknowledged);
-    connect(&host.link(), &SerialLink::lost, this, &DeviceDetails::onLinkLost);
-}
+DeviceDetails::DeviceDetails(DeviceHost &host, QObject *parent) : LoggerDialog(host, parent) {}
 
-void DeviceDetails::onLinkLost()
+void DeviceDetails::onLinkLost(bool wasWaiting)
 {
-    // The main window reports the loss. A request or a programming step still waiting ends;
-    // the panels stay as they are, and "Send" says what every command says without a port.
-    if (m_closed || (!m_timerPara.isRunning() && !m_sendTimer.isRunning()))
+    // A request or a programming step still waiting has ended; the panels stay as they are,
+    // and "Send" says what every command says without a port.
+    if (!wasWaiting)
         return;
-    m_timerPara.cancel();
-    m_sendTimer.cancel();
     m_progressVisible = false;
     m_sendEnabled = true;
-    setBusy(false);
     Q_EMIT changed();
-}
-
-void DeviceDetails::setBusy(bool busy)
-{
-    if (busy == m_busy)
-        return;
-    m_busy = busy;
-    m_host.setBusy(busy);
 }
 
 void DeviceDetails::Fill_Date()
@@ -106,11 +82,8 @@ void DeviceDetails::onParameters(const QByteArray &reply)
 
 void DeviceDetails::onNoParameters()
 {
-    setBusy(false);
     Q_EMIT changed();
-    // A port that went away meanwhile has been reported by the main window.
-    if (m_host.link().isOpen())
-        m_host.prompter().message(msg::kNotResponding, msg::kTitleWarningDots);
+    reportNoAnswer();
 }
 
 DeviceDetails::Labels DeviceDetails::describe(const ParamReply &r, const Labels &before)
@@ -120,8 +93,8 @@ DeviceDetails::Labels DeviceDetails::describe(const ParamReply &r, const Labels 
     l.Llocation1 = msg::kLocationPrefix + r.location();
     l.serialVisible = true;
     l.lserno1 = msg::kDetailPrefix + r.serialText();
-    if (const auto model = loggermodels::label(r.model()))
-        l.lmodel1 = msg::kDetailPrefix + *model;
+    if (const QString name = model::label(r.model()); !name.isEmpty())
+        l.lmodel1 = msg::kDetailPrefix + name;
     if (r.waitingForDelayedStart())
         l.ldevstatus1 = msg::kDetailPrefix + msg::kStatusStartLater;
     else if (r.started())
@@ -131,8 +104,8 @@ DeviceDetails::Labels DeviceDetails::describe(const ParamReply &r, const Labels 
     // A byte count that is not a whole number of readings shows its fraction rather than
     // pretending to a whole reading.
     const double readings = r.memoryFull()
-                                ? double(loggermodels::capacity(r.model()))
-                                : double(r.storedBytes()) / loggermodels::bytesPerReading(r.model());
+                                ? double(model::capacity(r.model()))
+                                : double(r.storedBytes()) / model::bytesPerReading(r.model());
     l.lno_readings1 = msg::kDetailPrefix + numfmt::plain(readings);
     QString unit;
     switch (r.intervalUnit()) {
@@ -265,15 +238,4 @@ void DeviceDetails::onAcknowledged()
     Send_Step();
 }
 
-void DeviceDetails::close()
-{
-    if (m_closed)
-        return;
-    m_closed = true;
-    m_timerPara.cancel();
-    m_sendTimer.cancel();
-    m_labels.serialVisible = false;
-    setBusy(false);
-    m_host.Enb_Controls();
-    Q_EMIT changed();
-}
+void DeviceDetails::onClosing() { m_labels.serialVisible = false; }

@@ -1,9 +1,7 @@
 #pragma once
 
-#include "device/command_frame.h"
-#include "device/exchanges.h"
+#include "device/logger_dialog.h"
 
-#include <QObject>
 #include <QString>
 
 #include <optional>
@@ -20,15 +18,10 @@ class ParamReply;
 //
 // The dialog keeps the main window's device commands disabled from its first activation until
 // it is closed; close() ends whatever is still waiting.
-class DeviceDetails : public QObject
+class DeviceDetails : public LoggerDialog
 {
     Q_OBJECT
 public:
-    static constexpr int kTimerParaMs = 1000;
-    static constexpr int kSendTimerMs = 1000;
-    static constexpr int kReplyLength = 40;
-    static constexpr int kRequestSends = 5;
-
     // Texts of the value labels of the details panel. A label keeps its text when a reply says
     // nothing it can show (unknown model code, unknown interval unit).
     struct Labels
@@ -50,10 +43,6 @@ public:
     // parameter block requested. While a request or a programming step is still waiting, a
     // new activation leaves it alone instead of cutting into it.
     void activate();
-    // Closing the dialog: nothing more is sent, the pointers are normal again and the device
-    // commands enabled. Safe to call more than once.
-    void close();
-
     // The "Send" button (Command2).
     void Command2();
     // Sends the frame of the current SendStep (1 "Y", 2 "X"); step 3 shows the details and
@@ -79,17 +68,10 @@ public:
     bool progressVisible() const { return m_progressVisible; }
     int progressValue() const { return m_progressValue; }
     bool sendEnabled() const { return m_sendEnabled; }
-    bool busy() const { return m_busy; }
-    bool isClosed() const { return m_closed; }
 
     // Dialog state.
-    CommandBuffer &CmdBuf() { return m_cmdBuf; }
-    int RetryCnt() const { return m_timerPara.retryCount(); }
     int SendStep() const { return m_sendStep; }
     int SerNo() const { return m_serNo; }
-
-    PollExchange &TimerPara() { return m_timerPara; }
-    AckPollExchange &SendTimer() { return m_sendTimer; }
 
     // The label texts a parameter block gives, starting from `before` (what the labels showed).
     // Pure, for the dialog and for tests.
@@ -102,22 +84,13 @@ public:
     static std::optional<QString> checkMonth(const QString &text, int *out);
     static std::optional<QString> checkYear(const QString &text, int *out);
 
-Q_SIGNALS:
-    // Something the dialog shows has changed (labels, panels, boxes, progress, pointer).
-    void changed();
-
 private:
     void requestParameters();
-    void onParameters(const QByteArray &reply);
-    void onNoParameters();
-    void onAcknowledged();
-    void onLinkLost();
-    void setBusy(bool busy);
-
-    DeviceHost &m_host;
-    CommandBuffer m_cmdBuf;
-    PollExchange m_timerPara;
-    AckPollExchange m_sendTimer;
+    void onParameters(const QByteArray &reply) override;
+    void onNoParameters() override;
+    void onAcknowledged() override;
+    void onLinkLost(bool wasWaiting) override;
+    void onClosing() override;
 
     Labels m_labels;
     QString m_tday, m_tmnt, m_tyrs, m_tSerno;
@@ -126,9 +99,6 @@ private:
     bool m_progressVisible = false;
     int m_progressValue = 0;
     bool m_sendEnabled = true;
-    bool m_busy = false;
-    bool m_closed = false;
-    bool m_controlsDisabled = false;
 
     int m_sendStep = 0;
     int m_serNo = 0;

@@ -21,3 +21,23 @@ public:
     // The hourglass on the main window while an exchange runs.
     virtual void setBusy(bool busy) = 0;
 };
+
+// One holder's share of the main window's hourglass. The window counts the requests, so each
+// holder asks and gives back exactly once however often it repeats itself.
+class BusyShare
+{
+public:
+    explicit BusyShare(DeviceHost &host) : m_host(host) {}
+    void set(bool busy)
+    {
+        if (busy == m_busy)
+            return;
+        m_busy = busy;
+        m_host.setBusy(busy);
+    }
+    bool isSet() const { return m_busy; }
+
+private:
+    DeviceHost &m_host;
+    bool m_busy = false;
+};

@@ -7,7 +7,6 @@
 #include "common/prompter.h"
 #include "device/device_host.h"
 #include "device/param_reply.h"
-#include "device/serial_link.h"
 
 #include <algorithm>
 
@@ -33,48 +32,25 @@ QTime wholeSeconds(QTime t) { return QTime(t.hour(), t.minute(), t.second()); }
 
 } // namespace
 
-StartDevice::StartDevice(DeviceHost &host, QObject *parent)
-    : QObject(parent), m_host(host),
-      m_timerPara(&host.link(), kTimerParaMs, PollExchange::Rule::Exactly, kReplyLength,
-                  kRequestSends),
-      m_sendTimer(&host.link(), kSendTimerMs, 0)
+StartDevice::StartDevice(DeviceHost &host, QObject *parent) : LoggerDialog(host, parent)
 {
-    m_timerPara.setObjectName(QStringLiteral("TimerPara"));
-    m_sendTimer.setObjectName(QStringLiteral("SendTimer"));
     m_startTimer.setObjectName(QStringLiteral("StartTimer"));
     m_startTimer.setInterval(kStartTimerMs);
-    connect(&m_timerPara, &PollExchange::replied, this, &StartDevice::onParameters);
-    connect(&m_timerPara, &PollExchange::failed, this, &StartDevice::onNoParameters);
-    connect(&m_sendTimer, &AckPollExchange::acknowledged, this, &StartDevice::onAcknowledged);
     connect(&m_sendTimer, &AckPollExchange::retrying, this, &StartDevice::onRetrying);
     connect(&m_startTimer, &QTimer::timeout, this, &StartDevice::onStartTimer);
-    connect(&host.link(), &SerialLink::lost, this, &StartDevice::onLinkLost);
 }
 
-void StartDevice::onLinkLost()
+void StartDevice::onLinkLost(bool)
 {
-    // The main window reports the loss. A run cut short says how far it got; with no port
-    // there is nothing to send to, so only "Exit" is left, as when the logger never answered.
-    if (m_closed)
-        return;
-    m_timerPara.cancel();
-    m_sendTimer.cancel();
+    // A run cut short says how far it got; with no port there is nothing to send to, so only
+    // "Exit" is left, as when the logger never answered.
     if (running()) {
         m_status = msg::kStartInterrupted.arg(m_step);
         m_step = 0;
         m_progressVisible = false;
     }
     m_sendEnabled = false;
-    setBusy(false);
     Q_EMIT changed();
-}
-
-void StartDevice::setBusy(bool busy)
-{
-    if (busy == m_busy)
-        return;
-    m_busy = busy;
-    m_host.setBusy(busy);
 }
 
 void StartDevice::load()
@@ -118,11 +94,8 @@ void StartDevice::onParameters(const QByteArray &reply)
 void StartDevice::onNoParameters()
 {
     // "Send" stays disabled: there is no logger to send to, only "Exit" is left.
-    setBusy(false);
     Q_EMIT changed();
-    // A port that went away meanwhile has been reported by the main window.
-    if (m_host.link().isOpen())
-        m_host.prompter().message(msg::kNotResponding, msg::kTitleWarningDots);
+    reportNoAnswer();
 }
 
 void StartDevice::setDate(QDate d)
@@ -409,17 +382,9 @@ void StartDevice::onRetrying()
     Q_EMIT changed();
 }
 
-void StartDevice::close()
+void StartDevice::onClosing()
 {
-    if (m_closed)
-        return;
-    m_closed = true;
-    m_timerPara.cancel();
-    m_sendTimer.cancel();
     m_startTimer.stop();
     m_sendEnabled = true;
     m_progressVisible = false;
-    setBusy(false);
-    m_host.Enb_Controls();
-    Q_EMIT changed();
 }

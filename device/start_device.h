@@ -1,10 +1,8 @@
 #pragma once
 
-#include "device/command_frame.h"
-#include "device/exchanges.h"
+#include "device/logger_dialog.h"
 
 #include <QDate>
-#include <QObject>
 #include <QString>
 #include <QStringList>
 #include <QTime>
@@ -25,15 +23,11 @@ class DeviceHost;
 //
 // The dialog mirrors what this object holds and passes on what the user does; tests drive this
 // object directly and fire its timers by hand.
-class StartDevice : public QObject
+class StartDevice : public LoggerDialog
 {
     Q_OBJECT
 public:
-    static constexpr int kTimerParaMs = 1000;
-    static constexpr int kSendTimerMs = 1000;
     static constexpr int kStartTimerMs = 1000;
-    static constexpr int kReplyLength = 40;
-    static constexpr int kRequestSends = 5;
     static constexpr int kSteps = 12;
     static constexpr int kLocationLength = 16;
 
@@ -52,9 +46,6 @@ public:
     // What the main window does right after opening the dialog: today and now into the pickers,
     // StartTimer running, "Minute" with the interval "1".
     void presetByOpener();
-    // Closing ("Exit" or the window's close box): whatever waits is dropped, pointers normal,
-    // device commands enabled. Safe to call more than once.
-    void close();
 
     // DtpDate and DtpTime.
     QDate date() const { return m_date; }
@@ -115,19 +106,11 @@ public:
     bool progressVisible() const { return m_progressVisible; }
     int progressValue() const { return m_progressValue; }
     QString statusText() const { return m_status; }
-    bool busy() const { return m_busy; }
-    bool isClosed() const { return m_closed; }
 
     // Dialog state.
     int step() const { return m_step; }
-    CommandBuffer &CmdBuf() { return m_cmdBuf; }
-    int RetryCnt() const { return m_timerPara.retryCount(); }
-    PollExchange &TimerPara() { return m_timerPara; }
-    AckPollExchange &SendTimer() { return m_sendTimer; }
 
 Q_SIGNALS:
-    // Something the dialog shows has changed.
-    void changed();
     // The program replaced what the user typed in hrs or min; the dialog selects the new text
     // so the next key press replaces it rather than adding to it.
     void delayCorrected(bool inHrs);
@@ -145,18 +128,14 @@ private:
         QByteArray location;
     };
 
-    void onParameters(const QByteArray &reply);
-    void onNoParameters();
-    void onAcknowledged();
+    void onParameters(const QByteArray &reply) override;
+    void onNoParameters() override;
+    void onAcknowledged() override;
+    void onLinkLost(bool wasWaiting) override;
+    void onClosing() override;
     void onRetrying();
-    void onLinkLost();
-    void setBusy(bool busy);
     bool running() const { return m_step >= 1 && m_step <= kSteps && !m_closed; }
 
-    DeviceHost &m_host;
-    CommandBuffer m_cmdBuf;
-    PollExchange m_timerPara;
-    AckPollExchange m_sendTimer;
     QTimer m_startTimer;
 
     QDate m_date;
@@ -176,6 +155,4 @@ private:
     bool m_progressVisible = false;
     int m_progressValue = 0;
     QString m_status;
-    bool m_busy = false;
-    bool m_closed = false;
 };

@@ -1,6 +1,6 @@
 #include "output/graph_printout.h"
 
-#include "acquisition/model_codes.h"
+#include "common/model_codes.h"
 #include "acquisition/reading_set.h"
 #include "common/datetext.h"
 #include "common/messages.h"

@@ -1,6 +1,6 @@
 #include "view/graph_scales.h"
 
-#include "acquisition/model_codes.h"
+#include "common/model_codes.h"
 #include "common/datetext.h"
 #include "common/numfmt.h"
 #include "view/readings_table.h"

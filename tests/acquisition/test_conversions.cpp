@@ -1,5 +1,5 @@
 #include "acquisition/conversions.h"
-#include "acquisition/model_codes.h"
+#include "common/model_codes.h"
 
 #include <QtTest>
 

@@ -12,10 +12,10 @@
 #include "acquisition/reading_set.h"
 #include "common/datetext.h"
 #include "common/messages.h"
+#include "common/model_codes.h"
 #include "common/numfmt.h"
 #include "device/device_commands.h"
 #include "device/device_details.h"
-#include "device/logger_models.h"
 #include "device/param_reply.h"
 #include "device/start_device.h"
 
@@ -34,7 +34,7 @@ void checkAccessors(const ParamReply &r)
     before.lmodel1 = QStringLiteral("before");
     before.linterval1 = QStringLiteral("before");
     const DeviceDetails::Labels l = DeviceDetails::describe(r, before);
-    const bool knownModel = loggermodels::label(r.model()).has_value();
+    const bool knownModel = !model::label(r.model()).isEmpty();
     FUZZ_CHECK((l.lmodel1 == before.lmodel1) != knownModel, "model label");
     const bool knownUnit = r.intervalUnit() == 'S' || r.intervalUnit() == 'M' || r.intervalUnit() == 'H';
     FUZZ_CHECK((l.linterval1 == before.linterval1) != knownUnit, "interval label");

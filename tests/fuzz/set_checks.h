@@ -3,7 +3,7 @@
 // What every reading set shown in the window must satisfy, whatever its source, and a snapshot
 // to prove that a refused input left the set as it was.
 
-#include "acquisition/model_codes.h"
+#include "common/model_codes.h"
 #include "acquisition/reading_set.h"
 #include "common/datetext.h"
 #include "common/numfmt.h"

@@ -3,8 +3,8 @@
 #include <QString>
 
 // Model codes reported by the loggers (one byte) and what follows from them. Everything that
-// converts, lays out, saves or prints readings branches on the model through these helpers, so
-// the families are decided in one place.
+// describes a logger, converts, lays out, saves or prints readings branches on the model
+// through these helpers, so the families are decided in one place.
 namespace model {
 
 // The codes the loggers produce.

@@ -1,4 +1,4 @@
-#include "acquisition/model_codes.h"
+#include "common/model_codes.h"
 
 namespace model {
 
