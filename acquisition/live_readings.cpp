@@ -2,11 +2,11 @@
 
 #include "acquisition/conversions.h"
 #include "acquisition/image_loader.h"
-#include "common/model_codes.h"
 #include "acquisition/reading_set.h"
 #include "common/clock.h"
 #include "common/datetext.h"
 #include "common/messages.h"
+#include "common/model_codes.h"
 #include "common/numfmt.h"
 #include "common/prompter.h"
 #include "device/command_frame.h"

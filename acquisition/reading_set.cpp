@@ -1,8 +1,8 @@
 #include "acquisition/reading_set.h"
 
 #include "acquisition/conversions.h"
-#include "common/model_codes.h"
 #include "common/datetext.h"
+#include "common/model_codes.h"
 #include "common/numfmt.h"
 #include "view/readings_table.h"
 #include "view/table_texts.h"

@@ -1,9 +1,9 @@
 #include "output/graph_printout.h"
 
-#include "common/model_codes.h"
 #include "acquisition/reading_set.h"
 #include "common/datetext.h"
 #include "common/messages.h"
+#include "common/model_codes.h"
 #include "common/numfmt.h"
 #include "output/print_surface.h"
 #include "view/readings_table.h"

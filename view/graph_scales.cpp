@@ -1,7 +1,7 @@
 #include "view/graph_scales.h"
 
-#include "common/model_codes.h"
 #include "common/datetext.h"
+#include "common/model_codes.h"
 #include "common/numfmt.h"
 #include "view/readings_table.h"
 

@@ -10,10 +10,22 @@ namespace graph {
 
 namespace {
 
-constexpr std::array<double, 16> kPow10{1e0, 1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+constexpr std::array<double, 16> kPow10{1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                         1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
 constexpr int kFirstColumn = 3;
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+
+// The column's range grown to take in `v`.
+void widen(GraphSeries::Column &col, double v)
+{
+    if (!col.any) {
+        col.min = col.max = v;
+        col.any = true;
+    } else {
+        col.min = std::min(col.min, v);
+        col.max = std::max(col.max, v);
+    }
+}
 
 } // namespace
 
@@ -106,31 +118,16 @@ const GraphSeries::Column &GraphSeries::column(int c)
             continue;
         }
         col.values[r] = v;
-        if (again)
-            continue;
-        if (!col.any) {
-            col.min = col.max = v;
-            col.any = true;
-        } else {
-            col.min = std::min(col.min, v);
-            col.max = std::max(col.max, v);
-        }
+        if (!again)
+            widen(col, v);
     }
     s.parsed = rows;
     if (again) {
         col.any = false;
         col.min = col.max = 0;
         for (int r = 1; r < rows; ++r) {
-            const double v = col.values[r];
-            if (std::isnan(v))
-                continue;
-            if (!col.any) {
-                col.min = col.max = v;
-                col.any = true;
-            } else {
-                col.min = std::min(col.min, v);
-                col.max = std::max(col.max, v);
-            }
+            if (!std::isnan(col.values[r]))
+                widen(col, col.values[r]);
         }
     }
     return col;

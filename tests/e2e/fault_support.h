@@ -4,6 +4,7 @@
 // it) and a saved file of a simulated logger's readings to show before the fault strikes.
 
 #include "e2e_fixture.h"
+#include "tests/view/table_cells.h"
 
 #include "acquisition/image_loader.h"
 #include "acquisition/reading_set.h"
@@ -30,16 +31,7 @@ struct Shown
         Shown s;
         FrmData *d = main.data();
         const ReadingsTable &t = d->table();
-        for (int r = 0; r < t.rows(); ++r) {
-            QStringList row;
-            QList<bool> red;
-            for (int c = 0; c < t.cols(); ++c) {
-                row << t.text(r, c);
-                red << t.isRed(r, c);
-            }
-            s.cells << row;
-            s.red << red;
-        }
+        tablecells::copy(t, &s.cells, &s.red);
         s.serial = d->serialCaption();
         s.location = d->locationCaption();
         s.caption = d->caption();

@@ -3,11 +3,12 @@
 // What every reading set shown in the window must satisfy, whatever its source, and a snapshot
 // to prove that a refused input left the set as it was.
 
-#include "common/model_codes.h"
 #include "acquisition/reading_set.h"
 #include "common/datetext.h"
+#include "common/model_codes.h"
 #include "common/numfmt.h"
 #include "tests/fuzz/fuzz_target.h"
+#include "tests/view/table_cells.h"
 #include "view/readings_table.h"
 #include "view/table_texts.h"
 
@@ -30,16 +31,7 @@ struct SetSnapshot
     {
         SetSnapshot s;
         const ReadingsTable &t = set.table();
-        for (int r = 0; r < t.rows(); ++r) {
-            QStringList row;
-            QList<bool> red;
-            for (int c = 0; c < t.cols(); ++c) {
-                row << t.text(r, c);
-                red << t.isRed(r, c);
-            }
-            s.cells << row;
-            s.red << red;
-        }
+        tablecells::copy(t, &s.cells, &s.red);
         s.model = set.MODEL;
         s.imageLen = set.ImageLen;
         s.readings = set.NoOfReadings;
@@ -54,7 +46,8 @@ struct SetSnapshot
 inline void checkValueCell(const ReadingsTable &t, int r, int c, bool mayBeEmpty)
 {
     const QString &text = t.text(r, c);
-    const QByteArray where = QStringLiteral("row %1 column %2: \"%3\"").arg(r).arg(c).arg(text).toUtf8();
+    const QByteArray where =
+        QStringLiteral("row %1 column %2: \"%3\"").arg(r).arg(c).arg(text).toUtf8();
     if (text == tabletext::kInvalid) {
         FUZZ_CHECK(t.isRed(r, c), where);
         return;
@@ -73,8 +66,10 @@ inline void checkRows(const ReadingSet &set)
     const ReadingsTable &t = set.table();
     const bool known = model::family(set.MODEL) != model::Family::Unknown;
     const int rows = t.rows();
-    for (int r = 1; r < rows; r = (r < 200 || r >= rows - 200) ? r + 1 : std::min(r + 97, rows - 200)) {
-        const QByteArray where = QStringLiteral("row %1: %2 | %3").arg(r).arg(t.text(r, 1), t.text(r, 2)).toUtf8();
+    for (int r = 1; r < rows;
+         r = (r < 200 || r >= rows - 200) ? r + 1 : std::min(r + 97, rows - 200)) {
+        const QByteArray where =
+            QStringLiteral("row %1: %2 | %3").arg(r).arg(t.text(r, 1), t.text(r, 2)).toUtf8();
         FUZZ_CHECK(t.text(r, 0) == QString::number(r), where);
         FUZZ_CHECK(datetext::parseDate(t.text(r, 1)).isValid(), where);
         FUZZ_CHECK(datetext::parseTime(t.text(r, 2)).isValid(), where);
