@@ -2,6 +2,7 @@
 
 #include <QLocale>
 #include <QMutex>
+#include <QRegularExpression>
 #include <QStringList>
 
 #include <algorithm>
@@ -294,6 +295,21 @@ QTime parseTime(const QString &text)
 {
     const auto c = compiled();
     return c->locale.toTime(text.trimmed(), c->timeFmt);
+}
+
+QTime parseTypedTime(const QString &text)
+{
+    const QTime t = parseTime(text);
+    if (t.isValid())
+        return t;
+    const auto c = compiled();
+    // The seconds and the separator before them: "HH:mm:ss" -> "HH:mm", "h:mm:ss AP" -> "h:mm AP".
+    static const QRegularExpression seconds(QStringLiteral("[^A-Za-z' ]?s{1,2}"));
+    QString shortFmt = c->timeFmt;
+    shortFmt.remove(seconds);
+    if (shortFmt == c->timeFmt)
+        return QTime();
+    return c->locale.toTime(text.trimmed(), shortFmt);
 }
 
 QDateTime combine(const QString &date, const QString &time)

@@ -21,6 +21,9 @@ QString timeText(const QTime &t);
 // Both return an invalid QDate/QTime for text that is not a date/time of the current format.
 QDate parseDate(const QString &text);
 QTime parseTime(const QString &text);
+// A time the user typed: the table's form, or the same without seconds (the start of that
+// minute), as people write a time by hand.
+QTime parseTypedTime(const QString &text);
 
 // Combines a date text and a time text to a moment (fractions of a second dropped).
 QDateTime combine(const QString &date, const QString &time);

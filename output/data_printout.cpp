@@ -178,8 +178,8 @@ void DataPrintout::Prn_Range()
 {
     const QDate d1 = m_in.startDate;
     const QDate d2 = m_in.endDate;
-    const QTime t1 = datetext::parseTime(m_in.startTime);
-    const QTime t2 = datetext::parseTime(m_in.endTime);
+    const QTime t1 = datetext::parseTypedTime(m_in.startTime);
+    const QTime t2 = datetext::parseTypedTime(m_in.endTime);
     header();
 
     const ReadingsTable &t = m_set.table();
@@ -248,9 +248,9 @@ std::optional<Bound> invalidTimeBound(const PrintInputs &in)
 {
     if (in.selection != Selection::Range)
         return std::nullopt;
-    if (!datetext::parseTime(in.startTime).isValid())
+    if (!datetext::parseTypedTime(in.startTime).isValid())
         return Bound::Start;
-    if (!datetext::parseTime(in.endTime).isValid())
+    if (!datetext::parseTypedTime(in.endTime).isValid())
         return Bound::End;
     return std::nullopt;
 }

@@ -196,7 +196,7 @@ void GraphPrintout::findRange()
     // The time lists hold table texts; a time typed in another form is matched by the text
     // the table would show for it.
     const auto tableText = [](const QString &typed) {
-        const QTime t = datetext::parseTime(typed);
+        const QTime t = datetext::parseTypedTime(typed);
         return t.isValid() ? datetext::timeText(t) : typed;
     };
     const ReadingsTable &table = m_set.table();
@@ -314,8 +314,8 @@ void GraphPrintout::Graph_LabelsRange()
     if (m_rangeFound)
         scales(m_startRow, m_endRow);
     // The time axis spans what the user chose, not the rows found.
-    timeAxis(moment(m_in.startDate, datetext::parseTime(m_in.startTime)),
-             moment(m_in.endDate, datetext::parseTime(m_in.endTime)));
+    timeAxis(moment(m_in.startDate, datetext::parseTypedTime(m_in.startTime)),
+             moment(m_in.endDate, datetext::parseTypedTime(m_in.endTime)));
     unitCaptions();
 }
 

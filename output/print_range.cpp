@@ -13,7 +13,7 @@ using namespace tablecol;
 // stays as typed, so the user sees what they wrote.
 QString shownTime(const QString &text)
 {
-    const QTime t = datetext::parseTime(text);
+    const QTime t = datetext::parseTypedTime(text);
     return t.isValid() ? datetext::timeText(t) : text;
 }
 
@@ -108,7 +108,7 @@ void PrintRange::Fill_Times()
 
 void PrintRange::Fill_EndTimes()
 {
-    const QTime t1 = datetext::parseTime(m_start.text);
+    const QTime t1 = datetext::parseTypedTime(m_start.text);
     const QString endShown = shownTime(m_end.text);
     m_end = TimeList{};
     m_end.text = endShown;
@@ -126,7 +126,7 @@ void PrintRange::Fill_EndTimes()
 
 void PrintRange::Fill_StartTimes()
 {
-    const QTime t2 = datetext::parseTime(m_end.text);
+    const QTime t2 = datetext::parseTypedTime(m_end.text);
     const QString startShown = shownTime(m_start.text);
     m_start = TimeList{};
     m_start.text = startShown;

@@ -112,6 +112,33 @@ private Q_SLOTS:
         QVERIFY(!datetext::combine(date, time).isValid());
     }
 
+    // Typed by hand, a time may leave out its seconds; anything else must be the table's form.
+    void typedTimes_data()
+    {
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QTime>("time");
+        QTest::newRow("full form") << "en_GB" << "09:05:07" << QTime(9, 5, 7);
+        QTest::newRow("no seconds") << "en_GB" << " 09:05 " << QTime(9, 5);
+        QTest::newRow("no seconds, 12-hour clock") << "en_US" << "9:05 PM" << QTime(21, 5);
+        QTest::newRow("no seconds, German") << "de_DE" << "23:59" << QTime(23, 59);
+        QTest::newRow("hour only") << "en_GB" << "09" << QTime();
+        QTest::newRow("out of range") << "en_GB" << "24:00" << QTime();
+        QTest::newRow("words") << "en_GB" << "noon" << QTime();
+        QTest::newRow("empty") << "en_GB" << "" << QTime();
+    }
+    void typedTimes()
+    {
+        QFETCH(QString, locale);
+        QFETCH(QString, typed);
+        QFETCH(QTime, time);
+        pin(locale);
+        QCOMPARE(datetext::parseTypedTime(typed), time);
+        // Table texts keep their one exact form.
+        if (time.isValid() && time.second() == 0)
+            QVERIFY(!datetext::parseTime(typed).isValid());
+    }
+
     void followsLocaleChange()
     {
         pin(QStringLiteral("en_GB"));

@@ -173,6 +173,9 @@ void TestFrmTitle::listRules_data()
     QTest::newRow("typed end that is not a time is kept as typed")
         << "0:9-14" << QStringList{"T:soon", "s4"} << "9 10 11 12 13 14" << 4 << "13" << "13 14"
         << -1 << "soon";
+    QTest::newRow("typed time without seconds is shown as the table shows it")
+        << "0:9-14" << QStringList{"T:12:00", "s1"} << "9 10 11 12 13 14" << 1 << "10"
+        << "10 11 12 13 14" << -1 << "12";
     QTest::newRow("typed time in another form is shown as the table shows it")
         << "0:9-14" << QStringList{"T: 12:00:00 ", "s1"} << "9 10 11 12 13 14" << 1 << "10"
         << "10 11 12 13 14" << -1 << "12";

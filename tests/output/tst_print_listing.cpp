@@ -166,6 +166,8 @@ void TestPrintListing::range_data()
         << 0 << "10:00:00" << 2 << "09:00:00" << QList<int>{} << 0 << -1;
     QTest::newRow("08:00-17:00 over three days")
         << 0 << "08:00:00" << 2 << "17:00:00" << QList<int>{0, 1, 2} << 8 << 17;
+    QTest::newRow("typed without seconds: 10:00-12:00")
+        << 1 << "10:00" << 1 << " 12:00 " << QList<int>{1} << 10 << 12;
 }
 
 void TestPrintListing::range()
