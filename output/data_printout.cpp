@@ -80,10 +80,8 @@ void DataPrintout::Prn_Logo()
 void DataPrintout::Prn_Title()
 {
     m_surface.setCharacterScale();
-    m_surface.setFontSize(kTitlePoints);
     m_surface.setItalic(false);
-    m_surface.moveTo((m_surface.scaleWidth() - m_surface.textWidth(m_in.title)) / 2, 2);
-    m_surface.printLine(m_in.title);
+    m_surface.printCentred(m_in.title, 2, kTitlePoints);
 }
 
 QString DataPrintout::headingLine() const

@@ -356,10 +356,8 @@ void GraphPrintout::Graph_Pictures()
 void GraphPrintout::Graph_Header()
 {
     m_surface.setCharacterScale();
-    m_surface.setFontSize(kTitlePoints);
     m_surface.setItalic(false);
-    m_surface.moveTo((m_surface.scaleWidth() - m_surface.textWidth(m_in.title)) / 2, 2);
-    m_surface.printLine(m_in.title);
+    m_surface.printCentred(m_in.title, 2, kTitlePoints);
 
     const QString line = msg::kPrnGraphSerial + m_set.SerialText() + msg::kPrnGraphLocation
                          + m_set.locationCaption() + msg::kPrnGraphClose;

@@ -284,6 +284,27 @@ void PrintSurface::printAt(QStringView text)
     m_painter.drawText(QPointF(m_x * m_sx, m_y * m_sy + m_ascentPx), text.toString());
 }
 
+void PrintSurface::printCentred(const QString &text, double y, double points)
+{
+    setFontSize(points);
+    const double room = scaleWidth();
+    QString shown = text;
+    if (textWidth(text) > room) {
+        // From the size the proportion suggests, in half points, down until the text fits: a
+        // font's width does not follow its size exactly.
+        double size = std::floor(2 * points * room / textWidth(text)) / 2;
+        for (setFontSize(std::max(size, kSmallestFittedPoints));
+             textWidth(text) > room && size > kSmallestFittedPoints; size -= 0.5)
+            setFontSize(std::max(size - 0.5, kSmallestFittedPoints));
+        if (textWidth(text) > room) {
+            ensureMetrics();
+            shown = m_metrics->elidedText(text, Qt::ElideRight, room * m_sx);
+        }
+    }
+    moveTo((room - textWidth(shown)) / 2, y);
+    printLine(shown);
+}
+
 // Text is always black: the trace colours belong to the traces alone.
 void PrintSurface::useTextPen()
 {

@@ -102,6 +102,11 @@ public:
     void printLine(QStringView text);
     // Prints a text at the current position without ending the line (the position stays).
     void printAt(QStringView text);
+    // Prints `text` centred across the page on line `y` at `points`, then ends the line. A text
+    // wider than the page is printed smaller, down to kSmallestFittedPoints, and what still does
+    // not fit is cut with an ellipsis: nothing runs off the paper's edges unseen.
+    static constexpr double kSmallestFittedPoints = 9;
+    void printCentred(const QString &text, double y, double points);
     void newPage();
 
     // --- Drawing, in the current scale ---

@@ -187,6 +187,36 @@ inline QList<Word> pdfWords(const QString &path, int page = 1)
     return words;
 }
 
+// The width of a page in the units of pdfWords().
+inline double pdfPageWidth(const QString &path, int page = 1)
+{
+    const QString html = run(QStringLiteral("pdftotext"),
+                             {QStringLiteral("-bbox"), QStringLiteral("-f"), QString::number(page),
+                              QStringLiteral("-l"), QString::number(page), path,
+                              QStringLiteral("-")});
+    static const QRegularExpression re(QStringLiteral("<page width=\"([\\d.]+)\""));
+    return re.match(html).captured(1).toDouble();
+}
+
+// The words of a printed title too wide for the page at its size: all of them on the paper,
+// and the line they make, with blanks collapsed. The title is the first line of the page.
+inline QString fittedTitle(const QString &pdf)
+{
+    const QList<Word> words = pdfWords(pdf);
+    const double width = pdfPageWidth(pdf);
+    if (words.isEmpty() || width <= 0)
+        return QStringLiteral("(no words or no page width)");
+    const double top = words.first().box.top();
+    QStringList line;
+    for (const Word &w : words) {
+        if (w.box.left() < 0 || w.box.right() > width)
+            return QStringLiteral("off the paper: ") + w.text;
+        if (qAbs(w.box.top() - top) < 1)
+            line << w.text;
+    }
+    return line.join(QLatin1Char(' '));
+}
+
 // Collapses blanks as pdfPages() does, for expected lines.
 inline QString simple(const QString &s)
 {

@@ -2,6 +2,7 @@
 // family, the three selections, page overflow and a device that cannot print.
 
 #include "output/data_printout.h"
+#include "output/graph_printout.h"
 #include "output/print_inputs.h"
 #include "print_test_support.h"
 
@@ -58,6 +59,8 @@ private Q_SLOTS:
     void activeSheet();
     void headerTexts_data();
     void headerTexts();
+    void longTitlesStayOnThePaper_data();
+    void longTitlesStayOnThePaper();
     void linesContinueOnFollowingPages();
     void unwritableOutputIsReported();
 
@@ -263,6 +266,45 @@ void TestPrintListing::headerTexts()
         expected << simple(title);
     expected << "Serial No.: 0045 06 05 13" << "Location.: " + simple(location);
     QCOMPARE(lines.mid(0, expected.size()), expected);
+}
+
+void TestPrintListing::longTitlesStayOnThePaper_data()
+{
+    QTest::addColumn<bool>("graph");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<bool>("whole"); // printed smaller but whole; otherwise cut with an ellipsis
+
+    const QString longer =
+        QStringLiteral("Cold store week 11 of the second warehouse at the northern harbour");
+    const QString endless = QStringLiteral("Freezer room B readings ").repeated(12);
+    QTest::newRow("listing: smaller") << false << longer << true;
+    QTest::newRow("listing: cut") << false << endless << false;
+    QTest::newRow("graph: smaller")
+        << true << longer + QStringLiteral(", freezer room B, after the compressor repair") << true;
+    QTest::newRow("graph: cut") << true << endless << false;
+}
+
+void TestPrintListing::longTitlesStayOnThePaper()
+{
+    QFETCH(bool, graph);
+    QFETCH(QString, title);
+    QFETCH(bool, whole);
+
+    const auto set = makeSet(1, series(kDay1, 3, 10, [](int) { return QStringLiteral("20.0"); }));
+    PrintInputs in;
+    in.title = title;
+    const QString path = m_dir.filePath(QStringLiteral("title%1.pdf").arg(++m_count));
+    auto printer = pdfPrinter(path);
+    QCOMPARE(graph ? printout::Graph_Prnt(*printer, *set, in) : printout::Data_prnt(*printer, *set, in),
+             PrintResult::Printed);
+
+    const QString line = fittedTitle(path);
+    if (whole) {
+        QCOMPARE(line, simple(title));
+    } else {
+        QVERIFY2(line.startsWith(QStringLiteral("Freezer room B readings Freezer")), qPrintable(line));
+        QVERIFY2(line.endsWith(QChar(0x2026)), qPrintable(line));
+    }
 }
 
 void TestPrintListing::linesContinueOnFollowingPages()
