@@ -161,6 +161,7 @@ private Q_SLOTS:
     void pageAndGrid();
     void traces_data();
     void traces();
+    void rangeTypedWithoutSeconds();
     void humidityMarkersOpenValueMarkersFilled();
     void scalesAndCaptions_data();
     void scalesAndCaptions();
@@ -309,6 +310,27 @@ void TestPrintGraph::traces()
 
     const bool notFound = startRow < 0 || endRow < startRow;
     QCOMPARE(pdfLines(path).join(' ').contains(msg::kNoReadingInRange), notFound);
+}
+
+// Bounds typed by hand without seconds find the readings of those minutes.
+void TestPrintGraph::rangeTypedWithoutSeconds()
+{
+    const auto readings = series(kStart, 10, 60, [](int i) { return QString::number(20 + i); });
+    const auto set = makeSet(1, readings);
+    PrintInputs in;
+    in.selection = Selection::Range;
+    in.startDate = readings[2].at.date();
+    in.startTime = readings[2].at.time().toString(QStringLiteral("HH:mm"));
+    in.endDate = readings[7].at.date();
+    in.endTime = readings[7].at.time().toString(QStringLiteral("HH:mm"));
+    const QString path = print(*set, in);
+    QVERIFY(!pdfLines(path).join(' ').contains(msg::kNoReadingInRange));
+    const QImage img = renderPage(path, kDpi);
+    const Grid g = findGrid(img);
+    QVERIFY2(g.rows.size() == 11, qPrintable(describe(g)));
+    // Rows 3 to 8 (22 to 27) drawn edge to edge on 21 to 28.
+    QVERIFY(colourNear(img, g.at({0, 1 / 7.0})));
+    QVERIFY(colourNear(img, g.at({1, 6 / 7.0})));
 }
 
 void TestPrintGraph::humidityMarkersOpenValueMarkersFilled()
