@@ -292,10 +292,13 @@ void PrintSurface::printCentred(const QString &text, double y, double points)
     if (textWidth(text) > room) {
         // From the size the proportion suggests, in half points, down until the text fits: a
         // font's width does not follow its size exactly.
-        double size = std::floor(2 * points * room / textWidth(text)) / 2;
-        for (setFontSize(std::max(size, kSmallestFittedPoints));
-             textWidth(text) > room && size > kSmallestFittedPoints; size -= 0.5)
-            setFontSize(std::max(size - 0.5, kSmallestFittedPoints));
+        double size =
+            std::max(kSmallestFittedPoints, std::floor(2 * points * room / textWidth(text)) / 2);
+        setFontSize(size);
+        while (textWidth(text) > room && size > kSmallestFittedPoints) {
+            size = std::max(kSmallestFittedPoints, size - 0.5);
+            setFontSize(size);
+        }
         if (textWidth(text) > room) {
             ensureMetrics();
             shown = m_metrics->elidedText(text, Qt::ElideRight, room * m_sx);
