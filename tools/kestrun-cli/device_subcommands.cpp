@@ -68,6 +68,16 @@ std::optional<int> openPort(SubcommandParser &p, CliHost &host)
     return std::nullopt;
 }
 
+// The start of a subcommand whose only option is --port: the arguments read, then the port
+// opened. nullopt when it is open; otherwise the run is over with that status.
+std::optional<int> parseAndOpen(SubcommandParser &p, const QStringList &words, CliHost &host)
+{
+    p.addPortOption();
+    if (const auto status = p.parse(words))
+        return status;
+    return openPort(p, host);
+}
+
 } // namespace
 
 int runPorts(const QStringList &words)
@@ -89,11 +99,8 @@ int runInfo(const QStringList &words)
     SubcommandParser p(QStringLiteral("info"),
                        QStringLiteral("Shows what the Device Details dialog shows of the logger "
                                       "on port N, one \"label: value\" a line."));
-    p.addPortOption();
-    if (const auto status = p.parse(words))
-        return *status;
     CliHost host;
-    if (const auto status = openPort(p, host))
+    if (const auto status = parseAndOpen(p, words, host))
         return *status;
 
     DeviceDetails details(host);
@@ -126,11 +133,8 @@ int runTime(const QStringList &words)
     SubcommandParser p(QStringLiteral("time"),
                        QStringLiteral("Shows the clock of the logger on port N, or \"Device is "
                                       "Stopped\" when it is not logging."));
-    p.addPortOption();
-    if (const auto status = p.parse(words))
-        return *status;
     CliHost host;
-    if (const auto status = openPort(p, host))
+    if (const auto status = parseAndOpen(p, words, host))
         return *status;
 
     DeviceCommands commands(host);
