@@ -31,6 +31,16 @@
 
 namespace e2e {
 
+// A logger enabled as "0045 06 05 13" at `location`, set to log every `minutes` minutes.
+inline void enableLogger(loggersim::LoggerState &s, const QByteArray &location, int minutes)
+{
+    s.serial = 45;
+    s.idBytes = {6, 5, 13};
+    s.setLocation(location);
+    s.intervalUnit = 'M';
+    s.intervalCount = minutes;
+}
+
 class Fixture
 {
 public:

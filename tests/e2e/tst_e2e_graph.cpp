@@ -54,12 +54,8 @@ private Q_SLOTS:
     void init()
     {
         f = std::make_unique<e2e::Fixture>();
-        f->sim().state().serial = 45;
-        f->sim().state().idBytes = {6, 5, 13};
-        f->sim().state().setLocation("COLD ROOM");
+        e2e::enableLogger(f->sim().state(), "COLD ROOM", 2);
         f->sim().state().model = 2; // temperature and humidity
-        f->sim().state().intervalUnit = 'M';
-        f->sim().state().intervalCount = 2;
         f->sim().core().fillHistory(120);
     }
     void cleanup() { f.reset(); }

@@ -75,11 +75,7 @@ private Q_SLOTS:
     void init()
     {
         f = std::make_unique<e2e::Fixture>();
-        f->sim().state().serial = 45;
-        f->sim().state().idBytes = {6, 5, 13};
-        f->sim().state().setLocation("LAB A");
-        f->sim().state().intervalUnit = 'M';
-        f->sim().state().intervalCount = 15;
+        e2e::enableLogger(f->sim().state(), "LAB A", 15);
     }
     void cleanup() { f.reset(); }
 
