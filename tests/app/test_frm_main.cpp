@@ -3,7 +3,7 @@
 #include "common/messages.h"
 #include "common/prompter.h"
 #include "device/comport_file.h"
-#include "device/fake_serial_link.h"
+#include "tests/support/fake_serial_link.h"
 #include "device/port_controller.h"
 #include "view/frm_data.h"
 #include "view/readings_table.h"

@@ -3,7 +3,7 @@
 // Shared by the fault-injection tests: what the window shows (to prove a fault lost none of
 // it) and a saved file of a simulated logger's readings to show before the fault strikes.
 
-#include "e2e_fixture.h"
+#include "tests/support/e2e_fixture.h"
 #include "tests/view/table_cells.h"
 
 #include "acquisition/image_loader.h"

@@ -3,7 +3,7 @@
 // are taken (a port that goes away between the count and the read), then the reply. A reply of
 // the model's length adds one row (in degC and in degF, the same reading), any other length
 // ends the run with "Error", silence asks again.
-#include "tests/device/fake_host.h"
+#include "tests/support/fake_host.h"
 #include "tests/fuzz/fuzz_seeds.h"
 #include "tests/fuzz/fuzz_target.h"
 #include "tests/fuzz/set_checks.h"

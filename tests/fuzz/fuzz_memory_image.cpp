@@ -9,7 +9,7 @@
 #include "acquisition/download.h"
 #include "acquisition/image_loader.h"
 #include "acquisition/memory_image.h"
-#include "device/fake_serial_link.h"
+#include "tests/support/fake_serial_link.h"
 
 #include <algorithm>
 #include <optional>

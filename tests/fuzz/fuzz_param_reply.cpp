@@ -3,7 +3,7 @@
 // live readings (exactly 40), and the download's first stage (19 or more). Each either takes
 // the reply, or asks again; the clock query then ends in exactly one message with the commands
 // enabled again.
-#include "tests/device/fake_host.h"
+#include "tests/support/fake_host.h"
 #include "tests/fuzz/fuzz_seeds.h"
 #include "tests/fuzz/fuzz_target.h"
 

@@ -1,6 +1,6 @@
 // The graph in the data window: labels beside the grid, zoom and cursor with the mouse, the
 // scroll bars, the unit options and the tabs.
-#include "../graph/graph_tables.h"
+#include "graph_tables.h"
 
 #include "acquisition/reading_set.h"
 #include "common/datetext.h"

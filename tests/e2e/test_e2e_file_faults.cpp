@@ -1,0 +1,338 @@
+// Hostile files and failing disks through the real window: a malformed ".brv2" file is refused
+// with one message and the set shown stays; a save that cannot complete says so and leaves the
+// file saved there before as it was; opening never writes to a file.
+#include "fault_support.h"
+
+#include "common/messages.h"
+#include "datafile/brv2_file.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <csignal>
+#include <linux/capability.h>
+#include <sys/syscall.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// Replaces the first occurrence of `from` after `start` with `to`.
+QByteArray replaced(QByteArray b, const QByteArray &from, const QByteArray &to, int start = 0)
+{
+    const qsizetype at = b.indexOf(from, start);
+    if (at >= 0)
+        b.replace(at, from.size(), to);
+    return b;
+}
+
+QByteArray noise(int n)
+{
+    QByteArray b;
+    quint32 x = 12345;
+    for (int i = 0; i < n; ++i) {
+        x = x * 1103515245u + 12345u;
+        b.append(char(x >> 24));
+    }
+    return b;
+}
+
+QByteArray rowFile(int model, const QList<QStringList> &rows)
+{
+    return brv2::encodeRows(model, 0, 2, QStringLiteral(":    STORE"),
+                            QStringLiteral(":     0512 06 05 24"), rows);
+}
+
+// A file-size limit for this process: writes beyond it fail as on a full disk.
+class FileSizeLimit
+{
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        ::getrlimit(RLIMIT_FSIZE, &m_old);
+        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN); // a failed write, not the end of the process
+        rlimit r = m_old;
+        r.rlim_cur = bytes;
+        m_ok = ::setrlimit(RLIMIT_FSIZE, &r) == 0;
+    }
+    ~FileSizeLimit()
+    {
+        ::setrlimit(RLIMIT_FSIZE, &m_old);
+        std::signal(SIGXFSZ, m_oldHandler);
+    }
+    bool ok() const { return m_ok; }
+
+private:
+    rlimit m_old{};
+    void (*m_oldHandler)(int) = nullptr;
+    bool m_ok = false;
+};
+
+// The superuser writes wherever it likes; without the capability that overrides file
+// permissions (dropped for this thread only, and given back) a read-only folder holds for it too.
+class PermissionsHold
+{
+public:
+    PermissionsHold()
+    {
+        if (::geteuid() != 0) {
+            m_ok = true;
+            return;
+        }
+        if (::syscall(SYS_capget, &m_header, m_saved) != 0)
+            return;
+        __user_cap_data_struct reduced[2] = {m_saved[0], m_saved[1]};
+        reduced[0].effective &= ~(1u << CAP_DAC_OVERRIDE);
+        m_ok = m_dropped = ::syscall(SYS_capset, &m_header, reduced) == 0;
+    }
+    ~PermissionsHold()
+    {
+        if (m_dropped)
+            ::syscall(SYS_capset, &m_header, m_saved);
+    }
+    bool ok() const { return m_ok; }
+
+private:
+    __user_cap_header_struct m_header{_LINUX_CAPABILITY_VERSION_3, 0};
+    __user_cap_data_struct m_saved[2]{};
+    bool m_ok = false;
+    bool m_dropped = false;
+};
+
+} // namespace
+
+class TestE2eFileFaults : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<e2e::Fixture> f;
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QString m_good;
+
+    QString path(const QString &name) const { return m_dir->filePath(name); }
+
+    void open(const QString &file)
+    {
+        f->prompter().fileAnswers = {file};
+        f->toolbar(QStringLiteral("Open"));
+    }
+    void save(const QString &file)
+    {
+        f->prompter().fileAnswers = {file};
+        f->toolbar(QStringLiteral("Save"));
+    }
+    QStringList folderEntries() const
+    {
+        return QDir(m_dir->path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
+    }
+
+private Q_SLOTS:
+    void init()
+    {
+        m_dir = std::make_unique<QTemporaryDir>();
+        QVERIFY(m_dir->isValid());
+        m_good = path(QStringLiteral("good.brv2"));
+        QVERIFY(e2e::writeSavedSet(m_good, 2, 60));
+        f = std::make_unique<e2e::Fixture>();
+        QVERIFY2(f->start(), qPrintable(f->why()));
+        open(m_good);
+        QVERIFY2(f->prompter().messages().isEmpty(), qPrintable(f->prompter().messages().join('|')));
+        QCOMPARE(f->main().data()->table().rows(), 61);
+        f->prompter().clear();
+    }
+    void cleanup()
+    {
+        f.reset();
+        m_dir.reset();
+    }
+
+    void malformedFileKeepsTheWindow_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QString>("message");
+        QByteArray image;
+        {
+            QTemporaryDir d;
+            const QString p = d.filePath(QStringLiteral("x.brv2"));
+            QVERIFY(e2e::writeSavedSet(p, 1, 40));
+            image = e2e::fileBytes(p);
+        }
+        QVERIFY(image.startsWith("1,126,1\r\n"));
+        const QString error = msg::kFileError;
+        QTest::newRow("empty") << QByteArray() << error;
+        QTest::newRow("binary noise") << noise(3000) << error;
+        QTest::newRow("cut short") << image.left(image.size() / 2) << error;
+        QTest::newRow("cut inside a record") << image.left(image.lastIndexOf('#') - 3) << error;
+        QTest::newRow("one image byte changed")
+            << replaced(image, "#1899-12-30#", "#1899-12-31#", 200) << QString(msg::kFileCorrupted);
+        QTest::newRow("model code no number") << replaced(image, "1,126,1", "one,126,1") << error;
+        QTest::newRow("model code beyond a byte") << replaced(image, "1,126,1", "300,126,1") << error;
+        QTest::newRow("length beyond any logger") << replaced(image, "1,126,1", "1,99999999,1") << error;
+        QTest::newRow("length negative") << replaced(image, "1,126,1", "1,-5,1") << error;
+        QTest::newRow("length 1e308") << replaced(image, "1,126,1", "1,1e308,1") << error;
+        QTest::newRow("byte past 255") << replaced(image, "#1899-12-30#", "#1900-09-12#", 200) << error;
+        QTest::newRow("byte no date") << replaced(image, "#1899-12-30#", "#abc#", 200) << error;
+        QTest::newRow("byte as text") << replaced(image, "#1899-12-30#", "\"x\"", 200) << error;
+        QTest::newRow("records missing") << replaced(image, "1,126,1", "1,200,1") << error;
+        QTest::newRow("too short for a trailer") << brv2::encodeImage(1, QByteArray(10, '\5')) << error;
+        const QStringList row{QStringLiteral("2024-01-05"), QStringLiteral("12:00:00"), QStringLiteral("21.5")};
+        QTest::newRow("row value no number")
+            << rowFile(1, {row, {row.at(0), row.at(1), QStringLiteral("warm")}}) << error;
+        QTest::newRow("row date no date")
+            << rowFile(1, {row, {QStringLiteral("yesterday"), row.at(1), row.at(2)}}) << error;
+        QTest::newRow("row time no time")
+            << rowFile(1, {row, {row.at(0), QStringLiteral("25:61:00"), row.at(2)}}) << error;
+        QTest::newRow("row field missing") << rowFile(2, {row + QStringList{"55.0"}, row}) << error;
+        QTest::newRow("row quote not closed")
+            << QByteArray("1,0,2\r\n\":    STORE\",\":     0512\"\r\n\"2024-01-05\",\"12:00:00\",\"21") << error;
+        QTest::newRow("captions missing") << QByteArray("1,0,2\r\n") << error;
+    }
+    void malformedFileKeepsTheWindow()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(QString, message);
+        const QString bad = path(QStringLiteral("bad.brv2"));
+        {
+            QFile out(bad);
+            QVERIFY(out.open(QIODevice::WriteOnly));
+            QCOMPARE(out.write(content), content.size());
+        }
+        const e2e::Shown before = e2e::Shown::of(f->main());
+        open(bad);
+        QCOMPARE(f->prompter().messages(), QStringList{message});
+        QVERIFY(e2e::Shown::of(f->main()) == before);
+        QCOMPARE(e2e::fileBytes(bad), content);
+        QCOMPARE(folderEntries(), (QStringList{"bad.brv2", "good.brv2"}));
+
+        // The window goes on: the next file opens.
+        f->prompter().clear();
+        const QString other = path(QStringLiteral("other.brv2"));
+        QVERIFY(e2e::writeSavedSet(other, 3, 25));
+        open(other);
+        QVERIFY(f->prompter().messages().isEmpty());
+        QCOMPARE(f->main().data()->table().rows(), 26);
+        QCOMPARE(f->main().data()->caption(), QFileInfo(other).absoluteFilePath());
+    }
+
+    // Names that are no file to read: each would otherwise be read for ever or not at all.
+    void whatCannotBeReadKeepsTheWindow_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("a folder") << QStringLiteral("folder.brv2");
+        QTest::newRow("no such file") << QStringLiteral("missing.brv2");
+        QTest::newRow("a link to an endless device") << QStringLiteral("zero.brv2");
+        QTest::newRow("a pipe nobody writes") << QStringLiteral("pipe.brv2");
+    }
+    void whatCannotBeReadKeepsTheWindow()
+    {
+        QFETCH(QString, name);
+        QVERIFY(QDir(m_dir->path()).mkpath(QStringLiteral("folder.brv2")));
+        QVERIFY(QFile::link(QStringLiteral("/dev/zero"), path(QStringLiteral("zero.brv2"))));
+        QCOMPARE(::mkfifo(QFile::encodeName(path(QStringLiteral("pipe.brv2"))).constData(), 0600), 0);
+        const e2e::Shown before = e2e::Shown::of(f->main());
+        open(path(name));
+        QCOMPARE(f->prompter().messages(), QStringList{msg::kFileError});
+        QVERIFY(e2e::Shown::of(f->main()) == before);
+    }
+
+    // A save that cannot be completed: one message, the file saved there before unchanged,
+    // no half-written file left behind, and once the fault is gone the same save works.
+    void failedSaveKeepsThePreviousFile_data()
+    {
+        QTest::addColumn<QString>("fault");
+        QTest::newRow("disk full") << QStringLiteral("full");
+        QTest::newRow("folder read-only") << QStringLiteral("read-only");
+    }
+    void failedSaveKeepsThePreviousFile()
+    {
+        QFETCH(QString, fault);
+        // Something larger than the earlier file is shown, so it needs more room.
+        const QString big = path(QStringLiteral("big.brv2"));
+        QVERIFY(e2e::writeSavedSet(big, 1, 900));
+        open(big);
+        QVERIFY(QFile::remove(big));
+        const QByteArray earlier = e2e::fileBytes(m_good);
+        const QString caption = f->main().data()->caption();
+        f->prompter().clear();
+
+        {
+            std::unique_ptr<FileSizeLimit> limit;
+            std::unique_ptr<PermissionsHold> permissions;
+            if (fault == QLatin1String("full")) {
+                limit = std::make_unique<FileSizeLimit>(4096);
+                QVERIFY(limit->ok());
+            } else {
+                permissions = std::make_unique<PermissionsHold>();
+                if (!permissions->ok())
+                    QSKIP("file permissions cannot be made to hold for this user");
+                QVERIFY(QFile::setPermissions(m_dir->path(), QFile::ReadOwner | QFile::ExeOwner));
+            }
+            save(m_good);
+            QFile::setPermissions(m_dir->path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        }
+        const QString abs = QFileInfo(m_good).absoluteFilePath();
+        QCOMPARE(f->prompter().messages().size(), 1);
+        QVERIFY2(f->prompter().messages().first().startsWith(
+                     msg::kSaveFailed.left(msg::kSaveFailed.indexOf(QLatin1String("%2"))).arg(abs)),
+                 qPrintable(f->prompter().messages().first()));
+        QCOMPARE(f->lastMessage().icon, Prompter::Icon::Warning);
+        QCOMPARE(e2e::fileBytes(m_good), earlier);
+        QCOMPARE(folderEntries(), QStringList{"good.brv2"});
+        QCOMPARE(f->main().data()->caption(), caption);
+
+        f->prompter().clear();
+        save(m_good);
+        QVERIFY(f->prompter().messages().isEmpty());
+        QVERIFY(e2e::fileBytes(m_good).size() > earlier.size());
+        QCOMPARE(f->main().data()->caption(), QStringLiteral(" - ") + abs);
+    }
+
+    void nameThatCannotBeAFile()
+    {
+        const QString plain = path(QStringLiteral("plain"));
+        {
+            QFile out(plain);
+            QVERIFY(out.open(QIODevice::WriteOnly));
+        }
+        save(plain + QStringLiteral("/inside.brv2"));
+        QCOMPARE(f->prompter().messages().size(), 1);
+        QCOMPARE(f->lastMessage().icon, Prompter::Icon::Warning);
+        QCOMPARE(folderEntries(), (QStringList{"good.brv2", "plain"}));
+        QCOMPARE(e2e::fileBytes(plain), QByteArray());
+    }
+
+    // Opening reads: the bytes, the time stamp and the folder stay as they were, also for a
+    // file nobody may write.
+    void openingNeverWrites()
+    {
+        const QString rows = path(QStringLiteral("rows.brv2"));
+        const QString locked = path(QStringLiteral("locked.brv2"));
+        {
+            QFile out(rows);
+            QVERIFY(out.open(QIODevice::WriteOnly));
+            const QStringList row{QStringLiteral("2024-01-05"), QStringLiteral("12:00:00"),
+                                  QStringLiteral("21.5"), QStringLiteral("40.0")};
+            out.write(rowFile(6, {row, row}));
+        }
+        QVERIFY(QFile::copy(m_good, locked));
+        QVERIFY(QFile::setPermissions(locked, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+        for (const QString &file : {m_good, rows, locked}) {
+            const QByteArray bytes = e2e::fileBytes(file);
+            const QDateTime stamp = QFileInfo(file).lastModified();
+            const QStringList entries = folderEntries();
+            f->prompter().clear();
+            open(file);
+            QVERIFY2(f->prompter().messages().isEmpty(), qPrintable(file));
+            QCOMPARE(e2e::fileBytes(file), bytes);
+            QCOMPARE(QFileInfo(file).lastModified(), stamp);
+            QCOMPARE(folderEntries(), entries);
+        }
+        QCOMPARE(f->main().data()->table().rows(), 61);
+    }
+};
+
+QTEST_MAIN(TestE2eFileFaults)
+#include "test_e2e_file_faults.moc"

@@ -1,0 +1,337 @@
+// kestrun-cli on files the window saved: `table` and `export` must give the window's table cell
+// for cell, `download` must write the very file the window's Save writes, and a damaged file
+// must end in the window's message.
+
+#include "cli_process.h"
+
+#include "tests/support/e2e_fixture.h"
+
+#include "acquisition/live_readings.h"
+#include "app/data_commands.h"
+#include "common/datetext.h"
+#include "common/messages.h"
+#include "device/port_controller.h"
+#include "output/spreadsheet_export.h"
+#include "tools/kestrun-cli/table_text.h"
+#include "view/frm_data.h"
+#include "view/readings_table.h"
+
+#include <QComboBox>
+#include <QFile>
+#include <QStandardPaths>
+#include <QtTest>
+
+#include <algorithm>
+
+#include <fcntl.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr int kPort = 7;
+using Cells = QList<QStringList>;
+
+Cells cellsOf(const ReadingsTable &t)
+{
+    Cells out;
+    for (int r = 0; r < t.rows(); ++r) {
+        QStringList row;
+        for (int c = 0; c < t.cols(); ++c)
+            row << t.text(r, c);
+        out << row;
+    }
+    return out;
+}
+
+Cells fromTabText(const QString &text)
+{
+    Cells out;
+    const QStringList lines = text.split('\n');
+    for (qsizetype i = 0; i + 1 < lines.size(); ++i) // the text ends with a line end
+        out << lines.at(i).split('\t');
+    return out;
+}
+
+// An RFC 4180 reader: records end with CR LF, a quoted field doubles its quotes, nothing is
+// trimmed. A bare quote or line break outside quotes makes the text malformed.
+Cells fromCsv(const QString &text, bool *wellFormed)
+{
+    Cells out{QStringList()};
+    QString field;
+    bool quoted = false;
+    *wellFormed = text.endsWith("\r\n");
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar ch = text.at(i);
+        const QChar next = i + 1 < text.size() ? text.at(i + 1) : QChar();
+        if (quoted) {
+            if (ch == '"' && next == '"') {
+                field += ch;
+                ++i;
+            } else if (ch == '"') {
+                quoted = false;
+            } else {
+                field += ch;
+            }
+        } else if (ch == '"' && field.isEmpty()) {
+            quoted = true;
+        } else if (ch == ',' || (ch == '\r' && next == '\n')) {
+            out.last() << field;
+            field.clear();
+            if (ch == '\r') {
+                out.append(QStringList());
+                ++i;
+            }
+        } else {
+            *wellFormed = *wellFormed && ch != '"' && ch != '\r' && ch != '\n';
+            field += ch;
+        }
+    }
+    out.removeLast(); // after the last record's CR LF
+    return out;
+}
+
+} // namespace
+
+class TestCliFiles : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    std::unique_ptr<e2e::Fixture> m_f;
+    QString m_python;
+    // What the window's table held after opening each saved file, by "file unit".
+    QHash<QString, Cells> m_window;
+    QHash<QString, QByteArray> m_windowWorkbook; // the workbook the Export code made of it
+
+    QString file(const QString &kind) const { return m_dir.filePath(kind + ".brv2"); }
+
+    FrmData *data() { return m_f->main().data(); }
+
+    bool saveAs(const QString &path)
+    {
+        m_f->prompter().fileAnswers = {path};
+        m_f->toolbar(QStringLiteral("Save"));
+        return QFile::exists(path);
+    }
+
+    QByteArray readWorkbook(const QString &path)
+    {
+        QProcess p;
+        p.start(m_python, {QStringLiteral(KESTRUN_WORKBOOK_READER), path});
+        if (!p.waitForFinished(30000) || p.exitCode() != 0)
+            return "reader failed: " + p.readAllStandardError();
+        return p.readAllStandardOutput();
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        QLocale::setDefault(QLocale::system());
+        datetext::localeChanged();
+        for (const QString &py : {qEnvironmentVariable("KESTRUN_PYTHON"), QStringLiteral("/usr/bin/python3"),
+                                  QStandardPaths::findExecutable(QStringLiteral("python3"))}) {
+            if (py.isEmpty())
+                continue;
+            QProcess p;
+            p.start(py, {QStringLiteral("-c"), QStringLiteral("import openpyxl")});
+            if (p.waitForFinished(10000) && p.exitCode() == 0) {
+                m_python = py;
+                break;
+            }
+        }
+
+        // The window downloads a humidity logger with some failed readings and saves the set;
+        // then it runs live readings for two rows and saves those.
+        m_f = std::make_unique<e2e::Fixture>(kPort);
+        loggersim::LoggerSim &sim = m_f->sim();
+        sim.state().model = loggersim::model::RV220;
+        sim.state().serial = 45;
+        sim.state().setLocation("LAB A");
+        sim.state().intervalUnit = 'M';
+        sim.state().intervalCount = 15;
+        sim.state().started = true;
+        sim.readings().setInvalidShare(0.1);
+        sim.core().fillHistory(60);
+        QVERIFY2(m_f->start(), qPrintable(m_f->why()));
+
+        DataCommands *commands = m_f->main().findChild<DataCommands *>();
+        QSignalSpy downloaded(commands, &DataCommands::downloadFinished);
+        m_f->toolbar(QStringLiteral("ReadData"));
+        QVERIFY(downloaded.wait(40000));
+        QCOMPARE(data()->table().rows(), 61);
+        const Cells downloadedCells = cellsOf(data()->table());
+        QVERIFY(std::any_of(downloadedCells.cbegin(), downloadedCells.cend(),
+                            [](const QStringList &row) { return row.contains("***"); }));
+        QVERIFY(saveAs(file("image")));
+
+        m_f->toolbar(QStringLiteral("RealTime"));
+        m_f->main().ComboRTC()->setCurrentIndex(0); // 2 seconds
+        m_f->toolbar(QStringLiteral("RTCStart"));
+        QTRY_VERIFY_WITH_TIMEOUT(m_f->main().live().LiveRowNo >= 2, 20000);
+        m_f->toolbar(QStringLiteral("RTCDone"));
+        QVERIFY(saveAs(file("rows")));
+
+        for (const QString kind : {"image", "rows"}) {
+            for (const bool fahrenheit : {false, true}) {
+                data()->Cels_Faren = fahrenheit ? 0 : -1;
+                m_f->prompter().fileAnswers = {file(kind)};
+                m_f->toolbar(QStringLiteral("Open"));
+                const QString key = kind + (fahrenheit ? " F" : " C");
+                m_window[key] = cellsOf(data()->table());
+                const QString book = m_dir.filePath(key + ".xlsx");
+                QVERIFY(spreadsheet::writeWorkbook(data()->table(), book));
+                m_windowWorkbook[key] = m_python.isEmpty() ? QByteArray() : readWorkbook(book);
+            }
+        }
+        QVERIFY2(m_f->prompter().messages().isEmpty(),
+                 qPrintable(m_f->prompter().messages().join('|')));
+        QCOMPARE(m_window["image C"].size(), 61);
+        QVERIFY(m_window["rows C"].size() >= 3);
+        QCOMPARE(m_window["image F"].at(0).at(3), QStringLiteral("Temp(°F)"));
+        // The program's port is given back so the command line can open it.
+        m_f->main().port().shutDown(false);
+    }
+    void cleanupTestCase() { m_f.reset(); }
+
+    // `table` prints and `export --csv` writes the window's table, cell for cell.
+    void tableAndCsv_data()
+    {
+        QTest::addColumn<QString>("key");
+        for (const char *key : {"image C", "image F", "rows C", "rows F"})
+            QTest::newRow(key) << QString::fromLatin1(key);
+    }
+    void tableAndCsv()
+    {
+        QFETCH(QString, key);
+        const QStringList parts = key.split(' ');
+        const QStringList unit = parts.at(1) == "F" ? QStringList{"--fahrenheit"} : QStringList{};
+        const clitest::Result table = clitest::run(QStringList{"table", file(parts.at(0))} + unit);
+        QVERIFY2(table.ok(), table.err.constData());
+        QCOMPARE(fromTabText(table.outText()), m_window.value(key));
+
+        const QString out = m_dir.filePath(key + ".csv");
+        const clitest::Result csv =
+            clitest::run(QStringList{"export", file(parts.at(0)), "--csv", out} + unit);
+        QVERIFY2(csv.ok(), csv.err.constData());
+        QVERIFY(csv.out.isEmpty());
+        QFile f(out);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        bool wellFormed = false;
+        QCOMPARE(fromCsv(QString::fromUtf8(f.readAll()), &wellFormed), m_window.value(key));
+        QVERIFY(wellFormed);
+    }
+
+    void workbook_data()
+    {
+        QTest::addColumn<QString>("key");
+        QTest::newRow("image C") << QStringLiteral("image C");
+        QTest::newRow("rows F") << QStringLiteral("rows F");
+    }
+    void workbook()
+    {
+        QFETCH(QString, key);
+        QVERIFY2(!m_python.isEmpty(), "no python3 with openpyxl (scripts/install-deps installs it)");
+        const QStringList parts = key.split(' ');
+        const QString out = m_dir.filePath("cli " + key + ".xlsx");
+        QStringList args{"export", file(parts.at(0)), "--xlsx", out};
+        if (parts.at(1) == "F")
+            args << "--fahrenheit";
+        const clitest::Result r = clitest::run(args);
+        QVERIFY2(r.ok(), r.err.constData());
+        QCOMPARE(readWorkbook(out), m_windowWorkbook.value(key));
+    }
+
+    // The same logger read by the command line gives the file the window saved, byte for byte;
+    // with standard error on a terminal the download shows its progress there.
+    void downloadWritesWhatSaveWrites()
+    {
+        const int master = posix_openpt(O_RDWR | O_NOCTTY);
+        QVERIFY(master >= 0);
+        QVERIFY(grantpt(master) == 0 && unlockpt(master) == 0);
+        const QString terminal = QString::fromLocal8Bit(ptsname(master));
+        // Held open here too, so the terminal's output stays readable after the program ends.
+        const int slave = ::open(ptsname(master), O_RDWR | O_NOCTTY);
+        QVERIFY(slave >= 0);
+
+        const QString out = m_dir.filePath("cli.brv2");
+        QProcess p;
+        p.setStandardErrorFile(terminal);
+        clitest::start(p, {"download", "--port", QString::number(kPort), "--output", out});
+        const clitest::Result r = clitest::finish(p, 40000);
+
+        QByteArray shown;
+        ::fcntl(master, F_SETFL, O_NONBLOCK);
+        char buf[4096];
+        for (ssize_t n; (n = ::read(master, buf, sizeof buf)) > 0;)
+            shown.append(buf, n);
+        ::close(slave);
+        ::close(master);
+
+        QVERIFY2(r.ok(), shown.constData());
+        QVERIFY(r.out.isEmpty());
+        QFile cli(out), window(file("image"));
+        QVERIFY(cli.open(QIODevice::ReadOnly) && window.open(QIODevice::ReadOnly));
+        QCOMPARE(cli.readAll(), window.readAll());
+        QVERIFY2(shown.contains(msg::kReading.toUtf8()), shown.constData());
+        QVERIFY2(shown.contains("100%"), shown.constData());
+    }
+
+    void damagedFiles_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("content"); // empty: the file does not exist
+        QTest::addColumn<QString>("message");
+        QFile image(file("image"));
+        QVERIFY(image.open(QIODevice::ReadOnly));
+        QByteArray changed = image.readAll();
+        // One image byte (a date record) one day later: the CRC no longer matches.
+        const qsizetype at = changed.indexOf("#1900-01-0");
+        QVERIFY(at > 0);
+        changed[at + 10] = char(changed.at(at + 10) == '9' ? '8' : changed.at(at + 10) + 1);
+        QTest::newRow("image byte changed") << "changed.brv2" << changed << msg::kFileCorrupted;
+        QTest::newRow("not a data file") << "notes.brv2" << QByteArray("shopping list\r\n")
+                                         << msg::kFileError;
+        QTest::newRow("missing") << "missing.brv2" << QByteArray() << msg::kFileError;
+    }
+    void damagedFiles()
+    {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, content);
+        QFETCH(QString, message);
+        const QString path = m_dir.filePath(name);
+        if (!content.isEmpty()) {
+            QFile f(path);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(content);
+        }
+        const QString csv = m_dir.filePath(name + ".csv");
+        for (const QStringList &args :
+             {QStringList{"table", path}, QStringList{"export", path, "--csv", csv}}) {
+            const clitest::Result r = clitest::run(args);
+            QCOMPARE(r.exitCode, 1);
+            QCOMPARE(r.errText(), message + '\n');
+            QVERIFY(r.out.isEmpty());
+        }
+        QVERIFY(!QFile::exists(csv));
+    }
+
+    void csvField_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("field");
+        QTest::newRow("comma") << "7 Dec, 2026" << "\"7 Dec, 2026\"";
+        QTest::newRow("quote") << "say \"hi\"" << "\"say \"\"hi\"\"\"";
+        QTest::newRow("line break") << "a\r\nb" << "\"a\r\nb\"";
+        QTest::newRow("leading blank") << " S.No" << "\" S.No\"";
+    }
+    void csvField()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, field);
+        QCOMPARE(tabletextout::csvField(text), field);
+    }
+};
+
+QTEST_MAIN(TestCliFiles)
+#include "test_cli_files.moc"
