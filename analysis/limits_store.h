@@ -1,0 +1,47 @@
+#pragma once
+
+#include "analysis/limits.h"
+
+#include <QString>
+
+#include <memory>
+#include <optional>
+
+class QSettings;
+
+// Limits kept in the per-user settings: a set per logger serial number and a default set for
+// every logger. The window and kestrun-cli open the same settings, so both see the same
+// limits; tests and scripts can point the store at a file of their own.
+class LimitsStore
+{
+public:
+    // The program's per-user settings (organisation "Brivak", application "Kestrun"), whatever
+    // the name of the program that opens them.
+    LimitsStore();
+    // Settings in an INI file at `iniPath` (created when first written).
+    explicit LimitsStore(const QString &iniPath);
+    ~LimitsStore();
+
+    // The limits that apply to a logger: its own set, or the default when it has none.
+    analysis::Limits lookup(const QString &serial) const;
+    analysis::Limits defaults() const;
+    // The logger's own set, if it has one.
+    std::optional<analysis::Limits> forLogger(const QString &serial) const;
+
+    // Each returns false (and tells why through error()) when the settings could not be written.
+    bool setDefaults(const analysis::Limits &limits);
+    bool setForLogger(const QString &serial, const analysis::Limits &limits);
+    // The logger goes back to the default set.
+    bool removeForLogger(const QString &serial);
+
+    // Where the settings are kept (a file name), for messages.
+    QString location() const;
+
+private:
+    static QString loggerGroup(const QString &serial);
+    std::optional<analysis::Limits> read(const QString &group) const;
+    bool write(const QString &group, const analysis::Limits &limits);
+    bool commit();
+
+    std::unique_ptr<QSettings> m_settings;
+};

@@ -1,0 +1,220 @@
+#include "analysis/summary_output.h"
+
+#include "common/datetext.h"
+#include "common/model_codes.h"
+#include "common/numfmt.h"
+
+#include <QStringList>
+
+#include <utility>
+
+namespace analysis {
+
+namespace {
+
+// --- JSON: values are written as text, members kept in the order given. ---
+
+using Members = std::vector<std::pair<QString, QString>>;
+
+const QString kNull = QStringLiteral("null");
+
+QString jsonString(const QString &text)
+{
+    QString out = QStringLiteral("\"");
+    for (QChar c : text) {
+        switch (c.unicode()) {
+        case '"': out += QStringLiteral("\\\""); break;
+        case '\\': out += QStringLiteral("\\\\"); break;
+        case '\n': out += QStringLiteral("\\n"); break;
+        case '\r': out += QStringLiteral("\\r"); break;
+        case '\t': out += QStringLiteral("\\t"); break;
+        default:
+            if (c.unicode() < 0x20)
+                out += QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
+            else
+                out += c;
+        }
+    }
+    return out + QLatin1Char('"');
+}
+
+QString jsonObject(const Members &members, int indent)
+{
+    const QString pad(indent + 2, QLatin1Char(' '));
+    QStringList lines;
+    for (const auto &[key, value] : members)
+        lines << pad + jsonString(key) + QStringLiteral(": ") + value;
+    return QStringLiteral("{\n") + lines.join(QStringLiteral(",\n")) + QLatin1Char('\n')
+           + QString(indent, QLatin1Char(' ')) + QLatin1Char('}');
+}
+
+// A measured number: always with a decimal point, so scripts read it as a real number.
+QString jsonNumber(const std::optional<double> &v)
+{
+    if (!v)
+        return kNull;
+    QString t = numfmt::plain(*v);
+    if (!t.contains(QLatin1Char('.')) && !t.contains(QLatin1Char('e')))
+        t += QStringLiteral(".0");
+    return t;
+}
+
+QString jsonRounded(const std::optional<double> &v)
+{
+    return v ? jsonNumber(numfmt::roundHalfEven(*v, 2)) : kNull;
+}
+
+QString jsonTime(const QDateTime &t)
+{
+    return t.isValid() ? jsonString(t.toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss"))) : kNull;
+}
+
+QString jsonBool(bool b)
+{
+    return b ? QStringLiteral("true") : QStringLiteral("false");
+}
+
+QString jsonOutcome(const std::optional<LimitOutcome> &o, int indent)
+{
+    if (!o)
+        return kNull;
+    return jsonObject({{QStringLiteral("events"), QString::number(o->events())},
+                       {QStringLiteral("seconds"), QString::number(o->seconds)},
+                       {QStringLiteral("first_at"), jsonTime(o->firstAt())},
+                       {QStringLiteral("longest_s"), QString::number(o->longestSeconds)},
+                       {QStringLiteral("alarm"), jsonBool(o->alarm)}},
+                      indent);
+}
+
+QString jsonSensor(const Summary &sum, const SensorSummary &s, int indent)
+{
+    return jsonObject(
+        {{QStringLiteral("unit"), jsonString(s.unit)},
+         {QStringLiteral("min"), jsonNumber(s.min)},
+         {QStringLiteral("min_at"), jsonTime(s.minAt)},
+         {QStringLiteral("max"), jsonNumber(s.max)},
+         {QStringLiteral("max_at"), jsonTime(s.maxAt)},
+         {QStringLiteral("mean"), jsonRounded(s.mean)},
+         {QStringLiteral("sd"), jsonRounded(s.sd)},
+         {QStringLiteral("mkt"), jsonRounded(s.mkt)},
+         {QStringLiteral("high"), jsonNumber(s.limits.high)},
+         {QStringLiteral("low"), jsonNumber(s.limits.low)},
+         {QStringLiteral("delay_min"), QString::number(sum.delayMinutes)},
+         {QStringLiteral("cumulative"), jsonBool(sum.alarmType == AlarmType::Cumulative)},
+         {QStringLiteral("above"), jsonOutcome(s.above, indent + 2)},
+         {QStringLiteral("below"), jsonOutcome(s.below, indent + 2)}},
+        indent);
+}
+
+// --- The readable block. ---
+
+QString timeText(const QDateTime &t)
+{
+    if (!t.isValid())
+        return QStringLiteral("-");
+    return datetext::dateText(t.date()) + QLatin1Char(' ') + datetext::timeText(t.time());
+}
+
+QString line(const QString &label, const QString &value, int indent = 0)
+{
+    constexpr int kLabelWidth = 16;
+    return QString(indent, QLatin1Char(' '))
+           + (label + QLatin1Char(':')).leftJustified(kLabelWidth - indent) + value
+           + QLatin1Char('\n');
+}
+
+QString valueAt(const std::optional<double> &v, const QDateTime &at)
+{
+    return v ? numfmt::plain(*v) + QStringLiteral(" at ") + timeText(at) : QStringLiteral("-");
+}
+
+QString rounded(const std::optional<double> &v)
+{
+    return v ? numfmt::plain(numfmt::roundHalfEven(*v, 2)) : QStringLiteral("-");
+}
+
+QString outcomeText(const std::optional<LimitOutcome> &o)
+{
+    if (!o)
+        return QStringLiteral("none");
+    QString t = numfmt::plain(o->limit) + QStringLiteral(", ");
+    if (o->events() == 0)
+        return t + QStringLiteral("never beyond: ok");
+    return t
+           + QStringLiteral("%1 event(s), %2 beyond, first at %3, longest %4: %5")
+                 .arg(o->events())
+                 .arg(durationText(o->seconds), timeText(o->firstAt()),
+                      durationText(o->longestSeconds),
+                      o->alarm ? QStringLiteral("alarm") : QStringLiteral("ok"));
+}
+
+} // namespace
+
+QString durationText(qint64 seconds)
+{
+    const qint64 days = seconds / 86400;
+    const qint64 rest = seconds % 86400;
+    const QString hms = QStringLiteral("%1:%2:%3")
+                            .arg(rest / 3600, 2, 10, QLatin1Char('0'))
+                            .arg(rest / 60 % 60, 2, 10, QLatin1Char('0'))
+                            .arg(rest % 60, 2, 10, QLatin1Char('0'));
+    return days > 0 ? QStringLiteral("%1 d %2").arg(days).arg(hms) : hms;
+}
+
+QByteArray summaryJson(const Summary &s, const RunHeader &header)
+{
+    Members sensors;
+    for (const SensorSummary &sensor : s.sensors)
+        sensors.emplace_back(key(sensor.quantity), jsonSensor(s, sensor, 4));
+    const QString interval =
+        s.intervalSeconds ? QString::number(*s.intervalSeconds) : kNull;
+    const QString json = jsonObject(
+        {{QStringLiteral("serial"), jsonString(header.serial)},
+         {QStringLiteral("location"), jsonString(header.location)},
+         {QStringLiteral("model"), QString::number(s.model)},
+         {QStringLiteral("readings"), QString::number(s.readings)},
+         {QStringLiteral("invalid"), QString::number(s.invalid)},
+         {QStringLiteral("first"), jsonTime(s.first)},
+         {QStringLiteral("last"), jsonTime(s.last)},
+         {QStringLiteral("interval_s"), interval},
+         {QStringLiteral("sensors"), sensors.empty() ? QStringLiteral("{}") : jsonObject(sensors, 2)},
+         {QStringLiteral("status"), jsonString(verdictText(s.verdict))}},
+        0);
+    return json.toUtf8() + '\n';
+}
+
+QString summaryText(const Summary &s, const RunHeader &header)
+{
+    QString out;
+    out += line(QStringLiteral("Serial number"), header.serial);
+    out += line(QStringLiteral("Location"), header.location);
+    out += line(QStringLiteral("Model"), model::label(s.model));
+    out += line(QStringLiteral("Readings"),
+                QStringLiteral("%1 (%2 invalid)").arg(s.readings).arg(s.invalid));
+    out += line(QStringLiteral("First reading"), timeText(s.first));
+    out += line(QStringLiteral("Last reading"), timeText(s.last));
+    out += line(QStringLiteral("Duration"), durationText(s.durationSeconds));
+    out += line(QStringLiteral("Interval"),
+                s.intervalSeconds ? durationText(*s.intervalSeconds) : QStringLiteral("-"));
+    for (const SensorSummary &sensor : s.sensors) {
+        out += caption(sensor.quantity) + QStringLiteral(" (") + sensor.unit
+               + QStringLiteral(")\n");
+        out += line(QStringLiteral("Minimum"), valueAt(sensor.min, sensor.minAt), 2);
+        out += line(QStringLiteral("Maximum"), valueAt(sensor.max, sensor.maxAt), 2);
+        out += line(QStringLiteral("Mean"), rounded(sensor.mean), 2);
+        out += line(QStringLiteral("SD"), rounded(sensor.sd), 2);
+        if (sensor.quantity == Quantity::Temperature)
+            out += line(QStringLiteral("MKT"), rounded(sensor.mkt), 2);
+        out += line(QStringLiteral("High limit"), outcomeText(sensor.above), 2);
+        out += line(QStringLiteral("Low limit"), outcomeText(sensor.below), 2);
+    }
+    out += line(QStringLiteral("Alarm delay"),
+                QStringLiteral("%1 min, %2")
+                    .arg(s.delayMinutes)
+                    .arg(s.alarmType == AlarmType::Cumulative ? QStringLiteral("cumulative")
+                                                              : QStringLiteral("single")));
+    out += line(QStringLiteral("Status"), verdictText(s.verdict));
+    return out;
+}
+
+} // namespace analysis

@@ -1,0 +1,30 @@
+#pragma once
+
+#include "analysis/summary.h"
+
+#include <QByteArray>
+#include <QString>
+
+// The summary as text: the JSON that scripts read and the plain block people read. Both are
+// made here so the command line and the report only call them.
+namespace analysis {
+
+// What the summary itself does not know: whose readings these are.
+struct RunHeader
+{
+    QString serial;
+    QString location; // the location text itself, without the caption's colon
+};
+
+// One JSON object, keys in a fixed order and always present, null where a value does not
+// apply; times local ISO 8601 without a zone; min and max as the table shows them; mean, sd
+// and mkt rounded to two decimals (halves to even). Ends with a newline.
+QByteArray summaryJson(const Summary &s, const RunHeader &header);
+
+// A readable block, one "label: value" a line, times as the table writes them.
+QString summaryText(const Summary &s, const RunHeader &header);
+
+// "2 d 03:04:05", or "03:04:05" below a day.
+QString durationText(qint64 seconds);
+
+} // namespace analysis

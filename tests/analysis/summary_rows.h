@@ -1,0 +1,36 @@
+#pragma once
+
+#include "analysis/summary.h"
+#include "common/numfmt.h"
+
+#include <QStringList>
+
+// Rows for summaries, written as the table reads: "20.0 * 30.0" is three readings ten minutes
+// apart from kStart, the second one "***". A humidity column follows after a slash:
+// "20.0/55.0 21.0/*".
+namespace summarytest {
+
+inline const QDateTime kStart(QDate(2026, 12, 4), QTime(20, 0));
+inline constexpr int kStep = 600;
+
+inline std::optional<double> number(const QString &text)
+{
+    double v = 0;
+    return numfmt::parse(text, &v) ? std::optional<double>(v) : std::nullopt;
+}
+
+inline analysis::SummaryInput input(int model, const QString &script, bool fahrenheit = false)
+{
+    analysis::SummaryInput in;
+    in.model = model;
+    in.fahrenheit = fahrenheit;
+    const QStringList cells = script.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    for (qsizetype i = 0; i < cells.size(); ++i) {
+        const QStringList parts = cells[i].split(QLatin1Char('/'));
+        in.rows.push_back({kStart.addSecs(i * kStep), number(parts[0]),
+                           parts.size() > 1 ? number(parts[1]) : std::nullopt});
+    }
+    return in;
+}
+
+} // namespace summarytest
