@@ -28,6 +28,9 @@ void redrawGraphLive300k(Stopwatch &sw);
 // figures_print.cpp
 void printListing(Stopwatch &sw);
 
+// figures_analysis.cpp
+void summarizeReadings(Stopwatch &sw);
+
 // figures_download.cpp
 void downloadOverhead(Stopwatch &sw);
 void downloadOverheadFast(Stopwatch &sw);
