@@ -15,8 +15,8 @@ inline const QString kNotANumber =
 inline const QString kLowNotBelowHigh =
     QStringLiteral("The low limit of %1 (%2) must be below its high limit (%3).");
 // %1 the text typed.
-inline const QString kBadDelay = QStringLiteral(
-    "The alarm delay must be a whole number of minutes, 0 or more: \"%1\".");
+inline const QString kBadDelay =
+    QStringLiteral("The alarm delay must be a whole number of minutes, 0 or more: \"%1\".");
 // %1 where the settings are kept.
 inline const QString kNotStored =
     QStringLiteral("The limits could not be stored in %1. Nothing was changed.");

@@ -59,9 +59,9 @@ Validation validate(const LimitTexts &texts)
         const auto i = size_t(index(q));
         Bounds &b = limits[q];
         if (!readLimit(texts.high[i], q, analysistext::kHigh, texts.fahrenheit, &b.high,
-                       &result.error)
-            || !readLimit(texts.low[i], q, analysistext::kLow, texts.fahrenheit, &b.low,
-                          &result.error))
+                       &result.error) ||
+            !readLimit(texts.low[i], q, analysistext::kLow, texts.fahrenheit, &b.low,
+                       &result.error))
             return result;
         if (b.high && b.low && !(*b.low < *b.high)) {
             result.error = analysistext::kLowNotBelowHigh.arg(

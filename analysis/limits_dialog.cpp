@@ -54,8 +54,7 @@ void LimitsDialog::build()
     for (Quantity q : kQuantities) {
         const auto i = size_t(index(q));
         grid->addWidget(
-            new QLabel(QStringLiteral("%1 (%2)").arg(caption(q), unit(q, m_fahrenheit)),
-                       limitsBox),
+            new QLabel(QStringLiteral("%1 (%2)").arg(caption(q), unit(q, m_fahrenheit)), limitsBox),
             row, 0);
         m_low[i] = new QLineEdit(limitsBox);
         m_high[i] = new QLineEdit(limitsBox);

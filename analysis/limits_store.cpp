@@ -38,21 +38,19 @@ void writeNumber(QSettings &s, const QString &key, const std::optional<double> &
 LimitsStore::LimitsStore()
     : m_settings(std::make_unique<QSettings>(QSettings::UserScope, QStringLiteral("Brivak"),
                                              QStringLiteral("Kestrun")))
-{
-}
+{}
 
 LimitsStore::LimitsStore(const QString &iniPath)
     : m_settings(std::make_unique<QSettings>(iniPath, QSettings::IniFormat))
-{
-}
+{}
 
 LimitsStore::~LimitsStore() = default;
 
 QString LimitsStore::loggerGroup(const QString &serial)
 {
     // Serial texts are digits, but nothing in them may open a settings group of its own.
-    return QStringLiteral("limits/logger/")
-           + QString::fromLatin1(QUrl::toPercentEncoding(serial.trimmed()));
+    return QStringLiteral("limits/logger/") +
+           QString::fromLatin1(QUrl::toPercentEncoding(serial.trimmed()));
 }
 
 Limits LimitsStore::lookup(const QString &serial) const
@@ -125,8 +123,7 @@ bool LimitsStore::write(const QString &group, const Limits &limits)
         writeNumber(s, k + QStringLiteral("/low"), limits[q].low);
     }
     s.setValue(kDelayKey, limits.delayMinutes);
-    s.setValue(kTypeKey,
-               limits.type == analysis::AlarmType::Cumulative ? kCumulative : kSingle);
+    s.setValue(kTypeKey, limits.type == analysis::AlarmType::Cumulative ? kCumulative : kSingle);
     s.endGroup();
     return commit();
 }
@@ -134,5 +131,12 @@ bool LimitsStore::write(const QString &group, const Limits &limits)
 bool LimitsStore::commit()
 {
     m_settings->sync();
-    return m_settings->status() == QSettings::NoError;
+    if (m_settings->status() == QSettings::NoError)
+        return true;
+    // What could not be written must not be seen either: read the settings afresh.
+    const QString file = m_settings->fileName();
+    const QSettings::Format format = m_settings->format();
+    m_settings.reset(); // its last attempt to write fails like this one
+    m_settings = std::make_unique<QSettings>(file, format);
+    return false;
 }

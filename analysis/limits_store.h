@@ -28,7 +28,7 @@ public:
     // The logger's own set, if it has one.
     std::optional<analysis::Limits> forLogger(const QString &serial) const;
 
-    // Each returns false (and tells why through error()) when the settings could not be written.
+    // Each returns false when the settings could not be written; the store then reads as before.
     bool setDefaults(const analysis::Limits &limits);
     bool setForLogger(const QString &serial, const analysis::Limits &limits);
     // The logger goes back to the default set.

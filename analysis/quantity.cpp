@@ -9,10 +9,14 @@ namespace analysis {
 QString key(Quantity q)
 {
     switch (q) {
-    case Quantity::Temperature: return QStringLiteral("temperature");
-    case Quantity::Humidity: return QStringLiteral("humidity");
-    case Quantity::Voltage: return QStringLiteral("voltage");
-    case Quantity::CO2: return QStringLiteral("co2");
+    case Quantity::Temperature:
+        return QStringLiteral("temperature");
+    case Quantity::Humidity:
+        return QStringLiteral("humidity");
+    case Quantity::Voltage:
+        return QStringLiteral("voltage");
+    case Quantity::CO2:
+        return QStringLiteral("co2");
     }
     return {};
 }
@@ -20,10 +24,14 @@ QString key(Quantity q)
 QString caption(Quantity q)
 {
     switch (q) {
-    case Quantity::Temperature: return QStringLiteral("Temperature");
-    case Quantity::Humidity: return QStringLiteral("Humidity");
-    case Quantity::Voltage: return QStringLiteral("Voltage");
-    case Quantity::CO2: return QStringLiteral("CO2");
+    case Quantity::Temperature:
+        return QStringLiteral("Temperature");
+    case Quantity::Humidity:
+        return QStringLiteral("Humidity");
+    case Quantity::Voltage:
+        return QStringLiteral("Voltage");
+    case Quantity::CO2:
+        return QStringLiteral("CO2");
     }
     return {};
 }
@@ -31,10 +39,29 @@ QString caption(Quantity q)
 QString unit(Quantity q, bool fahrenheit)
 {
     switch (q) {
-    case Quantity::Temperature: return fahrenheit ? QStringLiteral("°F") : QStringLiteral("°C");
-    case Quantity::Humidity: return QStringLiteral("%");
-    case Quantity::Voltage: return QStringLiteral("V");
-    case Quantity::CO2: return QStringLiteral("ppm");
+    case Quantity::Temperature:
+        return fahrenheit ? QStringLiteral("°F") : QStringLiteral("°C");
+    case Quantity::Humidity:
+        return QStringLiteral("%");
+    case Quantity::Voltage:
+        return QStringLiteral("V");
+    case Quantity::CO2:
+        return QStringLiteral("ppm");
+    }
+    return {};
+}
+
+QString valueText(Quantity q, double v, bool fahrenheit)
+{
+    switch (q) {
+    case Quantity::Temperature:
+        return numfmt::picture(v, fahrenheit ? "#0.00" : "#0.0");
+    case Quantity::Humidity:
+        return numfmt::picture(v, "#0.0");
+    case Quantity::Voltage:
+        return numfmt::picture(v, "#0.000");
+    case Quantity::CO2:
+        return numfmt::picture(v, "#0");
     }
     return {};
 }
@@ -42,11 +69,16 @@ QString unit(Quantity q, bool fahrenheit)
 std::vector<Quantity> sensorsOf(int code)
 {
     switch (model::family(code)) {
-    case model::Family::Temperature: return {Quantity::Temperature};
-    case model::Family::Humidity: return {Quantity::Temperature, Quantity::Humidity};
-    case model::Family::Voltage: return {Quantity::Voltage};
-    case model::Family::CO2: return {Quantity::CO2};
-    case model::Family::Unknown: break;
+    case model::Family::Temperature:
+        return {Quantity::Temperature};
+    case model::Family::Humidity:
+        return {Quantity::Temperature, Quantity::Humidity};
+    case model::Family::Voltage:
+        return {Quantity::Voltage};
+    case model::Family::CO2:
+        return {Quantity::CO2};
+    case model::Family::Unknown:
+        break;
     }
     return {};
 }
@@ -63,8 +95,7 @@ double shown(Quantity q, double storedValue, bool fahrenheit)
 
 double stored(Quantity q, double shownValue, bool fahrenheit)
 {
-    return q == Quantity::Temperature && fahrenheit ? sensor::Conv_Celsius(shownValue)
-                                                    : shownValue;
+    return q == Quantity::Temperature && fahrenheit ? sensor::Conv_Celsius(shownValue) : shownValue;
 }
 
 } // namespace analysis

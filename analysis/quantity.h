@@ -15,7 +15,10 @@ inline constexpr int kQuantityCount = 4;
 inline constexpr std::array<Quantity, kQuantityCount> kQuantities{
     Quantity::Temperature, Quantity::Humidity, Quantity::Voltage, Quantity::CO2};
 
-inline constexpr int index(Quantity q) { return int(q); }
+inline constexpr int index(Quantity q)
+{
+    return int(q);
+}
 
 // "temperature", "humidity", "voltage", "co2": the keys of settings and of the JSON output.
 QString key(Quantity q);
@@ -23,6 +26,10 @@ QString key(Quantity q);
 QString caption(Quantity q);
 // "°C" / "°F" (temperature, by the unit shown), "%", "V", "ppm".
 QString unit(Quantity q, bool fahrenheit);
+
+// A value with the decimals the table gives the quantity (°C one, °F two, % one, V three,
+// ppm none), without the table's leading zero: "20.0", "68.00", "2.500", "450".
+QString valueText(Quantity q, double v, bool fahrenheit);
 
 // The sensors of a model in the table's column order: the value column's quantity, then
 // humidity for the humidity models. Empty for an unknown model code.

@@ -11,9 +11,12 @@ namespace analysis {
 QString verdictText(Verdict v)
 {
     switch (v) {
-    case Verdict::Alarm: return analysistext::kVerdictAlarm;
-    case Verdict::Ok: return analysistext::kVerdictOk;
-    case Verdict::NoLimits: return analysistext::kVerdictNoLimits;
+    case Verdict::Alarm:
+        return analysistext::kVerdictAlarm;
+    case Verdict::Ok:
+        return analysistext::kVerdictOk;
+    case Verdict::NoLimits:
+        return analysistext::kVerdictNoLimits;
     }
     return {};
 }
@@ -134,8 +137,7 @@ public:
             m_out.mean = m_mean;
             m_out.sd = m_out.valid > 1 ? std::sqrt(m_m2 / (m_out.valid - 1)) : 0.0;
             if (m_out.quantity == Quantity::Temperature) {
-                const double c =
-                    kMktActivation / -std::log(m_mktSum / m_out.valid) - kZeroCelsius;
+                const double c = kMktActivation / -std::log(m_mktSum / m_out.valid) - kZeroCelsius;
                 m_out.mkt = m_fahrenheit ? sensor::Conv_Faren(c) : c;
             }
         }

@@ -25,8 +25,8 @@ struct SummaryRow
 
 struct SummaryInput
 {
-    int model = 0;           // model code (common/model_codes.h)
-    bool fahrenheit = false; // the table shows temperatures in °F
+    int model = 0;                // model code (common/model_codes.h)
+    bool fahrenheit = false;      // the table shows temperatures in °F
     std::vector<SummaryRow> rows; // oldest first
 };
 

@@ -23,11 +23,21 @@ QString jsonString(const QString &text)
     QString out = QStringLiteral("\"");
     for (QChar c : text) {
         switch (c.unicode()) {
-        case '"': out += QStringLiteral("\\\""); break;
-        case '\\': out += QStringLiteral("\\\\"); break;
-        case '\n': out += QStringLiteral("\\n"); break;
-        case '\r': out += QStringLiteral("\\r"); break;
-        case '\t': out += QStringLiteral("\\t"); break;
+        case '"':
+            out += QStringLiteral("\\\"");
+            break;
+        case '\\':
+            out += QStringLiteral("\\\\");
+            break;
+        case '\n':
+            out += QStringLiteral("\\n");
+            break;
+        case '\r':
+            out += QStringLiteral("\\r");
+            break;
+        case '\t':
+            out += QStringLiteral("\\t");
+            break;
         default:
             if (c.unicode() < 0x20)
                 out += QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
@@ -44,8 +54,8 @@ QString jsonObject(const Members &members, int indent)
     QStringList lines;
     for (const auto &[key, value] : members)
         lines << pad + jsonString(key) + QStringLiteral(": ") + value;
-    return QStringLiteral("{\n") + lines.join(QStringLiteral(",\n")) + QLatin1Char('\n')
-           + QString(indent, QLatin1Char(' ')) + QLatin1Char('}');
+    return QStringLiteral("{\n") + lines.join(QStringLiteral(",\n")) + QLatin1Char('\n') +
+           QString(indent, QLatin1Char(' ')) + QLatin1Char('}');
 }
 
 // A measured number: always with a decimal point, so scripts read it as a real number.
@@ -118,14 +128,16 @@ QString timeText(const QDateTime &t)
 QString line(const QString &label, const QString &value, int indent = 0)
 {
     constexpr int kLabelWidth = 16;
-    return QString(indent, QLatin1Char(' '))
-           + (label + QLatin1Char(':')).leftJustified(kLabelWidth - indent) + value
-           + QLatin1Char('\n');
+    return QString(indent, QLatin1Char(' ')) +
+           (label + QLatin1Char(':')).leftJustified(kLabelWidth - indent) + value +
+           QLatin1Char('\n');
 }
 
-QString valueAt(const std::optional<double> &v, const QDateTime &at)
+QString valueAt(const SensorSummary &s, const std::optional<double> &v, bool fahrenheit,
+                const QDateTime &at)
 {
-    return v ? numfmt::plain(*v) + QStringLiteral(" at ") + timeText(at) : QStringLiteral("-");
+    return v ? valueText(s.quantity, *v, fahrenheit) + QStringLiteral(" at ") + timeText(at)
+             : QStringLiteral("-");
 }
 
 QString rounded(const std::optional<double> &v)
@@ -133,19 +145,18 @@ QString rounded(const std::optional<double> &v)
     return v ? numfmt::plain(numfmt::roundHalfEven(*v, 2)) : QStringLiteral("-");
 }
 
-QString outcomeText(const std::optional<LimitOutcome> &o)
+QString outcomeText(const SensorSummary &s, const std::optional<LimitOutcome> &o, bool fahrenheit)
 {
     if (!o)
         return QStringLiteral("none");
-    QString t = numfmt::plain(o->limit) + QStringLiteral(", ");
+    QString t = valueText(s.quantity, o->limit, fahrenheit) + QStringLiteral("; ");
     if (o->events() == 0)
-        return t + QStringLiteral("never beyond: ok");
-    return t
-           + QStringLiteral("%1 event(s), %2 beyond, first at %3, longest %4: %5")
-                 .arg(o->events())
-                 .arg(durationText(o->seconds), timeText(o->firstAt()),
-                      durationText(o->longestSeconds),
-                      o->alarm ? QStringLiteral("alarm") : QStringLiteral("ok"));
+        return t + QStringLiteral("never beyond; ok");
+    return t + QStringLiteral("%1 event(s), %2 beyond, first at %3, longest %4; %5")
+                   .arg(o->events())
+                   .arg(durationText(o->seconds), timeText(o->firstAt()),
+                        durationText(o->longestSeconds),
+                        o->alarm ? QStringLiteral("alarm") : QStringLiteral("ok"));
 }
 
 } // namespace
@@ -166,20 +177,20 @@ QByteArray summaryJson(const Summary &s, const RunHeader &header)
     Members sensors;
     for (const SensorSummary &sensor : s.sensors)
         sensors.emplace_back(key(sensor.quantity), jsonSensor(s, sensor, 4));
-    const QString interval =
-        s.intervalSeconds ? QString::number(*s.intervalSeconds) : kNull;
-    const QString json = jsonObject(
-        {{QStringLiteral("serial"), jsonString(header.serial)},
-         {QStringLiteral("location"), jsonString(header.location)},
-         {QStringLiteral("model"), QString::number(s.model)},
-         {QStringLiteral("readings"), QString::number(s.readings)},
-         {QStringLiteral("invalid"), QString::number(s.invalid)},
-         {QStringLiteral("first"), jsonTime(s.first)},
-         {QStringLiteral("last"), jsonTime(s.last)},
-         {QStringLiteral("interval_s"), interval},
-         {QStringLiteral("sensors"), sensors.empty() ? QStringLiteral("{}") : jsonObject(sensors, 2)},
-         {QStringLiteral("status"), jsonString(verdictText(s.verdict))}},
-        0);
+    const QString interval = s.intervalSeconds ? QString::number(*s.intervalSeconds) : kNull;
+    const QString json =
+        jsonObject({{QStringLiteral("serial"), jsonString(header.serial)},
+                    {QStringLiteral("location"), jsonString(header.location)},
+                    {QStringLiteral("model"), QString::number(s.model)},
+                    {QStringLiteral("readings"), QString::number(s.readings)},
+                    {QStringLiteral("invalid"), QString::number(s.invalid)},
+                    {QStringLiteral("first"), jsonTime(s.first)},
+                    {QStringLiteral("last"), jsonTime(s.last)},
+                    {QStringLiteral("interval_s"), interval},
+                    {QStringLiteral("sensors"),
+                     sensors.empty() ? QStringLiteral("{}") : jsonObject(sensors, 2)},
+                    {QStringLiteral("status"), jsonString(verdictText(s.verdict))}},
+                   0);
     return json.toUtf8() + '\n';
 }
 
@@ -197,16 +208,20 @@ QString summaryText(const Summary &s, const RunHeader &header)
     out += line(QStringLiteral("Interval"),
                 s.intervalSeconds ? durationText(*s.intervalSeconds) : QStringLiteral("-"));
     for (const SensorSummary &sensor : s.sensors) {
-        out += caption(sensor.quantity) + QStringLiteral(" (") + sensor.unit
-               + QStringLiteral(")\n");
-        out += line(QStringLiteral("Minimum"), valueAt(sensor.min, sensor.minAt), 2);
-        out += line(QStringLiteral("Maximum"), valueAt(sensor.max, sensor.maxAt), 2);
+        out +=
+            caption(sensor.quantity) + QStringLiteral(" (") + sensor.unit + QStringLiteral(")\n");
+        out += line(QStringLiteral("Minimum"),
+                    valueAt(sensor, sensor.min, s.fahrenheit, sensor.minAt), 2);
+        out += line(QStringLiteral("Maximum"),
+                    valueAt(sensor, sensor.max, s.fahrenheit, sensor.maxAt), 2);
         out += line(QStringLiteral("Mean"), rounded(sensor.mean), 2);
         out += line(QStringLiteral("SD"), rounded(sensor.sd), 2);
         if (sensor.quantity == Quantity::Temperature)
             out += line(QStringLiteral("MKT"), rounded(sensor.mkt), 2);
-        out += line(QStringLiteral("High limit"), outcomeText(sensor.above), 2);
-        out += line(QStringLiteral("Low limit"), outcomeText(sensor.below), 2);
+        out +=
+            line(QStringLiteral("High limit"), outcomeText(sensor, sensor.above, s.fahrenheit), 2);
+        out +=
+            line(QStringLiteral("Low limit"), outcomeText(sensor, sensor.below, s.fahrenheit), 2);
     }
     out += line(QStringLiteral("Alarm delay"),
                 QStringLiteral("%1 min, %2")

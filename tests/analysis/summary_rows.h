@@ -19,6 +19,12 @@ inline std::optional<double> number(const QString &text)
     return numfmt::parse(text, &v) ? std::optional<double>(v) : std::nullopt;
 }
 
+// A number to two decimals, "-" for none: how the tests write figures.
+inline QString n(const std::optional<double> &v)
+{
+    return v ? numfmt::plain(numfmt::roundHalfEven(*v, 2)) : QStringLiteral("-");
+}
+
 inline analysis::SummaryInput input(int model, const QString &script, bool fahrenheit = false)
 {
     analysis::SummaryInput in;

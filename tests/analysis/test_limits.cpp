@@ -1,20 +1,16 @@
 #include "analysis/analysis_texts.h"
 #include "analysis/limits.h"
 #include "analysis/limits_store.h"
-#include "common/numfmt.h"
+#include "summary_rows.h"
 
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
 
 using namespace analysis;
+using summarytest::n;
 
 namespace {
-
-QString n(const std::optional<double> &v)
-{
-    return v ? numfmt::plain(numfmt::roundHalfEven(*v, 2)) : QStringLiteral("-");
-}
 
 const auto kTemp = size_t(index(Quantity::Temperature));
 
@@ -36,23 +32,41 @@ private Q_SLOTS:
         QTest::addColumn<QString>("expected");
 
         using namespace analysistext;
-        QTest::newRow("°C as typed") << "25.5" << " 2" << "0" << false << "25.5 2 | 25.5 2";
-        QTest::newRow("°F kept in °C, shown again as typed")
-            << "77" << "40" << "15" << true << "25 4.44 | 77 40";
-        QTest::newRow("empty fields: no limits, delay 0") << "" << " " << "" << false
-                                                         << "- - | - -";
-        QTest::newRow("not a number") << "2x5" << "" << "0" << false
-                                      << kNotANumber.arg(kHigh, "temperature", "2x5");
-        QTest::newRow("*** is not a number") << "" << "***" << "0" << false
-                                             << kNotANumber.arg(kLow, "temperature", "***");
-        QTest::newRow("nan is not a number") << "nan" << "" << "0" << false
-                                             << kNotANumber.arg(kHigh, "temperature", "nan");
-        QTest::newRow("low equal to high") << "8" << "8.0" << "0" << false
-                                           << kLowNotBelowHigh.arg("temperature", "8.0", "8");
-        QTest::newRow("low above high in °F") << "40" << "50" << "0" << true
-                                              << kLowNotBelowHigh.arg("temperature", "50", "40");
-        QTest::newRow("negative delay") << "" << "" << "-1" << false << kBadDelay.arg("-1");
-        QTest::newRow("delay not whole") << "" << "" << "1.5" << false << kBadDelay.arg("1.5");
+        QTest::newRow("°C as typed") << "25.5"
+                                     << " 2"
+                                     << "0" << false << "25.5 2 | 25.5 2";
+        QTest::newRow("°F kept in °C, shown again as typed") << "77"
+                                                             << "40"
+                                                             << "15" << true << "25 4.44 | 77 40";
+        QTest::newRow("empty fields: no limits, delay 0") << ""
+                                                          << " "
+                                                          << "" << false << "- - | - -";
+        QTest::newRow("not a number")
+            << "2x5"
+            << ""
+            << "0" << false << kNotANumber.arg(kHigh, "temperature", "2x5");
+        QTest::newRow("*** is not a number")
+            << ""
+            << "***"
+            << "0" << false << kNotANumber.arg(kLow, "temperature", "***");
+        QTest::newRow("nan is not a number")
+            << "nan"
+            << ""
+            << "0" << false << kNotANumber.arg(kHigh, "temperature", "nan");
+        QTest::newRow("low equal to high")
+            << "8"
+            << "8.0"
+            << "0" << false << kLowNotBelowHigh.arg("temperature", "8.0", "8");
+        QTest::newRow("low above high in °F")
+            << "40"
+            << "50"
+            << "0" << true << kLowNotBelowHigh.arg("temperature", "50", "40");
+        QTest::newRow("negative delay") << ""
+                                        << ""
+                                        << "-1" << false << kBadDelay.arg("-1");
+        QTest::newRow("delay not whole") << ""
+                                         << ""
+                                         << "1.5" << false << kBadDelay.arg("1.5");
     }
     void validate()
     {
@@ -113,6 +127,7 @@ private Q_SLOTS:
         blocker.close();
         LimitsStore unwritable(blocker.fileName() + QStringLiteral("/limits.ini"));
         QVERIFY(!unwritable.setDefaults(fallback));
+        QCOMPARE(unwritable.defaults(), Limits{});
     }
 };
 
