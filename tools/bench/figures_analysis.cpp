@@ -26,9 +26,9 @@ analysis::SummaryInput summaryInput()
     for (int r = 1; r < t.rows(); ++r) {
         double v = 0;
         const bool valid = numfmt::parse(t.text(r, tablecol::kValueCol), &v);
-        in.rows.push_back({datetext::combine(t.text(r, tablecol::kDateCol),
-                                             t.text(r, tablecol::kTimeCol)),
-                           valid ? std::optional<double>(v) : std::nullopt, std::nullopt});
+        in.rows.push_back(
+            {datetext::combine(t.text(r, tablecol::kDateCol), t.text(r, tablecol::kTimeCol)),
+             valid ? std::optional<double>(v) : std::nullopt, std::nullopt});
     }
     return in;
 }
