@@ -3,6 +3,7 @@
 // file saved there before as it was; opening never writes to a file.
 #include "fault_support.h"
 
+#include "app/app_help.h"
 #include "common/messages.h"
 #include "datafile/brv2_file.h"
 
@@ -302,6 +303,29 @@ private Q_SLOTS:
         QCOMPARE(f->lastMessage().icon, Prompter::Icon::Warning);
         QCOMPARE(folderEntries(), (QStringList{"good.brv2", "plain"}));
         QCOMPARE(e2e::fileBytes(plain), QByteArray());
+    }
+
+    // `kestrun FILE` (a double click in a file manager) takes Open's road, messages included.
+    void fileNamedAtStartUp()
+    {
+        const auto openNamed = [this](const QString &file) {
+            const apphelp::Start start =
+                apphelp::readCommandLine({QStringLiteral("kestrun"), file});
+            QVERIFY(!start.exitStatus);
+            wiring::openFile(f->main(), start.file);
+        };
+        const e2e::Shown before = e2e::Shown::of(f->main());
+        openNamed(path(QStringLiteral("missing.brv2")));
+        QCOMPARE(f->prompter().messages(), QStringList{msg::kFileError});
+        QVERIFY(e2e::Shown::of(f->main()) == before);
+
+        f->prompter().clear();
+        const QString other = path(QStringLiteral("other.brv2"));
+        QVERIFY(e2e::writeSavedSet(other, 3, 25));
+        openNamed(other);
+        QVERIFY(f->prompter().messages().isEmpty());
+        QCOMPARE(f->main().data()->table().rows(), 26);
+        QCOMPARE(f->main().data()->caption(), QFileInfo(other).absoluteFilePath());
     }
 
     // Opening reads: the bytes, the time stamp and the folder stay as they were, also for a
