@@ -2,7 +2,6 @@
 #include "app/app_help.h"
 #include "app/frm_main.h"
 #include "app/wiring.h"
-#include "common/app_info.h"
 
 #include <QApplication>
 #include <QScreen>
@@ -16,10 +15,7 @@ void nameTheApplication()
 {
     QCoreApplication::setApplicationName(QStringLiteral("Kestrun"));
     QCoreApplication::setOrganizationName(QStringLiteral("Brivak"));
-    QCoreApplication::setApplicationVersion(QStringLiteral("%1.%2.%3")
-                                                .arg(appinfo::kMajor)
-                                                .arg(appinfo::kMinor)
-                                                .arg(appinfo::kRevision));
+    QCoreApplication::setApplicationVersion(help::version());
 }
 
 } // namespace

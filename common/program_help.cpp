@@ -1,5 +1,7 @@
 #include "common/program_help.h"
 
+#include "common/app_info.h"
+
 #include <QCommandLineParser>
 
 namespace help {
@@ -15,6 +17,11 @@ void addTo(QCommandLineParser &parser, const Command &command)
     }
     for (const Positional &p : command.positionals)
         parser.addPositionalArgument(p.name, p.description, p.syntax);
+}
+
+QString version()
+{
+    return QStringLiteral("%1.%2.%3").arg(appinfo::kMajor).arg(appinfo::kMinor).arg(appinfo::kRevision);
 }
 
 QString serialAccessNote()

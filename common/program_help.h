@@ -66,6 +66,9 @@ struct Program
 // The options and arguments of `command` on a parser; --help is added by the parser's owner.
 void addTo(QCommandLineParser &parser, const Command &command);
 
+// The version both programs print and their manual pages carry: "2.1.2".
+QString version();
+
 // How a user gets access to a serial port's device, for both programs' manuals.
 QString serialAccessNote();
 

@@ -1,6 +1,5 @@
 // kestrun-cli: the loggers from the command line, on the same core as the window.
 
-#include "common/app_info.h"
 #include "tools/kestrun-cli/cli_help.h"
 #include "tools/kestrun-cli/console.h"
 #include "tools/kestrun-cli/subcommands.h"
@@ -37,10 +36,7 @@ int main(int argc, char *argv[])
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("kestrun-cli"));
     QCoreApplication::setOrganizationName(QStringLiteral("Brivak"));
-    QCoreApplication::setApplicationVersion(QStringLiteral("%1.%2.%3")
-                                                .arg(appinfo::kMajor)
-                                                .arg(appinfo::kMinor)
-                                                .arg(appinfo::kRevision));
+    QCoreApplication::setApplicationVersion(help::version());
 
     QStringList words = QCoreApplication::arguments().mid(1);
     if (words.isEmpty()) {

@@ -4,7 +4,6 @@
 //   kestrun-manpage kestrun-cli OUT.1
 
 #include "app/app_help.h"
-#include "common/app_info.h"
 #include "tools/kestrun-cli/cli_help.h"
 #include "tools/manpage/man_page.h"
 
@@ -27,10 +26,7 @@ int main(int argc, char *argv[])
         std::fprintf(stderr, "kestrun-manpage: no program '%s'\n", argv[1]);
         return 1;
     }
-    const QString version = QStringLiteral("Kestrun %1.%2.%3")
-                                .arg(appinfo::kMajor)
-                                .arg(appinfo::kMinor)
-                                .arg(appinfo::kRevision);
+    const QString version = QStringLiteral("Kestrun ") + help::version();
     QFile out(QString::fromLocal8Bit(argv[2]));
     if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
         out.write(manpage::render(*program, version).toUtf8()) < 0 || !out.flush()) {
