@@ -39,7 +39,7 @@ dpkg-deb -c "$deb" >"$tmp/contents"
 for f in "${files[@]}"; do
   grep -qF " ./$f" "$tmp/contents" || fail "the package lacks /$f"
 done
-outside="$(awk '{print $NF}' "$tmp/contents" | grep -v -e '^\./$' -e '^\./usr/' || true)"
+outside="$(sed 's/^.* \.\//.\//' "$tmp/contents" | grep -v -e '^\./$' -e '^\./usr/' || true)"
 [ -z "$outside" ] || fail "files outside /usr: $outside"
 
 # The tree as dpkg lays it out.
