@@ -15,13 +15,13 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://brivak.example/kestrun)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # The manual and exported workbooks open in the desktop's own programs.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS xdg-utils)
+# The long description; its synopsis is the summary above.
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-  "program, download and chart RV data loggers
-Kestrun is the desktop program for small battery-powered RV data loggers
+  "Kestrun is the desktop program for small battery-powered RV data loggers
 (temperature, temperature with humidity, voltage, CO2) on a USB-to-serial
 cable at 1200 baud. It identifies, programs, starts, stops and erases a
 logger, downloads its memory and polls it for live readings; readings are
-shown as a table and a zoomable graph, saved to \".brv2\" files, printed and
+shown as a table and a zoomable graph, saved to .brv2 files, printed and
 exported to a spreadsheet workbook.
 .
 kestrun-cli does the same from a shell, a script or a cron job.
