@@ -1,12 +1,7 @@
 #!/usr/bin/env bash
 # `cmake --install` yields a desktop program, and the medium's setup copies it into a user's
 # folders with a menu entry that starts it: the files land where desktops look for them.
-set -euo pipefail
-build="$1"
-source_dir="$2"
-tmp="$(mktemp -d)"
-trap 'rm -rf "$tmp"' EXIT
-fail() { echo "FAIL: $*" >&2; exit 1; }
+source "$(dirname "$0")/common.sh"
 
 cmake --install "$build" --prefix "$tmp/prefix" >/dev/null
 for f in bin/kestrun "share/doc/Kestrun/KT Manual.pdf" share/applications/kestrun.desktop \

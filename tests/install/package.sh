@@ -3,12 +3,7 @@
 # no maintainer scripts, the files it holds; unpacked into a throwaway root, the programs run,
 # the menu entry opens ".brv2" files, the software-centre description validates, and each
 # manual page names every subcommand and option the program's --help names.
-set -euo pipefail
-build="$1"
-source_dir="$2"
-tmp="$(mktemp -d)"
-trap 'rm -rf "$tmp"' EXIT
-fail() { echo "FAIL: $*" >&2; exit 1; }
+source "$(dirname "$0")/common.sh"
 
 version="$(sed -n 's/^project(Kestrun VERSION \([0-9.]*\).*/\1/p' "$source_dir/CMakeLists.txt")"
 deb="$(KESTRUN_BUILD_DIR="$build" KESTRUN_PACKAGE_DIR="$tmp" "$source_dir/scripts/package")"
