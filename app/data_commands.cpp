@@ -99,8 +99,12 @@ void DataCommands::SaveData()
 void DataCommands::OpenData()
 {
     const QString path = m_main.prompter().openFileName(QStringLiteral("Open"), msg::kBrivakFilter);
-    if (path.isEmpty())
-        return;
+    if (!path.isEmpty())
+        openFile(path);
+}
+
+void DataCommands::openFile(const QString &path)
+{
     FrmData *d = m_main.data();
     d->setCursor(Qt::WaitCursor);
     const setio::Opened opened = setio::open(d->readingSet(), path);

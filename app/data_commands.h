@@ -17,6 +17,8 @@ public:
     void Read_data();
     void SaveData();
     void OpenData();
+    // What Open does once the file is picked (also for a file named at start-up).
+    void openFile(const QString &path);
 
     Downloader &downloader() { return *m_download; }
 

@@ -109,6 +109,11 @@ void wirePrinting(FrmMain &main)
 
 } // namespace
 
+void openFile(FrmMain &main, const QString &path)
+{
+    main.findChild<DataCommands *>(QStringLiteral("DataCommands"))->openFile(path);
+}
+
 void wireAll(FrmMain &main)
 {
     wireDataCommands(main);

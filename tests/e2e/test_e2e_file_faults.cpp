@@ -3,6 +3,7 @@
 // file saved there before as it was; opening never writes to a file.
 #include "fault_support.h"
 
+#include "app/app_help.h"
 #include "common/messages.h"
 #include "datafile/brv2_file.h"
 
@@ -12,6 +13,7 @@
 #include <QtTest>
 
 #include <csignal>
+#include <functional>
 #include <linux/capability.h>
 #include <sys/syscall.h>
 #include <sys/resource.h>
@@ -124,6 +126,17 @@ class TestE2eFileFaults : public QObject
         f->prompter().fileAnswers = {file};
         f->toolbar(QStringLiteral("Save"));
     }
+    // Another good file, opened by `openIt`, is shown without a word.
+    void opensAnother(const std::function<void(const QString &)> &openIt)
+    {
+        f->prompter().clear();
+        const QString other = path(QStringLiteral("other.brv2"));
+        QVERIFY(e2e::writeSavedSet(other, 3, 25));
+        openIt(other);
+        QVERIFY(f->prompter().messages().isEmpty());
+        QCOMPARE(f->main().data()->table().rows(), 26);
+        QCOMPARE(f->main().data()->caption(), QFileInfo(other).absoluteFilePath());
+    }
     QStringList folderEntries() const
     {
         return QDir(m_dir->path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
@@ -208,13 +221,7 @@ private Q_SLOTS:
         QCOMPARE(folderEntries(), (QStringList{"bad.brv2", "good.brv2"}));
 
         // The window goes on: the next file opens.
-        f->prompter().clear();
-        const QString other = path(QStringLiteral("other.brv2"));
-        QVERIFY(e2e::writeSavedSet(other, 3, 25));
-        open(other);
-        QVERIFY(f->prompter().messages().isEmpty());
-        QCOMPARE(f->main().data()->table().rows(), 26);
-        QCOMPARE(f->main().data()->caption(), QFileInfo(other).absoluteFilePath());
+        opensAnother([this](const QString &file) { open(file); });
     }
 
     // Names that are no file to read: each would otherwise be read for ever or not at all.
@@ -302,6 +309,23 @@ private Q_SLOTS:
         QCOMPARE(f->lastMessage().icon, Prompter::Icon::Warning);
         QCOMPARE(folderEntries(), (QStringList{"good.brv2", "plain"}));
         QCOMPARE(e2e::fileBytes(plain), QByteArray());
+    }
+
+    // `kestrun FILE` (a double click in a file manager) takes Open's road, messages included.
+    void fileNamedAtStartUp()
+    {
+        const auto openNamed = [this](const QString &file) {
+            const apphelp::Start start =
+                apphelp::readCommandLine({QStringLiteral("kestrun"), file});
+            QVERIFY(!start.exitStatus);
+            wiring::openFile(f->main(), start.file);
+        };
+        const e2e::Shown before = e2e::Shown::of(f->main());
+        openNamed(path(QStringLiteral("missing.brv2")));
+        QCOMPARE(f->prompter().messages(), QStringList{msg::kFileError});
+        QVERIFY(e2e::Shown::of(f->main()) == before);
+
+        opensAnother(openNamed);
     }
 
     // Opening reads: the bytes, the time stamp and the folder stay as they were, also for a

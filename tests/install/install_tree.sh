@@ -1,12 +1,7 @@
 #!/usr/bin/env bash
 # `cmake --install` yields a desktop program, and the medium's setup copies it into a user's
 # folders with a menu entry that starts it: the files land where desktops look for them.
-set -euo pipefail
-build="$1"
-source_dir="$2"
-tmp="$(mktemp -d)"
-trap 'rm -rf "$tmp"' EXIT
-fail() { echo "FAIL: $*" >&2; exit 1; }
+source "$(dirname "$0")/common.sh"
 
 cmake --install "$build" --prefix "$tmp/prefix" >/dev/null
 for f in bin/kestrun "share/doc/Kestrun/KT Manual.pdf" share/applications/kestrun.desktop \
@@ -16,7 +11,7 @@ done
 [ -x "$tmp/prefix/bin/kestrun" ] || fail "kestrun is not executable"
 desktop-file-validate "$tmp/prefix/share/applications/kestrun.desktop" ||
   fail "the menu entry does not validate"
-grep -qx 'Exec=kestrun' "$tmp/prefix/share/applications/kestrun.desktop" || fail "Exec line"
+grep -qx 'Exec=kestrun %f' "$tmp/prefix/share/applications/kestrun.desktop" || fail "Exec line"
 grep -qx 'Icon=kestrun' "$tmp/prefix/share/applications/kestrun.desktop" || fail "Icon line"
 
 # The medium's setup, run as the launcher runs it, into a private prefix.
@@ -26,7 +21,7 @@ cp "$source_dir/install/medium/setup.exe" "$tmp/medium/QTRN/setup.exe"
 PREFIX="$tmp/user" "$tmp/medium/QTRN/setup.exe" >/dev/null
 [ -x "$tmp/user/bin/kestrun" ] || fail "setup did not copy the program"
 [ -s "$tmp/user/share/doc/Kestrun/KT Manual.pdf" ] || fail "setup did not copy the manual"
-grep -qx "Exec=$tmp/user/bin/kestrun" "$tmp/user/share/applications/kestrun.desktop" ||
+grep -qx "Exec=$tmp/user/bin/kestrun %f" "$tmp/user/share/applications/kestrun.desktop" ||
   fail "setup's menu entry does not name the installed program"
 # Running setup again (a second install over the first) works too.
 PREFIX="$tmp/user" "$tmp/medium/QTRN/setup.exe" >/dev/null || fail "setup is not repeatable"

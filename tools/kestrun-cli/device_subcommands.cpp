@@ -72,7 +72,6 @@ std::optional<int> openPort(SubcommandParser &p, CliHost &host)
 // opened. nullopt when it is open; otherwise the run is over with that status.
 std::optional<int> parseAndOpen(SubcommandParser &p, const QStringList &words, CliHost &host)
 {
-    p.addPortOption();
     if (const auto status = p.parse(words))
         return status;
     return openPort(p, host);
@@ -82,11 +81,7 @@ std::optional<int> parseAndOpen(SubcommandParser &p, const QStringList &words, C
 
 int runPorts(const QStringList &words)
 {
-    SubcommandParser p(QStringLiteral("ports"),
-                       QStringLiteral("Lists the port numbers that lead to a serial device, one "
-                                      "\"N<tab>device\" a line: the device named by "
-                                      "KESTRUN_COM<N> where it is set, otherwise the N-th serial "
-                                      "device of the system."));
+    SubcommandParser p(QStringLiteral("ports"));
     if (const auto status = p.parse(words))
         return *status;
     for (const auto &[number, device] : portmap::mappedPorts())
@@ -96,9 +91,7 @@ int runPorts(const QStringList &words)
 
 int runInfo(const QStringList &words)
 {
-    SubcommandParser p(QStringLiteral("info"),
-                       QStringLiteral("Shows what the Device Details dialog shows of the logger "
-                                      "on port N, one \"label: value\" a line."));
+    SubcommandParser p(QStringLiteral("info"));
     CliHost host;
     if (const auto status = parseAndOpen(p, words, host))
         return *status;
@@ -130,9 +123,7 @@ int runInfo(const QStringList &words)
 
 int runTime(const QStringList &words)
 {
-    SubcommandParser p(QStringLiteral("time"),
-                       QStringLiteral("Shows the clock of the logger on port N, or \"Device is "
-                                      "Stopped\" when it is not logging."));
+    SubcommandParser p(QStringLiteral("time"));
     CliHost host;
     if (const auto status = parseAndOpen(p, words, host))
         return *status;
@@ -156,14 +147,7 @@ int runTime(const QStringList &words)
 
 int runDownload(const QStringList &words)
 {
-    SubcommandParser p(QStringLiteral("download"),
-                       QStringLiteral("Reads the whole memory of the logger on port N, as Read "
-                                      "Data does, and saves it as Save does: an image file, "
-                                      "written completely or not at all."));
-    p.addPortOption();
-    p.addOption({{QStringLiteral("o"), QStringLiteral("output")},
-                 QStringLiteral("The \".brv2\" file to write (replaced if it exists)."),
-                 QStringLiteral("FILE")});
+    SubcommandParser p(QStringLiteral("download"));
     if (const auto status = p.parse(words))
         return *status;
     const auto output = p.required(QStringLiteral("output"));
@@ -203,20 +187,7 @@ int runDownload(const QStringList &words)
 
 int runLive(const QStringList &words)
 {
-    SubcommandParser p(
-        QStringLiteral("live"),
-        QStringLiteral("Polls the logger on port N for its present reading every SECONDS seconds "
-                       "and prints each reading as a table row (tab-separated, heading row "
-                       "first), stamped with this computer's date and time. Runs until "
-                       "interrupted (Ctrl-C, SIGTERM) or until K rows have been printed."));
-    p.addPortOption();
-    p.addOption({{QStringLiteral("i"), QStringLiteral("interval")},
-                 QStringLiteral("Seconds between readings, %1 to %2.")
-                     .arg(LiveReadings::kMinIntervalSeconds)
-                     .arg(LiveReadings::kMaxIntervalSeconds),
-                 QStringLiteral("SECONDS")});
-    p.addOption({{QStringLiteral("n"), QStringLiteral("count")},
-                 QStringLiteral("Stop after K rows."), QStringLiteral("K")});
+    SubcommandParser p(QStringLiteral("live"));
     if (const auto status = p.parse(words))
         return *status;
     const auto interval = p.number(QStringLiteral("interval"), LiveReadings::kMinIntervalSeconds,

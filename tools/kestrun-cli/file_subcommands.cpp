@@ -22,17 +22,6 @@ namespace {
 
 const QString kFahrenheit = QStringLiteral("fahrenheit");
 
-void addFileArguments(SubcommandParser &p)
-{
-    p.addPositional(QStringLiteral("FILE"),
-                    QStringLiteral("A \".brv2\" file: an image file (downloaded set) or a row "
-                                   "file (live readings)."),
-                    QStringLiteral("FILE.brv2"));
-    p.addOption({{QStringLiteral("f"), kFahrenheit},
-                 QStringLiteral("Temperatures in degrees Fahrenheit, as the window's °F "
-                                "option shows them (sets without temperatures are unchanged).")});
-}
-
 // Opens the file into `set` as the window would, in the unit asked for. False after the
 // window's message for a file it cannot open has been printed.
 bool openSet(ReadingSet &set, const QString &path, bool fahrenheit)
@@ -73,12 +62,7 @@ bool writeWorkbook(const ReadingsTable &table, const QString &path, QString *err
 
 int runTable(const QStringList &words)
 {
-    SubcommandParser p(QStringLiteral("table"),
-                       QStringLiteral("Prints the readings table of a file exactly as the "
-                                      "window's table shows it: heading row first, one row a "
-                                      "line, cells separated by tabs, \"***\" for an invalid "
-                                      "reading."));
-    addFileArguments(p);
+    SubcommandParser p(QStringLiteral("table"));
     if (const auto status = p.parse(words, 1))
         return *status;
     ReadingSet set;
@@ -90,16 +74,7 @@ int runTable(const QStringList &words)
 
 int runExport(const QStringList &words)
 {
-    SubcommandParser p(QStringLiteral("export"),
-                       QStringLiteral("Writes the readings table of a file as comma-separated "
-                                      "values (RFC 4180, UTF-8) or as the workbook the window's "
-                                      "Export command makes. The output file is replaced "
-                                      "completely or not at all."));
-    addFileArguments(p);
-    p.addOption({QStringLiteral("csv"), QStringLiteral("Write comma-separated values to OUT."),
-                 QStringLiteral("OUT.csv")});
-    p.addOption({QStringLiteral("xlsx"), QStringLiteral("Write a workbook to OUT."),
-                 QStringLiteral("OUT.xlsx")});
+    SubcommandParser p(QStringLiteral("export"));
     if (const auto status = p.parse(words, 1))
         return *status;
     const bool csv = p.isSet(QStringLiteral("csv"));

@@ -1,27 +1,12 @@
 // kestrun-cli: the loggers from the command line, on the same core as the window.
 
-#include "common/app_info.h"
+#include "tools/kestrun-cli/cli_help.h"
 #include "tools/kestrun-cli/console.h"
 #include "tools/kestrun-cli/subcommands.h"
 
 #include <QCoreApplication>
 
 namespace {
-
-QString overview()
-{
-    QString text = QStringLiteral(
-        "Usage: kestrun-cli <subcommand> [options]\n\n"
-        "The loggers from the command line: the same port rules, waits, checks, files and\n"
-        "table texts as the Kestrun window.\n\n"
-        "Subcommands:\n");
-    for (const Subcommand &s : subcommands())
-        text += QStringLiteral("  %1%2\n").arg(QLatin1String(s.name), -10).arg(QLatin1String(s.summary));
-    text += QStringLiteral(
-        "\n'kestrun-cli <subcommand> --help' describes a subcommand and its options.\n"
-        "Exit status: 0 on success, 1 on failure (the reason on standard error).\n");
-    return text;
-}
 
 // Runs the subcommand `name` with the words after it.
 int run(const QString &name, const QStringList &words)
@@ -30,7 +15,7 @@ int run(const QString &name, const QStringList &words)
         if (name == QLatin1String(s.name))
             return s.run(words);
     console::errLine(QStringLiteral("kestrun-cli: no subcommand '%1'").arg(name));
-    console::err(overview().toUtf8());
+    console::err(clihelp::overview().toUtf8());
     return 1;
 }
 
@@ -39,13 +24,9 @@ int run(const QString &name, const QStringList &words)
 const QList<Subcommand> &subcommands()
 {
     static const QList<Subcommand> list{
-        {"ports", "the port numbers and the devices they open", runPorts},
-        {"info", "Device Details of the logger on a port", runInfo},
-        {"time", "the logger's clock", runTime},
-        {"download", "read the logger's memory into a .brv2 file", runDownload},
-        {"table", "the readings table of a .brv2 file, tab-separated", runTable},
-        {"export", "the readings table as CSV or as a workbook", runExport},
-        {"live", "live readings, one row at a time", runLive},
+        {"ports", runPorts},       {"info", runInfo},   {"time", runTime},
+        {"download", runDownload}, {"table", runTable}, {"export", runExport},
+        {"live", runLive},
     };
     return list;
 }
@@ -55,19 +36,16 @@ int main(int argc, char *argv[])
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("kestrun-cli"));
     QCoreApplication::setOrganizationName(QStringLiteral("Brivak"));
-    QCoreApplication::setApplicationVersion(QStringLiteral("%1.%2.%3")
-                                                .arg(appinfo::kMajor)
-                                                .arg(appinfo::kMinor)
-                                                .arg(appinfo::kRevision));
+    QCoreApplication::setApplicationVersion(help::version());
 
     QStringList words = QCoreApplication::arguments().mid(1);
     if (words.isEmpty()) {
-        console::err(overview().toUtf8());
+        console::err(clihelp::overview().toUtf8());
         return 1;
     }
     const QString first = words.takeFirst();
     if (first == QLatin1String("--help") || first == QLatin1String("-h")) {
-        console::out(overview().toUtf8());
+        console::out(clihelp::overview().toUtf8());
         return 0;
     }
     if (first == QLatin1String("--version")) {
@@ -77,7 +55,7 @@ int main(int argc, char *argv[])
     // "help <subcommand>" is the subcommand's --help.
     if (first == QLatin1String("help")) {
         if (words.isEmpty()) {
-            console::out(overview().toUtf8());
+            console::out(clihelp::overview().toUtf8());
             return 0;
         }
         return run(words.first(), {QStringLiteral("--help")});

@@ -1,28 +1,16 @@
 #include "tools/kestrun-cli/subcommand_parser.h"
 
+#include "tools/kestrun-cli/cli_help.h"
 #include "tools/kestrun-cli/console.h"
 
-SubcommandParser::SubcommandParser(const QString &name, const QString &description)
+SubcommandParser::SubcommandParser(const QString &name)
     : m_name(name)
 {
-    m_parser.setApplicationDescription(description);
     m_parser.addHelpOption();
-}
-
-void SubcommandParser::addOption(const QCommandLineOption &option) { m_parser.addOption(option); }
-
-void SubcommandParser::addPortOption()
-{
-    addOption({{QStringLiteral("p"), QStringLiteral("port")},
-               QStringLiteral("Serial port number N: the device named by KESTRUN_COM<N>, "
-                              "otherwise the N-th serial device of the system (see 'ports')."),
-               QStringLiteral("N")});
-}
-
-void SubcommandParser::addPositional(const QString &name, const QString &description,
-                                     const QString &syntax)
-{
-    m_parser.addPositionalArgument(name, description, syntax);
+    const help::Command *command = help::subcommand(clihelp::program(), name);
+    Q_ASSERT_X(command, "SubcommandParser", "a subcommand without a help entry");
+    if (command)
+        help::addTo(m_parser, *command);
 }
 
 std::optional<int> SubcommandParser::parse(const QStringList &words, int positionals)

@@ -7,10 +7,11 @@
 #include <optional>
 
 // The options of one subcommand: QCommandLineParser with a help text that names the
-// subcommand, and usage errors that say which subcommand they belong to.
+// subcommand, and usage errors that say which subcommand they belong to. The description,
+// options and arguments come from the subcommand's entry in cli_help, which the manual page
+// is written from too; a subcommand declares none of its own.
 //
-//   SubcommandParser p("info", "What the Device Details dialog shows.");
-//   p.addPortOption();
+//   SubcommandParser p("info");
 //   if (const auto status = p.parse(args))   // --help or a usage error
 //       return *status;
 //   const auto port = p.port();
@@ -19,13 +20,7 @@ class SubcommandParser
 public:
     static constexpr const char *kProgram = "kestrun-cli";
 
-    SubcommandParser(const QString &name, const QString &description);
-
-    void addOption(const QCommandLineOption &option);
-    // -p, --port N: the port number, as the window's Comm Port menu counts ports.
-    void addPortOption();
-    // A positional argument: `syntax` is how the usage line shows it.
-    void addPositional(const QString &name, const QString &description, const QString &syntax);
+    explicit SubcommandParser(const QString &name);
 
     // Parses the words after the subcommand. nullopt: go on with the run. Otherwise the run is
     // over with that status: 0 after --help (help on standard output), 1 after a usage error

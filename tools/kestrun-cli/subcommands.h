@@ -5,11 +5,11 @@
 #include <QStringList>
 
 // The subcommands of kestrun-cli. Each takes the words after its name and returns the exit
-// status: 0 on success, 1 with the program's message on standard error on failure.
+// status: 0 on success, 1 with the program's message on standard error on failure. What they
+// say about themselves is in cli_help.
 struct Subcommand
 {
     const char *name;
-    const char *summary;
     int (*run)(const QStringList &words);
 };
 

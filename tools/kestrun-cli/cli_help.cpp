@@ -1,0 +1,191 @@
+#include "tools/kestrun-cli/cli_help.h"
+
+#include "acquisition/live_readings.h"
+
+namespace clihelp {
+namespace {
+
+using help::Command;
+using help::Option;
+using help::Positional;
+
+Option portOption()
+{
+    return {{QStringLiteral("p"), QStringLiteral("port")},
+            QStringLiteral("Serial port number N: the device named by KESTRUN_COM<N>, "
+                           "otherwise the N-th serial device of the system (see 'ports')."),
+            QStringLiteral("N")};
+}
+
+// The FILE argument and the unit switch of the subcommands that read a ".brv2" file.
+Positional fileArgument()
+{
+    return {QStringLiteral("FILE"),
+            QStringLiteral("A \".brv2\" file: an image file (downloaded set) or a row "
+                           "file (live readings)."),
+            QStringLiteral("FILE.brv2")};
+}
+
+Option fahrenheitOption()
+{
+    return {{QStringLiteral("f"), QStringLiteral("fahrenheit")},
+            QStringLiteral("Temperatures in degrees Fahrenheit, as the window's °F "
+                           "option shows them (sets without temperatures are unchanged)."),
+            QString()};
+}
+
+QList<Command> subcommands()
+{
+    return {
+        {QStringLiteral("ports"), QStringLiteral("the port numbers and the devices they open"),
+         QStringLiteral("Lists the port numbers that lead to a serial device, one "
+                        "\"N<tab>device\" a line: the device named by KESTRUN_COM<N> where it "
+                        "is set, otherwise the N-th serial device of the system."),
+         {},
+         {}},
+        {QStringLiteral("info"), QStringLiteral("Device Details of the logger on a port"),
+         QStringLiteral("Shows what the Device Details dialog shows of the logger on port N, "
+                        "one \"label: value\" a line."),
+         {portOption()},
+         {}},
+        {QStringLiteral("time"), QStringLiteral("the logger's clock"),
+         QStringLiteral("Shows the clock of the logger on port N, or \"Device is Stopped\" when "
+                        "it is not logging."),
+         {portOption()},
+         {}},
+        {QStringLiteral("download"), QStringLiteral("read the logger's memory into a .brv2 file"),
+         QStringLiteral("Reads the whole memory of the logger on port N, as Read Data does, and "
+                        "saves it as Save does: an image file, written completely or not at "
+                        "all."),
+         {portOption(),
+          {{QStringLiteral("o"), QStringLiteral("output")},
+           QStringLiteral("The \".brv2\" file to write (replaced if it exists)."),
+           QStringLiteral("FILE")}},
+         {}},
+        {QStringLiteral("table"),
+         QStringLiteral("the readings table of a .brv2 file, tab-separated"),
+         QStringLiteral("Prints the readings table of a file exactly as the window's table "
+                        "shows it: heading row first, one row a line, cells separated by tabs, "
+                        "\"***\" for an invalid reading."),
+         {fahrenheitOption()},
+         {fileArgument()}},
+        {QStringLiteral("export"), QStringLiteral("the readings table as CSV or as a workbook"),
+         QStringLiteral("Writes the readings table of a file as comma-separated values (RFC "
+                        "4180, UTF-8) or as the workbook the window's Export command makes. The "
+                        "output file is replaced completely or not at all."),
+         {fahrenheitOption(),
+          {{QStringLiteral("csv")}, QStringLiteral("Write comma-separated values to OUT."),
+           QStringLiteral("OUT.csv")},
+          {{QStringLiteral("xlsx")}, QStringLiteral("Write a workbook to OUT."),
+           QStringLiteral("OUT.xlsx")}},
+         {fileArgument()}},
+        {QStringLiteral("live"), QStringLiteral("live readings, one row at a time"),
+         QStringLiteral("Polls the logger on port N for its present reading every SECONDS "
+                        "seconds and prints each reading as a table row (tab-separated, heading "
+                        "row first), stamped with this computer's date and time. Runs until "
+                        "interrupted (Ctrl-C, SIGTERM) or until K rows have been printed."),
+         {portOption(),
+          {{QStringLiteral("i"), QStringLiteral("interval")},
+           QStringLiteral("Seconds between readings, %1 to %2.")
+               .arg(LiveReadings::kMinIntervalSeconds)
+               .arg(LiveReadings::kMaxIntervalSeconds),
+           QStringLiteral("SECONDS")},
+          {{QStringLiteral("n"), QStringLiteral("count")}, QStringLiteral("Stop after K rows."),
+           QStringLiteral("K")}},
+         {}},
+    };
+}
+
+help::Program make()
+{
+    help::Program p;
+    p.command.name = QStringLiteral("kestrun-cli");
+    p.command.summary = QStringLiteral("the Kestrun data loggers and their .brv2 files from the "
+                                       "command line");
+    // The line break is the overview's: it is printed as it stands.
+    p.command.description =
+        QStringLiteral("The loggers from the command line: the same port rules, waits, checks, "
+                       "files and\ntable texts as the Kestrun window.");
+    p.usage = QStringLiteral("<subcommand> [options]");
+    p.ownOptions = {
+        {{QStringLiteral("h"), QStringLiteral("help")},
+         QStringLiteral("Lists the subcommands. 'kestrun-cli help SUBCOMMAND' is "
+                        "'kestrun-cli SUBCOMMAND --help'."),
+         QString()},
+        {{QStringLiteral("version")}, QStringLiteral("Prints the version."), QString()},
+    };
+    p.subcommands = subcommands();
+    p.subcommandOwnOptions = {
+        {{QStringLiteral("h"), QStringLiteral("help")},
+         QStringLiteral("Describes the subcommand and its options."), QString()},
+        {{QStringLiteral("help-all")}, QStringLiteral("The same, with Qt's own options."),
+         QString()},
+    };
+    p.notes = {
+        QStringLiteral("It needs no display. Ports are numbered as in the window's Setting \u2192 "
+                       "Comm Port menu. Output files (\".brv2\", CSV, workbook) are replaced "
+                       "only once the new one is completely written. A download draws a "
+                       "progress bar on standard error only when that is a terminal, so logs "
+                       "and cron mail get nothing but the outcome."),
+        help::serialAccessNote(),
+    };
+    p.exitStatus = {
+        {QStringLiteral("0"), QStringLiteral("Success.")},
+        {QStringLiteral("1"),
+         QStringLiteral("Failure or a usage error; the reason, in the window's words "
+                        "(\"Device is not responding, \u2026\", \"File Corrupted\", \u2026), "
+                        "is on standard error.")},
+    };
+    p.environment = {
+        {QStringLiteral("KESTRUN_COM<N>"),
+         QStringLiteral("The device that port number N opens, for example "
+                        "KESTRUN_COM3=/dev/ttyUSB0. Without it, port N is the N-th serial "
+                        "device of the system, sorted by name.")},
+    };
+    p.files = {
+        {QStringLiteral("*.brv2"),
+         QStringLiteral("Readings files, as the window's File \u2192 Save writes them and "
+                        "File \u2192 Open reads them: an image file (a downloaded memory) or a "
+                        "row file (live readings).")},
+    };
+    p.examples = {
+        {QStringLiteral("kestrun-cli ports"), QStringLiteral("The port numbers and devices, "
+                                                             "\"3<tab>/dev/ttyUSB0\" a line.")},
+        {QStringLiteral("kestrun-cli info --port 3"),
+         QStringLiteral("Device Details of the logger on port 3.")},
+        {QStringLiteral("KESTRUN_COM3=/dev/ttyUSB0 kestrun-cli download --port 3 -o freezer.brv2"),
+         QStringLiteral("Reads the logger on /dev/ttyUSB0 into freezer.brv2 (a full memory takes "
+                        "about 4.5 minutes).")},
+        {QStringLiteral("kestrun-cli table freezer.brv2 --fahrenheit"),
+         QStringLiteral("The readings table, tab-separated, in degrees Fahrenheit.")},
+        {QStringLiteral("kestrun-cli export freezer.brv2 --csv freezer.csv"),
+         QStringLiteral("The same table as CSV.")},
+        {QStringLiteral("kestrun-cli live --port 3 --interval 10 --count 6"),
+         QStringLiteral("Six live readings, ten seconds apart.")},
+    };
+    p.seeAlso = {QStringLiteral("kestrun(1)")};
+    return p;
+}
+
+} // namespace
+
+const help::Program &program()
+{
+    static const help::Program p = make();
+    return p;
+}
+
+QString overview()
+{
+    const help::Program &p = program();
+    QString text = QStringLiteral("Usage: %1 %2\n\n%3\n\nSubcommands:\n")
+                       .arg(p.command.name, p.usage, p.command.description);
+    for (const Command &s : p.subcommands)
+        text += QStringLiteral("  %1%2\n").arg(s.name, -10).arg(s.summary);
+    text += QStringLiteral(
+        "\n'kestrun-cli <subcommand> --help' describes a subcommand and its options.\n"
+        "Exit status: 0 on success, 1 on failure (the reason on standard error).\n");
+    return text;
+}
+
+} // namespace clihelp
