@@ -438,6 +438,8 @@ void FrmMain::Reset_Grid()
 void FrmMain::Activation()
 {
     setPanelWidths();
+    // The data window is activated with the frame: a zoom mode does not outlive it.
+    m_data->activated();
     const bool opened = m_port->activate();
     if (opened)
         m_data->resetView();

@@ -346,6 +346,20 @@ private Q_SLOTS:
         m_main->Activation();
         QCOMPARE(start.count(), 1);
     }
+
+    // Activation ends a zoom mode and gives the graph its default pointer back; the view and
+    // the marker size that belongs to it stay.
+    void activationEndsZoomModes()
+    {
+        FrmData *d = m_main->data();
+        d->R = 7.5; // as a zoomed view leaves it
+        m_main->toolbarAction("Zoomin")->trigger();
+        QVERIFY(d->PicGraph()->testAttribute(Qt::WA_SetCursor));
+        m_main->Activation();
+        QVERIFY(!d->zoomin && !d->zoomout);
+        QVERIFY(!d->PicGraph()->testAttribute(Qt::WA_SetCursor));
+        QCOMPARE(d->R, 7.5);
+    }
 };
 
 QTEST_MAIN(TestFrmMain)
