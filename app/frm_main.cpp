@@ -130,7 +130,7 @@ FrmMain::FrmMain(SerialLink *link, Prompter *prompter, QWidget *parent) : QMainW
         m_port->portLost(reason);
         // Whatever was talking to the logger hears of the loss too and ends quietly; this box,
         // shown once they all have, is the only one the user gets.
-        const QString text = msg::kPortLost.arg(m_port->comm_port).arg(reason);
+        const QString text = msg::kPortLost.arg(m_port->comm_port()).arg(reason);
         QMetaObject::invokeMethod(
             this, [this, text] { m_prompter->message(text, appinfo::title(), Prompter::Icon::Warning); },
             Qt::QueuedConnection);
@@ -157,9 +157,9 @@ FrmMain::~FrmMain()
         m_link->close();
 }
 
-qint16 FrmMain::comm_port() const { return m_port->comm_port; }
-bool FrmMain::ok_port() const { return m_port->ok_port; }
-qint16 FrmMain::Baud_Rate() const { return m_port->Baud_Rate; }
+qint16 FrmMain::comm_port() const { return m_port->comm_port(); }
+bool FrmMain::ok_port() const { return m_port->ok_port(); }
+qint16 FrmMain::Baud_Rate() const { return m_port->Baud_Rate(); }
 
 void FrmMain::markAsForm(QWidget *w) { w->setProperty(kFormProperty, true); }
 
@@ -438,6 +438,8 @@ void FrmMain::Reset_Grid()
 void FrmMain::Activation()
 {
     setPanelWidths();
+    // The data window is activated with the frame: a zoom mode does not outlive it.
+    m_data->activated();
     const bool opened = m_port->activate();
     if (opened)
         m_data->resetView();
@@ -478,7 +480,13 @@ bool FrmMain::guardPort()
     return false;
 }
 
-void FrmMain::Open_Port_Com(int n) { m_port->chooseCom(n); }
+void FrmMain::Open_Port_Com(int n)
+{
+    m_port->chooseCom(n);
+    // A checkable entry has flipped its own tick before this runs: the ticks follow what the
+    // port controller decided (the chosen entry alone, or as before on "File Accessing Error").
+    onTickChanged(m_port->tick());
+}
 
 void FrmMain::Open_Port_Other()
 {
@@ -489,8 +497,7 @@ void FrmMain::Open_Port_Other()
     const auto answer = m_prompter->inputText(msg::kEnterCommPort, appinfo::title(),
                                               QString::number(comm_port()), topLeft);
     m_port->chooseOther(answer);
-    // The input box is no menu choice: the tick follows what the port controller decided.
-    onTickChanged(m_port->tick());
+    onTickChanged(m_port->tick()); // as for COM1 to COM4
 }
 
 void FrmMain::Print_Options(bool graph)

@@ -66,6 +66,8 @@ inline const QString kEnablePanel = QStringLiteral("Device not enabled Please en
 inline const QString kSerNoNotNumeric = QStringLiteral("Ser.No. should be numeric");
 inline const QString kSerNoOutOfRange =
     QStringLiteral("Ser.No. Out of range, No. should be less than 10000");
+inline const QString kSerNoNegative =
+    QStringLiteral("Ser.No. should not be negative, the logger keeps it without a sign");
 // The identification bytes written with the serial number: day, month and year - 2000.
 inline const QString kIdDayOutOfRange = QStringLiteral("Day should be a whole number from 1 to 31");
 inline const QString kIdMonthOutOfRange =

@@ -107,9 +107,9 @@ QString picture(double v, const char *pattern)
         return QString::number(v, 'f', decimals);
     QString s;
     s.reserve(12);
-    // A value that rounds to nothing but zeros shows no sign: "-00.0" would read as a reading
-    // below zero that is not there.
-    if (v < 0 && scaled != 0)
+    // Every negative value keeps its sign, also one that rounds to nothing but zeros: -0.04
+    // reads "-00.0", a reading just below zero. (A negative zero is no negative value.)
+    if (v < 0)
         s.append(QLatin1Char('-'));
     const long long unit = static_cast<long long>(kPow10[decimals]);
     appendDigits(s, scaled / unit, intZeros);

@@ -314,7 +314,10 @@ Content readFile(const QString &path)
 bool writeFileAtomically(const QString &path, const QByteArray &bytes, QString *error)
 {
     QSaveFile f(path);
-    if (!f.open(QIODevice::WriteOnly)) {
+    // Unbuffered, so a write the disk cuts short (full, or a file size limit) shows in write()'s
+    // count: buffered, the short write at commit() goes unnoticed and the old file is replaced
+    // by a truncated one.
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         if (error)
             *error = f.errorString();
         return false;

@@ -131,10 +131,15 @@ std::optional<QString> DeviceDetails::checkSerial(const QString &text, int *out)
     double v = 0;
     if (!numfmt::parse(text, &v))
         return msg::kSerNoNotNumeric;
-    // Two bytes carry the number; a negative or fractional one has no such bytes.
-    if (v < 0 || v >= 10000 || v != std::floor(v))
+    // Two bytes without a sign carry the number.
+    if (v < 0)
+        return msg::kSerNoNegative;
+    // A fraction is rounded, halves to even like every rounding of the program; 9999.5 thus
+    // becomes 10000, out of range like 10000 itself.
+    const double serial = numfmt::roundHalfEven(v);
+    if (serial >= 10000)
         return msg::kSerNoOutOfRange;
-    *out = int(v);
+    *out = int(serial);
     return std::nullopt;
 }
 

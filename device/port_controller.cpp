@@ -12,32 +12,41 @@ PortController::PortController(SerialLink &link, Prompter &prompter, QObject *pa
 {
 }
 
-PortController::OpenOutcome PortController::openSteps()
+bool PortController::ok_port() const { return m_link.isOpen(); }
+
+bool PortController::openSteps()
 {
-    const QString device = portmap::deviceFor(comm_port);
-    const QString name = QStringLiteral("COM%1").arg(comm_port);
-    switch (m_link.open(device, Baud_Rate)) {
+    const QString device = portmap::deviceFor(m_commPort);
+    const QString name = QStringLiteral("COM%1").arg(m_commPort);
+    const QString opened = QStringLiteral("%1 \u2192 %2").arg(name, device);
+    switch (m_link.open(device, m_baudRate)) {
     case SerialLink::OpenResult::Ok:
-        ok_port = true;
-        setStatus(QStringLiteral("%1 \u2192 %2").arg(name, device));
-        return OpenOutcome::Opened;
+        setStatus(opened);
+        return true;
     case SerialLink::OpenResult::InvalidPort:
         setStatus(QStringLiteral("%1: no such port").arg(name));
         m_prompter.message(msg::kInvalidPort);
-        ok_port = false;
-        return OpenOutcome::Invalid;
+        return false;
+    // The port exists: no box, but the status bar says why it is not open; every device
+    // command then answers that the port is invalid.
+    case SerialLink::OpenResult::Busy:
+        setStatus(opened + QStringLiteral(": in use by another program"));
+        return false;
+    case SerialLink::OpenResult::NoPermission:
+        setStatus(opened + QStringLiteral(": no permission to open it; join the group %1 and "
+                                          "log in again")
+                               .arg(portmap::accessGroup(device)));
+        return false;
     case SerialLink::OpenResult::Failed:
         break;
     }
-    // Busy or not permitted: no box (the port exists), but the status bar says what happened.
-    setStatus(QStringLiteral("%1 \u2192 %2: cannot be opened (in use or no permission)")
-                  .arg(name, device));
-    return OpenOutcome::Failed;
+    setStatus(opened + QStringLiteral(": cannot be opened"));
+    return false;
 }
 
 bool PortController::Open_Port()
 {
-    if (!comportfile::write(comm_port))
+    if (!comportfile::write(m_commPort))
         return false;
     m_link.close();
     openSteps();
@@ -46,7 +55,7 @@ bool PortController::Open_Port()
 
 void PortController::chooseCom(int n)
 {
-    comm_port = qint16(n);
+    m_commPort = qint16(n);
     if (!Open_Port()) {
         m_prompter.message(msg::kFileAccessingError);
         return;
@@ -65,7 +74,7 @@ void PortController::chooseOther(const std::optional<QString> &answer)
     const double r = numfmt::roundHalfEven(v, 0);
     if (r < -32768 || r > 32767)
         return;
-    comm_port = qint16(r);
+    m_commPort = qint16(r);
     if (!Open_Port()) {
         m_prompter.message(msg::kFileAccessingError);
         return;
@@ -75,30 +84,30 @@ void PortController::chooseOther(const std::optional<QString> &answer)
 
 bool PortController::activate()
 {
-    Baud_Rate = 1200;
+    m_baudRate = 1200;
     const auto n = comportfile::read();
     if (!n)
         return false;
-    comm_port = qint16(*n);
+    m_commPort = qint16(*n);
     setTick(*n >= 1 && *n <= 4 ? Tick(*n) : TickOther);
     if (m_link.isOpen())
         return false;
-    return openSteps() == OpenOutcome::Opened;
+    return openSteps();
 }
 
 bool PortController::openForRun(int portNumber)
 {
-    Baud_Rate = 1200;
-    comm_port = qint16(portNumber);
+    m_baudRate = 1200;
+    m_commPort = qint16(portNumber);
     m_link.close();
-    return openSteps() == OpenOutcome::Opened;
+    return openSteps();
 }
 
 void PortController::applyLineSettings()
 {
-    Baud_Rate = 1200;
+    m_baudRate = 1200;
     if (m_link.isOpen())
-        m_link.setLineSettings(Baud_Rate);
+        m_link.setLineSettings(m_baudRate);
 }
 
 void PortController::shutDown(bool withBreak)
@@ -112,8 +121,7 @@ void PortController::shutDown(bool withBreak)
 
 void PortController::portLost(const QString &reason)
 {
-    ok_port = false;
-    setStatus(QStringLiteral("COM%1: connection lost (%2)").arg(comm_port).arg(reason));
+    setStatus(QStringLiteral("COM%1: connection lost (%2)").arg(m_commPort).arg(reason));
 }
 
 void PortController::setTick(Tick t)

@@ -21,9 +21,12 @@ public:
 
     PortController(SerialLink &link, Prompter &prompter, QObject *parent = nullptr);
 
-    qint16 comm_port = 0;
-    bool ok_port = false;
-    qint16 Baud_Rate = 1200;
+    qint16 comm_port() const { return m_commPort; }
+    // True exactly while the port is open, so a command that tests it never writes to a closed
+    // port and never stays silent: a port that could not be opened (missing, busy, not
+    // permitted) or that went away reads false.
+    bool ok_port() const;
+    qint16 Baud_Rate() const { return m_baudRate; }
 
     Tick tick() const { return m_tick; }
     // "COM3 → /dev/ttyUSB0", with a word on what happened when it could not be opened.
@@ -48,7 +51,7 @@ public:
     void applyLineSettings();
     // Exit: break on, then close.
     void shutDown(bool withBreak);
-    // The open port went away: it is closed, ok_port false, and the user is told once.
+    // The open port went away: it is closed, so ok_port is false; the status bar says so.
     void portLost(const QString &reason);
 
 Q_SIGNALS:
@@ -56,13 +59,15 @@ Q_SIGNALS:
     void statusChanged(const QString &text);
 
 private:
-    enum class OpenOutcome { Opened, Invalid, Failed };
-    OpenOutcome openSteps();
+    // Opens comm_port; false when it could not be opened (the status text says why).
+    bool openSteps();
     void setTick(Tick t);
     void setStatus(const QString &s);
 
     SerialLink &m_link;
     Prompter &m_prompter;
+    qint16 m_commPort = 0;
+    qint16 m_baudRate = 1200;
     Tick m_tick = TickNone;
     QString m_status;
 };

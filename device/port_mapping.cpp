@@ -1,5 +1,6 @@
 #include "device/port_mapping.h"
 
+#include <QFileInfo>
 #include <QSerialPortInfo>
 
 #include <algorithm>
@@ -40,6 +41,15 @@ QList<QPair<int, QString>> mappedPorts(int upTo)
             out.append({n, d});
     }
     return out;
+}
+
+QString accessGroup(const QString &device)
+{
+    const QString group = QFileInfo(device).group();
+    // Joining root would be no advice at all.
+    if (group.isEmpty() || group == QLatin1String("root"))
+        return QStringLiteral("dialout");
+    return group;
 }
 
 } // namespace portmap

@@ -15,5 +15,8 @@ QString deviceFor(int portNumber);
 QStringList systemDevices();
 // Every number that currently maps to a device, with its device (for menus and the CLI).
 QList<QPair<int, QString>> mappedPorts(int upTo = 32);
+// The group whose members may open `device`: the device file's own group, or "dialout" (the
+// serial ports' group on Debian) where that cannot be told.
+QString accessGroup(const QString &device);
 
 } // namespace portmap

@@ -1,10 +1,32 @@
 #include "device/qt_serial_link.h"
 
+#include <QFile>
 #include <QFileInfo>
+
+#include <cerrno>
 
 #ifdef Q_OS_UNIX
 #include <poll.h>
+#include <unistd.h>
 #endif
+
+namespace {
+
+// QSerialPort reports a device held by another program and one this user may not open alike,
+// as a permission error; only the second is cured by joining the device's group.
+SerialLink::OpenResult permissionFailure(const QString &device)
+{
+#ifdef Q_OS_UNIX
+    if (::access(QFile::encodeName(device).constData(), R_OK | W_OK) != 0 && errno == EACCES)
+        return SerialLink::OpenResult::NoPermission;
+    return SerialLink::OpenResult::Busy;
+#else
+    Q_UNUSED(device);
+    return SerialLink::OpenResult::Busy;
+#endif
+}
+
+} // namespace
 
 QtSerialLink::QtSerialLink(QObject *parent) : SerialLink(parent)
 {
@@ -25,8 +47,14 @@ SerialLink::OpenResult QtSerialLink::open(const QString &device, int baud)
     if (!m_port.open(QIODevice::ReadWrite)) {
         const auto err = m_port.error();
         m_port.clearError();
-        return err == QSerialPort::DeviceNotFoundError ? OpenResult::InvalidPort
-                                                        : OpenResult::Failed;
+        switch (err) {
+        case QSerialPort::DeviceNotFoundError:
+            return OpenResult::InvalidPort;
+        case QSerialPort::PermissionError:
+            return permissionFailure(device);
+        default:
+            return OpenResult::Failed;
+        }
     }
     if (!setLineSettings(baud)) {
         m_port.close();

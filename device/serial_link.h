@@ -14,8 +14,10 @@ class SerialLink : public QObject
 public:
     enum class OpenResult {
         Ok,
-        InvalidPort, // the port number maps to no device (the "invalid port" case)
-        Failed       // the device exists but cannot be opened (busy, no permission, ...)
+        InvalidPort,  // the port number maps to no device (the "invalid port" case)
+        Busy,         // another program holds the device
+        NoPermission, // this user may not read and write the device
+        Failed        // the device exists but cannot be opened for another reason
     };
 
     using QObject::QObject;

@@ -49,7 +49,7 @@ struct BusyPointer
 
 FrmTitle::FrmTitle(const ReadingSet &set, bool graph, std::unique_ptr<QPrinter> printer,
                    Prompter &prompter, std::function<int()> topRow, QWidget *parent)
-    : QDialog(parent), m_set(set), m_graph(graph), m_printer(std::move(printer)),
+    : QDialog(parent), m_set(set), m_printer(std::move(printer)),
       m_prompter(prompter), m_topRow(std::move(topRow)), m_range(set.table())
 {
     setObjectName(QStringLiteral("FrmTitle"));
@@ -60,8 +60,7 @@ FrmTitle::FrmTitle(const ReadingSet &set, bool graph, std::unique_ptr<QPrinter> 
     build();
 
     // Start-up: the caption and the options of the printout, then the range from the table.
-    m_optCData->setVisible(!m_graph);
-    setWindowTitle(m_graph ? msg::kPrintGraph : msg::kPrintData);
+    setPrintsGraph(graph);
     m_range.start();
     showRange();
     enableRange();
@@ -69,6 +68,15 @@ FrmTitle::FrmTitle(const ReadingSet &set, bool graph, std::unique_ptr<QPrinter> 
 }
 
 FrmTitle::~FrmTitle() = default;
+
+void FrmTitle::setPrintsGraph(bool graph)
+{
+    m_graph = graph;
+    m_optCData->setVisible(!graph);
+    if (graph && m_optCData->isChecked())
+        m_optAll->setChecked(true);
+    setWindowTitle(graph ? msg::kPrintGraph : msg::kPrintData);
+}
 
 void FrmTitle::build()
 {
@@ -277,6 +285,7 @@ FrmTitle *Print_Options(QWidget *owner, Prompter &prompter, const ReadingSet &se
     if (owner) {
         for (FrmTitle *open : owner->findChildren<FrmTitle *>(Qt::FindDirectChildrenOnly)) {
             if (open->isVisible()) {
+                open->setPrintsGraph(graph);
                 open->raise();
                 open->activateWindow();
                 return open;

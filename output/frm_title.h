@@ -33,6 +33,9 @@ public:
     ~FrmTitle() override;
 
     bool printsGraph() const { return m_graph; }
+    // Switches the dialog to the print command given last: its caption, "Active Sheet" (the
+    // listing's only; a graph prints all readings in its place) and what OK prints.
+    void setPrintsGraph(bool graph);
     QPrinter &printer() { return *m_printer; }
     PrintRange &range() { return m_range; }
     // What OK would print now.
@@ -66,7 +69,7 @@ private:
     void enableRange();
 
     const ReadingSet &m_set;
-    const bool m_graph;
+    bool m_graph = false;
     std::unique_ptr<QPrinter> m_printer;
     Prompter &m_prompter;
     std::function<int()> m_topRow;
@@ -87,7 +90,8 @@ private:
 namespace printout {
 
 // The print commands: with no reading, "No data to print"; while a Print Options dialog of
-// `owner` is open, that dialog comes to the front; otherwise the platform's printer dialog,
+// `owner` is open, that dialog comes to the front switched to this command (its title and
+// range kept); otherwise the platform's printer dialog,
 // then a new Print Options dialog, not modal. `prepare` runs on a new dialog before it is
 // shown. Returns the dialog shown, or nullptr when none is (no data, printer dialog
 // cancelled or failed).

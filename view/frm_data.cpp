@@ -300,6 +300,12 @@ void FrmData::resetView()
     m_graph->resetView();
 }
 
+void FrmData::activated()
+{
+    PicGraph()->unsetCursor();
+    m_graph->endZoomModes();
+}
+
 void FrmData::switchToCelsius()
 {
     units::toCelsius(table(), Cels_Faren);

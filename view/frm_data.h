@@ -90,6 +90,9 @@ public:
     void Clear_screen();
     // The graph's view back to the full extent: no zoom, scroll bars at 0, default pointer.
     void resetView();
+    // Activation of the window (and its load): the zoom modes end and the pointer is the
+    // default again; the view shown stays.
+    void activated();
 
     // The temperature unit of the table and the graph (both option buttons of a unit).
     void switchToCelsius();

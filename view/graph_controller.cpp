@@ -91,13 +91,25 @@ void GraphController::clear()
 
 void GraphController::resetView()
 {
-    zoomin = false;
-    zoomout = false;
+    endZoomModes();
     R = kDefaultR;
     const bool wasZoomed = m_view.zoomed();
     setView(View::full(m_view.W, m_view.H));
     if (wasZoomed && m_shown)
         render();
+}
+
+void GraphController::endZoomModes()
+{
+    zoomin = false;
+    zoomout = false;
+    clearDrag();
+}
+
+void GraphController::clearDrag()
+{
+    DragX0 = DragX1 = DragY0 = 0;
+    DragY1 = 0;
 }
 
 void GraphController::setView(const View &v)
@@ -199,8 +211,7 @@ void GraphController::release(Qt::MouseButton)
         setView(v);
         render();
     }
-    DragX0 = DragX1 = DragY0 = 0;
-    DragY1 = 0;
+    clearDrag();
 }
 
 QRgb GraphController::pixelAt(QPointF at) const

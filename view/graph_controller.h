@@ -56,6 +56,9 @@ public:
     // Back to the full extent with no zoom mode and the full-view marker size. A graph on show
     // that was zoomed is drawn again, so the picture always shows the scroll bars' view.
     void resetView();
+    // The start values of the data window's load and activation: cursor mode (no zoom flag)
+    // and no drag. The view and R, which belongs to the view shown, stay as they are.
+    void endZoomModes();
     // A scroll bar moved: the view's left (top) edge follows and the graph is redrawn.
     void setHValue(int value);
     void setVValue(int value);
@@ -92,6 +95,7 @@ Q_SIGNALS:
 
 private:
     void render();
+    void clearDrag();
     void setView(const graph::View &v);
     void readOut(QPointF at);
     void setReadouts(const QString &t1, const QString &t2, QRgb colour);

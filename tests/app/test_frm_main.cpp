@@ -282,6 +282,50 @@ private Q_SLOTS:
         QVERIFY(m_main->statusPanel(0)->text().contains("/dev/fake12"));
     }
 
+    // The Comm Port entries as the user picks them: the chosen entry alone is ticked and its
+    // port opened afresh, whatever the click did to that entry's own tick; after "File
+    // Accessing Error" the ticks are as before.
+    void commPortTicks_data()
+    {
+        QTest::addColumn<int>("chosen");
+        QTest::addColumn<QString>("com2"); // "", "busy", or "unwritable" (Comport.txt)
+        QTest::addColumn<int>("ticked");
+        QTest::addColumn<bool>("ok");
+        QTest::addColumn<QStringList>("messages");
+        QTest::addColumn<int>("opens");
+        QTest::newRow("the open port again") << 1 << "" << 1 << true << QStringList{} << 1;
+        QTest::newRow("a busy port") << 2 << "busy" << 2 << false << QStringList{} << 1;
+        QTest::newRow("File Accessing Error")
+            << 2 << "unwritable" << 1 << true << QStringList{msg::kFileAccessingError} << 0;
+    }
+    void commPortTicks()
+    {
+        QFETCH(int, chosen);
+        QFETCH(QString, com2);
+        QFETCH(int, ticked);
+        QFETCH(bool, ok);
+        QFETCH(QStringList, messages);
+        QFETCH(int, opens);
+        qputenv("KESTRUN_COM2", "/dev/fake2");
+        m_link->existing << "/dev/fake2";
+        if (com2 == QLatin1String("busy"))
+            m_link->busy << "/dev/fake2";
+        m_main->menuAction("Com1")->trigger();
+        QVERIFY(m_main->ok_port());
+        if (com2 == QLatin1String("unwritable"))
+            comportfile::setFolder(m_dir.filePath("no/such/folder"));
+        const int before = m_link->opens;
+
+        m_main->menuAction(QStringLiteral("Com%1").arg(chosen))->trigger();
+        for (int n = 1; n <= 5; ++n) {
+            const QString name = n == 5 ? QStringLiteral("ComOther") : QStringLiteral("Com%1").arg(n);
+            QVERIFY2(m_main->menuAction(name)->isChecked() == (n == ticked), qPrintable(name));
+        }
+        QCOMPARE(m_main->ok_port(), ok);
+        QCOMPARE(m_prompter->messages(), messages);
+        QCOMPARE(m_link->opens - before, opens);
+    }
+
     void exitBreaksAndClosesThePort()
     {
         openPort();
@@ -301,6 +345,20 @@ private Q_SLOTS:
         m_main->M_Show = false;
         m_main->Activation();
         QCOMPARE(start.count(), 1);
+    }
+
+    // Activation ends a zoom mode and gives the graph its default pointer back; the view and
+    // the marker size that belongs to it stay.
+    void activationEndsZoomModes()
+    {
+        FrmData *d = m_main->data();
+        d->R = 7.5; // as a zoomed view leaves it
+        m_main->toolbarAction("Zoomin")->trigger();
+        QVERIFY(d->PicGraph()->testAttribute(Qt::WA_SetCursor));
+        m_main->Activation();
+        QVERIFY(!d->zoomin && !d->zoomout);
+        QVERIFY(!d->PicGraph()->testAttribute(Qt::WA_SetCursor));
+        QCOMPARE(d->R, 7.5);
     }
 };
 

@@ -36,8 +36,10 @@ private Q_SLOTS:
                                                << "-02.25";
         QTest::newRow("negative below ten") << -0.116 << "#00.0"
                                             << "-00.1";
-        QTest::newRow("negative rounding to zero has no sign") << -0.04 << "#00.0"
-                                                               << "00.0";
+        QTest::newRow("negative rounding to zero keeps its sign") << -0.04 << "#00.0"
+                                                                  << "-00.0";
+        QTest::newRow("negative zero has no sign") << -0.0 << "#00.0"
+                                                   << "00.0";
         QTest::newRow("carry into a new digit") << 99.95 << "#00.0"
                                                 << "100.0";
         QTest::newRow("more digits than the pattern") << 1234.5 << "#00.0"

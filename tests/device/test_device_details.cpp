@@ -335,24 +335,30 @@ private Q_SLOTS:
         QTest::addColumn<QString>("month");
         QTest::addColumn<QString>("year");
         QTest::addColumn<QString>("message"); // empty: accepted
-        QTest::newRow("9999") << "9999" << "7" << "3" << "24" << "";
-        QTest::newRow("0") << "0" << "1" << "1" << "0" << "";
-        QTest::newRow("blanks around") << " 42 " << " 31" << "12 " << "255" << "";
-        QTest::newRow("10000") << "10000" << "7" << "3" << "24" << msg::kSerNoOutOfRange;
-        QTest::newRow("negative") << "-1" << "7" << "3" << "24" << msg::kSerNoOutOfRange;
-        QTest::newRow("fraction") << "12.5" << "7" << "3" << "24" << msg::kSerNoOutOfRange;
-        QTest::newRow("empty") << "" << "7" << "3" << "24" << msg::kSerNoNotNumeric;
-        QTest::newRow("letters") << "12a" << "7" << "3" << "24" << msg::kSerNoNotNumeric;
-        QTest::newRow("serial first") << "abc" << "x" << "x" << "x" << msg::kSerNoNotNumeric;
-        QTest::newRow("day 0") << "5" << "0" << "3" << "24" << msg::kIdDayOutOfRange;
-        QTest::newRow("day 32") << "5" << "32" << "3" << "24" << msg::kIdDayOutOfRange;
-        QTest::newRow("day text") << "5" << "x" << "3" << "24" << msg::kIdDayOutOfRange;
-        QTest::newRow("day 1.5") << "5" << "1.5" << "3" << "24" << msg::kIdDayOutOfRange;
-        QTest::newRow("month 13") << "5" << "7" << "13" << "24" << msg::kIdMonthOutOfRange;
-        QTest::newRow("month 0") << "5" << "7" << "0" << "24" << msg::kIdMonthOutOfRange;
-        QTest::newRow("year 256") << "5" << "7" << "3" << "256" << msg::kIdYearOutOfRange;
-        QTest::newRow("year -1") << "5" << "7" << "3" << "-1" << msg::kIdYearOutOfRange;
-        QTest::newRow("year empty") << "5" << "7" << "3" << "" << msg::kIdYearOutOfRange;
+        QTest::addColumn<int>("serNo");       // the number sent, when accepted
+        QTest::newRow("9999") << "9999" << "7" << "3" << "24" << "" << 9999;
+        QTest::newRow("0") << "0" << "1" << "1" << "0" << "" << 0;
+        QTest::newRow("blanks around") << " 42 " << " 31" << "12 " << "255" << "" << 42;
+        QTest::newRow("fraction, half down to even") << "12.5" << "7" << "3" << "24" << "" << 12;
+        QTest::newRow("fraction, half up to even") << "13.5" << "7" << "3" << "24" << "" << 14;
+        QTest::newRow("10000") << "10000" << "7" << "3" << "24" << msg::kSerNoOutOfRange << 0;
+        QTest::newRow("9999.5 rounds to 10000")
+            << "9999.5" << "7" << "3" << "24" << msg::kSerNoOutOfRange << 0;
+        QTest::newRow("negative") << "-1" << "7" << "3" << "24" << msg::kSerNoNegative << 0;
+        QTest::newRow("negative fraction") << "-0.4" << "7" << "3" << "24" << msg::kSerNoNegative
+                                           << 0;
+        QTest::newRow("empty") << "" << "7" << "3" << "24" << msg::kSerNoNotNumeric << 0;
+        QTest::newRow("letters") << "12a" << "7" << "3" << "24" << msg::kSerNoNotNumeric << 0;
+        QTest::newRow("serial first") << "abc" << "x" << "x" << "x" << msg::kSerNoNotNumeric << 0;
+        QTest::newRow("day 0") << "5" << "0" << "3" << "24" << msg::kIdDayOutOfRange << 0;
+        QTest::newRow("day 32") << "5" << "32" << "3" << "24" << msg::kIdDayOutOfRange << 0;
+        QTest::newRow("day text") << "5" << "x" << "3" << "24" << msg::kIdDayOutOfRange << 0;
+        QTest::newRow("day 1.5") << "5" << "1.5" << "3" << "24" << msg::kIdDayOutOfRange << 0;
+        QTest::newRow("month 13") << "5" << "7" << "13" << "24" << msg::kIdMonthOutOfRange << 0;
+        QTest::newRow("month 0") << "5" << "7" << "0" << "24" << msg::kIdMonthOutOfRange << 0;
+        QTest::newRow("year 256") << "5" << "7" << "3" << "256" << msg::kIdYearOutOfRange << 0;
+        QTest::newRow("year -1") << "5" << "7" << "3" << "-1" << msg::kIdYearOutOfRange << 0;
+        QTest::newRow("year empty") << "5" << "7" << "3" << "" << msg::kIdYearOutOfRange << 0;
     }
     void sendChecks()
     {
@@ -361,6 +367,7 @@ private Q_SLOTS:
         QFETCH(QString, month);
         QFETCH(QString, year);
         QFETCH(QString, message);
+        QFETCH(int, serNo);
         openWith(notEnabled().bytes());
         m_host->port.written.clear();
         m_dlg->setSerial(serial);
@@ -372,6 +379,7 @@ private Q_SLOTS:
             QVERIFY(m_host->prompts.shown.isEmpty());
             QCOMPARE(m_host->port.written.size(), 1);
             QCOMPARE(m_host->port.written.first().at(0), 'Y');
+            QCOMPARE(m_dlg->SerNo(), serNo);
             QVERIFY(!m_dlg->sendEnabled());
             QVERIFY(m_dlg->progressVisible());
         } else {

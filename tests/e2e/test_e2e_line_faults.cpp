@@ -3,6 +3,7 @@
 // set shown stays, the window is usable, every device command says the port is invalid until a
 // port is chosen again, and once the logger is plugged back in and its port chosen the next
 // command works.
+// And a port another program holds, chosen in the window and named to kestrun-cli.
 #include "fault_support.h"
 
 #include "acquisition/live_readings.h"
@@ -13,11 +14,13 @@
 #include "device/frm_data1.h"
 #include "device/frm_id_dev.h"
 #include "device/start_device.h"
+#include "tests/tools/cli_process.h"
 
 #include <QComboBox>
 #include <QLabel>
 #include <QPointer>
 #include <QPushButton>
+#include <QSerialPort>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -136,6 +139,49 @@ private Q_SLOTS:
         QVERIFY(e2e::Shown::of(f->main()) == before);
 
         backAgain();
+    }
+
+    // Another program holds the port chosen: no box, the old port closed, and every device
+    // command answers that the port is invalid, in the window and in kestrun-cli, which also
+    // says why.
+    void busyPortAnswersEveryCommand()
+    {
+        QVERIFY2(f->start(), qPrintable(f->why()));
+        loggersim::LoggerSim other;
+        other.setPace(0);
+        other.setSpeed(0);
+        QString why;
+        QVERIFY2(other.open(&why), qPrintable(why));
+        const QString name = QStringLiteral("ttyKestrunBusy%1").arg(QCoreApplication::applicationPid());
+        QVERIFY2(other.createLink(m_dir.filePath(name), &why), qPrintable(why));
+        qputenv("KESTRUN_COM2", other.linkPath().toLocal8Bit());
+        QSerialPort holder(other.linkPath());
+        QVERIFY2(holder.open(QIODevice::ReadWrite), qPrintable(holder.errorString()));
+
+        f->prompter().clear();
+        f->menu(QStringLiteral("Com2"));
+        QVERIFY(f->prompter().messages().isEmpty());
+        QVERIFY(!f->main().ok_port());
+        const QString status = f->main().statusPanel(0)->text();
+        QCOMPARE(status, QStringLiteral("COM2 \u2192 %1: in use by another program").arg(other.linkPath()));
+        for (const char *key : {"ReadData", "RealTime", "DeviceTime", "IdentyDevice", "StartDevice",
+                                "StopDevice", "ClearStop", "RTCStart"}) {
+            f->prompter().clear();
+            f->prompter().yesNoAnswers = {true};
+            QVERIFY(f->toolbar(QLatin1String(key)));
+            QVERIFY2(f->prompter().messages() == QStringList{msg::kInvalidPort}, key);
+        }
+        QVERIFY(f->deviceCommandsEnabled());
+        QCOMPARE(f->sim().core().framesSeen() + other.core().framesSeen(), 0);
+
+        const clitest::Result r = clitest::run({"time", "--port", "2"});
+        QCOMPARE(r.exitCode, 1);
+        QCOMPARE(r.errText(), msg::kInvalidPort + '\n' + status + '\n');
+
+        holder.close(); // let go: choosing the port again opens it
+        f->menu(QStringLiteral("Com2"));
+        QVERIFY(f->main().ok_port());
+        qunsetenv("KESTRUN_COM2");
     }
 
     void cablePulledMidConversation_data()

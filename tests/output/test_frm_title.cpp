@@ -113,6 +113,8 @@ private Q_SLOTS:
     void printerThatCannotStartIsReported();
 
     void cancelledPrinterDialogShowsNothing();
+    void secondPrintCommandSwitchesTheOpenDialog_data();
+    void secondPrintCommandSwitchesTheOpenDialog();
 
 private:
     OutputDir m_dir;
@@ -385,6 +387,42 @@ void TestFrmTitle::cancelledPrinterDialogShowsNothing()
     QCOMPARE(prompter.shown.size(), 1);
     QCOMPARE(prompter.shown[0].kind, QStringLiteral("printer"));
     QVERIFY(owner.findChildren<FrmTitle *>().isEmpty());
+}
+
+void TestFrmTitle::secondPrintCommandSwitchesTheOpenDialog_data()
+{
+    QTest::addColumn<bool>("graph"); // the second command
+    QTest::newRow("Print Graph over Print Data's options") << true;
+    QTest::newRow("Print Data over Print Graph's options") << false;
+}
+
+// The other print command while the dialog is open brings it forward as that command's dialog:
+// caption, options and what OK prints follow it; the title typed stays, and the printer is not
+// asked for again.
+void TestFrmTitle::secondPrintCommandSwitchesTheOpenDialog()
+{
+    QFETCH(bool, graph);
+    const auto set = makeSet(1, readingsOf(QStringLiteral("0:9-14")));
+    QWidget owner;
+    ScriptedPrompter prompter;
+    const QString pdf = nextPdf();
+    printToPdf(prompter, pdf);
+    QPointer<FrmTitle> dlg = printout::Print_Options(&owner, prompter, *set, !graph, [] { return 1; });
+    QVERIFY(dlg);
+    dlg->Text1()->setText(QStringLiteral("Kept"));
+    if (graph)
+        dlg->opt_CData()->click(); // the listing's own choice: the graph prints all instead
+
+    QCOMPARE(printout::Print_Options(&owner, prompter, *set, graph, [] { return 1; }), dlg.data());
+    QCOMPARE(prompter.shown.size(), 1);
+    QCOMPARE(dlg->windowTitle(), graph ? msg::kPrintGraph : msg::kPrintData);
+    QCOMPARE(dlg->opt_CData()->isVisible(), !graph);
+    QCOMPARE(dlg->inputs().selection, printout::Selection::All);
+    QCOMPARE(dlg->Text1()->text(), QStringLiteral("Kept"));
+    dlg->cmdOK()->click();
+    QTRY_VERIFY(!dlg);
+    // The graph prints on a landscape page, the listing on a portrait one.
+    QCOMPARE(pdfPageWidth(pdf) > 700, graph);
 }
 
 QTEST_MAIN(TestFrmTitle)

@@ -4,6 +4,7 @@
 #include "output/data_printout.h"
 #include "output/graph_printout.h"
 #include "output/print_inputs.h"
+#include "output/print_surface.h"
 #include "print_test_support.h"
 
 #include <QLocale>
@@ -95,32 +96,33 @@ void TestPrintListing::layout_data()
     QTest::addColumn<bool>("celsius");
     QTest::addColumn<QStringList>("values");
     QTest::addColumn<QStringList>("humidity");
-    QTest::addColumn<QString>("heading");
+    QTest::addColumn<QString>("heading"); // with its blanks, which the PDF's text collapses
     QTest::addColumn<QStringList>("printedValues");
 
     // Values as the table holds them; the listing reformats them with its own patterns and
     // leaves "***" alone.
     QTest::newRow("temperature degC") << 1 << true
                                       << QStringList{"23.45", "***", "-5.25", "7.0"}
-                                      << QStringList{} << "Sl.No Date Time Temp(°C)"
+                                      << QStringList{} << " Sl.No     Date      Time Temp(°C)"
                                       << QStringList{"23.5", "***", "-05.3", "07.0"};
     QTest::newRow("temperature degF") << 8 << false
                                       << QStringList{"74.12", "32.00", "-0.04", "100.95"}
-                                      << QStringList{} << "Sl.No Date Time Temp(°F)"
-                                      << QStringList{"74.1", "32.0", "00.0", "101.0"};
+                                      << QStringList{} << " Sl.No     Date      Time Temp(°F)"
+                                      << QStringList{"74.1", "32.0", "-00.0", "101.0"};
     QTest::newRow("humidity, five columns")
         << 2 << true << QStringList{"21.3", "21.4", "***", "20.0"}
-        << QStringList{"45.6", "***", "50.0", "9.95"} << "Sl.No Date Time Temp(°C) RH (%)"
+        << QStringList{"45.6", "***", "50.0", "9.95"} << " Sl.No     Date      Time Temp(°C)   RH (%)"
         << QStringList{"21.3 45.6", "21.4 ***", "*** 50.0", "20.0 10.0"};
     QTest::newRow("humidity model 6 degF")
         << 6 << false << QStringList{"70.34", "71.00", "69.99", "70.05"}
-        << QStringList{"40.0", "41.5", "42.25", "43.0"} << "Sl.No Date Time Temp(°F) RH (%)"
+        << QStringList{"40.0", "41.5", "42.25", "43.0"}
+        << " Sl.No     Date      Time Temp(°F)   RH (%)"
         << QStringList{"70.3 40.0", "71.0 41.5", "70.0 42.3", "70.1 43.0"};
     QTest::newRow("voltage, three decimals")
         << 3 << true << QStringList{"3.6", "0.0125", "***", "12.3456"} << QStringList{}
-        << "Sl.No Date Time Volt (V)" << QStringList{"3.600", "0.013", "***", "12.346"};
+        << " Sl.No     Date      Time Volt (V)" << QStringList{"3.600", "0.013", "***", "12.346"};
     QTest::newRow("co2, whole ppm") << 32 << true << QStringList{"450", "1999", "***", "0"}
-                                    << QStringList{} << "Sl.No Date Time CO2(PPM)"
+                                    << QStringList{} << " Sl.No     Date      Time CO2(PPM)"
                                     << QStringList{"450", "1999", "***", "0"};
 }
 
@@ -145,12 +147,20 @@ void TestPrintListing::layout()
 
     // Title, then the logger's header, then the headings, then one line per reading.
     const QStringList expectedHead{"Warehouse March", "Serial No.: 0045 06 05 13",
-                                   "Location.: Cold Store 2", heading};
+                                   "Location.: Cold Store 2", heading.simplified()};
     QCOMPARE(lines.mid(0, 4), expectedHead);
     QStringList expected;
     for (int i = 0; i < readings.size(); ++i)
         expected << lineStart(i + 1, readings[i].at) + QLatin1Char(' ') + printedValues[i];
     QCOMPARE(lines.mid(4), expected);
+
+    // The lines as printed, blanks and all: a leading blank, the number glued to the date.
+    const auto device = pdfPrinter(m_dir.filePath(QStringLiteral("unprinted.pdf")));
+    PrintSurface surface(*device);
+    const printout::DataPrintout listing(surface, *set, in);
+    QCOMPARE(listing.headingLine(), heading);
+    for (int i = 0; i < readings.size(); ++i)
+        QCOMPARE(listing.readingLine(i + 1), QLatin1Char(' ') + expected[i]);
 }
 
 void TestPrintListing::range_data()

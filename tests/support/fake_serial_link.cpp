@@ -3,8 +3,11 @@
 SerialLink::OpenResult FakeSerialLink::open(const QString &device, int b)
 {
     close();
+    ++opens;
     if (busy.contains(device))
-        return OpenResult::Failed;
+        return OpenResult::Busy;
+    if (denied.contains(device))
+        return OpenResult::NoPermission;
     if (!existing.contains(device))
         return OpenResult::InvalidPort;
     m_open = true;

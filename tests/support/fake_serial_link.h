@@ -34,8 +34,10 @@ public:
     int baud = 0;
     bool breakOn = false;
     int discards = 0;
+    int opens = 0;                                       // open() calls, successful or not
     QStringList existing{QStringLiteral("/dev/fake1")}; // devices open() accepts
-    QStringList busy;                                    // devices that fail to open
+    QStringList busy;                                    // devices another program holds
+    QStringList denied;                                  // devices this user may not open
     std::function<void(const QByteArray &)> onWrite;     // called after each write
 
 private:

@@ -21,7 +21,7 @@ public:
     bool openPort(int portNumber, QString *why);
 
     SerialLink &link() override { return m_link; }
-    bool okPort() const override { return m_port.ok_port; }
+    bool okPort() const override { return m_port.ok_port(); }
     Prompter &prompter() override { return m_prompter; }
     void Dsb_Controls() override {}
     void Enb_Controls() override {}
