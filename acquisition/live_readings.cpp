@@ -12,7 +12,7 @@
 #include "device/command_frame.h"
 #include "device/param_reply.h"
 #include "device/serial_link.h"
-#include "view/readings_table.h"
+#include "acquisition/readings_table.h"
 
 namespace {
 int word(const QByteArray &b, int at)
@@ -226,14 +226,12 @@ void LiveReadings::appendReading(const QByteArray &reply)
     const int r = t.appendRow();
     ++LiveRowNo;
     const QDateTime now = Clock::current().now();
-    t.setText(r, 0, QString::number(LiveRowNo));
-    t.setText(r, 1, datetext::dateText(now.date()));
-    t.setText(r, 2, datetext::timeText(now.time()));
-    t.setText(r, 3, value);
-    t.setRed(r, 3, valueInvalid);
-    if (model::isHumidity(code)) {
-        t.setText(r, 4, humidity);
-        t.setRed(r, 4, humidityInvalid);
-    }
+    t.setValue(r, 0, QString::number(LiveRowNo), LiveRowNo);
+    t.setMoment(r, now.date(), now.time(), datetext::dateText(now.date()),
+                datetext::timeText(now.time()));
+    // The numbers follow from the texts as written.
+    t.setCell(r, 3, value, valueInvalid);
+    if (model::isHumidity(code))
+        t.setCell(r, 4, humidity, humidityInvalid);
     Q_EMIT rowAdded(r);
 }

@@ -4,11 +4,12 @@
 #include "common/datetext.h"
 #include "common/model_codes.h"
 #include "common/numfmt.h"
-#include "view/readings_table.h"
-#include "view/table_texts.h"
+#include "acquisition/readings_table.h"
+#include "acquisition/table_texts.h"
 
 #include <algorithm>
 #include <functional>
+#include <limits>
 #include <vector>
 
 namespace {
@@ -31,19 +32,30 @@ QTime timeOfDay(int hour, int minute, int second)
     return QTime::fromMSecsSinceStartOfDay(int((total + 86400) % 86400) * 1000);
 }
 
-// The text of a value cell and the number behind it.
+constexpr double kNoValue = std::numeric_limits<double>::quiet_NaN();
+
+// The text of a value cell and the number it shows (NaN for "***").
 struct ValueText
 {
     QString text;
-    double number = 0; // for a temperature: the degC value the humidity is compensated with
+    double shown = kNoValue;
+    // For a temperature: the degC value the humidity is compensated with.
+    double compensation = 0;
     bool invalid = false;
 };
+
+ValueText shownAs(QString text, double compensation)
+{
+    ValueText out{std::move(text), kNoValue, compensation};
+    parseCellNumber(out.text, &out.shown);
+    return out;
+}
 
 ValueText formatted(double v, const char *pattern)
 {
     if (sensor::isInvalid(v))
-        return {tabletext::kInvalid, v, true};
-    return {numfmt::picture(v, pattern), v, false};
+        return {tabletext::kInvalid, kNoValue, v, true};
+    return shownAs(numfmt::picture(v, pattern), v);
 }
 
 // A temperature cell: degC "#00.0", degF "#00.00". In Fahrenheit the number converted is the
@@ -53,8 +65,8 @@ ValueText temperatureText(double celsius, bool fahrenheit)
 {
     ValueText out = formatted(celsius, "#00.0");
     if (fahrenheit && !out.invalid) {
-        out.number = numfmt::parseOr(out.text, celsius);
-        out.text = numfmt::picture(sensor::Conv_Faren(out.number), "#00.00");
+        const double shownCelsius = out.shown;
+        out = shownAs(numfmt::picture(sensor::Conv_Faren(shownCelsius), "#00.00"), shownCelsius);
     }
     return out;
 }
@@ -234,6 +246,22 @@ void ReadingSet::Put_Unit()
     }
 }
 
+int ReadingSet::readingCount() const { return m_table->rows() - 1; }
+
+QDateTime ReadingSet::readingTime(int i) const { return m_table->readingTime(i); }
+
+std::optional<double> ReadingSet::value(int i) const { return m_table->number(i, kValueCol); }
+
+std::optional<double> ReadingSet::humidity(int i) const
+{
+    return m_table->number(i, kHumidityCol);
+}
+
+const QString &ReadingSet::temperatureUnit() const
+{
+    return Cels_Faren == 0 ? tabletext::kUnitF : tabletext::kUnitC;
+}
+
 const QString &ReadingSet::rowNumberText(int r)
 {
     while (int(m_rowNumbers.size()) <= r)
@@ -270,8 +298,8 @@ void ReadingSet::Fill_Grid()
                     [](qint32 raw) { return formatted(sensor::Calc_Volt(raw), "#0.000"); });
     WordTexts ppm(sized(model::Family::CO2, kAdcWords), [code](qint32 raw) {
         const double v = sensor::Calc_CO2(raw, code);
-        return sensor::isInvalid(v) ? ValueText{tabletext::kInvalid, v, true}
-                                    : ValueText{numfmt::plain(v), v, false};
+        return sensor::isInvalid(v) ? ValueText{tabletext::kInvalid, kNoValue, v, true}
+                                    : shownAs(numfmt::plain(v), v);
     });
 
     // Consecutive rows mostly share their date: its text is made once per day.
@@ -280,32 +308,33 @@ void ReadingSet::Fill_Grid()
         switch (family) {
         case model::Family::Temperature: {
             const ValueText &v = temperature(RawData[i - 1]);
-            t.setCell(i, kValueCol, v.text, v.invalid);
+            t.setValue(i, kValueCol, v.text, v.shown, v.invalid);
             break;
         }
         case model::Family::Humidity: {
             const ValueText &v = rhTemperature(RawData[2 * i - 2]);
-            t.setCell(i, kValueCol, v.text, v.invalid);
-            const ValueText h = formatted(sensor::Calc_RH(RawData[2 * i - 1], v.number), "#00.0");
-            t.setCell(i, kHumidityCol, h.text, h.invalid);
+            t.setValue(i, kValueCol, v.text, v.shown, v.invalid);
+            const ValueText h =
+                formatted(sensor::Calc_RH(RawData[2 * i - 1], v.compensation), "#00.0");
+            t.setValue(i, kHumidityCol, h.text, h.shown, h.invalid);
             break;
         }
         case model::Family::Voltage: {
             const ValueText &v = volts(RawData[i - 1]);
-            t.setCell(i, kValueCol, v.text, v.invalid);
+            t.setValue(i, kValueCol, v.text, v.shown, v.invalid);
             break;
         }
         case model::Family::CO2: {
             const ValueText &v = ppm(RawData[i - 1]);
-            t.setCell(i, kValueCol, v.text, v.invalid);
+            t.setValue(i, kValueCol, v.text, v.shown, v.invalid);
             break;
         }
         case model::Family::Unknown:
             break;
         }
-        t.setText(i, kNumberCol, rowNumberText(i));
-        t.setText(i, kDateCol, dateText);
-        t.setText(i, kTimeCol, datetext::timeText(timeOfDay(hour, minute, second)));
+        t.setValue(i, kNumberCol, rowNumberText(i), i);
+        const QTime time = timeOfDay(hour, minute, second);
+        t.setMoment(i, date, time, dateText, datetext::timeText(time));
 
         // One interval back, with a single borrow per unit.
         switch (IntvUnit) {

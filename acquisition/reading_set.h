@@ -1,11 +1,13 @@
 #pragma once
 
 #include <QDate>
+#include <QDateTime>
 #include <QObject>
 #include <QString>
 #include <QTime>
 
 #include <array>
+#include <optional>
 #include <vector>
 
 class ReadingsTable;
@@ -81,6 +83,17 @@ public:
 
     // Whether the four degC/degF option buttons are shown (set by Format_Grid).
     bool unitOptionsVisible() const { return m_unitOptionsVisible; }
+
+    // --- The readings as numbers and times, for code that computes with them. ---
+    // Readings are numbered 1 to readingCount(), oldest first, as the table's rows; a value is
+    // exactly the number its table text shows, in the unit shown, and none for "***".
+
+    int readingCount() const;
+    QDateTime readingTime(int i) const; // wall-clock time, kept as UTC (see ReadingsTable)
+    std::optional<double> value(int i) const;    // temperature, voltage or CO2
+    std::optional<double> humidity(int i) const; // humidity models only
+    // The temperature unit the values of temperature models are in: "°C" or "°F".
+    const QString &temperatureUnit() const;
 
     // --- The table. ---
 

@@ -7,7 +7,7 @@
 #include "device/port_controller.h"
 #include "device/qt_serial_link.h"
 #include "view/frm_data.h"
-#include "view/readings_table.h"
+#include "acquisition/readings_table.h"
 
 #include <QActionGroup>
 #include <QTableView>

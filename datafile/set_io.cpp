@@ -9,8 +9,8 @@
 #include "common/numfmt.h"
 #include "common/prompter.h"
 #include "datafile/brv2_file.h"
-#include "view/readings_table.h"
-#include "view/table_texts.h"
+#include "acquisition/readings_table.h"
+#include "acquisition/table_texts.h"
 
 #include <QLocale>
 
@@ -23,9 +23,12 @@ using namespace tablecol;
 
 bool isInvalidText(const QString &t) { return t == tabletext::kInvalid; }
 
+// The fewest image bytes that can be shown: anything shorter cannot hold a trailer.
+constexpr int kShortestImage = 46;
+
 // A date text of this machine's form; texts of other common forms (a file from a machine with
 // other regional settings) are read too and shown in this machine's form.
-std::optional<QString> normalisedDate(const QString &text)
+std::optional<QDate> readDate(const QString &text)
 {
     QDate d = datetext::parseDate(text);
     if (!d.isValid()) {
@@ -40,10 +43,10 @@ std::optional<QString> normalisedDate(const QString &text)
     }
     if (!d.isValid())
         return std::nullopt;
-    return datetext::dateText(d);
+    return d;
 }
 
-std::optional<QString> normalisedTime(const QString &text)
+std::optional<QTime> readTime(const QString &text)
 {
     QTime t = datetext::parseTime(text);
     if (!t.isValid()) {
@@ -56,7 +59,7 @@ std::optional<QString> normalisedTime(const QString &text)
     }
     if (!t.isValid())
         return std::nullopt;
-    return datetext::timeText(t);
+    return t;
 }
 
 // The text of a stored value as the table shows it, or nullopt for a value that is no number.
@@ -74,53 +77,50 @@ std::optional<QString> valueCell(const QString &stored, const char *pattern, boo
     return numfmt::picture(v, pattern);
 }
 
-// The value of column 3 as it is stored: temperatures in degC.
-QString storedValue(const ReadingSet &set, const QString &shown)
+// The value of column 3 of row r as it is stored: temperatures in degC.
+QString storedValue(const ReadingSet &set, int r)
 {
-    if (!model::hasTemperature(set.MODEL) || set.Cels_Faren != 0 || isInvalidText(shown))
-        return shown;
-    double f = 0;
-    if (!numfmt::parse(shown, &f))
-        return shown;
-    return numfmt::plain(sensor::Conv_Celsius(f));
+    const ReadingsTable &t = set.table();
+    const std::optional<double> f = t.number(r, kValueCol);
+    if (!model::hasTemperature(set.MODEL) || set.Cels_Faren != 0 || !f)
+        return t.text(r, kValueCol);
+    return numfmt::plain(sensor::Conv_Celsius(*f));
 }
 
-struct RowTable
+// One row of a row file as the table shows it.
+struct FileRow
 {
-    QList<std::array<QString, 5>> rows;
-    QList<std::array<bool, 5>> red;
+    QDate date;
+    QTime time;
+    QString value;
+    QString humidity;
 };
 
-// Builds the table cells of a row file, or nullopt when a row does not hold what it must.
-std::optional<RowTable> rowCells(const brv2::Content &c, bool fahrenheit)
+// Builds the rows of a row file as the table shows them, or nullopt when a row does not hold
+// what it must.
+std::optional<QList<FileRow>> fileRows(const brv2::Content &c, bool fahrenheit)
 {
-    RowTable out;
+    QList<FileRow> out;
     const model::Family fam = model::family(c.model);
     const bool temperature = model::hasTemperature(c.model);
     const char *pattern = fam == model::Family::Voltage ? "#0.000"
                           : fam == model::Family::CO2   ? nullptr
                                                         : "#00.0";
-    out.rows.reserve(c.rows.size());
-    out.red.reserve(c.rows.size());
-    int r = 0;
+    out.reserve(c.rows.size());
     for (const QStringList &row : c.rows) {
-        ++r;
-        const auto date = normalisedDate(row.at(0));
-        const auto time = normalisedTime(row.at(1));
+        const auto date = readDate(row.at(0));
+        const auto time = readTime(row.at(1));
         const auto value = valueCell(row.at(2), pattern, temperature && fahrenheit);
         if (!date || !time || !value)
             return std::nullopt;
-        std::array<QString, 5> cells{QString::number(r), *date, *time, *value, QString()};
-        std::array<bool, 5> red{false, false, false, isInvalidText(*value), false};
+        FileRow read{*date, *time, *value, QString()};
         if (model::isHumidity(c.model)) {
             const auto h = valueCell(row.at(3), "#00.0", false);
             if (!h)
                 return std::nullopt;
-            cells[kHumidityCol] = *h;
-            red[kHumidityCol] = isInvalidText(*h);
+            read.humidity = *h;
         }
-        out.rows.append(cells);
-        out.red.append(red);
+        out.append(read);
     }
     return out;
 }
@@ -139,7 +139,7 @@ QByteArray encode(const ReadingSet &set, int dataKind)
     if (fields > 0) {
         rows.reserve(t.rows() - 1);
         for (int r = 1; r < t.rows(); ++r) {
-            QStringList row{t.text(r, 1), t.text(r, 2), storedValue(set, t.text(r, kValueCol))};
+            QStringList row{t.text(r, 1), t.text(r, 2), storedValue(set, r)};
             if (fields == 4)
                 row << t.text(r, kHumidityCol);
             rows.append(row);
@@ -166,15 +166,15 @@ Opened open(ReadingSet &set, const QString &path)
         return out;
     if (c.isImage()) {
         // Too short to hold a trailer: nothing in it can be shown.
-        if (c.image.size() < 46)
+        if (c.image.size() < kShortestImage)
             return out;
         imageload::showImage(set, c.image, c.model);
         out.status = Status::Ok;
         out.dataKind = c.dataKind;
         return out;
     }
-    const auto cells = rowCells(c, set.Cels_Faren == 0);
-    if (!cells)
+    const auto rows = fileRows(c, set.Cels_Faren == 0);
+    if (!rows)
         return out;
     ReadingsTable &t = set.table();
     t.beginBatch();
@@ -184,11 +184,19 @@ Opened open(ReadingSet &set, const QString &path)
     set.setLocationCaption(c.locationCaption);
     set.setSerialText(c.serialCaption);
     set.Format_Grid();
-    t.setRows(int(cells->rows.size()) + 1);
-    const int cols = t.cols();
-    for (int i = 0; i < cells->rows.size(); ++i)
-        for (int col = 0; col < cols && col < 5; ++col)
-            t.setCell(i + 1, col, cells->rows[i][col], cells->red[i][col]);
+    t.setRows(int(rows->size()) + 1);
+    const bool humidity = t.cols() > kHumidityCol;
+    for (int i = 0; i < rows->size(); ++i) {
+        const FileRow &row = rows->at(i);
+        const int r = i + 1;
+        t.setValue(r, kNumberCol, QString::number(r), r);
+        // Shown in this machine's form, whatever form the file has.
+        t.setMoment(r, row.date, row.time, datetext::dateText(row.date),
+                    datetext::timeText(row.time));
+        t.setCell(r, kValueCol, row.value, isInvalidText(row.value));
+        if (humidity)
+            t.setCell(r, kHumidityCol, row.humidity, isInvalidText(row.humidity));
+    }
     t.endBatch();
     out.status = Status::Ok;
     out.dataKind = c.dataKind;

@@ -6,7 +6,7 @@
 #include "common/model_codes.h"
 #include "common/numfmt.h"
 #include "output/print_surface.h"
-#include "view/readings_table.h"
+#include "acquisition/readings_table.h"
 
 #include <algorithm>
 #include <cmath>
@@ -27,25 +27,24 @@ const QStringList kListingFamilies{QStringLiteral("DejaVu Sans Mono"),
                                    QStringLiteral("Liberation Mono"), QStringLiteral("Courier New"),
                                    QStringLiteral("Monospace")};
 
-// A number cell in a picture pattern; anything that is not a number ("***") stays as it is.
-void appendFormatted(QString &line, const QString &cell, const char *pattern)
+// A value cell in a picture pattern, from the number it shows; a cell without one ("***")
+// stays as it is.
+void appendFormatted(QString &line, const ReadingsTable &t, int r, int c, const char *pattern)
 {
-    double v = 0;
-    if (numfmt::parse(cell, &v))
-        line.append(numfmt::picture(v, pattern));
+    if (const std::optional<double> v = t.number(r, c))
+        line.append(numfmt::picture(*v, pattern));
     else
-        line.append(cell);
+        line.append(t.text(r, c));
 }
 
 // CO2 is listed in whole ppm; the table already holds whole numbers, a typed or older value
 // with decimals is rounded like every explicit rounding of the program.
-void appendWholeNumber(QString &line, const QString &cell)
+void appendWholeNumber(QString &line, const ReadingsTable &t, int r, int c)
 {
-    double v = 0;
-    if (numfmt::parse(cell, &v))
-        line.append(numfmt::picture(numfmt::roundHalfEven(v), "#0"));
+    if (const std::optional<double> v = t.number(r, c))
+        line.append(numfmt::picture(numfmt::roundHalfEven(*v), "#0"));
     else
-        line.append(cell);
+        line.append(t.text(r, c));
 }
 
 } // namespace
@@ -113,28 +112,28 @@ QString DataPrintout::readingLine(int r) const
     QString line;
     line.reserve(48);
     line.append(msg::kPrnBlank);
-    appendFormatted(line, t.text(r, kNumberCol), "#000");
+    appendFormatted(line, t, r, kNumberCol, "#000");
     line.append(t.text(r, kDateCol));
     line.append(msg::kPrnBlank);
     line.append(t.text(r, kTimeCol));
     switch (model::family(m_set.MODEL)) {
     case model::Family::Temperature:
         line.append(msg::kPrnBlank);
-        appendFormatted(line, t.text(r, kValueCol), "#00.0");
+        appendFormatted(line, t, r, kValueCol, "#00.0");
         break;
     case model::Family::Humidity:
         line.append(msg::kPrnBlank);
-        appendFormatted(line, t.text(r, kValueCol), "#00.0");
+        appendFormatted(line, t, r, kValueCol, "#00.0");
         line.append(msg::kPrnBlank);
-        appendFormatted(line, t.text(r, kHumidityCol), "#00.0");
+        appendFormatted(line, t, r, kHumidityCol, "#00.0");
         break;
     case model::Family::Voltage:
         line.append(msg::kPrnBlank);
-        appendFormatted(line, t.text(r, kValueCol), "#0.000");
+        appendFormatted(line, t, r, kValueCol, "#0.000");
         break;
     case model::Family::CO2:
         line.append(msg::kPrnBlank);
-        appendWholeNumber(line, t.text(r, kValueCol));
+        appendWholeNumber(line, t, r, kValueCol);
         break;
     case model::Family::Unknown:
         break;
@@ -183,19 +182,12 @@ void DataPrintout::Prn_Range()
     const ReadingsTable &t = m_set.table();
     const int n = t.rows() - 1;
     if (d1.isValid() && d2.isValid() && t1.isValid() && t2.isValid()) {
-        // Neighbouring rows share their date text: parse it once per day.
-        QString lastDateText;
-        QDate date;
         for (int r = 1; r <= n; ++r) {
-            const QString &dateText = t.text(r, kDateCol);
-            if (lastDateText.isNull() || dateText != lastDateText) {
-                lastDateText = dateText;
-                date = datetext::parseDate(dateText);
-            }
+            const QDate date = t.date(r);
             if (!date.isValid() || date < d1 || date > d2)
                 continue;
             // The time window applies to every day of the span on its own.
-            const QTime time = datetext::parseTime(t.text(r, kTimeCol));
+            const QTime time = t.time(r);
             if (!time.isValid() || time < t1 || time > t2)
                 continue;
             printReading(r);

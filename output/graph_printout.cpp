@@ -6,8 +6,8 @@
 #include "common/model_codes.h"
 #include "common/numfmt.h"
 #include "output/print_surface.h"
-#include "view/readings_table.h"
-#include "view/table_queries.h"
+#include "acquisition/readings_table.h"
+#include "acquisition/table_queries.h"
 
 #include <QTimeZone>
 
@@ -301,10 +301,7 @@ void GraphPrintout::Graph_Labels()
     const int t = table.rows() - 1;
     if (t >= 1) {
         scales(1, t);
-        timeAxis(moment(datetext::parseDate(table.text(1, kDateCol)),
-                        datetext::parseTime(table.text(1, kTimeCol))),
-                 moment(datetext::parseDate(table.text(t, kDateCol)),
-                        datetext::parseTime(table.text(t, kTimeCol))));
+        timeAxis(table.readingTime(1), table.readingTime(t));
     }
     unitCaptions();
 }

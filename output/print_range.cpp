@@ -1,7 +1,7 @@
 #include "output/print_range.h"
 
 #include "common/datetext.h"
-#include "view/readings_table.h"
+#include "acquisition/readings_table.h"
 
 #include <algorithm>
 
@@ -39,31 +39,22 @@ bool PrintRange::hasReadings() const
 
 QDate PrintRange::firstDate() const
 {
-    return hasReadings() ? datetext::parseDate(m_table.text(1, kDateCol)) : QDate();
+    return hasReadings() ? m_table.date(1) : QDate();
 }
 
 QDate PrintRange::lastDate() const
 {
-    return hasReadings() ? datetext::parseDate(m_table.text(m_table.rows() - 1, kDateCol))
-                         : QDate();
+    return hasReadings() ? m_table.date(m_table.rows() - 1) : QDate();
 }
 
-void PrintRange::forEachTimeOn(const QDate &d,
-                               const std::function<void(const QString &)> &add) const
+void PrintRange::forEachTimeOn(
+    const QDate &d, const std::function<void(const QString &, const QTime &)> &add) const
 {
     if (!d.isValid())
         return;
-    // Neighbouring rows share their date text: parse it once per run.
-    QString lastText;
-    bool same = false;
     for (int r = 1; r < m_table.rows(); ++r) {
-        const QString &text = m_table.text(r, kDateCol);
-        if (lastText.isNull() || text != lastText) {
-            lastText = text;
-            same = datetext::parseDate(text) == d;
-        }
-        if (same)
-            add(m_table.text(r, kTimeCol));
+        if (m_table.date(r) == d)
+            add(m_table.text(r, kTimeCol), m_table.time(r));
     }
 }
 
@@ -94,12 +85,12 @@ void PrintRange::Fill_Times()
 {
     m_start = TimeList{};
     m_end = TimeList{};
-    forEachTimeOn(m_startDate, [this](const QString &t) { m_start.items << t; });
+    forEachTimeOn(m_startDate, [this](const QString &t, const QTime &) { m_start.items << t; });
     if (!m_start.items.isEmpty()) {
         m_start.current = 0;
         m_start.text = m_start.items.front();
     }
-    forEachTimeOn(m_endDate, [this](const QString &t) { m_end.items << t; });
+    forEachTimeOn(m_endDate, [this](const QString &t, const QTime &) { m_end.items << t; });
     if (!m_end.items.isEmpty()) {
         m_end.current = int(m_end.items.size()) - 1;
         m_end.text = m_end.items.back();
@@ -113,13 +104,10 @@ void PrintRange::Fill_EndTimes()
     m_end = TimeList{};
     m_end.text = endShown;
     const bool sameDay = m_startDate == m_endDate;
-    forEachTimeOn(m_endDate, [&](const QString &text) {
+    forEachTimeOn(m_endDate, [&](const QString &text, const QTime &t) {
         // A start time that is not a time cannot exclude anything.
-        if (sameDay && t1.isValid()) {
-            const QTime t = datetext::parseTime(text);
-            if (t.isValid() && t < t1)
-                return;
-        }
+        if (sameDay && t1.isValid() && t.isValid() && t < t1)
+            return;
         m_end.items << text;
     });
 }
@@ -131,12 +119,9 @@ void PrintRange::Fill_StartTimes()
     m_start = TimeList{};
     m_start.text = startShown;
     const bool sameDay = m_startDate == m_endDate;
-    forEachTimeOn(m_startDate, [&](const QString &text) {
-        if (sameDay && t2.isValid()) {
-            const QTime t = datetext::parseTime(text);
-            if (t.isValid() && t > t2)
-                return;
-        }
+    forEachTimeOn(m_startDate, [&](const QString &text, const QTime &t) {
+        if (sameDay && t2.isValid() && t.isValid() && t > t2)
+            return;
         m_start.items << text;
     });
 }

@@ -77,7 +77,9 @@ private:
     QDate firstDate() const;
     QDate lastDate() const;
     // Calls `add` with the time text of every reading on day `d`, in table order.
-    void forEachTimeOn(const QDate &d, const std::function<void(const QString &)> &add) const;
+    // The time text and the time of every row on day d, in table order.
+    void forEachTimeOn(const QDate &d,
+                       const std::function<void(const QString &, const QTime &)> &add) const;
 
     const ReadingsTable &m_table;
     QDate m_startDate, m_endDate;

@@ -3,7 +3,7 @@
 #include "common/app_info.h"
 #include "common/messages.h"
 #include "common/prompter.h"
-#include "view/readings_table.h"
+#include "acquisition/readings_table.h"
 
 #include <QDesktopServices>
 #include <QDir>

@@ -5,8 +5,8 @@
 #include "view/graph_panel.h"
 #include "view/graph_scales.h"
 #include "view/plot_widget.h"
-#include "view/readings_table.h"
-#include "view/table_texts.h"
+#include "acquisition/readings_table.h"
+#include "acquisition/table_texts.h"
 #include "view/unit_switch.h"
 
 #include <QGridLayout>

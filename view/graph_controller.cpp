@@ -2,7 +2,7 @@
 
 #include "acquisition/reading_set.h"
 #include "view/graph_zoom.h"
-#include "view/readings_table.h"
+#include "acquisition/readings_table.h"
 
 #include <cmath>
 

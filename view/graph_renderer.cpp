@@ -2,7 +2,7 @@
 
 #include "common/numfmt.h"
 #include "view/graph_series.h"
-#include "view/readings_table.h"
+#include "acquisition/readings_table.h"
 
 #include <algorithm>
 #include <bit>

@@ -3,7 +3,7 @@
 #include "common/datetext.h"
 #include "common/model_codes.h"
 #include "common/numfmt.h"
-#include "view/readings_table.h"
+#include "acquisition/readings_table.h"
 
 #include <QDateTime>
 
@@ -41,9 +41,13 @@ AxisLabels Right_Axis(int model, double t, double b, const View &view)
 TimeLabels Time_Axis(const QString &firstDate, const QString &firstTime, const QString &lastDate,
                      const QString &lastTime, const View &view)
 {
+    return Time_Axis(datetext::combine(firstDate, firstTime), datetext::combine(lastDate, lastTime),
+                     view);
+}
+
+TimeLabels Time_Axis(const QDateTime &t0, const QDateTime &t1, const View &view)
+{
     TimeLabels out;
-    const QDateTime t0 = datetext::combine(firstDate, firstTime);
-    const QDateTime t1 = datetext::combine(lastDate, lastTime);
     if (!t0.isValid() || !t1.isValid() || view.W <= 0)
         return out;
     // In seconds: the texts carry whole seconds, and every label is rounded to one.
@@ -62,8 +66,7 @@ TimeLabels Time_Axis(const QString &firstDate, const QString &firstTime, const Q
 TimeLabels Time_Axis(const ReadingsTable &table, const View &view)
 {
     const int last = table.rows() - 1;
-    return Time_Axis(table.text(1, 1), table.text(1, 2), table.text(last, 1),
-                     table.text(last, 2), view);
+    return Time_Axis(table.readingTime(1), table.readingTime(last), view);
 }
 
 } // namespace graph

@@ -2,6 +2,7 @@
 
 #include "view/graph_view.h"
 
+#include <QDateTime>
 #include <QString>
 
 #include <array>
@@ -42,6 +43,7 @@ struct TimeLabels
 // that are not a date and time give empty labels.
 TimeLabels Time_Axis(const QString &firstDate, const QString &firstTime, const QString &lastDate,
                      const QString &lastTime, const View &view);
+TimeLabels Time_Axis(const QDateTime &first, const QDateTime &last, const View &view);
 TimeLabels Time_Axis(const ReadingsTable &table, const View &view);
 
 // The labels' numbers in screen order: the left axis top to bottom, the right axis top to

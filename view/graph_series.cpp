@@ -1,7 +1,6 @@
 #include "view/graph_series.h"
 
-#include "common/numfmt.h"
-#include "view/readings_table.h"
+#include "acquisition/readings_table.h"
 
 #include <array>
 #include <cmath>
@@ -10,8 +9,6 @@ namespace graph {
 
 namespace {
 
-constexpr std::array<double, 16> kPow10{1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                        1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
 constexpr int kFirstColumn = 3;
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
@@ -28,40 +25,6 @@ void widen(GraphSeries::Column &col, double v)
 }
 
 } // namespace
-
-bool parseCell(const QString &text, double *out)
-{
-    const QChar *p = text.constData();
-    const QChar *const end = p + text.size();
-    bool negative = false;
-    if (p < end && (*p == QLatin1Char('-') || *p == QLatin1Char('+'))) {
-        negative = *p == QLatin1Char('-');
-        ++p;
-    }
-    unsigned long long mantissa = 0;
-    int digits = 0;
-    int decimals = 0;
-    bool point = false;
-    for (; p < end; ++p) {
-        const char16_t ch = p->unicode();
-        if (ch >= u'0' && ch <= u'9') {
-            mantissa = mantissa * 10 + (ch - u'0');
-            ++digits;
-            decimals += point;
-        } else if (ch == u'.' && !point) {
-            point = true;
-        } else {
-            return numfmt::parse(text, out);
-        }
-    }
-    if (digits == 0 || digits > 15)
-        return numfmt::parse(text, out);
-    // Both operands are exact, so the quotient is the correctly rounded value of the decimal
-    // text: the same double a full conversion gives.
-    const double v = double(mantissa) / kPow10[decimals];
-    *out = negative ? -v : v;
-    return true;
-}
 
 GraphSeries::GraphSeries(const ReadingsTable &table, QObject *parent)
     : QObject(parent), m_table(table)
@@ -112,13 +75,9 @@ const GraphSeries::Column &GraphSeries::column(int c)
     col.values.resize(std::max(1, rows), kNaN);
     col.values[0] = kNaN;
     for (int r = s.parsed; r < rows; ++r) {
-        double v = 0;
-        if (!parseCell(m_table.text(r, c), &v)) {
-            col.values[r] = kNaN;
-            continue;
-        }
+        const double v = m_table.numberOrNaN(r, c);
         col.values[r] = v;
-        if (!again)
+        if (!again && !std::isnan(v))
             widen(col, v);
     }
     s.parsed = rows;

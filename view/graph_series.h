@@ -11,10 +11,6 @@ class ReadingsTable;
 
 namespace graph {
 
-// Reads a value cell as a number exactly as numfmt::parse does, without its detour through a
-// general conversion for the plain texts the table holds ("23.4", "-02.25", "1500").
-bool parseCell(const QString &text, double *out);
-
 // The numbers of the table's value columns (3 and 4) as the graph reads them, kept between
 // redraws. The table's change notifications say which rows to read again: a live reading reads
 // one row, a refill or unit switch the whole column, a scroll or zoom step nothing.
@@ -24,7 +20,7 @@ class GraphSeries : public QObject
 public:
     struct Column
     {
-        // values[r] is the number in grid row r; NaN for "***", an empty cell or no number.
+        // values[r] is the number grid row r shows; NaN for "***", an empty cell or no number.
         // values[0] (the heading row) is always NaN.
         std::vector<double> values;
         // Extremes of the valid numbers; `any` false when the column has none.

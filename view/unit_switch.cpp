@@ -2,8 +2,8 @@
 
 #include "acquisition/conversions.h"
 #include "common/numfmt.h"
-#include "view/readings_table.h"
-#include "view/table_texts.h"
+#include "acquisition/readings_table.h"
+#include "acquisition/table_texts.h"
 
 namespace units {
 
@@ -13,13 +13,8 @@ constexpr int kTemperatureColumn = 3;
 
 void convert(ReadingsTable &table, double (*conversion)(double), const char *pattern)
 {
-    table.editColumn(kTemperatureColumn, [&](QString &text) {
-        double v = 0;
-        if (text == tabletext::kInvalid || !numfmt::parse(text, &v))
-            return false;
-        text = numfmt::picture(conversion(v), pattern);
-        return true;
-    });
+    table.convertValues(kTemperatureColumn,
+                        [&](double v) { return numfmt::picture(conversion(v), pattern); });
 }
 
 } // namespace

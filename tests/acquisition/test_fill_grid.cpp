@@ -1,7 +1,7 @@
 #include "acquisition/conversions.h"
 #include "acquisition/reading_set.h"
 #include "common/datetext.h"
-#include "view/readings_table.h"
+#include "acquisition/readings_table.h"
 
 #include <QSignalSpy>
 #include <QtTest>

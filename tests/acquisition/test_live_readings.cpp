@@ -5,7 +5,7 @@
 #include "common/messages.h"
 #include "common/prompter.h"
 #include "tests/support/fake_serial_link.h"
-#include "view/readings_table.h"
+#include "acquisition/readings_table.h"
 
 #include <QSignalSpy>
 #include <QtTest>

@@ -6,7 +6,7 @@
 #include "tests/support/fake_serial_link.h"
 #include "device/port_controller.h"
 #include "view/frm_data.h"
-#include "view/readings_table.h"
+#include "acquisition/readings_table.h"
 
 #include <QComboBox>
 #include <QMenuBar>

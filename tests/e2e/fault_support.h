@@ -11,7 +11,7 @@
 #include "datafile/set_io.h"
 #include "device/command_frame.h"
 #include "view/frm_data.h"
-#include "view/readings_table.h"
+#include "acquisition/readings_table.h"
 
 #include <QFile>
 

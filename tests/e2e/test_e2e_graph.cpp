@@ -7,7 +7,7 @@
 #include "view/frm_data.h"
 #include "view/graph_controller.h"
 #include "view/graph_renderer.h"
-#include "view/readings_table.h"
+#include "acquisition/readings_table.h"
 
 #include <QDir>
 #include <QLabel>

@@ -6,7 +6,7 @@
 #include "acquisition/live_readings.h"
 #include "common/messages.h"
 #include "view/frm_data.h"
-#include "view/readings_table.h"
+#include "acquisition/readings_table.h"
 
 #include <QComboBox>
 #include <QTest>

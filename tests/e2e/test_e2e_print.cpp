@@ -9,7 +9,7 @@
 #include "output/frm_title.h"
 #include "tests/output/print_test_support.h"
 #include "view/frm_data.h"
-#include "view/readings_table.h"
+#include "acquisition/readings_table.h"
 
 #include <QLineEdit>
 #include <QPushButton>

@@ -9,8 +9,8 @@
 #include "common/numfmt.h"
 #include "tests/fuzz/fuzz_target.h"
 #include "tests/view/table_cells.h"
-#include "view/readings_table.h"
-#include "view/table_texts.h"
+#include "acquisition/readings_table.h"
+#include "acquisition/table_texts.h"
 
 #include <QStringList>
 

@@ -5,7 +5,7 @@
 
 #include "acquisition/reading_set.h"
 #include "common/datetext.h"
-#include "view/readings_table.h"
+#include "acquisition/readings_table.h"
 
 #include <QDateTime>
 #include <QDir>

@@ -5,7 +5,7 @@
 #include "common/messages.h"
 #include "common/prompter.h"
 #include "output/spreadsheet_export.h"
-#include "view/readings_table.h"
+#include "acquisition/readings_table.h"
 
 #include <QDir>
 #include <QFileInfo>

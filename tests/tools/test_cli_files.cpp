@@ -14,7 +14,7 @@
 #include "output/spreadsheet_export.h"
 #include "tools/kestrun-cli/table_text.h"
 #include "view/frm_data.h"
-#include "view/readings_table.h"
+#include "acquisition/readings_table.h"
 
 #include <QComboBox>
 #include <QFile>

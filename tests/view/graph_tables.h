@@ -1,7 +1,7 @@
 #pragma once
 
 #include "common/datetext.h"
-#include "view/readings_table.h"
+#include "acquisition/readings_table.h"
 
 #include <QDateTime>
 #include <QList>

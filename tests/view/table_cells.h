@@ -1,6 +1,6 @@
 #pragma once
 
-#include "view/readings_table.h"
+#include "acquisition/readings_table.h"
 
 #include <QList>
 #include <QStringList>

@@ -6,7 +6,7 @@
 #include "view/graph_scales.h"
 #include "view/graph_series.h"
 #include "view/graph_zoom.h"
-#include "view/readings_table.h"
+#include "acquisition/readings_table.h"
 
 #include <QtTest>
 

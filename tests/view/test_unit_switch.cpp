@@ -1,5 +1,5 @@
 // The temperature unit of the readings table: column 3 and the flag change together.
-#include "view/readings_table.h"
+#include "acquisition/readings_table.h"
 #include "view/unit_switch.h"
 
 #include <QtTest>

@@ -3,7 +3,7 @@
 
 #include "acquisition/reading_set.h"
 #include "output/spreadsheet_export.h"
-#include "view/readings_table.h"
+#include "acquisition/readings_table.h"
 
 #include <QTemporaryDir>
 

@@ -3,7 +3,7 @@
 
 #include "acquisition/reading_set.h"
 #include "datafile/brv2_file.h"
-#include "view/readings_table.h"
+#include "acquisition/readings_table.h"
 
 #include <QTemporaryDir>
 

@@ -4,7 +4,7 @@
 #include "acquisition/reading_set.h"
 #include "output/data_printout.h"
 #include "output/print_inputs.h"
-#include "view/readings_table.h"
+#include "acquisition/readings_table.h"
 
 #include <QFileInfo>
 #include <QPrinter>

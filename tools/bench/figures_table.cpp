@@ -4,8 +4,8 @@
 #include "acquisition/reading_set.h"
 #include "common/datetext.h"
 #include "common/numfmt.h"
-#include "view/readings_table.h"
-#include "view/table_texts.h"
+#include "acquisition/readings_table.h"
+#include "acquisition/table_texts.h"
 
 #include <QDateTime>
 
@@ -45,8 +45,8 @@ public:
         const int r = t.appendRow();
         const double temperature = 20.0 + (r % 97) * 0.1;
         t.setText(r, 0, QString::number(r));
-        t.setText(r, 1, datetext::dateText(m_time.date()));
-        t.setText(r, 2, datetext::timeText(m_time.time()));
+        t.setMoment(r, m_time.date(), m_time.time(), datetext::dateText(m_time.date()),
+                    datetext::timeText(m_time.time()));
         t.setText(r, 3, numfmt::picture(temperature, "#00.0"));
         if (r % 50 == 0) {
             t.setText(r, 4, tabletext::kInvalid);

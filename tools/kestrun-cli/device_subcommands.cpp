@@ -21,7 +21,7 @@
 #include "tools/kestrun-cli/progress_bar.h"
 #include "tools/kestrun-cli/subcommand_parser.h"
 #include "tools/kestrun-cli/table_text.h"
-#include "view/readings_table.h"
+#include "acquisition/readings_table.h"
 
 #include <QDir>
 #include <QEventLoop>

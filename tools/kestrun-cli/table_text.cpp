@@ -1,6 +1,6 @@
 #include "tools/kestrun-cli/table_text.h"
 
-#include "view/readings_table.h"
+#include "acquisition/readings_table.h"
 
 namespace tabletextout {
 

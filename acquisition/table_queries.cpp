@@ -1,9 +1,7 @@
-#include "view/table_queries.h"
+#include "acquisition/table_queries.h"
 
-#include "common/datetext.h"
+#include "acquisition/readings_table.h"
 #include "common/numfmt.h"
-#include "view/readings_table.h"
-#include "view/table_texts.h"
 
 #include <algorithm>
 
@@ -11,10 +9,10 @@ namespace tablequery {
 
 bool cellNumber(const ReadingsTable &table, int r, int c, double *out)
 {
-    const QString &text = table.text(r, c);
-    if (text.isEmpty() || text == tabletext::kInvalid)
-        return false;
-    return numfmt::parse(text, out);
+    const std::optional<double> v = table.number(r, c);
+    if (v)
+        *out = *v;
+    return v.has_value();
 }
 
 qint16 rangeExtreme(const ReadingsTable &table, int column, int first, int last, Extreme which)
@@ -38,18 +36,8 @@ qint16 rangeExtreme(const ReadingsTable &table, int column, int first, int last,
 
 int findRow(const ReadingsTable &table, const QDate &date, const QString &timeText)
 {
-    // Neighbouring rows share their date text, so a date is parsed once per run of rows.
-    QString lastDateText;
-    QDate lastDate;
     for (int r = 1; r < table.rows(); ++r) {
-        if (table.text(r, 2) != timeText)
-            continue;
-        const QString &dateText = table.text(r, 1);
-        if (dateText != lastDateText || lastDateText.isNull()) {
-            lastDateText = dateText;
-            lastDate = datetext::parseDate(dateText);
-        }
-        if (lastDate.isValid() && lastDate == date)
+        if (table.text(r, 2) == timeText && table.date(r).isValid() && table.date(r) == date)
             return r;
     }
     return 0;

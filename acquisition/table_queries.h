@@ -7,8 +7,8 @@
 class ReadingsTable;
 
 // Queries other parts run on the readings table: the range extremes that scale the graph's
-// axes, and the row of a given date and time. They read the cells as text, exactly as shown,
-// and skip cells without a valid reading ("***").
+// axes, and the row of a given date and time. They read the numbers the cells show and skip
+// cells without a valid reading ("***").
 namespace tablequery {
 
 inline constexpr int kValueColumn = 3;
@@ -43,7 +43,7 @@ inline qint16 Min_RH(const ReadingsTable &t, int first, int last)
 }
 
 // The first reading row whose time cell equals `timeText` exactly, as text, and whose date
-// cell, read as a date, is `date`; 0 when no row matches. A time the table does not hold
+// cell shows `date`; 0 when no row matches. A time the table does not hold
 // (typed by the user, or formatted differently) therefore finds nothing.
 int findRow(const ReadingsTable &table, const QDate &date, const QString &timeText);
 

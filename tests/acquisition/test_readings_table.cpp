@@ -1,6 +1,6 @@
 #include "common/datetext.h"
-#include "view/readings_table.h"
-#include "view/table_queries.h"
+#include "acquisition/readings_table.h"
+#include "acquisition/table_queries.h"
 
 #include <QColor>
 #include <QSignalSpy>
