@@ -29,7 +29,9 @@ void redrawGraphLive300k(Stopwatch &sw);
 void printListing(Stopwatch &sw);
 
 // figures_download.cpp
-void downloadOverhead(Stopwatch &sw);
+void downloadFullMemory(Stopwatch &sw);
+void downloadFourHundred(Stopwatch &sw);
+void downloadEmptyMemory(Stopwatch &sw);
 void downloadOverheadFast(Stopwatch &sw);
 
 } // namespace bench
