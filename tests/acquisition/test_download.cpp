@@ -65,6 +65,23 @@ QList<int> someWords(int n)
     return w;
 }
 
+// A download past its parameter stage: the logger announced `announced` data bytes and the
+// memory request has gone out.
+struct InMemoryStage
+{
+    FakeSerialLink link;
+    Downloader d{link};
+    QSignalSpy done{&d, &Downloader::finished};
+
+    explicit InMemoryStage(int announced)
+    {
+        link.open("/dev/fake1", 1200);
+        d.start();
+        link.feed(paramReply(announced));
+        d.onWaitTimer();
+    }
+};
+
 } // namespace
 
 class TestDownload : public QObject
@@ -192,14 +209,9 @@ private Q_SLOTS:
 
     void imageInPiecesIsOneImage()
     {
-        FakeSerialLink link;
-        link.open("/dev/fake1", 1200);
-        Downloader d(link);
-        QSignalSpy done(&d, &Downloader::finished);
         const QByteArray img = makeImage(someWords(10));
-        d.start();
-        link.feed(paramReply(20));
-        d.onWaitTimer();
+        InMemoryStage m(20);
+        auto &[link, d, done] = m;
         // Pieces arrive in consecutive wait periods; a period with no byte ends the transfer.
         link.feed(img.left(30));
         d.onWaitTimer();
@@ -225,8 +237,8 @@ private Q_SLOTS:
         QTest::addColumn<bool>("complete");
         const QByteArray img = makeImage(someWords(10));
         QTest::newRow("whole image") << 20 << QList<QByteArray>{img} << true;
-        QTest::newRow("in pieces") << 20 << QList<QByteArray>{img.left(30), img.mid(30, 20), img.mid(50)}
-                                   << true;
+        QTest::newRow("in pieces")
+            << 20 << QList<QByteArray>{img.left(30), img.mid(30, 20), img.mid(50)} << true;
         // A reading logged between the two requests: the first 20 + 46 bytes are no image yet.
         const QByteArray longer = makeImage(someWords(11));
         QTest::newRow("one reading more than announced")
@@ -242,13 +254,8 @@ private Q_SLOTS:
         QFETCH(int, announced);
         QFETCH(QList<QByteArray>, pieces);
         QFETCH(bool, complete);
-        FakeSerialLink link;
-        link.open("/dev/fake1", 1200);
-        Downloader d(link);
-        QSignalSpy done(&d, &Downloader::finished);
-        d.start();
-        link.feed(paramReply(announced));
-        d.onWaitTimer();
+        InMemoryStage m(announced);
+        auto &[link, d, done] = m;
         for (const QByteArray &piece : pieces) {
             link.feed(piece);
             d.onPollTimer();
@@ -307,13 +314,9 @@ private Q_SLOTS:
 
     void gapEndsTheTransfer()
     {
-        FakeSerialLink link;
-        link.open("/dev/fake1", 1200);
-        Downloader d(link);
         const QByteArray img = makeImage(someWords(10));
-        d.start();
-        link.feed(paramReply(20));
-        d.onWaitTimer();
+        InMemoryStage m(20);
+        auto &[link, d, done] = m;
         link.feed(img.left(30));
         d.onWaitTimer();
         d.onWaitTimer(); // a whole period without a byte: the half image is judged and refused
@@ -324,14 +327,9 @@ private Q_SLOTS:
 
     void largeTransfersAreDrained()
     {
-        FakeSerialLink link;
-        link.open("/dev/fake1", 1200);
-        Downloader d(link);
-        QSignalSpy done(&d, &Downloader::finished);
         const QByteArray img = makeImage(someWords(8000));
-        d.start();
-        link.feed(paramReply(16000));
-        d.onWaitTimer();
+        InMemoryStage m(16000);
+        auto &[link, d, done] = m;
         link.feed(img.left(12000));
         d.onWaitTimer();
         QCOMPARE(link.bytesWaiting(), 0); // more than 10000 waiting: drained into the buffer
@@ -353,13 +351,8 @@ private Q_SLOTS:
     void badImagesAreRetriedFiveTimes()
     {
         QFETCH(QByteArray, reply);
-        FakeSerialLink link;
-        link.open("/dev/fake1", 1200);
-        Downloader d(link);
-        QSignalSpy done(&d, &Downloader::finished);
-        d.start();
-        link.feed(paramReply(20));
-        d.onWaitTimer();
+        InMemoryStage m(20);
+        auto &[link, d, done] = m;
         for (int attempt = 0; attempt < 5; ++attempt) {
             link.feed(reply);
             d.onWaitTimer();
@@ -372,13 +365,8 @@ private Q_SLOTS:
 
     void replyLargerThanTheBufferIsRefused()
     {
-        FakeSerialLink link;
-        link.open("/dev/fake1", 1200);
-        Downloader d(link);
-        QSignalSpy done(&d, &Downloader::finished);
-        d.start();
-        link.feed(paramReply(20));
-        d.onWaitTimer();
+        InMemoryStage m(20);
+        auto &[link, d, done] = m;
         for (int i = 0; i < 10 && done.isEmpty(); ++i) {
             link.feed(QByteArray(40000, 'x'));
             d.onWaitTimer();
@@ -390,13 +378,8 @@ private Q_SLOTS:
 
     void damagedFirstImageThenGood()
     {
-        FakeSerialLink link;
-        link.open("/dev/fake1", 1200);
-        Downloader d(link);
-        QSignalSpy done(&d, &Downloader::finished);
-        d.start();
-        link.feed(paramReply(20));
-        d.onWaitTimer();
+        InMemoryStage m(20);
+        auto &[link, d, done] = m;
         link.feed(makeImage(someWords(10), 45, true));
         d.onWaitTimer();
         d.onWaitTimer();
@@ -409,13 +392,8 @@ private Q_SLOTS:
 
     void neverEnabledLogger()
     {
-        FakeSerialLink link;
-        link.open("/dev/fake1", 1200);
-        Downloader d(link);
-        QSignalSpy done(&d, &Downloader::finished);
-        d.start();
-        link.feed(paramReply(0));
-        d.onWaitTimer();
+        InMemoryStage m(0);
+        auto &[link, d, done] = m;
         link.feed(makeImage({}, 0xFFFF));
         d.onWaitTimer();
         d.onWaitTimer();
