@@ -15,6 +15,13 @@ constexpr int kParamWaitMs = 2000;
 constexpr int kMemoryWaitMs = 3000;
 constexpr int kDrainAbove = 10000;
 constexpr int kMaxAttempts = 5;
+constexpr int kParameterBlock = 40;
+// How often the line is looked at while a reply comes in: about two characters at 1200 baud.
+constexpr int kPollMs = 20;
+// The quiet a complete reply must be followed by before the stage ends: six characters at
+// 1200 baud, so the logger is listening again when the next request goes out, and a late byte
+// of this reply is never taken for part of the next one.
+constexpr int kGuardMs = 50;
 } // namespace
 
 Downloader::Downloader(SerialLink &link, QObject *parent) : QObject(parent), m_link(link)
@@ -22,10 +29,13 @@ Downloader::Downloader(SerialLink &link, QObject *parent) : QObject(parent), m_l
     m_wait.setSingleShot(true);
     m_label.setSingleShot(true);
     m_label.setInterval(100);
-    m_progressTimer.setInterval(250);
+    m_poll.setInterval(kPollMs);
+    m_guard.setSingleShot(true);
+    m_guard.setInterval(kGuardMs);
     connect(&m_wait, &QTimer::timeout, this, &Downloader::onWaitTimer);
     connect(&m_label, &QTimer::timeout, this, &Downloader::onLabelTimer);
-    connect(&m_progressTimer, &QTimer::timeout, this, &Downloader::onProgressTimer);
+    connect(&m_poll, &QTimer::timeout, this, &Downloader::onPollTimer);
+    connect(&m_guard, &QTimer::timeout, this, &Downloader::onGuardTimer);
     connect(&m_link, &SerialLink::lost, this, &Downloader::onLinkLost);
 }
 
@@ -41,13 +51,15 @@ void Downloader::start()
 {
     cancel();
     m_image.clear();
-    m_buf.clear();
     m_loops = 0;
     m_requests = 0;
+    m_waitsRunOut = 0;
     m_model = 0;
     m_expected = 0;
     m_lastProgress = -1;
+    m_lastTimeLeft = TimeLeft::kUnknown;
     m_label.start();
+    m_poll.start();
     m_stage = Stage::Parameters;
     sendHeadRequest();
     waitFor(kParamWaitMs);
@@ -57,7 +69,8 @@ void Downloader::cancel()
 {
     m_wait.stop();
     m_label.stop();
-    m_progressTimer.stop();
+    m_poll.stop();
+    m_guard.stop();
     m_stage = Stage::Idle;
 }
 
@@ -80,6 +93,7 @@ void Downloader::sendHeadRequest()
     m_link.discardInput();
     m_link.write(frames::make('R', 'P'));
     ++m_requests;
+    forgetReply();
 }
 
 void Downloader::sendBlockRequest()
@@ -87,8 +101,17 @@ void Downloader::sendBlockRequest()
     m_link.discardInput();
     m_link.write(frames::make('R', 'R'));
     ++m_requests;
+    forgetReply();
+    m_timeLeft.restart(qint64(m_expected) + memimage::kOverhead);
+    m_clock.start();
+}
+
+void Downloader::forgetReply()
+{
     m_buf.clear();
-    m_previous = 0;
+    m_periodTotal = 0;
+    m_seen = 0;
+    m_guard.stop();
 }
 
 void Downloader::waitFor(int ms)
@@ -102,79 +125,132 @@ void Downloader::onLabelTimer()
     m_label.stop();
     Q_EMIT labelShown();
     Q_EMIT progress(0);
-    m_progressTimer.start();
 }
 
-void Downloader::onProgressTimer()
+void Downloader::showProgress(qint64 have)
 {
-    if (m_stage != Stage::Memory)
-        return;
-    const qint64 have = m_link.bytesWaiting() + m_buf.size();
+    const int value =
+        int(std::min<qint64>(kProgressMax, kProgressMax * have / std::max(1, m_expected + 6)));
+    if (value != m_lastProgress) {
+        m_lastProgress = value;
+        Q_EMIT progress(value);
+    }
+    const int left = m_timeLeft.update(have, m_clock.elapsed());
+    if (left != m_lastTimeLeft) {
+        m_lastTimeLeft = left;
+        Q_EMIT timeLeft(left);
+    }
+}
+
+void Downloader::onPollTimer()
+{
     if (!isRunning())
         return;
-    const qint64 value =
-        std::min<qint64>(kProgressMax, kProgressMax * have / std::max(1, m_expected + 6));
-    if (value != m_lastProgress) {
-        m_lastProgress = int(value);
-        Q_EMIT progress(int(value));
+    const qint64 waiting = m_link.bytesWaiting();
+    if (!isRunning())
+        return;
+    const qint64 seen = m_buf.size() + waiting;
+    if (m_stage == Stage::Memory)
+        showProgress(seen);
+    if (seen == m_seen)
+        return;
+    // Something arrived: whatever the guard was timing is not over yet.
+    m_seen = seen;
+    m_guard.stop();
+    if (m_stage == Stage::Parameters) {
+        if (waiting >= kParameterBlock)
+            m_guard.start();
+        return;
     }
+    // Enough bytes to be the image: take them in and see whether they are a complete one.
+    if (seen < qint64(m_expected) + memimage::kOverhead || !takeInput())
+        return;
+    if (memimage::check(m_buf, m_expected) == memimage::Check::Ok)
+        m_guard.start();
+}
+
+void Downloader::onGuardTimer()
+{
+    m_guard.stop();
+    const qint64 before = m_seen;
+    onPollTimer(); // a byte that came within the guard is judged like any other
+    if (!isRunning() || m_seen != before)
+        return;
+    if (m_stage == Stage::Parameters)
+        parameterWaitOver();
+    else
+        judgeImage();
 }
 
 void Downloader::onWaitTimer()
 {
     m_wait.stop();
-    if (m_stage == Stage::Parameters) {
-        const qint64 count = m_link.bytesWaiting();
-        const ParamReply reply(m_link.takeAll());
-        if (!isRunning())
-            return;
-        if (count >= 19) {
-            m_model = reply.model();
-            m_expected = reply.memoryFull() ? 32000 : reply.storedBytes();
-            m_loops = 0;
-            m_stage = Stage::Memory;
-            sendBlockRequest();
-            waitFor(kMemoryWaitMs);
-            return;
-        }
-        if (++m_loops > kMaxAttempts - 1) {
-            finish(Outcome::NotResponding);
-            return;
-        }
-        sendHeadRequest();
-        waitFor(kParamWaitMs);
+    if (!isRunning())
+        return;
+    ++m_waitsRunOut;
+    if (m_stage == Stage::Parameters)
+        parameterWaitOver();
+    else
+        memoryWaitOver();
+}
+
+void Downloader::parameterWaitOver()
+{
+    const qint64 count = m_link.bytesWaiting();
+    const ParamReply reply(m_link.takeAll());
+    if (!isRunning())
+        return;
+    if (count >= 19) {
+        m_model = reply.model();
+        m_expected = reply.memoryFull() ? 32000 : reply.storedBytes();
+        m_loops = 0;
+        m_stage = Stage::Memory;
+        sendBlockRequest();
+        waitFor(kMemoryWaitMs);
         return;
     }
-    if (m_stage == Stage::Memory)
-        memoryWaitOver();
+    if (++m_loops > kMaxAttempts - 1) {
+        finish(Outcome::NotResponding);
+        return;
+    }
+    sendHeadRequest();
+    waitFor(kParamWaitMs);
 }
 
 void Downloader::memoryWaitOver()
 {
-    onProgressTimer();
-    const qint64 count = m_link.bytesWaiting();
+    const qint64 waiting = m_link.bytesWaiting();
     if (!isRunning())
         return;
-    if (count != m_previous) {
-        m_previous = count;
-        if (m_previous > kDrainAbove) {
-            m_buf.append(m_link.takeAll());
-            if (!isRunning())
-                return;
-            m_previous = 0;
-            // More than the receive buffer holds cannot be a logger's image.
-            if (m_buf.size() > memimage::kMaxImage) {
-                failedAttempt();
-                return;
-            }
-        }
+    const qint64 total = m_buf.size() + waiting;
+    showProgress(total);
+    if (total != m_periodTotal) {
+        m_periodTotal = total;
+        if (waiting > kDrainAbove && !takeInput())
+            return;
         waitFor(kMemoryWaitMs);
         return;
     }
     // A whole wait period without a byte: the transfer is over.
+    if (takeInput())
+        judgeImage();
+}
+
+bool Downloader::takeInput()
+{
     m_buf.append(m_link.takeAll());
     if (!isRunning())
-        return;
+        return false;
+    // More than the receive buffer holds cannot be a logger's image.
+    if (m_buf.size() > memimage::kMaxImage) {
+        failedAttempt();
+        return false;
+    }
+    return true;
+}
+
+void Downloader::judgeImage()
+{
     if (memimage::check(m_buf, m_expected) != memimage::Check::Ok) {
         failedAttempt();
         return;

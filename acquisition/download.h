@@ -1,6 +1,9 @@
 #pragma once
 
+#include "acquisition/time_left.h"
+
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QObject>
 #include <QTimer>
 
@@ -8,10 +11,13 @@ class Prompter;
 class SerialLink;
 
 // Read_data's conversation with the logger, as a state machine on single-shot timers:
-//  - parameter stage: "R","P", a 2 s wait, at least 19 bytes, up to 5 requests;
+//  - parameter stage: "R","P", then at least 19 bytes within a 2 s wait, up to 5 requests. A
+//    whole 40-byte block ends the stage early, once the line has been quiet for a short guard.
 //  - memory stage: "R","R", then 3 s wait periods until one brings no byte (the port is drained
 //    into the receive buffer whenever more than 10000 bytes wait), then the checks: "END",
 //    length at least the expected data + 46, an even data length, and the 24-bit checksum.
+//    The line is watched while the image comes in: once the bytes received pass every check
+//    and the guard has gone by quietly the stage is over, without waiting for the silence.
 //    A reply that fails any of them (or would overflow the receive buffer) is asked for again,
 //    up to 5 requests in all.
 // Nothing here touches a window: the data window shows the progress and the outcome.
@@ -38,28 +44,39 @@ public:
     int model() const { return m_model; }
     int expected() const { return m_expected; }
     int Loop_Cntr() const { return m_loops; }
-    // Frames written in this download (for tests and diagnostics).
+    // Frames written in this download, and waits that ran their whole length (a download whose
+    // replies come complete runs none); for tests and diagnostics.
     int requests() const { return m_requests; }
+    int waitsRunOut() const { return m_waitsRunOut; }
 
     QTimer &TmrData() { return m_wait; }
     QTimer &TmrLbl() { return m_label; }
-    QTimer &progressTimer() { return m_progressTimer; }
+    QTimer &pollTimer() { return m_poll; }
+    QTimer &guardTimer() { return m_guard; }
 
-    void onWaitTimer();     // TmrData fired: one wait is over
-    void onLabelTimer();    // TmrLbl fired: time to show the progress display
-    void onProgressTimer(); // keeps the bar moving while a wait runs
+    void onWaitTimer();  // TmrData fired: one wait is over
+    void onLabelTimer(); // TmrLbl fired: time to show the progress display
+    void onPollTimer();  // looks at the line while a reply comes in
+    void onGuardTimer(); // a complete reply has been followed by a quiet guard
 
 Q_SIGNALS:
     void labelShown();
     void progress(int value);
+    // Whole seconds the image still needs at the rate seen, or TimeLeft::kUnknown.
+    void timeLeft(int seconds);
     void finished(Downloader::Outcome outcome);
 
 private:
     enum class Stage { Idle, Parameters, Memory };
     void sendHeadRequest();
     void sendBlockRequest();
+    void forgetReply();
     void waitFor(int ms);
+    void parameterWaitOver();
     void memoryWaitOver();
+    bool takeInput();
+    void judgeImage();
+    void showProgress(qint64 have);
     void failedAttempt();
     void finish(Outcome o);
     void onLinkLost();
@@ -67,14 +84,20 @@ private:
     SerialLink &m_link;
     QTimer m_wait;
     QTimer m_label;
-    QTimer m_progressTimer;
+    QTimer m_poll;
+    QTimer m_guard;
     Stage m_stage = Stage::Idle;
     QByteArray m_buf;
     QByteArray m_image;
-    qint64 m_previous = 0;
+    qint64 m_periodTotal = 0; // bytes received when the last wait period ended
+    qint64 m_seen = 0;        // bytes received when the line was last looked at
     int m_loops = 0;
     int m_model = 0;
     int m_expected = 0;
     int m_requests = 0;
+    int m_waitsRunOut = 0;
     int m_lastProgress = -1;
+    int m_lastTimeLeft = TimeLeft::kUnknown;
+    TimeLeft m_timeLeft;
+    QElapsedTimer m_clock;
 };

@@ -3,6 +3,7 @@
 #include "acquisition/download.h"
 #include "acquisition/image_loader.h"
 #include "acquisition/reading_set.h"
+#include "acquisition/time_left.h"
 #include "app/frm_main.h"
 #include "common/messages.h"
 #include "common/prompter.h"
@@ -25,6 +26,8 @@ DataCommands::DataCommands(FrmMain &main)
     });
     connect(m_download, &Downloader::progress, this,
             [this](int v) { m_main.data()->progressBar()->setValue(v); });
+    connect(m_download, &Downloader::timeLeft, this,
+            [this](int s) { m_main.data()->timeLeftLabel()->setText(TimeLeft::text(s)); });
     connect(m_download, &Downloader::finished, this,
             [this](Downloader::Outcome o) { onDownloadFinished(int(o)); });
 }

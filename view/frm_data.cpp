@@ -47,8 +47,11 @@ FrmData::FrmData(QWidget *parent)
     m_progressBar = new QProgressBar(this);
     m_progressBar->setObjectName(QStringLiteral("ProgressBar1"));
     m_progressBar->setTextVisible(false);
+    m_timeLeftLabel = new QLabel(this);
+    m_timeLeftLabel->setObjectName(QStringLiteral("lblTimeLeft"));
     progress->addWidget(m_progressLabel);
     progress->addWidget(m_progressBar, 1);
+    progress->addWidget(m_timeLeftLabel);
     layout->addLayout(progress);
     showProgress(false);
     m_tabs->setCurrentIndex(1);
@@ -356,6 +359,8 @@ void FrmData::showProgress(bool visible)
 {
     m_progressLabel->setVisible(visible);
     m_progressBar->setVisible(visible);
+    m_timeLeftLabel->clear();
+    m_timeLeftLabel->setVisible(visible);
 }
 
 void FrmData::setCaption(const QString &caption)

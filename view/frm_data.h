@@ -64,9 +64,11 @@ public:
     QLineEdit *Text1() const { return m_text1; }
     QLineEdit *Text2() const { return m_text2; }
 
-    // The download's progress display: the caption label ("Reading . . .") and the bar.
+    // The download's progress display: the caption label ("Reading . . ."), the bar and the
+    // time left beside it.
     QLabel *progressLabel() const { return m_progressLabel; }
     QProgressBar *progressBar() const { return m_progressBar; }
+    QLabel *timeLeftLabel() const { return m_timeLeftLabel; }
     void showProgress(bool visible);
 
     // Axis labels by their number (Label2 ... Label37); nullptr for numbers without a label.
@@ -131,4 +133,5 @@ private:
     QString m_caption;
     QLabel *m_progressLabel = nullptr;
     QProgressBar *m_progressBar = nullptr;
+    QLabel *m_timeLeftLabel = nullptr;
 };

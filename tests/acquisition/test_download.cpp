@@ -1,5 +1,6 @@
 #include "acquisition/download.h"
 #include "acquisition/memory_image.h"
+#include "acquisition/time_left.h"
 #include "tests/support/fake_serial_link.h"
 
 #include <QSignalSpy>
@@ -64,6 +65,23 @@ QList<int> someWords(int n)
     return w;
 }
 
+// A download past its parameter stage: the logger announced `announced` data bytes and the
+// memory request has gone out.
+struct InMemoryStage
+{
+    FakeSerialLink link;
+    Downloader d{link};
+    QSignalSpy done{&d, &Downloader::finished};
+
+    explicit InMemoryStage(int announced)
+    {
+        link.open("/dev/fake1", 1200);
+        d.start();
+        link.feed(paramReply(announced));
+        d.onWaitTimer();
+    }
+};
+
 } // namespace
 
 class TestDownload : public QObject
@@ -127,18 +145,23 @@ private Q_SLOTS:
         QCOMPARE(memimage::words(makeImage({0x1234, 7})), (std::vector<std::int32_t>{0x1234, 7}));
     }
 
+    // 19 bytes or more go on to the memory stage when the 2 s wait ends; a whole 40-byte block
+    // goes on as soon as the line has been quiet for the guard after it.
     void parameterStageThreshold_data()
     {
         QTest::addColumn<int>("bytes");
         QTest::addColumn<bool>("goesOn");
-        QTest::newRow("18 is no reply") << 18 << false;
-        QTest::newRow("19 is enough") << 19 << true;
-        QTest::newRow("40") << 40 << true;
+        QTest::addColumn<bool>("early");
+        QTest::newRow("18 is no reply") << 18 << false << false;
+        QTest::newRow("19 is enough") << 19 << true << false;
+        QTest::newRow("39 waits for the 2 s") << 39 << true << false;
+        QTest::newRow("40 goes on at once") << 40 << true << true;
     }
     void parameterStageThreshold()
     {
         QFETCH(int, bytes);
         QFETCH(bool, goesOn);
+        QFETCH(bool, early);
         FakeSerialLink link;
         link.open("/dev/fake1", 1200);
         Downloader d(link);
@@ -146,10 +169,16 @@ private Q_SLOTS:
         QCOMPARE(link.written.last(), QByteArray::fromHex("525000000002"));
         QCOMPARE(d.TmrData().interval(), 2000);
         link.feed(paramReply(20).left(bytes));
-        d.onWaitTimer();
+        d.onPollTimer();
+        QCOMPARE(d.guardTimer().isActive(), early);
+        if (early)
+            d.onGuardTimer();
+        else
+            d.onWaitTimer();
         QCOMPARE(link.written.last(),
                  goesOn ? QByteArray::fromHex("525200000000") : QByteArray::fromHex("525000000002"));
         QCOMPARE(d.TmrData().interval(), goesOn ? 3000 : 2000);
+        QCOMPARE(d.waitsRunOut(), early ? 0 : 1);
     }
 
     void fiveParameterRequestsAtMost()
@@ -180,14 +209,9 @@ private Q_SLOTS:
 
     void imageInPiecesIsOneImage()
     {
-        FakeSerialLink link;
-        link.open("/dev/fake1", 1200);
-        Downloader d(link);
-        QSignalSpy done(&d, &Downloader::finished);
         const QByteArray img = makeImage(someWords(10));
-        d.start();
-        link.feed(paramReply(20));
-        d.onWaitTimer();
+        InMemoryStage m(20);
+        auto &[link, d, done] = m;
         // Pieces arrive in consecutive wait periods; a period with no byte ends the transfer.
         link.feed(img.left(30));
         d.onWaitTimer();
@@ -203,15 +227,96 @@ private Q_SLOTS:
         QCOMPARE(d.model(), 1);
     }
 
+    // The line is looked at after each piece: a complete image, followed by a quiet guard, ends
+    // the transfer without the 3 s silence; anything else still ends through the silence and
+    // is asked for again.
+    void completeImageEndsTheTransfer_data()
+    {
+        QTest::addColumn<int>("announced"); // data bytes the parameter reply announces
+        QTest::addColumn<QList<QByteArray>>("pieces");
+        QTest::addColumn<bool>("complete");
+        const QByteArray img = makeImage(someWords(10));
+        QTest::newRow("whole image") << 20 << QList<QByteArray>{img} << true;
+        QTest::newRow("in pieces")
+            << 20 << QList<QByteArray>{img.left(30), img.mid(30, 20), img.mid(50)} << true;
+        // A reading logged between the two requests: the first 20 + 46 bytes are no image yet.
+        const QByteArray longer = makeImage(someWords(11));
+        QTest::newRow("one reading more than announced")
+            << 20 << QList<QByteArray>{longer.left(66), longer.mid(66)} << true;
+        QTest::newRow("bad checksum") << 20 << QList<QByteArray>{makeImage(someWords(10), 45, true)}
+                                      << false;
+        QTest::newRow("no END") << 18 << QList<QByteArray>{img.chopped(1)} << false;
+        QTest::newRow("a byte after the image")
+            << 20 << QList<QByteArray>{img, QByteArray(1, '\0')} << false;
+    }
+    void completeImageEndsTheTransfer()
+    {
+        QFETCH(int, announced);
+        QFETCH(QList<QByteArray>, pieces);
+        QFETCH(bool, complete);
+        InMemoryStage m(announced);
+        auto &[link, d, done] = m;
+        for (const QByteArray &piece : pieces) {
+            link.feed(piece);
+            d.onPollTimer();
+        }
+        QCOMPARE(d.guardTimer().isActive(), complete);
+        if (complete) {
+            d.onGuardTimer();
+            QCOMPARE(done.count(), 1);
+            QCOMPARE(done.first().first().value<Downloader::Outcome>(), Downloader::Outcome::Done);
+            QCOMPARE(d.image(), pieces.join());
+            QCOMPARE(d.waitsRunOut(), 1); // the parameter stage's, driven above
+            return;
+        }
+        d.onWaitTimer();
+        d.onWaitTimer(); // a whole period without a byte: judged and refused
+        QCOMPARE(done.count(), 0);
+        QCOMPARE(link.written.size(), 3);
+        QCOMPARE(link.written.last(), QByteArray::fromHex("525200000000"));
+    }
+
+    void timeLeft_data()
+    {
+        QTest::addColumn<int>("total");
+        QTest::addColumn<QList<QPoint>>("arrivals"); // bytes received by a time in ms
+        QTest::addColumn<int>("seconds");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("nothing yet") << 846 << QList<QPoint>{{0, 900}} << -1 << "";
+        QTest::newRow("under a second of arrivals")
+            << 846 << QList<QPoint>{{10, 300}, {100, 1200}} << -1 << "";
+        // 120 bytes a second from the first byte seen; the logger's pause before it is not
+        // counted.
+        QTest::newRow("400 readings") << 846 << QList<QPoint>{{6, 2000}, {126, 3000}} << 6
+                                      << "about 6 s left";
+        QTest::newRow("rounded up") << 846 << QList<QPoint>{{6, 2000}, {125, 3000}} << 7
+                                    << "about 7 s left";
+        QTest::newRow("over a minute") << 8446 << QList<QPoint>{{10, 500}, {130, 1500}} << 70
+                                       << "about 1 min 10 s left";
+        QTest::newRow("whole minutes") << 14406 << QList<QPoint>{{6, 0}, {126, 1000}} << 119
+                                       << "about 2 min left";
+        QTest::newRow("all there") << 846 << QList<QPoint>{{6, 0}, {846, 7000}} << 0 << "";
+    }
+    void timeLeft()
+    {
+        QFETCH(int, total);
+        QFETCH(QList<QPoint>, arrivals);
+        QFETCH(int, seconds);
+        QFETCH(QString, text);
+        TimeLeft t;
+        t.restart(total);
+        int left = TimeLeft::kUnknown;
+        for (const QPoint &a : arrivals)
+            left = t.update(a.x(), a.y());
+        QCOMPARE(left, seconds);
+        QCOMPARE(TimeLeft::text(left), text);
+    }
+
     void gapEndsTheTransfer()
     {
-        FakeSerialLink link;
-        link.open("/dev/fake1", 1200);
-        Downloader d(link);
         const QByteArray img = makeImage(someWords(10));
-        d.start();
-        link.feed(paramReply(20));
-        d.onWaitTimer();
+        InMemoryStage m(20);
+        auto &[link, d, done] = m;
         link.feed(img.left(30));
         d.onWaitTimer();
         d.onWaitTimer(); // a whole period without a byte: the half image is judged and refused
@@ -222,14 +327,9 @@ private Q_SLOTS:
 
     void largeTransfersAreDrained()
     {
-        FakeSerialLink link;
-        link.open("/dev/fake1", 1200);
-        Downloader d(link);
-        QSignalSpy done(&d, &Downloader::finished);
         const QByteArray img = makeImage(someWords(8000));
-        d.start();
-        link.feed(paramReply(16000));
-        d.onWaitTimer();
+        InMemoryStage m(16000);
+        auto &[link, d, done] = m;
         link.feed(img.left(12000));
         d.onWaitTimer();
         QCOMPARE(link.bytesWaiting(), 0); // more than 10000 waiting: drained into the buffer
@@ -251,13 +351,8 @@ private Q_SLOTS:
     void badImagesAreRetriedFiveTimes()
     {
         QFETCH(QByteArray, reply);
-        FakeSerialLink link;
-        link.open("/dev/fake1", 1200);
-        Downloader d(link);
-        QSignalSpy done(&d, &Downloader::finished);
-        d.start();
-        link.feed(paramReply(20));
-        d.onWaitTimer();
+        InMemoryStage m(20);
+        auto &[link, d, done] = m;
         for (int attempt = 0; attempt < 5; ++attempt) {
             link.feed(reply);
             d.onWaitTimer();
@@ -270,13 +365,8 @@ private Q_SLOTS:
 
     void replyLargerThanTheBufferIsRefused()
     {
-        FakeSerialLink link;
-        link.open("/dev/fake1", 1200);
-        Downloader d(link);
-        QSignalSpy done(&d, &Downloader::finished);
-        d.start();
-        link.feed(paramReply(20));
-        d.onWaitTimer();
+        InMemoryStage m(20);
+        auto &[link, d, done] = m;
         for (int i = 0; i < 10 && done.isEmpty(); ++i) {
             link.feed(QByteArray(40000, 'x'));
             d.onWaitTimer();
@@ -288,13 +378,8 @@ private Q_SLOTS:
 
     void damagedFirstImageThenGood()
     {
-        FakeSerialLink link;
-        link.open("/dev/fake1", 1200);
-        Downloader d(link);
-        QSignalSpy done(&d, &Downloader::finished);
-        d.start();
-        link.feed(paramReply(20));
-        d.onWaitTimer();
+        InMemoryStage m(20);
+        auto &[link, d, done] = m;
         link.feed(makeImage(someWords(10), 45, true));
         d.onWaitTimer();
         d.onWaitTimer();
@@ -307,13 +392,8 @@ private Q_SLOTS:
 
     void neverEnabledLogger()
     {
-        FakeSerialLink link;
-        link.open("/dev/fake1", 1200);
-        Downloader d(link);
-        QSignalSpy done(&d, &Downloader::finished);
-        d.start();
-        link.feed(paramReply(0));
-        d.onWaitTimer();
+        InMemoryStage m(0);
+        auto &[link, d, done] = m;
         link.feed(makeImage({}, 0xFFFF));
         d.onWaitTimer();
         d.onWaitTimer();
@@ -338,7 +418,7 @@ private Q_SLOTS:
         link.feed(paramReply(94));
         d.onWaitTimer();
         link.feed(QByteArray(50, 'x')); // half of 100 expected bytes
-        d.onProgressTimer();
+        d.onPollTimer();
         QCOMPARE(progress.last().first().toInt(), 50);
     }
 };

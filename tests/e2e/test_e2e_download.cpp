@@ -1,6 +1,7 @@
 // Read Data, Save and Open through the real window against the simulated logger.
 #include "tests/support/e2e_fixture.h"
 
+#include "acquisition/download.h"
 #include "acquisition/reading_set.h"
 #include "app/data_commands.h"
 #include "common/datetext.h"
@@ -9,12 +10,15 @@
 #include "acquisition/readings_table.h"
 
 #include <QFile>
+#include <QLabel>
 #include <QProgressBar>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QtTest>
 
 namespace {
 constexpr int kDownloadMs = 40000;
+using Setup = std::function<void(loggersim::LoggerSim &)>;
 
 struct Snapshot
 {
@@ -98,18 +102,27 @@ private Q_SLOTS:
         QCOMPARE(d->table().text(120, 2), datetext::timeText(QTime(newest.time().hour(), newest.time().minute())));
     }
 
+    // While the image comes in at 240 bytes a second (about 2.7 s) the commands stay off and
+    // the progress display shows the caption, the bar and, once the rate is known, the time
+    // left.
     void commandsStayOffWhileDownloading()
     {
         f->sim().state().model = 1;
-        f->sim().core().fillHistory(10);
+        f->sim().core().fillHistory(300);
+        f->sim().setPace(240);
         QVERIFY2(f->start(), qPrintable(f->why()));
         QSignalSpy done(commands(), &DataCommands::downloadFinished);
         f->toolbar(QStringLiteral("ReadData"));
         QVERIFY(f->deviceCommandsDisabled());
-        QTRY_VERIFY_WITH_TIMEOUT(f->main().data()->progressBar()->isVisibleTo(f->main().data()), 1000);
-        QCOMPARE(f->main().data()->progressLabel()->text(), msg::kReading);
+        FrmData *d = f->main().data();
+        QTRY_VERIFY_WITH_TIMEOUT(d->progressBar()->isVisibleTo(d), 1000);
+        QCOMPARE(d->progressLabel()->text(), msg::kReading);
+        const QRegularExpression left(QStringLiteral("^about \\d s left$"));
+        QTRY_VERIFY_WITH_TIMEOUT(left.match(d->timeLeftLabel()->text()).hasMatch(), 5000);
         QVERIFY(done.wait(kDownloadMs));
         QVERIFY(f->deviceCommandsEnabled());
+        QVERIFY(!d->timeLeftLabel()->isVisible());
+        QCOMPARE(d->table().rows(), 301);
     }
 
     void neverEnabledLogger()
@@ -126,15 +139,58 @@ private Q_SLOTS:
         QVERIFY(f->deviceCommandsEnabled());
     }
 
-    void corruptedFirstImageIsAskedAgain()
+    // A complete image ends the download at once (no wait runs out); anything else still ends
+    // through the 3 s silence and is asked for again, and pieces with gaps under 3 s make one.
+    void imageOnTheLine_data()
     {
-        f->sim().state().model = 2;
+        QTest::addColumn<Setup>("setup");
+        QTest::addColumn<int>("rows");
+        QTest::addColumn<int>("requests");
+        QTest::addColumn<bool>("atOnce");
+        QTest::newRow("complete") << Setup([](loggersim::LoggerSim &) {}) << 31 << 2 << true;
+        // The logger announces N bytes, then logs a reading before the memory request.
+        QTest::newRow("a reading logged between the requests")
+            << Setup([](loggersim::LoggerSim &s) {
+                   s.state().started = true;
+                   QObject::connect(&s, &loggersim::LoggerSim::frameReceived, &s,
+                                    [&s](const QByteArray &, loggersim::ReplyKind kind) {
+                                        if (kind == loggersim::ReplyKind::Parameters)
+                                            s.advanceClock(s.state().intervalSeconds());
+                                    });
+               })
+            << 32 << 2 << true;
+        // Six pieces 1 s apart: the first 3 s wait ends in the middle of the image.
+        QTest::newRow("pieces with gaps of 1 s") << Setup([](loggersim::LoggerSim &s) {
+            s.faults().imagePieceBytes = 20;
+            s.faults().imageGapMs = 1000;
+        }) << 31 << 2 << false;
+        QTest::newRow("bad checksum once")
+            << Setup([](loggersim::LoggerSim &s) { s.faults().badChecksumImages = 1; }) << 31 << 3
+            << false;
+        QTest::newRow("no END once")
+            << Setup([](loggersim::LoggerSim &s) { s.faults().imagesWithoutEnd = 1; }) << 31 << 3
+            << false;
+        QTest::newRow("two bytes after the first image") << Setup([](loggersim::LoggerSim &s) {
+            s.faults().lengthDelta = 2; // the parameter block and the first image
+            s.faults().lengthDeltaReplies = 2;
+        }) << 31 << 3 << false;
+    }
+    void imageOnTheLine()
+    {
+        QFETCH(Setup, setup);
+        QFETCH(int, rows);
+        QFETCH(int, requests);
+        QFETCH(bool, atOnce);
+        f->sim().state().model = 1;
         f->sim().core().fillHistory(30);
-        f->sim().faults().badChecksumImages = 1;
+        setup(f->sim());
         QVERIFY2(f->start(), qPrintable(f->why()));
         QVERIFY(download());
         QVERIFY(f->prompter().messages().isEmpty());
-        QCOMPARE(f->main().data()->table().rows(), 31);
+        QCOMPARE(f->main().data()->table().rows(), rows);
+        const Downloader &d = commands()->downloader();
+        QCOMPARE(d.requests(), requests);
+        QCOMPARE(d.waitsRunOut() == 0, atOnce);
     }
 
     // A line that drops in the middle of the image: test_e2e_line_faults.

@@ -44,9 +44,13 @@ constexpr std::array kFigures{
            "print the listing of 16,000 temperature readings (about 250 A4 pages) to PDF"},
     Figure{"summary.temp16000", Milliseconds, 1, 21, Default, summarizeReadings,
            "summary of 16,000 temperature readings: statistics, MKT, excursions, verdict"},
-    Figure{"download.overhead", Seconds, 8, 1, Download, downloadOverhead,
-           "download a full memory from the simulator at 1200 baud, minus the line time"},
-    Figure{"download.overhead.fast", Seconds, 8, 1, DownloadFast, downloadOverheadFast,
+    Figure{"download.overhead.full", Seconds, 0.5, 1, Download, downloadFullMemory,
+           "download a full memory (32,000 data bytes) at 1200 baud, minus its line time"},
+    Figure{"download.overhead.r400", Seconds, 0.5, 3, Download, downloadFourHundred,
+           "download 400 readings (800 data bytes) at 1200 baud, minus their line time"},
+    Figure{"download.overhead.empty", Seconds, 0.5, 3, Download, downloadEmptyMemory,
+           "download an empty memory (the 46-byte image) at 1200 baud, minus its line time"},
+    Figure{"download.overhead.fast", Seconds, 0.5, 1, DownloadFast, downloadOverheadFast,
            "the same at 1200 bytes a second (checks the harness in ~30 s)"},
 };
 

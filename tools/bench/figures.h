@@ -32,7 +32,9 @@ void printListing(Stopwatch &sw);
 void summarizeReadings(Stopwatch &sw);
 
 // figures_download.cpp
-void downloadOverhead(Stopwatch &sw);
+void downloadFullMemory(Stopwatch &sw);
+void downloadFourHundred(Stopwatch &sw);
+void downloadEmptyMemory(Stopwatch &sw);
 void downloadOverheadFast(Stopwatch &sw);
 
 } // namespace bench

@@ -12,13 +12,17 @@ namespace bench {
 
 namespace {
 
-// A full memory downloaded from the simulator through a real serial port, driven by the event
-// loop as the program drives it. The figure is what the download takes beyond the time the
-// image needs on the line at `pace` bytes a second: the waits of the protocol and our own work.
-void download(Stopwatch &sw, int pace)
+// The parameter block the logger sends before its memory image.
+constexpr int kParameterReply = 40;
+
+// A logger holding `readings` temperature readings downloaded from the simulator through a real
+// serial port, driven by the event loop as the program drives it. The figure is what the
+// download takes beyond the time its two replies need on the line at `pace` bytes a second:
+// the waits of the protocol and our own work.
+void download(Stopwatch &sw, int readings, int pace)
 {
     loggersim::LoggerSim sim;
-    setUpLogger(sim.core(), kTemperatureModel, kTemperatureReadings);
+    setUpLogger(sim.core(), kTemperatureModel, readings);
     sim.setSpeed(0);
     sim.setPace(pace);
     QString error;
@@ -57,12 +61,16 @@ void download(Stopwatch &sw, int pace)
     else if (downloader.requests() != 2)
         sw.fail(QStringLiteral("%1 requests instead of 2").arg(downloader.requests()));
     else
-        sw.discount(double(downloader.image().size()) / pace);
+        sw.discount(double(kParameterReply + downloader.image().size()) / pace);
 }
 
 } // namespace
 
-void downloadOverhead(Stopwatch &sw) { download(sw, loggersim::LoggerSim::kLinePace); }
-void downloadOverheadFast(Stopwatch &sw) { download(sw, 10 * loggersim::LoggerSim::kLinePace); }
+constexpr int kLinePace = loggersim::LoggerSim::kLinePace;
+
+void downloadFullMemory(Stopwatch &sw) { download(sw, kTemperatureReadings, kLinePace); }
+void downloadFourHundred(Stopwatch &sw) { download(sw, 400, kLinePace); }
+void downloadEmptyMemory(Stopwatch &sw) { download(sw, 0, kLinePace); }
+void downloadOverheadFast(Stopwatch &sw) { download(sw, kTemperatureReadings, 10 * kLinePace); }
 
 } // namespace bench

@@ -121,7 +121,7 @@ int main(int argc, char *argv[])
                                   QStringLiteral("n"));
     const QCommandLineOption download(
         QStringLiteral("download"),
-        QStringLiteral("Also measure the download at 1200 baud (about 4.5 minutes)."));
+        QStringLiteral("Also measure the download at 1200 baud (about 5 minutes)."));
     const QCommandLineOption downloadFast(
         QStringLiteral("download-fast"),
         QStringLiteral("Also measure the download at 1200 bytes a second (about 30 s)."));

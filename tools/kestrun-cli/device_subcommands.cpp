@@ -9,6 +9,7 @@
 #include "acquisition/image_loader.h"
 #include "acquisition/live_readings.h"
 #include "acquisition/reading_set.h"
+#include "acquisition/time_left.h"
 #include "common/messages.h"
 #include "datafile/set_io.h"
 #include "device/device_commands.h"
@@ -167,6 +168,8 @@ int runDownload(const QStringList &words)
     QObject::connect(&download, &Downloader::labelShown, &loop, [&] { bar.show(msg::kReading); });
     QObject::connect(&download, &Downloader::progress, &loop,
                      [&](int value) { bar.setValue(value, Downloader::kProgressMax); });
+    QObject::connect(&download, &Downloader::timeLeft, &loop,
+                     [&](int seconds) { bar.setNote(TimeLeft::text(seconds)); });
     QObject::connect(&download, &Downloader::finished, &loop,
                      [&](Downloader::Outcome o) { loop.exit(int(o)); });
     download.start();

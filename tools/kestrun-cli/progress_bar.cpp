@@ -22,6 +22,15 @@ void ProgressBar::setValue(int value, int maximum)
         draw();
 }
 
+void ProgressBar::setNote(const QString &note)
+{
+    if (note == m_note)
+        return;
+    m_note = note;
+    if (!m_caption.isEmpty())
+        draw();
+}
+
 void ProgressBar::finish()
 {
     if (m_drawn)
@@ -30,7 +39,8 @@ void ProgressBar::finish()
     m_caption.clear();
 }
 
-QString ProgressBar::line(const QString &caption, int value, int maximum, int width)
+QString ProgressBar::line(const QString &caption, int value, int maximum, int width,
+                          const QString &note)
 {
     const int max = std::max(1, maximum);
     const int v = std::clamp(value, 0, max);
@@ -38,13 +48,15 @@ QString ProgressBar::line(const QString &caption, int value, int maximum, int wi
     return QStringLiteral("%1 [%2%3] %4%")
         .arg(caption, QString(filled, QLatin1Char('#')),
              QString(width - filled, QLatin1Char('-')))
-        .arg(int(qint64(100) * v / max), 3);
+        .arg(int(qint64(100) * v / max), 3) +
+           (note.isEmpty() ? QString() : QStringLiteral("  ") + note);
 }
 
 void ProgressBar::draw()
 {
     if (!m_enabled)
         return;
-    console::err('\r' + line(m_caption, m_value, m_maximum).toUtf8());
+    // Erased to the end of the line: a shorter note must not leave the end of a longer one.
+    console::err('\r' + line(m_caption, m_value, m_maximum, 30, m_note).toUtf8() + "\x1b[K");
     m_drawn = true;
 }
