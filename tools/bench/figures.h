@@ -32,4 +32,9 @@ void printListing(Stopwatch &sw);
 void downloadOverhead(Stopwatch &sw);
 void downloadOverheadFast(Stopwatch &sw);
 
+// figures_archive.cpp
+void storeFullMemoryRun(Stopwatch &sw);
+void listFilteredRuns(Stopwatch &sw);
+void openRunTable(Stopwatch &sw);
+
 } // namespace bench

@@ -46,6 +46,7 @@ const QList<Subcommand> &subcommands()
         {"table", "the readings table of a .brv2 file, tab-separated", runTable},
         {"export", "the readings table as CSV or as a workbook", runExport},
         {"live", "live readings, one row at a time", runLive},
+        {"archive", "the archived runs: list, get, import, sync", runArchive},
     };
     return list;
 }
