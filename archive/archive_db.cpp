@@ -337,10 +337,15 @@ ArchiveDb::Stored ArchiveDb::store(const RunRecord &run, bool toSend)
         rollback();
         return Stored::Failed;
     }
-    // The same bytes were stored before: kept once.
+    // The same bytes were stored before: kept once (and sent on, if they are to be).
     if (q.numRowsAffected() == 0) {
-        rollback();
-        fail(Fault::None, QString());
+        QSqlQuery mark(database());
+        mark.prepare(QStringLiteral("UPDATE runs SET to_send = 1 WHERE run_key = ?"));
+        mark.addBindValue(run.key);
+        if ((toSend && !exec(mark)) || !commit()) {
+            rollback();
+            return Stored::Failed;
+        }
         return Stored::AlreadyThere;
     }
     QSqlQuery b(database());
