@@ -73,6 +73,8 @@ private:
     bool configure(QSqlDatabase &db);
     bool migrate();
     bool applySteps(int from);
+    // The run's bytes from their stored form, checked against their hash.
+    bool unpack(const QByteArray &compressed, const QString &sha256, RunRecord &run);
     bool isSQLite() const { return m_location.kind == Location::Kind::SQLite; }
 
     Location m_location;

@@ -47,8 +47,9 @@ void setBytes(RunRecord &record, const QByteArray &bytes);
 QString computerName();
 QString userName();
 
-// Logger times as text and back: ISO 8601 without zone ("2024-05-17T12:30:00").
+// Logger times as text and back: ISO 8601 without zone ("2024-05-17T12:30:00"). parseTime also
+// reads the times of storing ("2024-05-17T10:30:00.123Z"); both come back as Qt::UTC times.
 QString timeText(const QDateTime &t);
-QDateTime parseTime(const QString &text);
+QDateTime parseTime(QStringView text);
 
 } // namespace archive

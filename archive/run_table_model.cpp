@@ -55,11 +55,8 @@ QVariant RunTableModel::data(const QModelIndex &index, int role) const
     if (role != Qt::DisplayRole || raw.isNull())
         return raw;
     switch (RunColumn(index.column())) {
-    case RunColumn::StoredAt: {
-        QDateTime t = QDateTime::fromString(raw.toString(), Qt::ISODateWithMs);
-        t.setTimeSpec(Qt::UTC);
-        return shownTime(t.toLocalTime());
-    }
+    case RunColumn::StoredAt:
+        return shownTime(parseTime(raw.toString()).toLocalTime());
     case RunColumn::First:
     case RunColumn::Last:
         return shownTime(parseTime(raw.toString()));

@@ -29,7 +29,7 @@ QJsonValue orNull(const QString &text) { return text.isEmpty() ? QJsonValue() : 
 
 QString localIso(const QDateTime &t)
 {
-    return t.isValid() ? t.toLocalTime().toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss")) : QString();
+    return archive::timeText(t.isValid() ? t.toLocalTime() : t);
 }
 
 QJsonObject jsonOf(const RunRecord &r)
