@@ -182,6 +182,9 @@ bool ArchiveDb::commit() { return exec(QStringLiteral("COMMIT")); }
 
 void ArchiveDb::rollback()
 {
+    // A connection closed because its server went away has nothing to roll back.
+    if (!m_open)
+        return;
     QSqlQuery q(database());
     q.exec(QStringLiteral("ROLLBACK"));
 }
