@@ -18,6 +18,9 @@
 
 #include <QComboBox>
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QStandardPaths>
 #include <QtTest>
 
@@ -243,9 +246,13 @@ private Q_SLOTS:
     }
 
     // The same logger read by the command line gives the file the window saved, byte for byte;
-    // with standard error on a terminal the download shows its progress there.
+    // with standard error on a terminal the download shows its progress there. The run is kept
+    // in the archive KESTRUN_ARCHIVE names and comes back out of it byte for byte; importing
+    // files skips the damaged one and takes the others.
     void downloadWritesWhatSaveWrites()
     {
+        QProcessEnvironment env = clitest::environment();
+        env.insert("KESTRUN_ARCHIVE", m_dir.filePath("archive"));
         const int master = posix_openpt(O_RDWR | O_NOCTTY);
         QVERIFY(master >= 0);
         QVERIFY(grantpt(master) == 0 && unlockpt(master) == 0);
@@ -257,7 +264,7 @@ private Q_SLOTS:
         const QString out = m_dir.filePath("cli.brv2");
         QProcess p;
         p.setStandardErrorFile(terminal);
-        clitest::start(p, {"download", "--port", QString::number(kPort), "--output", out});
+        clitest::start(p, {"download", "--port", QString::number(kPort), "--output", out}, env);
         const clitest::Result r = clitest::finish(p, 40000);
 
         QByteArray shown;
@@ -275,6 +282,37 @@ private Q_SLOTS:
         QCOMPARE(cli.readAll(), window.readAll());
         QVERIFY2(shown.contains(msg::kReading.toUtf8()), shown.constData());
         QVERIFY2(shown.contains("100%"), shown.constData());
+
+        const clitest::Result list = clitest::run({"archive", "list", "--json"}, 30000, env);
+        QVERIFY2(list.ok(), list.err.constData());
+        const QJsonArray runs = QJsonDocument::fromJson(list.out).array();
+        QCOMPARE(runs.size(), 1);
+        const QJsonObject run = runs.at(0).toObject();
+        QCOMPARE(run.value("source").toString(), QStringLiteral("download"));
+        QCOMPARE(run.value("serial").toInt(), 45);
+        QCOMPARE(run.value("location").toString(), QStringLiteral("LAB A"));
+        QCOMPARE(run.value("model").toString(), QStringLiteral("RV-220"));
+        QCOMPARE(run.value("readings").toInt(), 60);
+        QCOMPARE(run.value("last").toString().size(), 19); // local ISO 8601, no zone
+        QVERIFY(run.value("status").isNull());
+        const QString got = m_dir.filePath("got.brv2");
+        const clitest::Result get =
+            clitest::run({"archive", "get", run.value("key").toString(), "-o", got}, 30000, env);
+        QVERIFY2(get.ok(), get.err.constData());
+        QFile gotFile(got);
+        QVERIFY(gotFile.open(QIODevice::ReadOnly) && window.seek(0));
+        QCOMPARE(gotFile.readAll(), window.readAll());
+
+        const QString junk = m_dir.filePath("junk.brv2");
+        QFile junkFile(junk);
+        QVERIFY(junkFile.open(QIODevice::WriteOnly) && junkFile.write("shopping list\r\n") > 0);
+        junkFile.close();
+        const clitest::Result import =
+            clitest::run({"archive", "import", junk, file("rows"), file("image")}, 30000, env);
+        QCOMPARE(import.exitCode, 1);
+        QCOMPARE(import.errText(), junk + ": " + msg::kFileError + '\n');
+        QCOMPARE(import.outText().count('\n'), 2);
+        QCOMPARE(clitest::run({"archive", "list"}, 30000, env).outText().count('\n'), 2);
     }
 
     void damagedFiles_data()

@@ -37,4 +37,9 @@ void downloadFourHundred(Stopwatch &sw);
 void downloadEmptyMemory(Stopwatch &sw);
 void downloadOverheadFast(Stopwatch &sw);
 
+// figures_archive.cpp
+void storeFullMemoryRun(Stopwatch &sw);
+void listFilteredRuns(Stopwatch &sw);
+void openRunTable(Stopwatch &sw);
+
 } // namespace bench

@@ -60,7 +60,9 @@ QList<Command> subcommands()
          {portOption(),
           {{QStringLiteral("o"), QStringLiteral("output")},
            QStringLiteral("The \".brv2\" file to write (replaced if it exists)."),
-           QStringLiteral("FILE")}},
+           QStringLiteral("FILE")},
+          {{QStringLiteral("no-archive")},
+           QStringLiteral("Do not keep the run in the archive."), QString()}},
          {}},
         {QStringLiteral("table"),
          QStringLiteral("the readings table of a .brv2 file, tab-separated"),
@@ -92,6 +94,43 @@ QList<Command> subcommands()
            QStringLiteral("SECONDS")},
           {{QStringLiteral("n"), QStringLiteral("count")}, QStringLiteral("Stop after K rows."),
            QStringLiteral("K")}},
+         {}},
+        {QStringLiteral("archive list"),
+         QStringLiteral("the archived runs, newest first (--json for scripts)"),
+         QStringLiteral("Lists the archived runs, newest stored first: one tab-separated line a "
+                        "run (key, stored at, source, serial, location, model, readings, first "
+                        "and last reading, verdict), or a JSON array with --json."),
+         {{{QStringLiteral("serial")}, QStringLiteral("Only the logger of serial number N."),
+           QStringLiteral("N")},
+          {{QStringLiteral("since")},
+           QStringLiteral("Only runs with readings on or after DATE (YYYY-MM-DD, or "
+                          "YYYY-MM-DDTHH:MM:SS)."),
+           QStringLiteral("DATE")},
+          {{QStringLiteral("until")}, QStringLiteral("Only runs with readings on or before DATE."),
+           QStringLiteral("DATE")},
+          {{QStringLiteral("alarms")}, QStringLiteral("Only runs whose verdict is ALARM."),
+           QString()},
+          {{QStringLiteral("json")}, QStringLiteral("Print a JSON array."), QString()}},
+         {}},
+        {QStringLiteral("archive get"), QStringLiteral("one run's .brv2 file, byte for byte"),
+         QStringLiteral("Writes the run of KEY (see 'archive list') to a \".brv2\" file, byte "
+                        "for byte as it was stored."),
+         {{{QStringLiteral("o"), QStringLiteral("output")},
+           QStringLiteral("The \".brv2\" file to write (replaced if it exists)."),
+           QStringLiteral("FILE")}},
+         {{QStringLiteral("KEY"), QStringLiteral("The run's key."), QStringLiteral("KEY")}}},
+        {QStringLiteral("archive import"), QStringLiteral("bring .brv2 files into the archive"),
+         QStringLiteral("Brings \".brv2\" files into the archive, one \"KEY<tab>FILE\" line "
+                        "each. A file that cannot be read is named on standard error and "
+                        "skipped; the others go in (exit status 1 when any was skipped)."),
+         {},
+         {{QStringLiteral("FILE"), QStringLiteral("The files to import."),
+           QStringLiteral("FILE...")}}},
+        {QStringLiteral("archive sync"),
+         QStringLiteral("send runs kept here while the shared archive was away"),
+         QStringLiteral("Sends the runs kept on this computer while the shared archive could "
+                        "not be reached, and says how many went."),
+         {},
          {}},
     };
 }
@@ -141,6 +180,11 @@ help::Program make()
          QStringLiteral("The device that port number N opens, for example "
                         "KESTRUN_COM3=/dev/ttyUSB0. Without it, port N is the N-th serial "
                         "device of the system, sorted by name.")},
+        {QStringLiteral("KESTRUN_ARCHIVE"),
+         QStringLiteral("Where runs are archived: a folder (a SQLite archive in it) or a libpq "
+                        "connection string such as 'service=loggers' or "
+                        "'postgresql://host/db'. Without it, the window's Archive setting, "
+                        "else a SQLite file in the per-user data folder.")},
     };
     p.files = {
         {QStringLiteral("*.brv2"),

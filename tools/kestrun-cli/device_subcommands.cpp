@@ -16,6 +16,7 @@
 #include "device/device_details.h"
 #include "device/exchanges.h"
 #include "device/port_mapping.h"
+#include "tools/kestrun-cli/archive_store.h"
 #include "tools/kestrun-cli/cli_host.h"
 #include "tools/kestrun-cli/console.h"
 #include "tools/kestrun-cli/interrupt_watch.h"
@@ -182,6 +183,7 @@ int runDownload(const QStringList &words)
 
     ReadingSet set;
     imageload::showImage(set, download.image(), download.model());
+    archivecli::storeDownload(p, set);
     QString error;
     if (!setio::save(set, setio::kDownloaded, path, &error))
         return console::fail(msg::kSaveFailed.arg(path, error));

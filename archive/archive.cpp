@@ -1,0 +1,73 @@
+#include "archive/archive.h"
+
+#include <QFileInfo>
+
+namespace archive {
+
+Archive::Archive() : Archive(chosenLocation(), localLocation()) {}
+
+Archive::Archive(Location target, Location local)
+    : m_target(std::make_unique<ArchiveDb>(std::move(target))), m_local(std::move(local))
+{
+}
+
+Archive::~Archive() = default;
+
+Archive::StoreOutcome Archive::store(RunRecord run)
+{
+    StoreOutcome out;
+    if (!run.storedAt.isValid())
+        run.storedAt = QDateTime::currentDateTimeUtc();
+    out.stored = m_target->store(run);
+    if (!m_target->location().isShared()) {
+        if (!out.ok())
+            out.message = m_target->error();
+        return out;
+    }
+    if (out.ok()) {
+        sync();
+        return out;
+    }
+    // Nothing lost: the run waits here for the shared archive.
+    const QString why = m_target->error();
+    ArchiveDb here(m_local);
+    out.stored = here.store(run, true);
+    out.keptHere = out.ok();
+    out.message = out.ok() ? QStringLiteral("%1 The run is kept on this computer and will be "
+                                            "sent on later.")
+                                 .arg(why)
+                           : why + QLatin1Char(' ') + here.error();
+    return out;
+}
+
+Archive::SyncOutcome Archive::sync()
+{
+    SyncOutcome out;
+    // Only a shared archive has runs to receive, and only an existing local archive has any
+    // waiting.
+    if (!m_target->location().isShared() || !QFileInfo::exists(m_local.where))
+        return out;
+    ArchiveDb here(m_local);
+    const auto waiting = here.waitingToSend();
+    if (!waiting) {
+        out.message = here.error();
+        return out;
+    }
+    out.waiting = int(waiting->size());
+    for (const RunRecord &run : *waiting) {
+        if (m_target->store(run) == ArchiveDb::Stored::Failed) {
+            out.message = m_target->error();
+            return out;
+        }
+        // Sent but not yet marked (a crash here) only means it is sent again, and kept once.
+        if (!here.markSent(run.key)) {
+            out.message = here.error();
+            return out;
+        }
+        ++out.sent;
+        --out.waiting;
+    }
+    return out;
+}
+
+} // namespace archive

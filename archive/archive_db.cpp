@@ -1,0 +1,496 @@
+#include "archive/archive_db.h"
+
+#include <QAtomicInteger>
+#include <QDir>
+#include <QFileInfo>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QStringList>
+#include <QVariant>
+
+#include <libpq-fe.h>
+
+namespace archive {
+namespace {
+
+QAtomicInteger<quint64> g_connections;
+
+// Every column of a run, in the order store() binds them.
+const QString kRunColumns = QStringLiteral(
+    "run_key, sha256, stored_at, computer, user_name, source, model, serial, id_bytes, location, "
+    "readings, first_reading, last_reading, status, min1, max1, min2, max2, to_send");
+
+// Forward migrations: the statements that bring version n - 1 to version n. `%BLOB%` is the
+// dialect's type for bytes. Runs and their bytes live in two tables so that listing never
+// touches the bytes. The bytes are kept as qCompress (zlib) makes them: a ".brv2" file is text
+// that shrinks about eight times, which makes storing quicker and an archive of years small.
+const QList<QStringList> &migrations()
+{
+    static const QList<QStringList> steps{
+        {
+            QStringLiteral(
+                "CREATE TABLE runs ("
+                "run_key VARCHAR(16) PRIMARY KEY, sha256 CHAR(64) NOT NULL UNIQUE, "
+                "stored_at VARCHAR(24) NOT NULL, computer TEXT NOT NULL, user_name TEXT NOT NULL, "
+                "source VARCHAR(8) NOT NULL, model INTEGER NOT NULL, serial INTEGER, "
+                "id_bytes TEXT NOT NULL, location TEXT NOT NULL, readings INTEGER NOT NULL, "
+                "first_reading VARCHAR(19), last_reading VARCHAR(19), status VARCHAR(16), "
+                "min1 DOUBLE PRECISION, max1 DOUBLE PRECISION, min2 DOUBLE PRECISION, "
+                "max2 DOUBLE PRECISION, to_send INTEGER NOT NULL DEFAULT 0)"),
+            QStringLiteral("CREATE TABLE run_bytes (run_key VARCHAR(16) PRIMARY KEY "
+                           "REFERENCES runs(run_key), compressed %BLOB% NOT NULL)"),
+            QStringLiteral("CREATE INDEX runs_serial ON runs(serial)"),
+            QStringLiteral("CREATE INDEX runs_stored_at ON runs(stored_at)"),
+            QStringLiteral("CREATE INDEX runs_last_reading ON runs(last_reading)"),
+            QStringLiteral("CREATE INDEX runs_to_send ON runs(to_send)"),
+        },
+    };
+    return steps;
+}
+
+// libpq's connection string or URI as key='value' pairs, the form Qt's driver passes on; a
+// connection attempt gives up after a few seconds unless the string says otherwise.
+std::optional<QString> libpqOptions(const QString &connection, QString *why)
+{
+    char *error = nullptr;
+    PQconninfoOption *options = PQconninfoParse(connection.toUtf8().constData(), &error);
+    if (!options) {
+        *why = error ? QString::fromUtf8(error).trimmed() : QStringLiteral("out of memory");
+        PQfreemem(error);
+        return std::nullopt;
+    }
+    QStringList pairs;
+    bool timeout = false;
+    for (const PQconninfoOption *o = options; o->keyword; ++o) {
+        if (!o->val)
+            continue;
+        QString value = QString::fromUtf8(o->val);
+        value.replace(QLatin1Char('\\'), QLatin1String("\\\\")).replace(QLatin1Char('\''), QLatin1String("\\'"));
+        pairs << QStringLiteral("%1='%2'").arg(QLatin1String(o->keyword), value);
+        timeout = timeout || qstrcmp(o->keyword, "connect_timeout") == 0;
+    }
+    PQconninfoFree(options);
+    if (!timeout)
+        pairs << QStringLiteral("connect_timeout=5");
+    return pairs.join(QLatin1Char(' '));
+}
+
+QVariant nullable(const std::optional<double> &v) { return v ? QVariant(*v) : QVariant(); }
+// A text for a NOT NULL column: a null QString would be bound as NULL.
+QVariant text(const QString &s) { return s.isNull() ? QVariant(QStringLiteral("")) : QVariant(s); }
+
+
+} // namespace
+
+ArchiveDb::ArchiveDb(Location location)
+    : m_location(std::move(location)),
+      m_name(QStringLiteral("kestrun-archive-%1").arg(++g_connections))
+{
+}
+
+ArchiveDb::~ArchiveDb()
+{
+    {
+        QSqlDatabase db = QSqlDatabase::database(m_name, false);
+        if (db.isValid())
+            db.close();
+    }
+    QSqlDatabase::removeDatabase(m_name);
+}
+
+QSqlDatabase ArchiveDb::database() const { return QSqlDatabase::database(m_name, false); }
+
+bool ArchiveDb::fail(Fault fault, const QString &why)
+{
+    m_fault = fault;
+    const QString where = describe(m_location);
+    switch (fault) {
+    case Fault::None:
+        m_error.clear();
+        return true;
+    case Fault::Unreachable:
+        m_error = QStringLiteral("The shared archive %1 could not be reached: %2").arg(where, why);
+        // The next call connects afresh.
+        if (m_open)
+            database().close();
+        m_open = false;
+        break;
+    case Fault::Damaged:
+        m_error = QStringLiteral("The archive %1 is damaged (%2). It was left as it is; move it "
+                                 "away to start a new archive.")
+                      .arg(where, why);
+        break;
+    case Fault::Full:
+        m_error = QStringLiteral("The archive %1 could not be written: the disk is full.").arg(where);
+        break;
+    case Fault::ReadOnly:
+        m_error = QStringLiteral("The archive %1 could not be written: it is read-only.").arg(where);
+        break;
+    case Fault::Newer:
+    case Fault::NotFound:
+    case Fault::Failed:
+        m_error = why;
+        break;
+    }
+    return false;
+}
+
+bool ArchiveDb::fail(const QSqlError &error)
+{
+    const QString why = error.databaseText().isEmpty() ? error.text() : error.databaseText();
+    if (isSQLite()) {
+        switch (error.nativeErrorCode().toInt() & 0xff) {
+        case 11: // SQLITE_CORRUPT
+        case 26: // SQLITE_NOTADB
+            return fail(Fault::Damaged, why);
+        case 13: // SQLITE_FULL
+            return fail(Fault::Full, why);
+        case 8:  // SQLITE_READONLY
+        case 14: // SQLITE_CANTOPEN
+            return fail(Fault::ReadOnly, why);
+        default:
+            break;
+        }
+    } else {
+        // No SQLSTATE (libpq lost the server), a connection exception or a server shutting
+        // down: the shared archive went away.
+        const QString state = error.nativeErrorCode();
+        if (!m_open || state.isEmpty() || state.startsWith(QLatin1String("08")) ||
+            state.startsWith(QLatin1String("57P")))
+            return fail(Fault::Unreachable, why.trimmed());
+    }
+    return fail(Fault::Failed,
+                QStringLiteral("The archive %1 failed: %2").arg(describe(m_location), why.trimmed()));
+}
+
+bool ArchiveDb::exec(QSqlQuery &query) { return query.exec() || fail(query.lastError()); }
+
+bool ArchiveDb::exec(const QString &sql)
+{
+    QSqlQuery q(database());
+    return q.exec(sql) || fail(q.lastError());
+}
+
+// SQLite takes the write lock at once, so two programs storing wait for each other (the busy
+// timeout) instead of failing when a read lock cannot be upgraded.
+bool ArchiveDb::begin()
+{
+    return exec(isSQLite() ? QStringLiteral("BEGIN IMMEDIATE") : QStringLiteral("BEGIN"));
+}
+
+bool ArchiveDb::commit() { return exec(QStringLiteral("COMMIT")); }
+
+void ArchiveDb::rollback()
+{
+    // A connection closed because its server went away has nothing to roll back.
+    if (!m_open)
+        return;
+    QSqlQuery q(database());
+    q.exec(QStringLiteral("ROLLBACK"));
+}
+
+bool ArchiveDb::configure(QSqlDatabase &db)
+{
+    if (isSQLite()) {
+        db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_name);
+        db.setDatabaseName(m_location.where);
+        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=10000"));
+        return true;
+    }
+    QString why;
+    const auto options = libpqOptions(m_location.where, &why);
+    if (!options)
+        return fail(Fault::Failed, QStringLiteral("The archive's connection string %1 is not "
+                                                  "valid: %2")
+                                       .arg(describe(m_location), why));
+    db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), m_name);
+    db.setConnectOptions(*options);
+    return true;
+}
+
+bool ArchiveDb::open()
+{
+    if (m_open)
+        return true;
+    if (isSQLite()) {
+        const QFileInfo file(m_location.where);
+        if (file.exists() && !file.isFile())
+            return fail(Fault::Damaged, QStringLiteral("it is not a file"));
+        if (!QDir().mkpath(file.absolutePath()))
+            return fail(Fault::ReadOnly, QString());
+    }
+    // A connection that failed to open before is tried again as it is.
+    QSqlDatabase db = database();
+    if (!db.isValid() && !configure(db))
+        return false;
+    if (!db.isValid())
+        return fail(Fault::Failed, QStringLiteral("The database driver for the archive is "
+                                                  "missing: %1")
+                                       .arg(db.lastError().text()));
+    if (!db.open()) {
+        if (isSQLite())
+            return fail(db.lastError());
+        return fail(Fault::Unreachable, db.lastError().databaseText().trimmed());
+    }
+    m_open = true;
+    // WAL lets a reader list while another program stores. A damaged file fails here first.
+    if (isSQLite()) {
+        QSqlQuery q(db);
+        if (!q.exec(QStringLiteral("PRAGMA journal_mode=WAL"))) {
+            fail(q.lastError());
+            if (m_fault == Fault::Damaged) {
+                m_open = false;
+                db.close();
+                return false;
+            }
+        }
+    }
+    if (!migrate()) {
+        m_open = false;
+        db.close();
+        return false;
+    }
+    fail(Fault::None, QString());
+    return true;
+}
+
+bool ArchiveDb::migrate()
+{
+    const int latest = int(migrations().size());
+    const auto version = [this]() -> std::optional<int> {
+        if (!database().tables().contains(QStringLiteral("schema_version")))
+            return 0;
+        QSqlQuery q(database());
+        if (!q.exec(QStringLiteral("SELECT MAX(version) FROM schema_version")) || !q.next()) {
+            fail(q.lastError());
+            return std::nullopt;
+        }
+        return q.value(0).toInt();
+    };
+    auto current = version();
+    if (!current)
+        return false;
+    if (*current == latest)
+        return true;
+    if (*current < latest) {
+        if (!begin())
+            return false;
+        // Another program may have migrated meanwhile: look again under the lock.
+        const bool ok = (isSQLite() || exec(QStringLiteral("SELECT pg_advisory_xact_lock(20411)"))) &&
+                        exec(QStringLiteral("CREATE TABLE IF NOT EXISTS schema_version "
+                                            "(version INTEGER NOT NULL)")) &&
+                        (current = version()).has_value();
+        if (!ok || !applySteps(*current + 1)) {
+            rollback();
+            return false;
+        }
+        if (*current <= latest)
+            return commit();
+        rollback();
+    }
+    return fail(Fault::Newer, QStringLiteral("The archive %1 was made by a newer Kestrun (schema "
+                                             "version %2; this one knows up to %3).")
+                                  .arg(describe(m_location))
+                                  .arg(*current)
+                                  .arg(latest));
+}
+
+bool ArchiveDb::applySteps(int from)
+{
+    const QString blob = isSQLite() ? QStringLiteral("BLOB") : QStringLiteral("BYTEA");
+    for (int v = from; v <= int(migrations().size()); ++v) {
+        for (QString sql : migrations().at(v - 1))
+            if (!exec(sql.replace(QLatin1String("%BLOB%"), blob)))
+                return false;
+        QSqlQuery q(database());
+        q.prepare(QStringLiteral("INSERT INTO schema_version (version) VALUES (?)"));
+        q.addBindValue(v);
+        if (!exec(q))
+            return false;
+    }
+    return true;
+}
+
+ArchiveDb::Stored ArchiveDb::store(const RunRecord &run, bool toSend)
+{
+    if (!open() || !begin())
+        return Stored::Failed;
+    QSqlQuery q(database());
+    q.prepare(QStringLiteral("INSERT INTO runs (%1) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, "
+                             "?, ?, ?, ?, ?, ?, ?) ON CONFLICT DO NOTHING")
+                  .arg(kRunColumns));
+    const QDateTime storedAt = run.storedAt.isValid() ? run.storedAt
+                                                      : QDateTime::currentDateTimeUtc();
+    for (const QVariant &v : QVariantList{
+             run.key, run.sha256, storedAt.toUTC().toString(Qt::ISODateWithMs), text(run.computer),
+             text(run.user), sourceName(run.source), run.model,
+             run.serial >= 0 ? QVariant(run.serial) : QVariant(), text(run.idBytes), text(run.location),
+             run.readings, run.first.isValid() ? QVariant(timeText(run.first)) : QVariant(),
+             run.last.isValid() ? QVariant(timeText(run.last)) : QVariant(),
+             run.status ? QVariant(*run.status) : QVariant(), nullable(run.minimum[0]),
+             nullable(run.maximum[0]), nullable(run.minimum[1]), nullable(run.maximum[1]),
+             toSend ? 1 : 0})
+        q.addBindValue(v);
+    if (!exec(q)) {
+        rollback();
+        return Stored::Failed;
+    }
+    // The same bytes were stored before: kept once (and sent on, if they are to be).
+    if (q.numRowsAffected() == 0) {
+        QSqlQuery mark(database());
+        mark.prepare(QStringLiteral("UPDATE runs SET to_send = 1 WHERE run_key = ?"));
+        mark.addBindValue(run.key);
+        if ((toSend && !exec(mark)) || !commit()) {
+            rollback();
+            return Stored::Failed;
+        }
+        return Stored::AlreadyThere;
+    }
+    QSqlQuery b(database());
+    b.prepare(QStringLiteral("INSERT INTO run_bytes (run_key, compressed) VALUES (?, ?)"));
+    b.addBindValue(run.key);
+    b.addBindValue(qCompress(run.bytes, 1));
+    if (!exec(b) || !commit()) {
+        rollback();
+        return Stored::Failed;
+    }
+    return Stored::Added;
+}
+
+RunRecord listedRun(const QSqlQuery &q)
+{
+    RunRecord r;
+    r.storedAt = parseTime(q.value(int(RunColumn::StoredAt)).toString());
+    const QVariant serial = q.value(int(RunColumn::Serial));
+    r.serial = serial.isNull() ? -1 : serial.toInt();
+    r.location = q.value(int(RunColumn::Location)).toString();
+    r.model = q.value(int(RunColumn::Model)).toInt();
+    r.first = parseTime(q.value(int(RunColumn::First)).toString());
+    r.last = parseTime(q.value(int(RunColumn::Last)).toString());
+    r.readings = q.value(int(RunColumn::Readings)).toInt();
+    const QVariant status = q.value(int(RunColumn::Status));
+    if (!status.isNull())
+        r.status = status.toString();
+    r.source = sourceFromName(q.value(int(RunColumn::Source)).toString()).value_or(Source::Import);
+    r.key = q.value(int(RunColumn::Key)).toString();
+    return r;
+}
+
+std::optional<QList<RunRecord>> ArchiveDb::list(const RunFilter &filter)
+{
+    if (!open())
+        return std::nullopt;
+    const RunQuery query = listQuery(filter);
+    QSqlQuery q(database());
+    q.setForwardOnly(true);
+    q.prepare(query.sql);
+    for (const QVariant &v : query.values)
+        q.addBindValue(v);
+    if (!exec(q))
+        return std::nullopt;
+    QList<RunRecord> out;
+    while (q.next())
+        out << listedRun(q);
+    return out;
+}
+
+std::optional<QByteArray> ArchiveDb::bytes(const QString &key)
+{
+    if (!open())
+        return std::nullopt;
+    QSqlQuery q(database());
+    q.prepare(QStringLiteral("SELECT sha256, compressed FROM runs JOIN run_bytes USING (run_key) "
+                             "WHERE run_key = ?"));
+    q.addBindValue(key);
+    if (!exec(q))
+        return std::nullopt;
+    if (!q.next()) {
+        fail(Fault::NotFound, QStringLiteral("The archive holds no run with the key %1.").arg(key));
+        return std::nullopt;
+    }
+    RunRecord run;
+    if (!unpack(q.value(1).toByteArray(), q.value(0).toString(), run))
+        return std::nullopt;
+    return run.bytes;
+}
+
+bool ArchiveDb::unpack(const QByteArray &compressed, const QString &sha256, RunRecord &run)
+{
+    setBytes(run, qUncompress(compressed));
+    if (run.sha256 == sha256)
+        return true;
+    return fail(Fault::Damaged, QStringLiteral("the bytes of the run %1 do not match their hash")
+                                    .arg(sha256.left(16)));
+}
+
+bool ArchiveDb::remove(const QString &key)
+{
+    if (!open() || !begin())
+        return false;
+    QSqlQuery b(database()), r(database());
+    b.prepare(QStringLiteral("DELETE FROM run_bytes WHERE run_key = ?"));
+    b.addBindValue(key);
+    r.prepare(QStringLiteral("DELETE FROM runs WHERE run_key = ?"));
+    r.addBindValue(key);
+    if (!exec(b) || !exec(r)) {
+        rollback();
+        return false;
+    }
+    if (r.numRowsAffected() == 0) {
+        rollback();
+        return fail(Fault::NotFound, QStringLiteral("The archive holds no run with the key %1.").arg(key));
+    }
+    return commit();
+}
+
+std::optional<QList<RunRecord>> ArchiveDb::waitingToSend()
+{
+    if (!open())
+        return std::nullopt;
+    QSqlQuery q(database());
+    q.setForwardOnly(true);
+    if (!q.exec(QStringLiteral("SELECT %1, compressed FROM runs JOIN run_bytes USING (run_key) "
+                               "WHERE to_send = 1 ORDER BY stored_at")
+                    .arg(kRunColumns))) {
+        fail(q.lastError());
+        return std::nullopt;
+    }
+    const auto optionalDouble = [&q](int i) {
+        return q.value(i).isNull() ? std::optional<double>() : q.value(i).toDouble();
+    };
+    QList<RunRecord> out;
+    while (q.next()) {
+        RunRecord r;
+        if (!unpack(q.value(19).toByteArray(), q.value(1).toString(), r))
+            return std::nullopt;
+        r.storedAt = parseTime(q.value(2).toString());
+        r.computer = q.value(3).toString();
+        r.user = q.value(4).toString();
+        r.source = sourceFromName(q.value(5).toString()).value_or(Source::Import);
+        r.model = q.value(6).toInt();
+        r.serial = q.value(7).isNull() ? -1 : q.value(7).toInt();
+        r.idBytes = q.value(8).toString();
+        r.location = q.value(9).toString();
+        r.readings = q.value(10).toInt();
+        r.first = parseTime(q.value(11).toString());
+        r.last = parseTime(q.value(12).toString());
+        if (!q.value(13).isNull())
+            r.status = q.value(13).toString();
+        r.minimum = {optionalDouble(14), optionalDouble(16)};
+        r.maximum = {optionalDouble(15), optionalDouble(17)};
+        out << r;
+    }
+    return out;
+}
+
+bool ArchiveDb::markSent(const QString &key)
+{
+    if (!open())
+        return false;
+    QSqlQuery q(database());
+    q.prepare(QStringLiteral("UPDATE runs SET to_send = 0 WHERE run_key = ?"));
+    q.addBindValue(key);
+    return exec(q);
+}
+
+} // namespace archive

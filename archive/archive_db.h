@@ -1,0 +1,90 @@
+#pragma once
+
+#include "archive/archive_location.h"
+#include "archive/run_filter.h"
+#include "archive/run_record.h"
+
+#include <QList>
+#include <QSqlDatabase>
+#include <QString>
+
+#include <optional>
+
+class QSqlError;
+class QSqlQuery;
+
+namespace archive {
+
+// One connection to one archive database, SQLite or PostgreSQL, through the same statements.
+// Opening brings the schema up to date (a version table, forward migrations); every change is
+// one transaction, so a run is there whole or not at all.
+//
+// A connection belongs to the thread that opened it; a worker thread that stores opens its own.
+class ArchiveDb
+{
+public:
+    static constexpr int kSchemaVersion = 1;
+
+    // Why the last call failed.
+    enum class Fault {
+        None,
+        Unreachable, // the shared database could not be reached
+        Damaged,     // not a database, or a damaged one: reported, never replaced
+        Full,        // the disk is full
+        ReadOnly,    // the file or its folder cannot be written
+        Newer,       // made by a newer Kestrun
+        NotFound,    // no run of that key
+        Failed       // anything else; error() says what
+    };
+    enum class Stored { Added, AlreadyThere, Failed };
+
+    explicit ArchiveDb(Location location);
+    ~ArchiveDb();
+    ArchiveDb(const ArchiveDb &) = delete;
+    ArchiveDb &operator=(const ArchiveDb &) = delete;
+
+    bool open();
+    bool isOpen() const { return m_open; }
+    const Location &location() const { return m_location; }
+    Fault fault() const { return m_fault; }
+    // One sentence for the user: which archive, and why.
+    const QString &error() const { return m_error; }
+    QSqlDatabase database() const;
+
+    // `toSend` marks a run kept here while the shared archive cannot be reached.
+    Stored store(const RunRecord &run, bool toSend = false);
+    // The runs of the filter without their bytes, in the filter's order; nullopt on failure.
+    std::optional<QList<RunRecord>> list(const RunFilter &filter = {});
+    std::optional<QByteArray> bytes(const QString &key);
+    bool remove(const QString &key);
+
+    // The runs waiting for the shared archive, whole, oldest first.
+    std::optional<QList<RunRecord>> waitingToSend();
+    bool markSent(const QString &key);
+
+private:
+    bool fail(const QSqlError &error);
+    bool fail(Fault fault, const QString &why);
+    bool exec(QSqlQuery &query);
+    bool exec(const QString &sql);
+    bool begin();
+    bool commit();
+    void rollback();
+    bool configure(QSqlDatabase &db);
+    bool migrate();
+    bool applySteps(int from);
+    // The run's bytes from their stored form, checked against their hash.
+    bool unpack(const QByteArray &compressed, const QString &sha256, RunRecord &run);
+    bool isSQLite() const { return m_location.kind == Location::Kind::SQLite; }
+
+    Location m_location;
+    QString m_name; // the Qt SQL connection's name
+    bool m_open = false;
+    Fault m_fault = Fault::None;
+    QString m_error;
+};
+
+// The list columns of one row of listQuery() as a record (no bytes).
+RunRecord listedRun(const QSqlQuery &query);
+
+} // namespace archive

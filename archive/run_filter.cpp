@@ -1,0 +1,78 @@
+#include "archive/run_filter.h"
+
+#include "archive/run_record.h"
+
+#include <QStringList>
+
+namespace archive {
+namespace {
+
+constexpr const char *kColumns[kRunColumnCount] = {
+    "stored_at",     "serial",       "location", "model",  "first_reading",
+    "last_reading",  "readings",     "status",   "source", "run_key"};
+
+// LIKE's wildcards typed by the user match themselves.
+QString likePattern(const QString &text)
+{
+    QString escaped = text.toLower();
+    escaped.replace(QLatin1Char('\\'), QLatin1String("\\\\"));
+    escaped.replace(QLatin1Char('%'), QLatin1String("\\%"));
+    escaped.replace(QLatin1Char('_'), QLatin1String("\\_"));
+    return QLatin1Char('%') + escaped + QLatin1Char('%');
+}
+
+} // namespace
+
+RunQuery listQuery(const RunFilter &filter, RunColumn sortColumn, Qt::SortOrder order)
+{
+    RunQuery q;
+    QStringList where;
+    if (filter.serial) {
+        where << QStringLiteral("serial = ?");
+        q.values << *filter.serial;
+    }
+    if (!filter.location.trimmed().isEmpty()) {
+        where << QStringLiteral("LOWER(location) LIKE ? ESCAPE '\\'");
+        q.values << likePattern(filter.location.trimmed());
+    }
+    // Logger times are stored as ISO text, which sorts as the times do.
+    if (filter.since.isValid()) {
+        where << QStringLiteral("last_reading >= ?");
+        q.values << timeText(filter.since);
+    }
+    if (filter.until.isValid()) {
+        where << QStringLiteral("first_reading <= ?");
+        q.values << timeText(filter.until);
+    }
+    if (filter.alarmsOnly)
+        where << QStringLiteral("status = 'ALARM'");
+
+    QStringList columns;
+    for (const char *c : kColumns)
+        columns << QLatin1String(c);
+    q.sql = QStringLiteral("SELECT ") + columns.join(QStringLiteral(", ")) +
+            QStringLiteral(" FROM runs");
+    if (!where.isEmpty())
+        q.sql += QStringLiteral(" WHERE ") + where.join(QStringLiteral(" AND "));
+    const QString direction = order == Qt::AscendingOrder ? QStringLiteral(" ASC")
+                                                          : QStringLiteral(" DESC");
+    q.sql += QStringLiteral(" ORDER BY ") + QLatin1String(kColumns[int(sortColumn)]) + direction;
+    // Ties in the newest order of storing, so a list never shuffles between calls.
+    if (sortColumn != RunColumn::StoredAt)
+        q.sql += QStringLiteral(", stored_at DESC");
+    q.sql += QStringLiteral(", run_key");
+    return q;
+}
+
+QDateTime parseBound(const QString &text, bool endOfDay)
+{
+    const QDateTime t = parseTime(text.trimmed());
+    if (t.isValid())
+        return t;
+    const QDate d = QDate::fromString(text.trimmed(), Qt::ISODate);
+    if (!d.isValid())
+        return QDateTime();
+    return QDateTime(d, endOfDay ? QTime(23, 59, 59) : QTime(0, 0), Qt::UTC);
+}
+
+} // namespace archive

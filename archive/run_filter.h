@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+#include <QVariantList>
+
+#include <optional>
+
+// Which runs a list shows and in which order; one SQL text for the command line's list and the
+// browser's table alike.
+namespace archive {
+
+struct RunFilter
+{
+    std::optional<int> serial;
+    QString location; // part of the location, any case
+    QDateTime since;  // runs with a reading at or after this logger time (invalid: no bound)
+    QDateTime until;  // runs with a reading at or before this logger time
+    bool alarmsOnly = false;
+};
+
+// The columns of a list, in the browser's order.
+enum class RunColumn { StoredAt, Serial, Location, Model, First, Last, Readings, Status, Source, Key };
+inline constexpr int kRunColumnCount = 10;
+
+struct RunQuery
+{
+    QString sql; // SELECT of the list's columns (in RunColumn's order), no run bytes
+    QVariantList values; // bound in order to the placeholders
+};
+
+// Newest stored first unless `sortColumn` says otherwise.
+RunQuery listQuery(const RunFilter &filter, RunColumn sortColumn = RunColumn::StoredAt,
+                   Qt::SortOrder order = Qt::DescendingOrder);
+
+// A date the user typed ("2024-05-17" or "2024-05-17T08:00:00") as the first or the last
+// moment it names; invalid when it is neither.
+QDateTime parseBound(const QString &text, bool endOfDay);
+
+} // namespace archive

@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QString>
+
+#include <array>
+#include <optional>
+
+// One archived run: what identifies it and what a list shows, and the exact ".brv2" bytes Save
+// would write for it.
+namespace archive {
+
+enum class Source { Download, Live, Import };
+
+// "download", "live", "import"; the texts stored and printed.
+QString sourceName(Source source);
+std::optional<Source> sourceFromName(const QString &name);
+
+struct RunRecord
+{
+    QString key;        // what `get` and `remove` take: the first 16 hex digits of the hash
+    QString sha256;     // hex digits of the SHA-256 of `bytes`
+    QDateTime storedAt; // set when stored (UTC)
+    QString computer;
+    QString user;
+    Source source = Source::Download;
+    int model = 0;
+    int serial = -1;  // -1: the set names none
+    QString idBytes;  // the identification bytes as the serial caption shows them ("06 05 13")
+    QString location; // trimmed
+    int readings = 0;
+    QDateTime first; // logger times: local, no zone
+    QDateTime last;
+    // Filled once the run has a summary: "ALARM", "OK" or "NO LIMITS", and per sensor (0: the
+    // model's quantity, 1: humidity) the minimum and maximum as the table shows them.
+    std::optional<QString> status;
+    std::array<std::optional<double>, 2> minimum;
+    std::array<std::optional<double>, 2> maximum;
+    QByteArray bytes;
+};
+
+// Sets `bytes`, the hash and the key.
+void setBytes(RunRecord &record, const QByteArray &bytes);
+
+// The computer's and the user's names, as stored with each run.
+QString computerName();
+QString userName();
+
+// Logger times as text and back: ISO 8601 without zone ("2024-05-17T12:30:00"). parseTime also
+// reads the times of storing ("2024-05-17T10:30:00.123Z"); both come back as Qt::UTC times.
+QString timeText(const QDateTime &t);
+QDateTime parseTime(QStringView text);
+
+} // namespace archive

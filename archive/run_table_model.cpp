@@ -1,0 +1,93 @@
+#include "archive/run_table_model.h"
+
+#include "archive/archive_db.h"
+#include "common/datetext.h"
+#include "common/model_codes.h"
+
+#include <QSqlError>
+#include <QSqlQuery>
+
+namespace archive {
+namespace {
+
+QString shownTime(const QDateTime &t)
+{
+    return t.isValid() ? datetext::dateText(t.date()) + QLatin1Char(' ') + datetext::timeText(t.time())
+                       : QString();
+}
+
+} // namespace
+
+RunTableModel::RunTableModel(ArchiveDb &db, QObject *parent) : QSqlQueryModel(parent), m_db(db)
+{
+    refresh();
+}
+
+void RunTableModel::setFilter(const RunFilter &filter)
+{
+    m_filter = filter;
+    refresh();
+}
+
+void RunTableModel::sort(int column, Qt::SortOrder order)
+{
+    if (column < 0 || column >= kRunColumnCount)
+        return;
+    m_sortColumn = RunColumn(column);
+    m_order = order;
+    refresh();
+}
+
+void RunTableModel::refresh()
+{
+    const RunQuery query = listQuery(m_filter, m_sortColumn, m_order);
+    QSqlQuery q(m_db.database());
+    q.prepare(query.sql);
+    for (const QVariant &v : query.values)
+        q.addBindValue(v);
+    q.exec();
+    setQuery(std::move(q));
+}
+
+QVariant RunTableModel::data(const QModelIndex &index, int role) const
+{
+    const QVariant raw = QSqlQueryModel::data(index, role);
+    if (role != Qt::DisplayRole || raw.isNull())
+        return raw;
+    switch (RunColumn(index.column())) {
+    case RunColumn::StoredAt:
+        return shownTime(parseTime(raw.toString()).toLocalTime());
+    case RunColumn::First:
+    case RunColumn::Last:
+        return shownTime(parseTime(raw.toString()));
+    case RunColumn::Serial:
+        return QStringLiteral("%1").arg(raw.toInt(), 4, 10, QLatin1Char('0'));
+    case RunColumn::Model:
+        return model::label(raw.toInt());
+    default:
+        return raw;
+    }
+}
+
+QVariant RunTableModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    static const char *const kHeadings[kRunColumnCount] = {
+        "Stored at", "Serial", "Location", "Model", "First reading",
+        "Last reading", "Readings", "Verdict", "Source", "Key"};
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 ||
+        section >= kRunColumnCount)
+        return QSqlQueryModel::headerData(section, orientation, role);
+    return QString::fromLatin1(kHeadings[section]);
+}
+
+QString RunTableModel::keyAt(int row) const
+{
+    return QSqlQueryModel::data(index(row, int(RunColumn::Key))).toString();
+}
+
+QString RunTableModel::errorText() const
+{
+    return lastError().isValid() ? lastError().text() : QString();
+}
+
+} // namespace archive

@@ -1,0 +1,334 @@
+// The archive on real databases, every body once per backend (SQLite in a temporary folder,
+// the PostgreSQL cluster the test script starts): store, list with filters, get, import, the
+// browser's model, the duplicate kept once, the outbox while the server is stopped, a process
+// killed while storing, two processes storing into one file, a damaged file.
+
+#include "acquisition/image_loader.h"
+#include "acquisition/reading_set.h"
+#include "archive/archive.h"
+#include "archive/record_from_set.h"
+#include "archive/run_table_model.h"
+#include "datafile/brv2_file.h"
+#include "datafile/set_io.h"
+#include "device/command_frame.h"
+#include "tools/logger-sim/logger_core.h"
+
+#include <QCryptographicHash>
+#include <QProcess>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <cstdio>
+#include <functional>
+
+using namespace archive;
+
+namespace {
+
+const char *const kChildVariable = "KESTRUN_ARCHIVE_TEST_CHILD"; // "FILE|COUNT|NAME"
+
+// A download of a simulated logger: `readings` readings every 15 minutes up to a fixed clock.
+RunRecord downloaded(int model, int serial, const char *location, int readings)
+{
+    loggersim::LoggerCore core;
+    loggersim::LoggerState &s = core.state();
+    s.model = quint8(model);
+    s.serial = serial;
+    s.idBytes = {6, 5, 13};
+    s.setLocation(location);
+    s.intervalUnit = 'M';
+    s.intervalCount = 15;
+    s.clock = loggersim::RtcTime{2024, 5, 17, 12, 0, 0};
+    core.fillHistory(readings);
+    ReadingSet set;
+    imageload::showImage(set, core.memoryImage(frames::make('R', 'R')), model);
+    return recordFromSet(set, Source::Download, setio::kDownloaded);
+}
+
+QStringList keysOf(const QList<RunRecord> &runs)
+{
+    QStringList keys;
+    for (const RunRecord &r : runs)
+        keys << r.key;
+    return keys;
+}
+
+// The child process of the concurrency tests: stores COUNT distinct runs of a full memory's size
+// (COUNT 0: until killed) into FILE, one "stored" line after each commit.
+int storeAsChild(const QString &spec)
+{
+    const QStringList parts = spec.split(QLatin1Char('|'));
+    ArchiveDb db({Location::Kind::SQLite, parts.at(0)});
+    const int count = parts.at(1).toInt();
+    RunRecord run = downloaded(1, 45, "CHILD", 16000);
+    const QByteArray base = run.bytes;
+    for (int i = 0; count == 0 || i < count; ++i) {
+        setBytes(run, base + parts.at(2).toUtf8() + QByteArray::number(i));
+        if (db.store(run) != ArchiveDb::Stored::Added) {
+            std::fprintf(stderr, "%s\n", qPrintable(db.error()));
+            return 1;
+        }
+        std::printf("stored\n");
+        std::fflush(stdout);
+    }
+    return 0;
+}
+
+} // namespace
+
+class TestArchive : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    Location m_target;
+    Location m_local;
+
+    QString file() const { return m_dir.filePath(QLatin1String(kFileName)); }
+
+    bool cluster(const char *command)
+    {
+        return QProcess::execute(qEnvironmentVariable("KESTRUN_SOURCE_DIR") + "/scripts/pg-cluster",
+                                 {QLatin1String(command), qEnvironmentVariable("KESTRUN_TEST_PG_CLUSTER")}) == 0;
+    }
+
+    // The backends this run tests (CTest runs the executable once for each).
+    static bool chosen(const char *backend)
+    {
+        return qEnvironmentVariable("KESTRUN_TEST_BACKENDS", "sqlite,postgres").contains(backend);
+    }
+
+    static void addBackends()
+    {
+        QTest::addColumn<bool>("shared");
+        if (chosen("sqlite"))
+            QTest::newRow("sqlite") << false;
+        if (chosen("postgres"))
+            QTest::newRow("postgres") << true;
+    }
+
+    // The data row's archive, empty.
+    void useBackend(bool shared)
+    {
+        m_local = {Location::Kind::SQLite, file()};
+        m_target = m_local;
+        if (!shared)
+            return;
+        m_target = locationFrom(qEnvironmentVariable("KESTRUN_TEST_PG"));
+        QCOMPARE(m_target.kind, Location::Kind::PostgreSQL);
+        ArchiveDb db(m_target);
+        QVERIFY2(db.open(), qPrintable(db.error()));
+        QSqlQuery q(db.database());
+        for (const char *t : {"run_bytes", "runs", "schema_version"})
+            QVERIFY(q.exec(QStringLiteral("DROP TABLE IF EXISTS %1").arg(QLatin1String(t))));
+    }
+
+private Q_SLOTS:
+    void init()
+    {
+        QVERIFY(m_dir.isValid());
+        QFile::remove(file());
+    }
+
+    void roundTrips_data() { addBackends(); }
+    void roundTrips()
+    {
+        QFETCH(bool, shared);
+        if (shared && qEnvironmentVariableIsEmpty("KESTRUN_TEST_PG"))
+            QSKIP("no PostgreSQL server given (scripts/test starts one: KESTRUN_TEST_PG)");
+        useBackend(shared);
+        if (QTest::currentTestFailed())
+            return;
+        Archive archive(m_target, m_local);
+        // Stored a second apart, oldest first.
+        const QDateTime stored = QDateTime::currentDateTimeUtc();
+        RunRecord freezer = downloaded(2, 45, "Freezer 2", 96);
+        freezer.storedAt = stored;
+        RunRecord alarm = downloaded(1, 45, "Cold room", 40);
+        alarm.status = QStringLiteral("ALARM");
+        alarm.storedAt = stored.addSecs(1);
+        RunRecord other = downloaded(7, 12, "LAB A", 10);
+        other.storedAt = stored.addSecs(2);
+        for (const RunRecord &r : {freezer, alarm, other}) {
+            const auto outcome = archive.store(r);
+            QVERIFY2(outcome.stored == ArchiveDb::Stored::Added, qPrintable(outcome.message));
+        }
+        // The same logger read again without new readings: kept once.
+        QCOMPARE(archive.store(freezer).stored, ArchiveDb::Stored::AlreadyThere);
+
+        // An imported copy of the file Save writes is the same run.
+        const QString path = m_dir.filePath("freezer.brv2");
+        QString error;
+        QVERIFY(brv2::writeFileAtomically(path, freezer.bytes, &error));
+        const auto imported = recordFromFile(path, &error);
+        QVERIFY2(imported, qPrintable(error));
+        QCOMPARE(imported->key, freezer.key);
+        QCOMPARE(imported->first, QDateTime(QDate(2024, 5, 16), QTime(12, 15), Qt::UTC));
+        QCOMPARE(imported->last, QDateTime(QDate(2024, 5, 17), QTime(12, 0), Qt::UTC));
+        QCOMPARE(archive.store(*imported).stored, ArchiveDb::Stored::AlreadyThere);
+
+        ArchiveDb &db = archive.db();
+        const QStringList newestFirst{other.key, alarm.key, freezer.key};
+        const auto all = db.list();
+        QVERIFY2(all, qPrintable(db.error()));
+        QCOMPARE(keysOf(*all), newestFirst);
+        const RunRecord &listed = all->at(2);
+        QCOMPARE(listed.serial, 45);
+        QCOMPARE(listed.location, QStringLiteral("Freezer 2"));
+        QCOMPARE(listed.model, 2);
+        QCOMPARE(listed.readings, 96);
+        QCOMPARE(listed.first, imported->first);
+        QCOMPARE(listed.last, imported->last);
+        QVERIFY(!listed.status);
+        QCOMPARE(all->at(1).status.value_or(QString()), QStringLiteral("ALARM"));
+
+        struct Case { const char *name; std::function<void(RunFilter &)> set; QStringList keys; };
+        const QDateTime day(QDate(2024, 5, 17), QTime(0, 0), Qt::UTC);
+        const Case cases[] = {
+            {"serial", [](RunFilter &f) { f.serial = 45; }, {alarm.key, freezer.key}},
+            {"location, any case", [](RunFilter &f) { f.location = "freezer"; }, {freezer.key}},
+            {"location with a wildcard character", [](RunFilter &f) { f.location = "%"; }, {}},
+            {"readings on or after", [&](RunFilter &f) { f.since = day.addSecs(12 * 3600); }, newestFirst},
+            {"readings up to before the shortest run", [&](RunFilter &f) { f.until = day.addSecs(9 * 3600); },
+             {alarm.key, freezer.key}},
+            {"alarms only", [](RunFilter &f) { f.alarmsOnly = true; }, {alarm.key}},
+        };
+        for (const Case &c : cases) {
+            RunFilter filter;
+            c.set(filter);
+            const auto runs = db.list(filter);
+            QVERIFY2(runs, qPrintable(db.error()));
+            QVERIFY2(keysOf(*runs) == c.keys, c.name);
+        }
+
+        // The browser's model: filtered and sorted by the database.
+        RunTableModel model(db);
+        QCOMPARE(model.rowCount(), 3);
+        RunFilter one;
+        one.serial = 45;
+        model.setFilter(one);
+        model.sort(int(RunColumn::Readings), Qt::AscendingOrder);
+        QCOMPARE(model.rowCount(), 2);
+        QCOMPARE(model.keyAt(0), alarm.key);
+        QCOMPARE(model.data(model.index(0, int(RunColumn::Model))).toString(), QStringLiteral("RV-110"));
+        QCOMPARE(model.data(model.index(0, int(RunColumn::Serial))).toString(), QStringLiteral("0045"));
+
+        QCOMPARE(db.bytes(freezer.key).value_or(QByteArray()), freezer.bytes);
+        QVERIFY(db.remove(freezer.key));
+        QVERIFY(!db.bytes(freezer.key));
+        QCOMPARE(db.fault(), ArchiveDb::Fault::NotFound);
+        QCOMPARE(keysOf(db.list().value_or(QList<RunRecord>())), (QStringList{other.key, alarm.key}));
+    }
+
+    // The shared server stopped: the run waits here, is sent once it is back, and only once.
+    void offlineThenSync()
+    {
+        if (!chosen("postgres"))
+            QSKIP("PostgreSQL only");
+        if (qEnvironmentVariableIsEmpty("KESTRUN_TEST_PG_CLUSTER"))
+            QSKIP("no PostgreSQL cluster given (scripts/test starts one: KESTRUN_TEST_PG_CLUSTER)");
+        useBackend(true);
+        if (QTest::currentTestFailed())
+            return;
+        const RunRecord run = downloaded(2, 45, "Freezer 2", 96);
+        Archive archive(m_target, m_local);
+        QVERIFY(cluster("stop"));
+        const auto outcome = archive.store(run);
+        const auto again = archive.store(run);
+        QVERIFY(cluster("start"));
+        QVERIFY2(outcome.keptHere, qPrintable(outcome.message));
+        QVERIFY2(outcome.message.contains("could not be reached"), qPrintable(outcome.message));
+        QCOMPARE(again.stored, ArchiveDb::Stored::AlreadyThere);
+
+        const auto sent = archive.sync();
+        QVERIFY2(sent.ok(), qPrintable(sent.message));
+        QCOMPARE(sent.sent, 1);
+        QCOMPARE(archive.sync().sent, 0);
+        QCOMPARE(keysOf(archive.db().list().value_or(QList<RunRecord>())), QStringList{run.key});
+        QCOMPARE(archive.db().bytes(run.key).value_or(QByteArray()), run.bytes);
+        ArchiveDb here(m_local);
+        QCOMPARE(here.waitingToSend().value_or(QList<RunRecord>{run}).size(), 0);
+    }
+
+    // Killed in the middle of storing: the archive opens, passes the integrity check and holds
+    // each run whole.
+    void killedWhileStoring()
+    {
+        if (!chosen("sqlite"))
+            QSKIP("SQLite only");
+        QProcess child;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(kChildVariable, file() + "|0|k");
+        child.setProcessEnvironment(env);
+        child.start(QCoreApplication::applicationFilePath(), {});
+        QByteArray seen;
+        QTRY_VERIFY_WITH_TIMEOUT((seen += child.readAllStandardOutput()).count("stored") >= 3, 60000);
+        child.kill();
+        QVERIFY(child.waitForFinished(10000));
+
+        ArchiveDb db({Location::Kind::SQLite, file()});
+        QVERIFY2(db.open(), qPrintable(db.error()));
+        QSqlQuery check(db.database());
+        QVERIFY(check.exec("PRAGMA integrity_check") && check.next());
+        QCOMPARE(check.value(0).toString(), QStringLiteral("ok"));
+        const auto runs = db.list();
+        QVERIFY(runs && runs->size() >= 3);
+        for (const RunRecord &r : *runs) {
+            const QByteArray bytes = db.bytes(r.key).value_or(QByteArray());
+            QCOMPARE(QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex().left(16),
+                     r.key.toLatin1());
+        }
+    }
+
+    // Two programs store into one new file at once: both succeed, nothing is lost.
+    void twoProgramsStoreAtOnce()
+    {
+        if (!chosen("sqlite"))
+            QSKIP("SQLite only");
+        QProcess children[2];
+        for (int i = 0; i < 2; ++i) {
+            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+            env.insert(kChildVariable, QStringLiteral("%1|12|%2").arg(file()).arg(i));
+            children[i].setProcessEnvironment(env);
+            children[i].start(QCoreApplication::applicationFilePath(), {});
+        }
+        for (QProcess &c : children) {
+            QVERIFY(c.waitForFinished(120000));
+            QVERIFY2(c.exitStatus() == QProcess::NormalExit && c.exitCode() == 0,
+                     c.readAllStandardError().constData());
+        }
+        ArchiveDb db({Location::Kind::SQLite, file()});
+        QCOMPARE(db.list().value_or(QList<RunRecord>()).size(), 24);
+    }
+
+    // A file that is no database is reported and left exactly as it was.
+    void damagedFileIsLeftAlone()
+    {
+        if (!chosen("sqlite"))
+            QSKIP("SQLite only");
+        const QByteArray junk(8192, 'x');
+        QFile f(file());
+        QVERIFY(f.open(QIODevice::WriteOnly) && f.write(junk) == junk.size());
+        f.close();
+        Archive archive({Location::Kind::SQLite, file()}, {Location::Kind::SQLite, file()});
+        const auto outcome = archive.store(downloaded(1, 45, "LAB A", 10));
+        QVERIFY(!outcome.ok());
+        QCOMPARE(archive.db().fault(), ArchiveDb::Fault::Damaged);
+        QVERIFY2(outcome.message.contains(file()) && outcome.message.contains("damaged"),
+                 qPrintable(outcome.message));
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll(), junk);
+    }
+};
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    if (const QString spec = qEnvironmentVariable(kChildVariable); !spec.isEmpty())
+        return storeAsChild(spec);
+    TestArchive test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "test_archive.moc"

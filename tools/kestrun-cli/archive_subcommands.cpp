@@ -1,0 +1,227 @@
+// `kestrun-cli archive list|get|import|sync` and the download's storing: the same archive core
+// as the window, in the place KESTRUN_ARCHIVE or the window's setting chooses.
+
+#include "tools/kestrun-cli/archive_store.h"
+#include "tools/kestrun-cli/subcommands.h"
+
+#include "archive/archive.h"
+#include "archive/record_from_set.h"
+#include "common/model_codes.h"
+#include "datafile/brv2_file.h"
+#include "datafile/set_io.h"
+#include "tools/kestrun-cli/cli_help.h"
+#include "tools/kestrun-cli/console.h"
+#include "tools/kestrun-cli/subcommand_parser.h"
+
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <algorithm>
+
+namespace {
+
+using archive::RunRecord;
+
+const QString kNoArchive = QStringLiteral("no-archive");
+
+QJsonValue orNull(const QString &text) { return text.isEmpty() ? QJsonValue() : QJsonValue(text); }
+
+QString localIso(const QDateTime &t)
+{
+    return archive::timeText(t.isValid() ? t.toLocalTime() : t);
+}
+
+QJsonObject jsonOf(const RunRecord &r)
+{
+    return {
+        {QStringLiteral("key"), r.key},
+        {QStringLiteral("stored_at"), localIso(r.storedAt)},
+        {QStringLiteral("source"), archive::sourceName(r.source)},
+        {QStringLiteral("serial"), r.serial >= 0 ? QJsonValue(r.serial) : QJsonValue()},
+        {QStringLiteral("location"), r.location},
+        {QStringLiteral("model"), orNull(model::label(r.model))},
+        {QStringLiteral("model_code"), r.model},
+        {QStringLiteral("readings"), r.readings},
+        {QStringLiteral("first"), orNull(archive::timeText(r.first))},
+        {QStringLiteral("last"), orNull(archive::timeText(r.last))},
+        {QStringLiteral("status"), r.status ? QJsonValue(*r.status) : QJsonValue()},
+    };
+}
+
+QString textLine(const RunRecord &r)
+{
+    return QStringList{r.key,
+                       localIso(r.storedAt),
+                       archive::sourceName(r.source),
+                       r.serial >= 0 ? QString::number(r.serial) : QString(),
+                       r.location,
+                       model::label(r.model),
+                       QString::number(r.readings),
+                       archive::timeText(r.first),
+                       archive::timeText(r.last),
+                       r.status.value_or(QString())}
+        .join(QLatin1Char('\t'));
+}
+
+int runList(const QStringList &words)
+{
+    SubcommandParser p(QStringLiteral("archive list"));
+    if (const auto status = p.parse(words))
+        return *status;
+    archive::RunFilter filter;
+    if (p.isSet(QStringLiteral("serial"))) {
+        const auto n = p.number(QStringLiteral("serial"), 0, 9999);
+        if (!n)
+            return 1;
+        filter.serial = *n;
+    }
+    for (const bool end : {false, true}) {
+        const QString name = end ? QStringLiteral("until") : QStringLiteral("since");
+        if (!p.isSet(name))
+            continue;
+        const QDateTime t = archive::parseBound(p.value(name), end);
+        if (!t.isValid())
+            return p.usageError(QStringLiteral("--%1 must be a date such as 2024-05-17, not '%2'")
+                                    .arg(name, p.value(name)));
+        (end ? filter.until : filter.since) = t;
+    }
+    filter.alarmsOnly = p.isSet(QStringLiteral("alarms"));
+
+    archive::Archive a;
+    const auto runs = a.db().list(filter);
+    if (!runs)
+        return console::fail(a.db().error());
+    if (p.isSet(QStringLiteral("json"))) {
+        QJsonArray array;
+        for (const RunRecord &r : *runs)
+            array.append(jsonOf(r));
+        console::out(QJsonDocument(array).toJson(QJsonDocument::Indented));
+        return 0;
+    }
+    for (const RunRecord &r : *runs)
+        console::outLine(textLine(r));
+    return 0;
+}
+
+int runGet(const QStringList &words)
+{
+    SubcommandParser p(QStringLiteral("archive get"));
+    if (const auto status = p.parse(words, 1))
+        return *status;
+    const auto output = p.required(QStringLiteral("output"));
+    if (!output)
+        return 1;
+    archive::Archive a;
+    const auto bytes = a.db().bytes(p.positionalArguments().first().trimmed().toLower());
+    if (!bytes)
+        return console::fail(a.db().error());
+    QString error;
+    const QString path = QFileInfo(*output).absoluteFilePath();
+    if (!brv2::writeFileAtomically(path, *bytes, &error))
+        return console::fail(QStringLiteral("%1 could not be written: %2").arg(path, error));
+    return 0;
+}
+
+int runImport(const QStringList &words)
+{
+    SubcommandParser p(QStringLiteral("archive import"));
+    const auto files = std::count_if(words.cbegin(), words.cend(),
+                                     [](const QString &w) { return !w.startsWith(QLatin1Char('-')); });
+    if (const auto status = p.parse(words, std::max(1, int(files))))
+        return *status;
+    archive::Archive a;
+    int status = 0;
+    for (const QString &file : p.positionalArguments()) {
+        QString why;
+        const auto run = archive::recordFromFile(file, &why);
+        if (!run) {
+            console::errLine(QStringLiteral("%1: %2").arg(file, why));
+            status = 1;
+            continue;
+        }
+        const auto stored = a.store(*run);
+        if (!stored.message.isEmpty())
+            console::errLine(QStringLiteral("%1: %2").arg(file, stored.message));
+        if (!stored.ok()) {
+            // The archive itself failed: the next file would fail the same way.
+            return 1;
+        }
+        console::outLine(run->key + QLatin1Char('\t') + file);
+    }
+    return status;
+}
+
+int runSync(const QStringList &words)
+{
+    SubcommandParser p(QStringLiteral("archive sync"));
+    if (const auto status = p.parse(words))
+        return *status;
+    archive::Archive a;
+    const auto outcome = a.sync();
+    if (!outcome.ok())
+        return console::fail(QStringLiteral("%1 (%2 sent, %3 still waiting)")
+                                 .arg(outcome.message)
+                                 .arg(outcome.sent)
+                                 .arg(outcome.waiting));
+    console::outLine(QStringLiteral("%1 sent").arg(outcome.sent));
+    return 0;
+}
+
+struct ArchiveCommand
+{
+    const char *name;
+    int (*run)(const QStringList &);
+};
+
+constexpr ArchiveCommand kCommands[] = {
+    {"list", runList}, {"get", runGet}, {"import", runImport}, {"sync", runSync}};
+
+QString archiveOverview()
+{
+    QString text = QStringLiteral(
+        "Usage: kestrun-cli archive <list|get|import|sync> [options]\n\n"
+        "Every run the program reads is kept in the archive: a SQLite file in the per-user data\n"
+        "folder, or the PostgreSQL database named by KESTRUN_ARCHIVE (a folder for SQLite, or a\n"
+        "libpq connection string such as 'service=loggers') or by the window's Archive setting.\n\n");
+    for (const ArchiveCommand &c : kCommands) {
+        const QString name = QStringLiteral("archive ") + QLatin1String(c.name);
+        const help::Command *command = help::subcommand(clihelp::program(), name);
+        text += QStringLiteral("  %1%2\n")
+                    .arg(QLatin1String(c.name), -8)
+                    .arg(command ? command->summary : QString());
+    }
+    return text;
+}
+
+} // namespace
+
+int runArchive(const QStringList &words)
+{
+    const QString first = words.value(0);
+    for (const ArchiveCommand &c : kCommands)
+        if (first == QLatin1String(c.name))
+            return c.run(words.mid(1));
+    if (first == QLatin1String("--help") || first == QLatin1String("-h")) {
+        console::out(archiveOverview().toUtf8());
+        return 0;
+    }
+    console::err(archiveOverview().toUtf8());
+    return first.isEmpty() ? 1 : console::fail(QStringLiteral("kestrun-cli archive: no '%1'").arg(first));
+}
+
+namespace archivecli {
+
+void storeDownload(const SubcommandParser &parser, const ReadingSet &set)
+{
+    if (parser.isSet(kNoArchive))
+        return;
+    archive::Archive a;
+    const auto outcome =
+        a.store(archive::recordFromSet(set, archive::Source::Download, setio::kDownloaded));
+    if (!outcome.message.isEmpty())
+        console::errLine(outcome.message);
+}
+
+} // namespace archivecli
