@@ -80,15 +80,18 @@ for o in $("$root/usr/bin/kestrun" --help | options_of); do
 done
 cli="$root/usr/bin/kestrun-cli"
 page kestrun-cli >"$tmp/cli.txt"
-subcommands="$("$cli" --help | awk '/^Subcommands:/ {on = 1; next} on && /^  [a-z]/ {print $1}')"
+# A subcommand's name may be two words ("archive list"); two blanks end it.
+subcommands="$("$cli" --help | awk '/^Subcommands:/ {on = 1; next} on && /^  [a-z]/' |
+  sed -E 's/^  ([a-z]+( [a-z]+)?)  .*/\1/')"
 [ -n "$subcommands" ] || fail "kestrun-cli --help names no subcommand"
-for s in $subcommands; do
+while IFS= read -r s; do
   subsection "$s" <"$tmp/cli.txt" >"$tmp/section.txt"
   [ -s "$tmp/section.txt" ] || fail "kestrun-cli(1) has no section for $s"
-  for o in $("$cli" "$s" --help | options_of); do
+  # shellcheck disable=SC2086 # "archive list" is two words on the command line
+  for o in $("$cli" $s --help | options_of); do
     names "$o" <"$tmp/section.txt" || fail "kestrun-cli(1) does not name $o under $s"
   done
-done
+done <<<"$subcommands"
 for o in $("$cli" --help | options_of) --version; do
   names "$o" <"$tmp/cli.txt" || fail "kestrun-cli(1) lacks $o"
 done

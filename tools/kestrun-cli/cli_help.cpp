@@ -2,6 +2,8 @@
 
 #include "acquisition/live_readings.h"
 
+#include <algorithm>
+
 namespace clihelp {
 namespace {
 
@@ -224,8 +226,11 @@ QString overview()
     const help::Program &p = program();
     QString text = QStringLiteral("Usage: %1 %2\n\n%3\n\nSubcommands:\n")
                        .arg(p.command.name, p.usage, p.command.description);
+    qsizetype width = 10;
     for (const Command &s : p.subcommands)
-        text += QStringLiteral("  %1%2\n").arg(s.name, -10).arg(s.summary);
+        width = std::max(width, s.name.size() + 2);
+    for (const Command &s : p.subcommands)
+        text += QStringLiteral("  %1%2\n").arg(s.name, -int(width)).arg(s.summary);
     text += QStringLiteral(
         "\n'kestrun-cli <subcommand> --help' describes a subcommand and its options.\n"
         "Exit status: 0 on success, 1 on failure (the reason on standard error).\n");
