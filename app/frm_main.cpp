@@ -521,9 +521,7 @@ void FrmMain::Read_Device()
 {
     if (!guardPort())
         return;
-    m_data->ROW_NO = 1;
     Q_EMIT readDataRequested();
-    m_data->Err_Cntr = 0;
 }
 
 void FrmMain::Real_Time()

@@ -191,15 +191,12 @@ private Q_SLOTS:
         QVERIFY(!m_main->isEnabled());
     }
 
-    void readDataSetsRowNo()
+    void readDataRequestsTheDownload()
     {
         openPort();
         QSignalSpy read(m_main, &FrmMain::readDataRequested);
-        m_main->data()->Err_Cntr = 3;
         m_main->menuAction("ReadData")->trigger();
         QCOMPARE(read.count(), 1);
-        QCOMPARE(m_main->data()->ROW_NO, 1);
-        QCOMPARE(m_main->data()->Err_Cntr, 0);
     }
 
     void liveReadingToolbar()
