@@ -39,6 +39,7 @@ void Downloader::onLinkLost()
 
 void Downloader::start()
 {
+    m_reason.clear();
     cancel();
     m_image.clear();
     m_buf.clear();
@@ -137,6 +138,8 @@ void Downloader::onWaitTimer()
             waitFor(kMemoryWaitMs);
             return;
         }
+        m_reason = QStringLiteral("the parameter reply brought %1 bytes, at least 19 wanted")
+                       .arg(count);
         if (++m_loops > kMaxAttempts - 1) {
             finish(Outcome::NotResponding);
             return;
@@ -164,7 +167,8 @@ void Downloader::memoryWaitOver()
             m_previous = 0;
             // More than the receive buffer holds cannot be a logger's image.
             if (m_buf.size() > memimage::kMaxImage) {
-                failedAttempt();
+                failedAttempt(QStringLiteral("more than the %1 bytes of a memory image arrived")
+                                  .arg(memimage::kMaxImage));
                 return;
             }
         }
@@ -175,8 +179,10 @@ void Downloader::memoryWaitOver()
     m_buf.append(m_link.takeAll());
     if (!isRunning())
         return;
-    if (memimage::check(m_buf, m_expected) != memimage::Check::Ok) {
-        failedAttempt();
+    if (const QString why = memimage::describe(memimage::check(m_buf, m_expected), m_buf,
+                                               m_expected);
+        !why.isEmpty()) {
+        failedAttempt(why);
         return;
     }
     m_image = m_buf;
@@ -185,8 +191,9 @@ void Downloader::memoryWaitOver()
     finish(t.enabled ? Outcome::Done : Outcome::NotEnabled);
 }
 
-void Downloader::failedAttempt()
+void Downloader::failedAttempt(const QString &reason)
 {
+    m_reason = reason;
     // Checksum failures count too: a logger that always sends a damaged image must not be
     // asked forever.
     if (++m_loops > kMaxAttempts - 1) {

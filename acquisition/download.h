@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QObject>
+#include <QString>
 #include <QTimer>
 
 class Prompter;
@@ -40,6 +41,9 @@ public:
     int Loop_Cntr() const { return m_loops; }
     // Frames written in this download (for tests and diagnostics).
     int requests() const { return m_requests; }
+    // Why the last reply was refused ("the image's checksum is 0x01A2B3, its trailer says
+    // 0x01A2B4"); empty while every reply was sound.
+    const QString &failureReason() const { return m_reason; }
 
     QTimer &TmrData() { return m_wait; }
     QTimer &TmrLbl() { return m_label; }
@@ -60,7 +64,7 @@ private:
     void sendBlockRequest();
     void waitFor(int ms);
     void memoryWaitOver();
-    void failedAttempt();
+    void failedAttempt(const QString &reason);
     void finish(Outcome o);
     void onLinkLost();
 
@@ -77,4 +81,5 @@ private:
     int m_expected = 0;
     int m_requests = 0;
     int m_lastProgress = -1;
+    QString m_reason;
 };

@@ -112,7 +112,7 @@ int runInfo(const QStringList &words)
     const int status = loop.exec();
     details.close();
     if (status != 0)
-        return console::fail(host.failureText());
+        return console::fail(host.failureText(), details.TimerPara().failureReason());
     // A logger without a serial number gets the programming panel instead of its details;
     // enabling it is the window's business.
     if (details.frame2Visible())
@@ -149,7 +149,7 @@ int runTime(const QStringList &words)
     loop.exec();
     // Device Time ends with exactly one message: the clock, "Device is Stopped" or why not.
     if (!answered)
-        return console::fail(host.failureText());
+        return console::fail(host.failureText(), commands.TimerPara().failureReason());
     console::outLine(host.messages());
     return 0;
 }
@@ -190,7 +190,7 @@ int runDownload(const QStringList &words)
     bar.finish();
     if (outcome != Downloader::Outcome::Done) {
         Downloader::report(outcome, host.prompter());
-        return console::fail(host.failureText());
+        return console::fail(host.failureText(), download.failureReason());
     }
 
     ReadingSet set;
@@ -260,6 +260,6 @@ int runLive(const QStringList &words)
     });
     live.begin();
     if (loop.exec() != 0)
-        return console::fail(host.failureText());
+        return console::fail(host.failureText(), live.failureReason());
     return 0;
 }
