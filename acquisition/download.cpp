@@ -138,8 +138,8 @@ void Downloader::onWaitTimer()
             waitFor(kMemoryWaitMs);
             return;
         }
-        m_reason = QStringLiteral("the parameter reply brought %1 bytes, at least 19 wanted")
-                       .arg(count);
+        m_reason =
+            QStringLiteral("the parameter reply brought %1 bytes, at least 19 wanted").arg(count);
         if (++m_loops > kMaxAttempts - 1) {
             finish(Outcome::NotResponding);
             return;
@@ -179,8 +179,8 @@ void Downloader::memoryWaitOver()
     m_buf.append(m_link.takeAll());
     if (!isRunning())
         return;
-    if (const QString why = memimage::describe(memimage::check(m_buf, m_expected), m_buf,
-                                               m_expected);
+    if (const QString why =
+            memimage::describe(memimage::check(m_buf, m_expected), m_buf, m_expected);
         !why.isEmpty()) {
         failedAttempt(why);
         return;

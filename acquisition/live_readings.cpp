@@ -3,6 +3,7 @@
 #include "acquisition/conversions.h"
 #include "acquisition/image_loader.h"
 #include "acquisition/reading_set.h"
+#include "acquisition/readings_table.h"
 #include "common/clock.h"
 #include "common/datetext.h"
 #include "common/messages.h"
@@ -12,7 +13,6 @@
 #include "device/command_frame.h"
 #include "device/param_reply.h"
 #include "device/serial_link.h"
-#include "acquisition/readings_table.h"
 
 namespace {
 int word(const QByteArray &b, int at)

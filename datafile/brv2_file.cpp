@@ -285,13 +285,13 @@ Content decode(const QByteArray &file)
                 crc.Calc_CRC(c.image);
                 if (b != (k == c.imageLen ? crc.CrcA : crc.CrcB)) {
                     const int expected = k == c.imageLen ? crc.CrcA : crc.CrcB;
-                    return failed(QStringLiteral("the CRC does not match: its %1 byte is %2 in "
-                                                 "the file, %3 for the image")
-                                      .arg(k == c.imageLen ? QStringLiteral("low")
-                                                           : QStringLiteral("high"))
-                                      .arg(b)
-                                      .arg(expected),
-                                  Content::Status::FileCorrupted);
+                    return failed(
+                        QStringLiteral("the CRC does not match: its %1 byte is %2 in "
+                                       "the file, %3 for the image")
+                            .arg(k == c.imageLen ? QStringLiteral("low") : QStringLiteral("high"))
+                            .arg(b)
+                            .arg(expected),
+                        Content::Status::FileCorrupted);
                 }
             }
         }

@@ -116,9 +116,9 @@ void AckPollExchange::onTimer()
     }
     ++m_retry;
     if (m_maxSends > 0 && m_retry >= m_maxSends) {
-        fail(noReply(count == 9 ? QStringLiteral("the last 9 bytes were no acknowledgement")
-                                : QStringLiteral("the last brought %1, 9 wanted")
-                                      .arg(bytesText(count))));
+        fail(noReply(count == 9
+                         ? QStringLiteral("the last 9 bytes were no acknowledgement")
+                         : QStringLiteral("the last brought %1, 9 wanted").arg(bytesText(count))));
         Q_EMIT failed();
         return;
     }

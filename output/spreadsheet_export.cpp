@@ -190,8 +190,7 @@ class CellWriter
 {
 public:
     CellWriter(lxw_workbook *book, lxw_worksheet *sheet, const ReadingsTable &table)
-        : m_book(book), m_sheet(sheet), m_table(table),
-          m_text(withSize(workbook_add_format(book))),
+        : m_book(book), m_sheet(sheet), m_table(table), m_text(withSize(workbook_add_format(book))),
           m_red(withSize(workbook_add_format(book))),
           m_date(numberFormat(sheetFormat(datetext::dateFormat()))),
           m_time(numberFormat(sheetFormat(datetext::timeFormat())))

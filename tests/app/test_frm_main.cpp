@@ -1,12 +1,12 @@
 #include "acquisition/live_readings.h"
+#include "acquisition/readings_table.h"
 #include "app/frm_main.h"
 #include "common/messages.h"
 #include "common/prompter.h"
 #include "device/comport_file.h"
-#include "tests/support/fake_serial_link.h"
 #include "device/port_controller.h"
+#include "tests/support/fake_serial_link.h"
 #include "view/frm_data.h"
-#include "acquisition/readings_table.h"
 
 #include <QComboBox>
 #include <QMenuBar>

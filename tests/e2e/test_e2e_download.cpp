@@ -2,11 +2,11 @@
 #include "tests/support/e2e_fixture.h"
 
 #include "acquisition/reading_set.h"
+#include "acquisition/readings_table.h"
 #include "app/data_commands.h"
 #include "common/datetext.h"
 #include "common/messages.h"
 #include "view/frm_data.h"
-#include "acquisition/readings_table.h"
 
 #include <QFile>
 #include <QProgressBar>

@@ -184,28 +184,31 @@ private Q_SLOTS:
                                              << "the file ends after 127 of 128 image records";
         QTest::newRow("one image byte changed")
             << replaced(image, "#1899-12-30#", "#1899-12-31#", 200) << QString(msg::kFileCorrupted)
-            << "the CRC does not match: its (low|high) byte is \\d+ in the file, \\d+ for the image";
+            << "the CRC does not match: its (low|high) byte is \\d+ in the file, \\d+ for the "
+               "image";
         QTest::newRow("model code no number") << replaced(image, "1,126,1", "one,126,1") << error
                                               << "the header's model code is not a whole number";
-        QTest::newRow("model code beyond a byte") << replaced(image, "1,126,1", "300,126,1") << error
-                                                  << "the model code 300 is not 0 to 255";
-        QTest::newRow("length beyond any logger") << replaced(image, "1,126,1", "1,99999999,1") << error
-                                                  << "the image length 99999999 is not 0 to 33001";
+        QTest::newRow("model code beyond a byte") << replaced(image, "1,126,1", "300,126,1")
+                                                  << error << "the model code 300 is not 0 to 255";
+        QTest::newRow("length beyond any logger")
+            << replaced(image, "1,126,1", "1,99999999,1") << error
+            << "the image length 99999999 is not 0 to 33001";
         QTest::newRow("length negative") << replaced(image, "1,126,1", "1,-5,1") << error
                                          << "the image length -5 is not 0 to 33001";
         QTest::newRow("length 1e308") << replaced(image, "1,126,1", "1,1e308,1") << error
                                       << "the header's image length is not a whole number";
-        QTest::newRow("byte past 255") << replaced(image, "#1899-12-30#", "#1900-09-12#", 200) << error
-                                       << notADay;
-        QTest::newRow("byte no date") << replaced(image, "#1899-12-30#", "#abc#", 200) << error
-                                      << notADay;
+        QTest::newRow("byte past 255")
+            << replaced(image, "#1899-12-30#", "#1900-09-12#", 200) << error << notADay;
+        QTest::newRow("byte no date")
+            << replaced(image, "#1899-12-30#", "#abc#", 200) << error << notADay;
         QTest::newRow("byte as text") << replaced(image, "#1899-12-30#", "\"x\"", 200) << error
                                       << "image record \\d+ is not a #date#";
         QTest::newRow("records missing") << replaced(image, "1,126,1", "1,200,1") << error
                                          << "the file ends after 128 of 202 image records";
-        QTest::newRow("too short for a trailer") << brv2::encodeImage(1, QByteArray(10, '\5')) << error
-                                                 << "the image holds 10 bytes, fewer than the 46 of "
-                                                    "a lead-in and trailer";
+        QTest::newRow("too short for a trailer")
+            << brv2::encodeImage(1, QByteArray(10, '\5')) << error
+            << "the image holds 10 bytes, fewer than the 46 of "
+               "a lead-in and trailer";
         const QStringList row{QStringLiteral("2024-01-05"), QStringLiteral("12:00:00"), QStringLiteral("21.5")};
         QTest::newRow("row value no number")
             << rowFile(1, {row, {row.at(0), row.at(1), QStringLiteral("warm")}}) << error
@@ -219,8 +222,9 @@ private Q_SLOTS:
         QTest::newRow("row field missing") << rowFile(2, {row + QStringList{"55.0"}, row}) << error
                                            << "row 2: the file ends inside the row";
         QTest::newRow("row quote not closed")
-            << QByteArray("1,0,2\r\n\":    STORE\",\":     0512\"\r\n\"2024-01-05\",\"12:00:00\",\"21") << error
-            << "row 1: the file ends inside the row";
+            << QByteArray(
+                   "1,0,2\r\n\":    STORE\",\":     0512\"\r\n\"2024-01-05\",\"12:00:00\",\"21")
+            << error << "row 1: the file ends inside the row";
         QTest::newRow("captions missing") << QByteArray("1,0,2\r\n") << error
                                           << "the location and serial-number captions are missing";
     }
@@ -260,8 +264,8 @@ private Q_SLOTS:
         QTest::addColumn<QString>("reason");
         const QString special = QStringLiteral("it is not a regular file");
         QTest::newRow("a folder") << QStringLiteral("folder.brv2") << special;
-        QTest::newRow("no such file") << QStringLiteral("missing.brv2")
-                                      << QStringLiteral("there is no such file");
+        QTest::newRow("no such file")
+            << QStringLiteral("missing.brv2") << QStringLiteral("there is no such file");
         QTest::newRow("a link to an endless device") << QStringLiteral("zero.brv2") << special;
         QTest::newRow("a pipe nobody writes") << QStringLiteral("pipe.brv2") << special;
     }

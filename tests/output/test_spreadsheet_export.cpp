@@ -1,12 +1,12 @@
 // The spreadsheet export, checked by reading the written workbooks back with a real reader
 // (openpyxl), not with the library that wrote them.
 
+#include "acquisition/readings_table.h"
 #include "common/app_info.h"
 #include "common/datetext.h"
 #include "common/messages.h"
 #include "common/prompter.h"
 #include "output/spreadsheet_export.h"
-#include "acquisition/readings_table.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -131,8 +131,8 @@ void TestSpreadsheetExport::layout_data()
     // Column 5 holds no reading in the program's table: its texts stay texts.
     const QString sixKinds = QStringLiteral("number date time number number text");
     // Separators are literal: a spreadsheet would otherwise show its own regional ones.
-    const QStringList sixFormats{"", "dd\\/mm\\/yyyy", "hh\\:mm\\:ss", "00.0;-00.0",
-                                 "00.0;-00.0", "0.000;-0.000"};
+    const QStringList sixFormats{"",           "dd\\/mm\\/yyyy", "hh\\:mm\\:ss",
+                                 "00.0;-00.0", "00.0;-00.0",     "0.000;-0.000"};
 
     Rows six{kSixHeadings};
     for (int n = 1; n <= 8; ++n)

@@ -7,6 +7,7 @@
 #include "tests/support/e2e_fixture.h"
 
 #include "acquisition/live_readings.h"
+#include "acquisition/readings_table.h"
 #include "app/data_commands.h"
 #include "common/datetext.h"
 #include "common/messages.h"
@@ -14,7 +15,6 @@
 #include "output/spreadsheet_export.h"
 #include "tools/kestrun-cli/table_text.h"
 #include "view/frm_data.h"
-#include "acquisition/readings_table.h"
 
 #include <QComboBox>
 #include <QFile>

@@ -9,6 +9,7 @@
 #include "acquisition/image_loader.h"
 #include "acquisition/live_readings.h"
 #include "acquisition/reading_set.h"
+#include "acquisition/readings_table.h"
 #include "common/messages.h"
 #include "datafile/set_io.h"
 #include "device/device_commands.h"
@@ -21,7 +22,6 @@
 #include "tools/kestrun-cli/progress_bar.h"
 #include "tools/kestrun-cli/subcommand_parser.h"
 #include "tools/kestrun-cli/table_text.h"
-#include "acquisition/readings_table.h"
 
 #include <QDir>
 #include <QEventLoop>
