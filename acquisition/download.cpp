@@ -49,6 +49,7 @@ void Downloader::onLinkLost()
 
 void Downloader::start()
 {
+    m_reason.clear();
     cancel();
     m_image.clear();
     m_loops = 0;
@@ -209,6 +210,7 @@ void Downloader::parameterWaitOver()
         waitFor(kMemoryWaitMs);
         return;
     }
+    m_reason = QStringLiteral("the parameter reply brought %1 bytes, at least 19 wanted").arg(count);
     if (++m_loops > kMaxAttempts - 1) {
         finish(Outcome::NotResponding);
         return;
@@ -243,7 +245,8 @@ bool Downloader::takeInput()
         return false;
     // More than the receive buffer holds cannot be a logger's image.
     if (m_buf.size() > memimage::kMaxImage) {
-        failedAttempt();
+        failedAttempt(QStringLiteral("more than the %1 bytes of a memory image arrived")
+                          .arg(memimage::kMaxImage));
         return false;
     }
     return true;
@@ -251,8 +254,10 @@ bool Downloader::takeInput()
 
 void Downloader::judgeImage()
 {
-    if (memimage::check(m_buf, m_expected) != memimage::Check::Ok) {
-        failedAttempt();
+    if (const QString why =
+            memimage::describe(memimage::check(m_buf, m_expected), m_buf, m_expected);
+        !why.isEmpty()) {
+        failedAttempt(why);
         return;
     }
     m_image = m_buf;
@@ -261,8 +266,9 @@ void Downloader::judgeImage()
     finish(t.enabled ? Outcome::Done : Outcome::NotEnabled);
 }
 
-void Downloader::failedAttempt()
+void Downloader::failedAttempt(const QString &reason)
 {
+    m_reason = reason;
     // Checksum failures count too: a logger that always sends a damaged image must not be
     // asked forever.
     if (++m_loops > kMaxAttempts - 1) {

@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QElapsedTimer>
 #include <QObject>
+#include <QString>
 #include <QTimer>
 
 class Prompter;
@@ -48,6 +49,9 @@ public:
     // replies come complete runs none); for tests and diagnostics.
     int requests() const { return m_requests; }
     int waitsRunOut() const { return m_waitsRunOut; }
+    // Why the last reply was refused ("the image's checksum is 0x01A2B3, its trailer says
+    // 0x01A2B4"); empty while every reply was sound.
+    const QString &failureReason() const { return m_reason; }
 
     QTimer &TmrData() { return m_wait; }
     QTimer &TmrLbl() { return m_label; }
@@ -77,7 +81,7 @@ private:
     bool takeInput();
     void judgeImage();
     void showProgress(qint64 have);
-    void failedAttempt();
+    void failedAttempt(const QString &reason);
     void finish(Outcome o);
     void onLinkLost();
 
@@ -100,4 +104,5 @@ private:
     int m_lastTimeLeft = TimeLeft::kUnknown;
     TimeLeft m_timeLeft;
     QElapsedTimer m_clock;
+    QString m_reason;
 };

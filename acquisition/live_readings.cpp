@@ -3,6 +3,7 @@
 #include "acquisition/conversions.h"
 #include "acquisition/image_loader.h"
 #include "acquisition/reading_set.h"
+#include "acquisition/readings_table.h"
 #include "common/clock.h"
 #include "common/datetext.h"
 #include "common/messages.h"
@@ -12,7 +13,6 @@
 #include "device/command_frame.h"
 #include "device/param_reply.h"
 #include "device/serial_link.h"
-#include "acquisition/readings_table.h"
 
 namespace {
 int word(const QByteArray &b, int at)
@@ -55,6 +55,7 @@ void LiveReadings::begin()
 void LiveReadings::start()
 {
     stop();
+    m_reason.clear();
     m_active = true;
     Loop_Cntr = 0;
     RTCinter = 1;
@@ -90,9 +91,10 @@ void LiveReadings::sendReadingRequest()
     m_link.write(frames::make('R', 'T'));
 }
 
-void LiveReadings::fail(const QString &text, const QString &title)
+void LiveReadings::fail(const QString &text, const QString &title, const QString &reason)
 {
     stop();
+    m_reason = reason;
     // A port that went away meanwhile has been reported by the main window.
     if (m_link.isOpen())
         m_prompter.message(text, title,
@@ -128,7 +130,9 @@ void LiveReadings::onTimerRTC()
         return;
     }
     Loop_Cntr = 0;
-    fail(msg::kNotResponding, msg::kTitleWarningDots);
+    fail(msg::kNotResponding, msg::kTitleWarningDots,
+         QStringLiteral("no reply to 5 parameter requests: the last brought %1 bytes, 40 wanted")
+             .arg(count));
 }
 
 void LiveReadings::onTimerRTC1()
@@ -153,7 +157,8 @@ void LiveReadings::onTimerRTC2()
     if (count == 0) {
         if (Loop_Cntr == 4) {
             Loop_Cntr = 0;
-            fail(msg::kNotResponding, msg::kTitleWarningDots);
+            fail(msg::kNotResponding, msg::kTitleWarningDots,
+                 QStringLiteral("no reply to 5 reading requests"));
             return;
         }
         sendReadingRequest();
@@ -163,7 +168,7 @@ void LiveReadings::onTimerRTC2()
     }
     m_set.Format_Grid();
     if (count != replyLength(m_set.MODEL)) {
-        fail(msg::kLiveError, appinfo::title());
+        fail(msg::kLiveError, appinfo::title(), replyLengthReason(count));
         return;
     }
     const QByteArray reply = m_link.takeAll();
@@ -172,13 +177,20 @@ void LiveReadings::onTimerRTC2()
     m_link.discardInput();
     // Bytes counted but gone when taken cannot be decoded.
     if (reply.size() < replyLength(m_set.MODEL)) {
-        fail(msg::kLiveError, appinfo::title());
+        fail(msg::kLiveError, appinfo::title(), replyLengthReason(reply.size()));
         return;
     }
     appendReading(reply);
     RTCinter = m_interval() - 1;
     m_rtc1.start();
     Loop_Cntr = 0;
+}
+
+QString LiveReadings::replyLengthReason(qint64 count) const
+{
+    return QStringLiteral("the reading reply brought %1 bytes, %2 wanted")
+        .arg(count)
+        .arg(replyLength(m_set.MODEL));
 }
 
 void LiveReadings::appendReading(const QByteArray &reply)

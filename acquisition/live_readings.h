@@ -40,6 +40,9 @@ public:
     // Stops every timer of the run.
     void stop();
     bool isRunning() const;
+    // Why the last run failed ("the reading reply brought 7 bytes, 8 wanted"); empty when the
+    // message says it all.
+    const QString &failureReason() const { return m_reason; }
 
     QTimer &TimerRTC() { return m_rtc; }
     QTimer &TimerRTC1() { return m_rtc1; }
@@ -63,8 +66,9 @@ Q_SIGNALS:
 private:
     void sendParameterRequest();
     void sendReadingRequest();
-    void fail(const QString &text, const QString &title);
+    void fail(const QString &text, const QString &title, const QString &reason = QString());
     void appendReading(const QByteArray &reply);
+    QString replyLengthReason(qint64 count) const;
     void onLinkLost();
 
     SerialLink &m_link;
@@ -76,4 +80,5 @@ private:
     QTimer m_rtc2;
     bool m_active = false; // from start() to stop(), also while a timer handler runs
     int m_run = 0;         // counts stops: a handler that sees it change was stopped meanwhile
+    QString m_reason;
 };

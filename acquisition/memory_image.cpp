@@ -89,4 +89,31 @@ Trailer readTrailer(const QByteArray &image)
     return t;
 }
 
+QString describe(Check result, const QByteArray &image, int expectedDataBytes)
+{
+    const qsizetype n = image.size();
+    switch (result) {
+    case Check::Ok:
+        break;
+    case Check::TooShort:
+        return QStringLiteral("the image has %1 bytes, at least %2 wanted")
+            .arg(n)
+            .arg(qMax(2, expectedDataBytes + kOverhead));
+    case Check::NoEnd:
+        return QStringLiteral("the image of %1 bytes does not end in \"END\"").arg(n);
+    case Check::OddData:
+        return QStringLiteral("the image's data part has an odd number of bytes (%1)")
+            .arg(n - kOverhead);
+    case Check::TooLong:
+        return QStringLiteral("the image has %1 bytes, more than the %2 of the receive buffer")
+            .arg(n)
+            .arg(kMaxImage);
+    case Check::BadChecksum:
+        return QStringLiteral("the image's checksum is 0x%1, its trailer says 0x%2")
+            .arg(checksum(image), 6, 16, QLatin1Char('0'))
+            .arg(storedChecksum(image), 6, 16, QLatin1Char('0'));
+    }
+    return QString();
+}
+
 } // namespace memimage

@@ -27,6 +27,8 @@ enum class Check {
 
 // The shape checks (end marker, length, parity, size), then the checksum.
 Check check(const QByteArray &image, int expectedDataBytes);
+// What a check found wrong with `image`, in words; empty for Ok.
+QString describe(Check result, const QByteArray &image, int expectedDataBytes);
 Check checkShape(const QByteArray &image, int expectedDataBytes);
 
 // s = ((s * 2) AND 0xFFFFFF) + b over the bytes from offset 6 to n - 41. The sum may pass

@@ -1,11 +1,13 @@
 #include "acquisition/reading_set.h"
 
 #include "acquisition/conversions.h"
+#include "acquisition/readings_table.h"
+#include "acquisition/table_texts.h"
 #include "common/datetext.h"
 #include "common/model_codes.h"
 #include "common/numfmt.h"
-#include "acquisition/readings_table.h"
-#include "acquisition/table_texts.h"
+
+#include <QHash>
 
 #include <algorithm>
 #include <functional>
@@ -246,11 +248,20 @@ void ReadingSet::Put_Unit()
     }
 }
 
-int ReadingSet::readingCount() const { return m_table->rows() - 1; }
+int ReadingSet::readingCount() const
+{
+    return m_table->rows() - 1;
+}
 
-QDateTime ReadingSet::readingTime(int i) const { return m_table->readingTime(i); }
+QDateTime ReadingSet::readingTime(int i) const
+{
+    return m_table->readingTime(i);
+}
 
-std::optional<double> ReadingSet::value(int i) const { return m_table->number(i, kValueCol); }
+std::optional<double> ReadingSet::value(int i) const
+{
+    return m_table->number(i, kValueCol);
+}
 
 std::optional<double> ReadingSet::humidity(int i) const
 {
@@ -302,8 +313,11 @@ void ReadingSet::Fill_Grid()
                                     : shownAs(numfmt::plain(v), v);
     });
 
-    // Consecutive rows mostly share their date: its text is made once per day.
+    // Consecutive rows mostly share their date: its text is made once per day. A logging
+    // interval repeats the same times of day from one day to the next: each of their texts is
+    // made once and shared.
     QString dateText = datetext::dateText(date);
+    QHash<int, QString> timeTexts;
     for (int i = n; i >= 1; --i) {
         switch (family) {
         case model::Family::Temperature: {
@@ -334,7 +348,10 @@ void ReadingSet::Fill_Grid()
         }
         t.setValue(i, kNumberCol, rowNumberText(i), i);
         const QTime time = timeOfDay(hour, minute, second);
-        t.setMoment(i, date, time, dateText, datetext::timeText(time));
+        auto timeText = timeTexts.constFind(time.msecsSinceStartOfDay());
+        if (timeText == timeTexts.constEnd())
+            timeText = timeTexts.insert(time.msecsSinceStartOfDay(), datetext::timeText(time));
+        t.setMoment(i, date, time, dateText, *timeText);
 
         // One interval back, with a single borrow per unit.
         switch (IntvUnit) {

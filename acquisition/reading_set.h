@@ -89,7 +89,7 @@ public:
     // exactly the number its table text shows, in the unit shown, and none for "***".
 
     int readingCount() const;
-    QDateTime readingTime(int i) const; // wall-clock time, kept as UTC (see ReadingsTable)
+    QDateTime readingTime(int i) const;          // wall-clock time, kept as UTC (see ReadingsTable)
     std::optional<double> value(int i) const;    // temperature, voltage or CO2
     std::optional<double> humidity(int i) const; // humidity models only
     // The temperature unit the values of temperature models are in: "°C" or "°F".

@@ -34,10 +34,10 @@ bool parseCellNumber(const QString &text, double *out);
 //
 // Beside the texts every reading row keeps what they show: the reading's date and time, the
 // running number, and the number of each value cell (columns 3 and 4), exactly the number its
-// text shows; "***" has none. Every writer keeps both in step, so readers compute with numbers and times and never
-// read a text back. Writers that already hold the number or the moment hand it over
-// (setValue, setMoment); a text written alone (a file's cell, a fixture) gets its number from
-// the text.
+// text shows; "***" has none. Every writer keeps both in step, so readers compute with numbers
+// and times and never read a text back. Writers that already hold the number or the moment hand
+// it over (setValue, setMoment); a text written alone (a file's cell, a fixture) gets its
+// number from the text.
 //
 // The same object is the Qt model of the table view: the view's horizontal header shows row 0,
 // and view row i shows grid row i + 1. Nothing is sized to its contents, so very long tables

@@ -1,13 +1,13 @@
 #include "app/frm_main.h"
 
-#include "app/qt_prompter.h"
 #include "acquisition/live_readings.h"
+#include "acquisition/readings_table.h"
+#include "app/qt_prompter.h"
 #include "app/status_panels.h"
 #include "common/messages.h"
 #include "device/port_controller.h"
 #include "device/qt_serial_link.h"
 #include "view/frm_data.h"
-#include "acquisition/readings_table.h"
 
 #include <QActionGroup>
 #include <QTableView>
@@ -528,9 +528,7 @@ void FrmMain::Read_Device()
 {
     if (!guardPort())
         return;
-    m_data->ROW_NO = 1;
     Q_EMIT readDataRequested();
-    m_data->Err_Cntr = 0;
 }
 
 void FrmMain::Real_Time()

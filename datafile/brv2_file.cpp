@@ -150,6 +150,14 @@ std::optional<double> dayNumber(QStringView field)
     return days;
 }
 
+Content failed(const QString &reason, Content::Status status = Content::Status::FileError)
+{
+    Content c;
+    c.status = status;
+    c.reason = reason;
+    return c;
+}
+
 } // namespace
 
 int rowFieldCount(int model)
@@ -233,41 +241,57 @@ Content decode(const QByteArray &file)
         text = QString::fromLatin1(file);
     FieldReader in(text);
 
+    static const char *const kHeaderFields[] = {"model code", "image length", "data kind"};
     std::optional<long long> rec1[3];
-    for (auto &n : rec1) {
+    for (int i = 0; i < 3; ++i) {
         const auto f = in.next();
         if (!f)
-            return c;
-        n = wholeNumber(*f);
-        if (!n)
-            return c;
+            return failed(QStringLiteral("the file ends before the header's %1")
+                              .arg(QLatin1String(kHeaderFields[i])));
+        rec1[i] = wholeNumber(*f);
+        if (!rec1[i])
+            return failed(QStringLiteral("the header's %1 is not a whole number")
+                              .arg(QLatin1String(kHeaderFields[i])));
     }
     if (*rec1[0] < 0 || *rec1[0] > 255)
-        return c;
+        return failed(QStringLiteral("the model code %1 is not 0 to 255").arg(*rec1[0]));
     c.model = int(*rec1[0]);
     c.dataKind = int(qBound(-32768LL, *rec1[2], 32767LL));
     c.imageLen = int(qBound(-1LL, *rec1[1], 1LL << 30));
 
     if (c.isImage()) {
         if (c.imageLen < 0 || c.imageLen > kMaxImageLen)
-            return c;
+            return failed(QStringLiteral("the image length %1 is not 0 to %2")
+                              .arg(*rec1[1])
+                              .arg(kMaxImageLen));
         c.image.resize(c.imageLen);
         for (int k = 0; k < c.imageLen + 2; ++k) {
             QChar kind;
             const auto f = in.next(&kind);
-            if (!f || kind != QLatin1Char('#'))
-                return c;
+            if (!f)
+                return failed(QStringLiteral("the file ends after %1 of %2 image records")
+                                  .arg(k)
+                                  .arg(c.imageLen + 2));
+            if (kind != QLatin1Char('#'))
+                return failed(QStringLiteral("image record %1 is not a #date#").arg(k + 1));
             const int b = parseByteRecord(*f);
             if (b < 0)
-                return c;
+                return failed(
+                    QStringLiteral("image record %1 is not a date of day 0 to 255").arg(k + 1));
             if (k < c.imageLen) {
                 c.image[k] = char(b);
             } else {
                 Crc16 crc;
                 crc.Calc_CRC(c.image);
                 if (b != (k == c.imageLen ? crc.CrcA : crc.CrcB)) {
-                    c.status = Content::Status::FileCorrupted;
-                    return c;
+                    const int expected = k == c.imageLen ? crc.CrcA : crc.CrcB;
+                    return failed(
+                        QStringLiteral("the CRC does not match: its %1 byte is %2 in "
+                                       "the file, %3 for the image")
+                            .arg(k == c.imageLen ? QStringLiteral("low") : QStringLiteral("high"))
+                            .arg(b)
+                            .arg(expected),
+                        Content::Status::FileCorrupted);
                 }
             }
         }
@@ -278,7 +302,7 @@ Content decode(const QByteArray &file)
     const auto loc = in.next();
     const auto ser = in.next();
     if (!loc || !ser)
-        return c;
+        return failed(QStringLiteral("the location and serial-number captions are missing"));
     c.locationCaption = *loc;
     c.serialCaption = *ser;
     const int fields = rowFieldCount(c.model);
@@ -289,7 +313,8 @@ Content decode(const QByteArray &file)
             for (int i = 0; i < fields; ++i) {
                 const auto f = in.next();
                 if (!f)
-                    return Content{};
+                    return failed(QStringLiteral("row %1: the file ends inside the row")
+                                      .arg(c.rows.size() + 1));
                 row << *f;
             }
             c.rows.append(row);
@@ -303,11 +328,16 @@ Content readFile(const QString &path)
 {
     // Only a regular file: a device or a pipe under a ".brv2" name (a link to /dev/zero in an
     // unpacked archive) would be read for ever.
-    if (!QFileInfo(path).isFile())
-        return Content{};
+    const QFileInfo info(path);
+    if (!info.exists())
+        return failed(QStringLiteral("there is no such file"));
+    if (!info.isFile())
+        return failed(QStringLiteral("it is not a regular file"));
     QFile f(path);
-    if (!f.open(QIODevice::ReadOnly) || f.size() > kMaxFileSize)
-        return Content{};
+    if (!f.open(QIODevice::ReadOnly))
+        return failed(QStringLiteral("it cannot be read: %1").arg(f.errorString()));
+    if (f.size() > kMaxFileSize)
+        return failed(QStringLiteral("it is larger than %1 MB").arg(kMaxFileSize >> 20));
     return decode(f.readAll());
 }
 

@@ -24,6 +24,8 @@ struct Content
 {
     enum class Status { Ok, FileError, FileCorrupted };
     Status status = Status::FileError;
+    // What was wrong, for a file that did not read ("record 3 is not a #date#"); empty for Ok.
+    QString reason;
     int model = 0;
     int imageLen = 0; // record 1's length (row files: kept, not used)
     int dataKind = 0; // 1 = image file

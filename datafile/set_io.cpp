@@ -2,15 +2,16 @@
 
 #include "acquisition/conversions.h"
 #include "acquisition/image_loader.h"
+#include "acquisition/memory_image.h"
 #include "acquisition/reading_set.h"
+#include "acquisition/readings_table.h"
+#include "acquisition/table_texts.h"
 #include "common/datetext.h"
 #include "common/messages.h"
 #include "common/model_codes.h"
 #include "common/numfmt.h"
 #include "common/prompter.h"
 #include "datafile/brv2_file.h"
-#include "acquisition/readings_table.h"
-#include "acquisition/table_texts.h"
 
 #include <QLocale>
 
@@ -22,9 +23,6 @@ namespace {
 using namespace tablecol;
 
 bool isInvalidText(const QString &t) { return t == tabletext::kInvalid; }
-
-// The fewest image bytes that can be shown: anything shorter cannot hold a trailer.
-constexpr int kShortestImage = 46;
 
 // A date text of this machine's form; texts of other common forms (a file from a machine with
 // other regional settings) are read too and shown in this machine's form.
@@ -96,9 +94,9 @@ struct FileRow
     QString humidity;
 };
 
-// Builds the rows of a row file as the table shows them, or nullopt when a row does not hold
-// what it must.
-std::optional<QList<FileRow>> fileRows(const brv2::Content &c, bool fahrenheit)
+// Builds the rows of a row file as the table shows them, or nullopt (and why) when a row does
+// not hold what it must.
+std::optional<QList<FileRow>> fileRows(const brv2::Content &c, bool fahrenheit, QString *why)
 {
     QList<FileRow> out;
     const model::Family fam = model::family(c.model);
@@ -107,17 +105,25 @@ std::optional<QList<FileRow>> fileRows(const brv2::Content &c, bool fahrenheit)
                           : fam == model::Family::CO2   ? nullptr
                                                         : "#00.0";
     out.reserve(c.rows.size());
+    const auto reject = [&](const char *what) {
+        *why = QStringLiteral("row %1: %2").arg(out.size() + 1).arg(QLatin1String(what));
+        return std::nullopt;
+    };
     for (const QStringList &row : c.rows) {
         const auto date = readDate(row.at(0));
+        if (!date)
+            return reject("the date field is not a date");
         const auto time = readTime(row.at(1));
+        if (!time)
+            return reject("the time field is not a time");
         const auto value = valueCell(row.at(2), pattern, temperature && fahrenheit);
-        if (!date || !time || !value)
-            return std::nullopt;
+        if (!value)
+            return reject("the value field is not a number");
         FileRow read{*date, *time, *value, QString()};
         if (model::isHumidity(c.model)) {
             const auto h = valueCell(row.at(3), "#00.0", false);
             if (!h)
-                return std::nullopt;
+                return reject("the humidity field is not a number");
             read.humidity = *h;
         }
         out.append(read);
@@ -158,6 +164,7 @@ Opened open(ReadingSet &set, const QString &path)
 {
     const brv2::Content c = brv2::readFile(path);
     Opened out;
+    out.reason = c.reason;
     if (c.status == brv2::Content::Status::FileCorrupted) {
         out.status = Status::FileCorrupted;
         return out;
@@ -166,14 +173,19 @@ Opened open(ReadingSet &set, const QString &path)
         return out;
     if (c.isImage()) {
         // Too short to hold a trailer: nothing in it can be shown.
-        if (c.image.size() < kShortestImage)
+        if (c.image.size() < memimage::kOverhead) {
+            out.reason = QStringLiteral("the image holds %1 bytes, fewer than the %2 of a "
+                                        "lead-in and trailer")
+                             .arg(c.image.size())
+                             .arg(memimage::kOverhead);
             return out;
+        }
         imageload::showImage(set, c.image, c.model);
         out.status = Status::Ok;
         out.dataKind = c.dataKind;
         return out;
     }
-    const auto rows = fileRows(c, set.Cels_Faren == 0);
+    const auto rows = fileRows(c, set.Cels_Faren == 0, &out.reason);
     if (!rows)
         return out;
     ReadingsTable &t = set.table();
@@ -203,18 +215,23 @@ Opened open(ReadingSet &set, const QString &path)
     return out;
 }
 
-void report(Status status, Prompter &prompter)
+QString message(Status status)
 {
     switch (status) {
     case Status::Ok:
         break;
     case Status::FileCorrupted:
-        prompter.message(msg::kFileCorrupted);
-        break;
+        return msg::kFileCorrupted;
     case Status::FileError:
-        prompter.message(msg::kFileError);
-        break;
+        return msg::kFileError;
     }
+    return QString();
+}
+
+void report(Status status, Prompter &prompter)
+{
+    if (status != Status::Ok)
+        prompter.message(message(status));
 }
 
 } // namespace setio

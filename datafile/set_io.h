@@ -23,6 +23,9 @@ struct Opened
 {
     Status status = Status::FileError;
     int dataKind = 0;
+    // What was wrong with a file that did not open ("row 12: the time field is not a time");
+    // the window shows only the message of the status, the command line both.
+    QString reason;
 };
 
 // Reads the file completely before anything is replaced: on any failure the set, its model
@@ -32,5 +35,7 @@ Opened open(ReadingSet &set, const QString &path);
 
 // Tells the user why a file could not be opened; nothing for Ok.
 void report(Status status, Prompter &prompter);
+// The message of a status ("File Error", "File Corrupted"); empty for Ok.
+QString message(Status status);
 
 } // namespace setio

@@ -14,6 +14,7 @@ Exchange::Exchange(SerialLink *link, int intervalMs, QObject *parent)
 void Exchange::start(const QByteArray &frame)
 {
     m_frame = frame;
+    m_reason.clear();
     m_retry = 0;
     m_sends = 0;
     m_running = true;
@@ -41,6 +42,26 @@ void Exchange::finish()
     m_running = false;
 }
 
+void Exchange::fail(const QString &reason)
+{
+    finish();
+    m_reason = reason;
+}
+
+QString Exchange::noReply(const QString &lastPoll) const
+{
+    return QStringLiteral("no valid reply to %1 requests: %2").arg(m_sends).arg(lastPoll);
+}
+
+namespace {
+QString bytesText(qint64 n)
+{
+    if (n == 0)
+        return QStringLiteral("nothing");
+    return n == 1 ? QStringLiteral("1 byte") : QStringLiteral("%1 bytes").arg(n);
+}
+} // namespace
+
 PollExchange::PollExchange(SerialLink *link, int intervalMs, Rule rule, int threshold,
                            int maxSends, QObject *parent)
     : Exchange(link, intervalMs, parent), m_rule(rule), m_threshold(threshold),
@@ -66,7 +87,10 @@ void PollExchange::onTimer()
         send();
         return;
     }
-    finish();
+    fail(noReply(QStringLiteral("the last brought %1, %2%3 wanted")
+                     .arg(bytesText(count),
+                          m_rule == Rule::AtLeast ? QStringLiteral("at least ") : QString())
+                     .arg(m_threshold)));
     Q_EMIT failed();
 }
 
@@ -80,7 +104,8 @@ void AckPollExchange::onTimer()
     if (!m_running)
         return;
     m_timer.stop();
-    if (m_link->bytesWaiting() == 9) {
+    const qint64 count = m_link->bytesWaiting();
+    if (count == 9) {
         const QByteArray bytes = m_link->takeAll();
         m_link->discardInput();
         if (frames::isAcknowledgement(bytes)) {
@@ -91,7 +116,9 @@ void AckPollExchange::onTimer()
     }
     ++m_retry;
     if (m_maxSends > 0 && m_retry >= m_maxSends) {
-        finish();
+        fail(noReply(count == 9
+                         ? QStringLiteral("the last 9 bytes were no acknowledgement")
+                         : QStringLiteral("the last brought %1, 9 wanted").arg(bytesText(count))));
         Q_EMIT failed();
         return;
     }
@@ -112,11 +139,13 @@ void WaitExchange::onTimer()
     const qint64 count = m_link->bytesWaiting();
     const QByteArray bytes = m_link->takeAll();
     if (count >= 9) {
-        finish();
-        if (frames::isAcknowledgement(bytes))
+        if (frames::isAcknowledgement(bytes)) {
+            finish();
             Q_EMIT acknowledged();
-        else
+        } else {
+            fail(QStringLiteral("the reply of %1 is no acknowledgement").arg(bytesText(count)));
             Q_EMIT failed();
+        }
         return;
     }
     ++m_retry;
@@ -124,6 +153,6 @@ void WaitExchange::onTimer()
         send();
         return;
     }
-    finish();
+    fail(noReply(QStringLiteral("the last brought %1, at least 9 wanted").arg(bytesText(count))));
     Q_EMIT failed();
 }

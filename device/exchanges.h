@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QObject>
+#include <QString>
 #include <QTimer>
 
 class SerialLink;
@@ -27,6 +28,10 @@ public:
     // Unsuccessful polls (RetryCnt) and frames written so far in this exchange.
     int retryCount() const { return m_retry; }
     int sends() const { return m_sends; }
+    // Why the exchange failed ("no valid reply to 5 requests: the last brought 3 bytes, 40
+    // wanted");
+    // empty until it fails.
+    const QString &failureReason() const { return m_reason; }
     QTimer &timer() { return m_timer; }
     QByteArray frame() const { return m_frame; }
 
@@ -36,6 +41,9 @@ public:
 protected:
     void send();
     void finish();
+    // Ends the exchange as failed, keeping why.
+    void fail(const QString &reason);
+    QString noReply(const QString &lastPoll) const;
 
     SerialLink *m_link;
     QTimer m_timer;
@@ -43,6 +51,7 @@ protected:
     int m_retry = 0;
     int m_sends = 0;
     bool m_running = false;
+    QString m_reason;
 };
 
 // Style A: poll with resend. When the timer fires the bytes waiting are taken; a count that meets

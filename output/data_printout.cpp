@@ -1,12 +1,12 @@
 #include "output/data_printout.h"
 
 #include "acquisition/reading_set.h"
+#include "acquisition/readings_table.h"
 #include "common/datetext.h"
 #include "common/messages.h"
 #include "common/model_codes.h"
 #include "common/numfmt.h"
 #include "output/print_surface.h"
-#include "acquisition/readings_table.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,13 +1,13 @@
 #include "output/graph_printout.h"
 
 #include "acquisition/reading_set.h"
+#include "acquisition/readings_table.h"
+#include "acquisition/table_queries.h"
 #include "common/datetext.h"
 #include "common/messages.h"
 #include "common/model_codes.h"
 #include "common/numfmt.h"
 #include "output/print_surface.h"
-#include "acquisition/readings_table.h"
-#include "acquisition/table_queries.h"
 
 #include <QTimeZone>
 

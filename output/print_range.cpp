@@ -1,7 +1,7 @@
 #include "output/print_range.h"
 
-#include "common/datetext.h"
 #include "acquisition/readings_table.h"
+#include "common/datetext.h"
 
 #include <algorithm>
 
@@ -47,8 +47,8 @@ QDate PrintRange::lastDate() const
     return hasReadings() ? m_table.date(m_table.rows() - 1) : QDate();
 }
 
-void PrintRange::forEachTimeOn(
-    const QDate &d, const std::function<void(const QString &, const QTime &)> &add) const
+void PrintRange::forEachTimeOn(const QDate &d,
+                               const std::function<void(const QString &, const QTime &)> &add) const
 {
     if (!d.isValid())
         return;

@@ -13,7 +13,10 @@ class ReadingsTable;
 //   row 2        empty
 //   row r + 3    table row r (row 0 = the headings), table column c in sheet column c + 1,
 //                every cell in size 8
-// Every cell is written as text, so "05.3" keeps its leading zero and "***" stays "***".
+// The headings are texts. A reading's running number and values are numbers, its date a date
+// and its time a time, each with a number format that shows exactly the table's text ("05.3"
+// keeps its leading zero); "***" is the text "***" in red. A cell whose text no number format
+// can show is written as that text.
 
 // Opens a written workbook with whatever program the desktop uses for spreadsheets. The
 // program is left running for the user.

@@ -1,12 +1,12 @@
 #include "view/frm_data.h"
 
 #include "acquisition/reading_set.h"
+#include "acquisition/readings_table.h"
+#include "acquisition/table_texts.h"
 #include "view/graph_controller.h"
 #include "view/graph_panel.h"
 #include "view/graph_scales.h"
 #include "view/plot_widget.h"
-#include "acquisition/readings_table.h"
-#include "acquisition/table_texts.h"
 #include "view/unit_switch.h"
 
 #include <QGridLayout>

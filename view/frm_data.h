@@ -37,8 +37,6 @@ public:
     ~FrmData() override;
 
     // Public fields other windows read and write (16-bit flags: -1 true, 0 false).
-    int ROW_NO = 0;
-    int Err_Cntr = 0;
     // The graph's mode and marker radius (the main window's zoom commands set them).
     bool &zoomin;
     bool &zoomout;

@@ -1,8 +1,8 @@
 #include "view/graph_controller.h"
 
 #include "acquisition/reading_set.h"
-#include "view/graph_zoom.h"
 #include "acquisition/readings_table.h"
+#include "view/graph_zoom.h"
 
 #include <cmath>
 

@@ -1,8 +1,8 @@
 #include "view/graph_renderer.h"
 
+#include "acquisition/readings_table.h"
 #include "common/numfmt.h"
 #include "view/graph_series.h"
-#include "acquisition/readings_table.h"
 
 #include <algorithm>
 #include <bit>

@@ -1,9 +1,9 @@
 #include "view/graph_scales.h"
 
+#include "acquisition/readings_table.h"
 #include "common/datetext.h"
 #include "common/model_codes.h"
 #include "common/numfmt.h"
-#include "acquisition/readings_table.h"
 
 #include <QDateTime>
 

@@ -1,9 +1,9 @@
 #include "view/unit_switch.h"
 
 #include "acquisition/conversions.h"
-#include "common/numfmt.h"
 #include "acquisition/readings_table.h"
 #include "acquisition/table_texts.h"
+#include "common/numfmt.h"
 
 namespace units {
 

@@ -1,7 +1,7 @@
 #include "acquisition/conversions.h"
 #include "acquisition/reading_set.h"
-#include "common/datetext.h"
 #include "acquisition/readings_table.h"
+#include "common/datetext.h"
 
 #include <QSignalSpy>
 #include <QtTest>

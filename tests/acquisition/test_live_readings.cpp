@@ -1,11 +1,11 @@
 #include "acquisition/live_readings.h"
 #include "acquisition/reading_set.h"
+#include "acquisition/readings_table.h"
 #include "common/clock.h"
 #include "common/datetext.h"
 #include "common/messages.h"
 #include "common/prompter.h"
 #include "tests/support/fake_serial_link.h"
-#include "acquisition/readings_table.h"
 
 #include <QSignalSpy>
 #include <QtTest>

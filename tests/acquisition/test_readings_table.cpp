@@ -1,6 +1,6 @@
-#include "common/datetext.h"
 #include "acquisition/readings_table.h"
 #include "acquisition/table_queries.h"
+#include "common/datetext.h"
 
 #include <QColor>
 #include <QSignalSpy>

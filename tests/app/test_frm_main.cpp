@@ -1,12 +1,12 @@
 #include "acquisition/live_readings.h"
+#include "acquisition/readings_table.h"
 #include "app/frm_main.h"
 #include "common/messages.h"
 #include "common/prompter.h"
 #include "device/comport_file.h"
-#include "tests/support/fake_serial_link.h"
 #include "device/port_controller.h"
+#include "tests/support/fake_serial_link.h"
 #include "view/frm_data.h"
-#include "acquisition/readings_table.h"
 
 #include <QComboBox>
 #include <QMenuBar>
@@ -191,15 +191,12 @@ private Q_SLOTS:
         QVERIFY(!m_main->isEnabled());
     }
 
-    void readDataSetsRowNo()
+    void readDataRequestsTheDownload()
     {
         openPort();
         QSignalSpy read(m_main, &FrmMain::readDataRequested);
-        m_main->data()->Err_Cntr = 3;
         m_main->menuAction("ReadData")->trigger();
         QCOMPARE(read.count(), 1);
-        QCOMPARE(m_main->data()->ROW_NO, 1);
-        QCOMPARE(m_main->data()->Err_Cntr, 0);
     }
 
     void liveReadingToolbar()

@@ -8,10 +8,10 @@
 
 #include "acquisition/image_loader.h"
 #include "acquisition/reading_set.h"
+#include "acquisition/readings_table.h"
 #include "datafile/set_io.h"
 #include "device/command_frame.h"
 #include "view/frm_data.h"
-#include "acquisition/readings_table.h"
 
 #include <QFile>
 

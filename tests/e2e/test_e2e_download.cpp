@@ -3,11 +3,11 @@
 
 #include "acquisition/download.h"
 #include "acquisition/reading_set.h"
+#include "acquisition/readings_table.h"
 #include "app/data_commands.h"
 #include "common/datetext.h"
 #include "common/messages.h"
 #include "view/frm_data.h"
-#include "acquisition/readings_table.h"
 
 #include <QFile>
 #include <QLabel>

@@ -6,9 +6,11 @@
 #include "app/app_help.h"
 #include "common/messages.h"
 #include "datafile/brv2_file.h"
+#include "datafile/set_io.h"
 
 #include <QDir>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -116,6 +118,15 @@ class TestE2eFileFaults : public QObject
 
     QString path(const QString &name) const { return m_dir->filePath(name); }
 
+    // The reason kept beside the outcome of opening `file` matches `pattern` exactly.
+    static void checkReason(const QString &file, const QString &pattern)
+    {
+        ReadingSet scratch;
+        const QString reason = setio::open(scratch, file).reason;
+        const QRegularExpression want(QRegularExpression::anchoredPattern(pattern));
+        QVERIFY2(want.match(reason).hasMatch(), qPrintable(reason));
+    }
+
     void open(const QString &file)
     {
         f->prompter().fileAnswers = {file};
@@ -166,6 +177,7 @@ private Q_SLOTS:
     {
         QTest::addColumn<QByteArray>("content");
         QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("reason"); // a regular expression
         QByteArray image;
         {
             QTemporaryDir d;
@@ -175,38 +187,65 @@ private Q_SLOTS:
         }
         QVERIFY(image.startsWith("1,126,1\r\n"));
         const QString error = msg::kFileError;
-        QTest::newRow("empty") << QByteArray() << error;
-        QTest::newRow("binary noise") << noise(3000) << error;
-        QTest::newRow("cut short") << image.left(image.size() / 2) << error;
-        QTest::newRow("cut inside a record") << image.left(image.lastIndexOf('#') - 3) << error;
+        const QString notADay = QStringLiteral("image record \\d+ is not a date of day 0 to 255");
+        QTest::newRow("empty") << QByteArray() << error
+                               << "the file ends before the header's model code";
+        QTest::newRow("binary noise") << noise(3000) << error << ".+";
+        QTest::newRow("cut short") << image.left(image.size() / 2) << error
+                                   << "the file ends after 63 of 128 image records";
+        QTest::newRow("cut inside a record") << image.left(image.lastIndexOf('#') - 3) << error
+                                             << "the file ends after 127 of 128 image records";
         QTest::newRow("one image byte changed")
-            << replaced(image, "#1899-12-30#", "#1899-12-31#", 200) << QString(msg::kFileCorrupted);
-        QTest::newRow("model code no number") << replaced(image, "1,126,1", "one,126,1") << error;
-        QTest::newRow("model code beyond a byte") << replaced(image, "1,126,1", "300,126,1") << error;
-        QTest::newRow("length beyond any logger") << replaced(image, "1,126,1", "1,99999999,1") << error;
-        QTest::newRow("length negative") << replaced(image, "1,126,1", "1,-5,1") << error;
-        QTest::newRow("length 1e308") << replaced(image, "1,126,1", "1,1e308,1") << error;
-        QTest::newRow("byte past 255") << replaced(image, "#1899-12-30#", "#1900-09-12#", 200) << error;
-        QTest::newRow("byte no date") << replaced(image, "#1899-12-30#", "#abc#", 200) << error;
-        QTest::newRow("byte as text") << replaced(image, "#1899-12-30#", "\"x\"", 200) << error;
-        QTest::newRow("records missing") << replaced(image, "1,126,1", "1,200,1") << error;
-        QTest::newRow("too short for a trailer") << brv2::encodeImage(1, QByteArray(10, '\5')) << error;
+            << replaced(image, "#1899-12-30#", "#1899-12-31#", 200) << QString(msg::kFileCorrupted)
+            << "the CRC does not match: its (low|high) byte is \\d+ in the file, \\d+ for the "
+               "image";
+        QTest::newRow("model code no number") << replaced(image, "1,126,1", "one,126,1") << error
+                                              << "the header's model code is not a whole number";
+        QTest::newRow("model code beyond a byte") << replaced(image, "1,126,1", "300,126,1")
+                                                  << error << "the model code 300 is not 0 to 255";
+        QTest::newRow("length beyond any logger")
+            << replaced(image, "1,126,1", "1,99999999,1") << error
+            << "the image length 99999999 is not 0 to 33001";
+        QTest::newRow("length negative") << replaced(image, "1,126,1", "1,-5,1") << error
+                                         << "the image length -5 is not 0 to 33001";
+        QTest::newRow("length 1e308") << replaced(image, "1,126,1", "1,1e308,1") << error
+                                      << "the header's image length is not a whole number";
+        QTest::newRow("byte past 255")
+            << replaced(image, "#1899-12-30#", "#1900-09-12#", 200) << error << notADay;
+        QTest::newRow("byte no date")
+            << replaced(image, "#1899-12-30#", "#abc#", 200) << error << notADay;
+        QTest::newRow("byte as text") << replaced(image, "#1899-12-30#", "\"x\"", 200) << error
+                                      << "image record \\d+ is not a #date#";
+        QTest::newRow("records missing") << replaced(image, "1,126,1", "1,200,1") << error
+                                         << "the file ends after 128 of 202 image records";
+        QTest::newRow("too short for a trailer")
+            << brv2::encodeImage(1, QByteArray(10, '\5')) << error
+            << "the image holds 10 bytes, fewer than the 46 of "
+               "a lead-in and trailer";
         const QStringList row{QStringLiteral("2024-01-05"), QStringLiteral("12:00:00"), QStringLiteral("21.5")};
         QTest::newRow("row value no number")
-            << rowFile(1, {row, {row.at(0), row.at(1), QStringLiteral("warm")}}) << error;
+            << rowFile(1, {row, {row.at(0), row.at(1), QStringLiteral("warm")}}) << error
+            << "row 2: the value field is not a number";
         QTest::newRow("row date no date")
-            << rowFile(1, {row, {QStringLiteral("yesterday"), row.at(1), row.at(2)}}) << error;
+            << rowFile(1, {row, {QStringLiteral("yesterday"), row.at(1), row.at(2)}}) << error
+            << "row 2: the date field is not a date";
         QTest::newRow("row time no time")
-            << rowFile(1, {row, {row.at(0), QStringLiteral("25:61:00"), row.at(2)}}) << error;
-        QTest::newRow("row field missing") << rowFile(2, {row + QStringList{"55.0"}, row}) << error;
+            << rowFile(1, {row, {row.at(0), QStringLiteral("25:61:00"), row.at(2)}}) << error
+            << "row 2: the time field is not a time";
+        QTest::newRow("row field missing") << rowFile(2, {row + QStringList{"55.0"}, row}) << error
+                                           << "row 2: the file ends inside the row";
         QTest::newRow("row quote not closed")
-            << QByteArray("1,0,2\r\n\":    STORE\",\":     0512\"\r\n\"2024-01-05\",\"12:00:00\",\"21") << error;
-        QTest::newRow("captions missing") << QByteArray("1,0,2\r\n") << error;
+            << QByteArray(
+                   "1,0,2\r\n\":    STORE\",\":     0512\"\r\n\"2024-01-05\",\"12:00:00\",\"21")
+            << error << "row 1: the file ends inside the row";
+        QTest::newRow("captions missing") << QByteArray("1,0,2\r\n") << error
+                                          << "the location and serial-number captions are missing";
     }
     void malformedFileKeepsTheWindow()
     {
         QFETCH(QByteArray, content);
         QFETCH(QString, message);
+        QFETCH(QString, reason);
         const QString bad = path(QStringLiteral("bad.brv2"));
         {
             QFile out(bad);
@@ -216,6 +255,7 @@ private Q_SLOTS:
         const e2e::Shown before = e2e::Shown::of(f->main());
         open(bad);
         QCOMPARE(f->prompter().messages(), QStringList{message});
+        checkReason(bad, reason);
         QVERIFY(e2e::Shown::of(f->main()) == before);
         QCOMPARE(e2e::fileBytes(bad), content);
         QCOMPARE(folderEntries(), (QStringList{"bad.brv2", "good.brv2"}));
@@ -228,20 +268,25 @@ private Q_SLOTS:
     void whatCannotBeReadKeepsTheWindow_data()
     {
         QTest::addColumn<QString>("name");
-        QTest::newRow("a folder") << QStringLiteral("folder.brv2");
-        QTest::newRow("no such file") << QStringLiteral("missing.brv2");
-        QTest::newRow("a link to an endless device") << QStringLiteral("zero.brv2");
-        QTest::newRow("a pipe nobody writes") << QStringLiteral("pipe.brv2");
+        QTest::addColumn<QString>("reason");
+        const QString special = QStringLiteral("it is not a regular file");
+        QTest::newRow("a folder") << QStringLiteral("folder.brv2") << special;
+        QTest::newRow("no such file")
+            << QStringLiteral("missing.brv2") << QStringLiteral("there is no such file");
+        QTest::newRow("a link to an endless device") << QStringLiteral("zero.brv2") << special;
+        QTest::newRow("a pipe nobody writes") << QStringLiteral("pipe.brv2") << special;
     }
     void whatCannotBeReadKeepsTheWindow()
     {
         QFETCH(QString, name);
+        QFETCH(QString, reason);
         QVERIFY(QDir(m_dir->path()).mkpath(QStringLiteral("folder.brv2")));
         QVERIFY(QFile::link(QStringLiteral("/dev/zero"), path(QStringLiteral("zero.brv2"))));
         QCOMPARE(::mkfifo(QFile::encodeName(path(QStringLiteral("pipe.brv2"))).constData(), 0600), 0);
         const e2e::Shown before = e2e::Shown::of(f->main());
         open(path(name));
         QCOMPARE(f->prompter().messages(), QStringList{msg::kFileError});
+        checkReason(path(name), reason);
         QVERIFY(e2e::Shown::of(f->main()) == before);
     }
 

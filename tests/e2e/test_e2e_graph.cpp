@@ -2,12 +2,12 @@
 // with the cursor and switched to degrees Fahrenheit.
 #include "tests/support/e2e_fixture.h"
 
+#include "acquisition/readings_table.h"
 #include "app/data_commands.h"
 #include "common/datetext.h"
 #include "view/frm_data.h"
 #include "view/graph_controller.h"
 #include "view/graph_renderer.h"
-#include "acquisition/readings_table.h"
 
 #include <QDir>
 #include <QLabel>

@@ -4,9 +4,9 @@
 #include "tests/support/e2e_fixture.h"
 
 #include "acquisition/live_readings.h"
+#include "acquisition/readings_table.h"
 #include "common/messages.h"
 #include "view/frm_data.h"
-#include "acquisition/readings_table.h"
 
 #include <QComboBox>
 #include <QTest>

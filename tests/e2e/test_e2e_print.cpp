@@ -3,13 +3,13 @@
 // is read back with poppler's tools.
 #include "tests/support/e2e_fixture.h"
 
+#include "acquisition/readings_table.h"
 #include "app/data_commands.h"
 #include "common/messages.h"
 #include "common/numfmt.h"
 #include "output/frm_title.h"
 #include "tests/output/print_test_support.h"
 #include "view/frm_data.h"
-#include "acquisition/readings_table.h"
 
 #include <QLineEdit>
 #include <QPushButton>

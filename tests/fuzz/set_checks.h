@@ -4,13 +4,13 @@
 // to prove that a refused input left the set as it was.
 
 #include "acquisition/reading_set.h"
+#include "acquisition/readings_table.h"
+#include "acquisition/table_texts.h"
 #include "common/datetext.h"
 #include "common/model_codes.h"
 #include "common/numfmt.h"
 #include "tests/fuzz/fuzz_target.h"
 #include "tests/view/table_cells.h"
-#include "acquisition/readings_table.h"
-#include "acquisition/table_texts.h"
 
 #include <QStringList>
 

@@ -4,8 +4,8 @@
 // PDF file, and reading the PDF back with poppler's tools (not with anything of ours).
 
 #include "acquisition/reading_set.h"
-#include "common/datetext.h"
 #include "acquisition/readings_table.h"
+#include "common/datetext.h"
 
 #include <QDateTime>
 #include <QDir>

@@ -1,17 +1,19 @@
 // The spreadsheet export, checked by reading the written workbooks back with a real reader
 // (openpyxl), not with the library that wrote them.
 
+#include "acquisition/readings_table.h"
 #include "common/app_info.h"
+#include "common/datetext.h"
 #include "common/messages.h"
 #include "common/prompter.h"
 #include "output/spreadsheet_export.h"
-#include "acquisition/readings_table.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLocale>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -86,6 +88,9 @@ private:
 
 void TestSpreadsheetExport::initTestCase()
 {
+    // The date and time cells must show the table's texts of the regional settings in use.
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedKingdom));
+    datetext::localeChanged();
     m_reader = QStringLiteral(KESTRUN_WORKBOOK_READER);
     QVERIFY2(QFileInfo::exists(m_reader), qPrintable(m_reader));
     // The distribution's python carries python3-openpyxl; a python found first on PATH may not.
@@ -118,38 +123,59 @@ QJsonObject TestSpreadsheetExport::readBack(const QString &path)
 void TestSpreadsheetExport::layout_data()
 {
     QTest::addColumn<Rows>("rows");
+    // Per reading row, what each cell is in the sheet ("***" is always red text).
+    QTest::addColumn<QStringList>("kinds");
+    // Per column, the number format of its numbers, dates and times; empty: not checked (a
+    // heading the program does not write, "No.", leaves the format to each cell's text).
+    QTest::addColumn<QStringList>("formats");
+    // Column 5 holds no reading in the program's table: its texts stay texts.
+    const QString sixKinds = QStringLiteral("number date time number number text");
+    // Separators are literal: a spreadsheet would otherwise show its own regional ones.
+    const QStringList sixFormats{"",           "dd\\/mm\\/yyyy", "hh\\:mm\\:ss",
+                                 "00.0;-00.0", "00.0;-00.0",     "0.000;-0.000"};
 
     Rows six{kSixHeadings};
     for (int n = 1; n <= 8; ++n)
         six << reading(n);
-    QTest::newRow("six columns fill A to F") << six;
+    QTest::newRow("six columns fill A to F") << six << QStringList(8, sixKinds) << sixFormats;
 
     QTest::newRow("humidity readings with invalid cells")
         << Rows{{"No.", "Date", "Time", "Temp(°C)", "RH (%)"},
                 {"1", "01/02/2024", "23:59:30", "05.3", "***"},
                 {"2", "02/02/2024", "00:00:00", "***", "***"},
-                {"3", "02/02/2024", "00:00:30", "-01.5", "100.0"}};
+                {"3", "02/02/2024", "00:00:30", "-01.5", "100.0"}}
+        << QStringList(3, "number date time number number") << sixFormats.mid(0, 5);
 
     QTest::newRow("leading zeros and number-like texts stay texts")
         << Rows{{"No.", "Date", "Time", "Voltage(V)"},
                 {"0001", "2024-02-01", "08:00:00", "0.000"},
-                {"2", "2024-02-01", "08:00:10", "1E3"}};
+                {"2", "2024-02-01", "08:00:10", "1E3"}}
+        << QStringList{"number text time number", "number text time text"} << QStringList();
 
-    QTest::newRow("headings only") << Rows{kSixHeadings};
+    QTest::newRow("a minus sign on zero stays, degF in two decimals")
+        << Rows{{" S.No", "Date", "Time", "Temp(°F)"},
+                {"1", "14/03/2024", "10:00:00", "-00.0"},
+                {"2", "14/03/2024", "10:00:10", "-03.25"}}
+        << QStringList(2, "number date time number") << QStringList{"0;-0", "", "", ""};
+
+    QTest::newRow("headings only") << Rows{kSixHeadings} << QStringList() << sixFormats;
 
     QTest::newRow("empty cells keep their place")
         << Rows{{"No.", "Date", "Time", "Temp(°C)", "", "Voltage(V)"},
-                {"1", "", "10:00:00", "20.0", "", ""}};
+                {"1", "", "10:00:00", "20.0", "", ""}}
+        << QStringList{"number none time number none none"} << sixFormats;
 
     Rows many{kSixHeadings};
     for (int n = 1; n <= 400; ++n)
         many << reading(n);
-    QTest::newRow("many rows stay in order") << many;
+    QTest::newRow("many rows stay in order") << many << QStringList(400, sixKinds) << sixFormats;
 }
 
 void TestSpreadsheetExport::layout()
 {
     QFETCH(Rows, rows);
+    QFETCH(QStringList, kinds);
+    QFETCH(QStringList, formats);
     ReadingsTable table;
     fill(table, rows);
 
@@ -184,11 +210,18 @@ void TestSpreadsheetExport::layout()
             QVERIFY2(byRef.contains(ref), qPrintable(ref + " missing"));
             const QJsonObject cell = byRef.take(ref);
             const QString want = table.text(r, c);
+            const QString kind = r == 0 || want == QLatin1String("***")
+                                     ? QStringLiteral("text")
+                                     : kinds.at(r - 1).split(' ').at(c);
             if (want.isEmpty()) {
                 QVERIFY2(cell["value"].isNull(), qPrintable(ref));
             } else {
-                QCOMPARE(cell["type"].toString(), QStringLiteral("str"));
-                QCOMPARE(cell["value"].toString(), want);
+                QVERIFY2(cell["kind"].toString() == kind,
+                         qPrintable(ref + ' ' + want + " is " + cell["kind"].toString()));
+                QCOMPARE(cell["shown"].toString(), want);
+                QCOMPARE(cell["red"].toBool(), want == QLatin1String("***"));
+                if (kind != QLatin1String("text") && !formats.value(c).isEmpty())
+                    QCOMPARE(cell["format"].toString(), formats.at(c));
             }
             QCOMPARE(cell["size"].toDouble(), 8.0);
             QVERIFY(!cell["bold"].toBool());
@@ -282,7 +315,7 @@ void TestSpreadsheetExport::eachExportGetsItsOwnFile()
     auto valueOfD4 = [this](const QString &path) {
         for (const QJsonValue &v : readBack(path)["cells"].toArray())
             if (v["ref"].toString() == QLatin1String("D4"))
-                return v["value"].toString();
+                return v["shown"].toString();
         return QString();
     };
     QCOMPARE(valueOfD4(first.path), reading(1)[3]);

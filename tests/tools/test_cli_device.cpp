@@ -199,13 +199,17 @@ private Q_SLOTS:
         QTest::newRow("time: no answer")
             << (QStringList{"time"} + port)
             << Setup([](loggersim::LoggerSim &s) { s.faults().silentFrames = -1; })
-            << msg::kNotResponding << 5;
+            << msg::kNotResponding + ": no valid reply to 5 requests: the last brought nothing, "
+                                     "at least 19 wanted"
+            << 5;
         QTest::newRow("info: replies of 41 bytes")
             << (QStringList{"info"} + port) << Setup([](loggersim::LoggerSim &s) {
                    s.faults().lengthDelta = 1;
                    s.faults().lengthDeltaReplies = -1;
                })
-            << msg::kNotResponding << 5;
+            << msg::kNotResponding + ": no valid reply to 5 requests: the last brought 41 bytes, "
+                                     "40 wanted"
+            << 5;
         const Setup neverEnabled = [](loggersim::LoggerSim &s) {
             s.state().serial = loggersim::LoggerState::kNoSerial;
             s.core().fillHistory(10);
@@ -243,7 +247,7 @@ private Q_SLOTS:
         const clitest::Result r = clitest::finish(p, 30000);
         QVERIFY(r.finished);
         QCOMPARE(r.exitCode, 1);
-        // Only the message: a pipe gets no progress bar.
+        // Only the message and why: a pipe gets no progress bar.
         QCOMPARE(r.errText(), message + '\n');
         QVERIFY(r.out.isEmpty());
         QCOMPARE(m_sim->core().framesSeen(), frames);

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "common/datetext.h"
 #include "acquisition/readings_table.h"
+#include "common/datetext.h"
 
 #include <QDateTime>
 #include <QList>

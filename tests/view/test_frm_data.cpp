@@ -1,7 +1,7 @@
 #include "acquisition/reading_set.h"
+#include "acquisition/readings_table.h"
 #include "common/datetext.h"
 #include "view/frm_data.h"
-#include "acquisition/readings_table.h"
 
 #include <QAbstractItemModel>
 #include <QHeaderView>

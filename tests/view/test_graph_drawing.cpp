@@ -3,11 +3,11 @@
 #include "graph_tables.h"
 
 #include "acquisition/reading_set.h"
+#include "acquisition/readings_table.h"
 #include "common/datetext.h"
 #include "view/graph_controller.h"
 #include "view/graph_renderer.h"
 #include "view/graph_series.h"
-#include "acquisition/readings_table.h"
 
 #include <QRandomGenerator>
 #include <QSignalSpy>

@@ -1,12 +1,12 @@
 // Scales, axis texts, zoom arithmetic and the cursor read-outs of the graph.
 #include "graph_tables.h"
 
+#include "acquisition/readings_table.h"
 #include "common/datetext.h"
 #include "view/graph_renderer.h"
 #include "view/graph_scales.h"
 #include "view/graph_series.h"
 #include "view/graph_zoom.h"
-#include "acquisition/readings_table.h"
 
 #include <QtTest>
 

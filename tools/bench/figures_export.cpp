@@ -2,8 +2,8 @@
 #include "tools/bench/inputs.h"
 
 #include "acquisition/reading_set.h"
-#include "output/spreadsheet_export.h"
 #include "acquisition/readings_table.h"
+#include "output/spreadsheet_export.h"
 
 #include <QTemporaryDir>
 

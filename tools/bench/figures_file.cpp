@@ -2,8 +2,8 @@
 #include "tools/bench/inputs.h"
 
 #include "acquisition/reading_set.h"
-#include "datafile/brv2_file.h"
 #include "acquisition/readings_table.h"
+#include "datafile/brv2_file.h"
 
 #include <QTemporaryDir>
 

@@ -2,11 +2,11 @@
 #include "tools/bench/inputs.h"
 
 #include "acquisition/reading_set.h"
+#include "acquisition/readings_table.h"
+#include "acquisition/table_texts.h"
 #include "common/datetext.h"
 #include "common/numfmt.h"
 #include "view/graph_controller.h"
-#include "acquisition/readings_table.h"
-#include "acquisition/table_texts.h"
 
 #include <QDateTime>
 

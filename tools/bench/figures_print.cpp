@@ -2,9 +2,9 @@
 #include "tools/bench/inputs.h"
 
 #include "acquisition/reading_set.h"
+#include "acquisition/readings_table.h"
 #include "output/data_printout.h"
 #include "output/print_inputs.h"
-#include "acquisition/readings_table.h"
 
 #include <QFileInfo>
 #include <QPrinter>

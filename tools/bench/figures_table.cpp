@@ -2,10 +2,10 @@
 #include "tools/bench/inputs.h"
 
 #include "acquisition/reading_set.h"
-#include "common/datetext.h"
-#include "common/numfmt.h"
 #include "acquisition/readings_table.h"
 #include "acquisition/table_texts.h"
+#include "common/datetext.h"
+#include "common/numfmt.h"
 
 #include <QDateTime>
 

@@ -31,6 +31,11 @@ int fail(const QString &text)
     return 1;
 }
 
+int fail(const QString &text, const QString &reason)
+{
+    return fail(reason.isEmpty() ? text : text + QStringLiteral(": ") + reason);
+}
+
 bool errIsTerminal() { return isatty(fileno(stderr)) != 0; }
 
 } // namespace console

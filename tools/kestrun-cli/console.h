@@ -14,6 +14,9 @@ void errLine(const QString &line);
 
 // A failed run: `text` (the program's message) on standard error; returns the status 1.
 int fail(const QString &text);
+// The same with why after the message: "File Error: row 12: the time field is not a time".
+// An empty reason leaves the message alone.
+int fail(const QString &text, const QString &reason);
 
 // Whether standard error is a terminal (the only place a progress bar is drawn).
 bool errIsTerminal();

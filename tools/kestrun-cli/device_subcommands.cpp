@@ -9,6 +9,7 @@
 #include "acquisition/image_loader.h"
 #include "acquisition/live_readings.h"
 #include "acquisition/reading_set.h"
+#include "acquisition/readings_table.h"
 #include "acquisition/time_left.h"
 #include "common/messages.h"
 #include "datafile/set_io.h"
@@ -23,7 +24,6 @@
 #include "tools/kestrun-cli/progress_bar.h"
 #include "tools/kestrun-cli/subcommand_parser.h"
 #include "tools/kestrun-cli/table_text.h"
-#include "acquisition/readings_table.h"
 
 #include <QDir>
 #include <QEventLoop>
@@ -107,7 +107,7 @@ int runInfo(const QStringList &words)
     const int status = loop.exec();
     details.close();
     if (status != 0)
-        return console::fail(host.failureText());
+        return console::fail(host.failureText(), details.TimerPara().failureReason());
     // A logger without a serial number gets the programming panel instead of its details;
     // enabling it is the window's business.
     if (details.frame2Visible())
@@ -142,7 +142,7 @@ int runTime(const QStringList &words)
     loop.exec();
     // Device Time ends with exactly one message: the clock, "Device is Stopped" or why not.
     if (!answered)
-        return console::fail(host.failureText());
+        return console::fail(host.failureText(), commands.TimerPara().failureReason());
     console::outLine(host.messages());
     return 0;
 }
@@ -178,7 +178,7 @@ int runDownload(const QStringList &words)
     bar.finish();
     if (outcome != Downloader::Outcome::Done) {
         Downloader::report(outcome, host.prompter());
-        return console::fail(host.failureText());
+        return console::fail(host.failureText(), download.failureReason());
     }
 
     ReadingSet set;
@@ -236,6 +236,6 @@ int runLive(const QStringList &words)
     });
     live.begin();
     if (loop.exec() != 0)
-        return console::fail(host.failureText());
+        return console::fail(host.failureText(), live.failureReason());
     return 0;
 }

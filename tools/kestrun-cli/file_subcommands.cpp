@@ -23,7 +23,7 @@ namespace {
 const QString kFahrenheit = QStringLiteral("fahrenheit");
 
 // Opens the file into `set` as the window would, in the unit asked for. False after the
-// window's message for a file it cannot open has been printed.
+// window's message for a file it cannot open has been printed, with the reason after it.
 bool openSet(ReadingSet &set, const QString &path, bool fahrenheit)
 {
     // The window fills a set in the unit it shows, so a row file saved in degF reads back with
@@ -32,9 +32,7 @@ bool openSet(ReadingSet &set, const QString &path, bool fahrenheit)
     const setio::Opened opened = setio::open(set, path);
     if (opened.status == setio::Status::Ok)
         return true;
-    ScriptedPrompter told;
-    setio::report(opened.status, told);
-    console::fail(told.messages().join(QLatin1Char('\n')));
+    console::fail(setio::message(opened.status), opened.reason);
     return false;
 }
 
