@@ -3,9 +3,7 @@
 
 #include "acquisition/reading_set.h"
 #include "analysis/summary.h"
-#include "common/datetext.h"
-#include "common/numfmt.h"
-#include "view/readings_table.h"
+#include "analysis/summary_input.h"
 
 #include <memory>
 
@@ -13,24 +11,14 @@ namespace bench {
 
 namespace {
 
-// The summary's input read off the filled table of a full temperature memory: the reading
-// times and the numbers the value cells show ("***" has none).
+// The summary's input read off the filled table of a full temperature memory, as the window
+// and kestrun-cli read it.
 analysis::SummaryInput summaryInput()
 {
     auto set = std::make_unique<ReadingSet>();
     setFromImage(*set, kTemperatureModel, fullMemoryImage(kTemperatureModel));
     set->Fill_Grid();
-    const ReadingsTable &t = set->table();
-    analysis::SummaryInput in;
-    in.model = kTemperatureModel;
-    for (int r = 1; r < t.rows(); ++r) {
-        double v = 0;
-        const bool valid = numfmt::parse(t.text(r, tablecol::kValueCol), &v);
-        in.rows.push_back(
-            {datetext::combine(t.text(r, tablecol::kDateCol), t.text(r, tablecol::kTimeCol)),
-             valid ? std::optional<double>(v) : std::nullopt, std::nullopt});
-    }
-    return in;
+    return analysis::summaryInputOf(*set);
 }
 
 } // namespace
