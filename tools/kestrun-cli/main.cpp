@@ -26,7 +26,7 @@ const QList<Subcommand> &subcommands()
     static const QList<Subcommand> list{
         {"ports", runPorts},       {"info", runInfo},   {"time", runTime},
         {"download", runDownload}, {"table", runTable}, {"export", runExport},
-        {"live", runLive},
+        {"live", runLive},         {"summary", runSummary},
     };
     return list;
 }
