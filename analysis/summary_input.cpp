@@ -34,7 +34,8 @@ SummaryInput summaryInputOf(const ReadingSet &set)
 
 QString serialOf(const ReadingSet &set)
 {
-    return captionValue(set.SerialText());
+    // The caption carries the identification bytes after the number: "1207 01 01 00".
+    return captionValue(set.SerialText()).section(QLatin1Char(' '), 0, 0, QString::SectionSkipEmpty);
 }
 
 RunHeader runHeaderOf(const ReadingSet &set)

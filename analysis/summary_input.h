@@ -13,7 +13,8 @@ namespace analysis {
 
 SummaryInput summaryInputOf(const ReadingSet &set);
 
-// The logger's serial number without the caption's colon and padding; empty when none is shown.
+// The logger's serial number ("1207" of the caption ":     1207 01 01 00"); empty when none
+// is shown. Limits are kept under it.
 QString serialOf(const ReadingSet &set);
 
 RunHeader runHeaderOf(const ReadingSet &set);

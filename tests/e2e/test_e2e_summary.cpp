@@ -59,34 +59,44 @@ private Q_SLOTS:
         QTRY_COMPARE(view->summary().fahrenheit, true);
         const analysis::SensorSummary &t = view->summary().sensors.at(0);
         const double high = numfmt::roundHalfEven((*t.min + *t.max) / 2, 1);
+        const double low = numfmt::roundHalfEven(*t.min + (*t.max - *t.min) / 4, 1);
         f.menu(QStringLiteral("mLimits"));
         auto *dialog = f.main().findChild<LimitsDialog *>();
         QVERIFY(dialog && dialog->loggerButton()->isChecked());
         dialog->highEdit(analysis::Quantity::Temperature)->setText(numfmt::plain(high));
+        dialog->lowEdit(analysis::Quantity::Temperature)->setText(numfmt::plain(low));
         dialog->okButton()->click();
         QVERIFY2(f.prompter().messages().isEmpty(), qPrintable(f.prompter().messages().join('|')));
         QCOMPARE(view->verdictLabel()->text(), QStringLiteral("ALARM"));
         const int events = view->summary().sensors.at(0).above->events();
         QVERIFY(events > 0);
 
-        // Back in °C (the table's values return exactly): cells above the limit tinted light
-        // red, the others not; a dashed line off the traces' colours on the graph.
+        // Back in °C (the table's values return exactly): cells above the high limit tinted
+        // light red, below the low one light blue, the others not; dashed lines off the
+        // traces' colours on the graph.
         d->OptCels()->click();
         QTRY_COMPARE(view->summary().fahrenheit, false);
         const double highC = *view->summary().sensors.at(0).limits.high;
+        const double lowC = *view->summary().sensors.at(0).limits.low;
         QCOMPARE(view->summary().sensors.at(0).above->events(), events);
         const ReadingsTable &table = d->table();
         for (int r = 1; r < table.rows(); ++r) {
             const QVariant tint = table.data(table.index(r - 1, tablecol::kValueCol),
                                              Qt::BackgroundRole);
-            QCOMPARE(tint.isValid(), table.number(r, tablecol::kValueCol).value_or(-1e9) > highC);
+            const std::optional<double> v = table.number(r, tablecol::kValueCol);
+            const QVariant expected = v && *v > highC  ? QVariant(QColor(255, 205, 205))
+                                      : v && *v < lowC ? QVariant(QColor(205, 225, 255))
+                                                       : QVariant();
+            QCOMPARE(tint, expected);
         }
-        bool line = false;
         const QImage &picture = d->graph().picture();
-        for (int y = 0; y < picture.height() && !line; ++y)
-            for (int x = 0; x < 6; ++x)
-                line = line || picture.pixel(x, y) == graph::kHighLimitColour;
-        QVERIFY(line);
+        for (const QRgb colour : {graph::kHighLimitColour, graph::kLowLimitColour}) {
+            bool line = false;
+            for (int y = 0; y < picture.height() && !line; ++y)
+                for (int x = 0; x < 6; ++x)
+                    line = line || picture.pixel(x, y) == colour;
+            QVERIFY(line);
+        }
 
         // The Summary tab shows what kestrun-cli says of the saved file, figure for figure.
         d->SSTab1()->setCurrentIndex(2);
@@ -105,6 +115,7 @@ private Q_SLOTS:
         QVERIFY2(r.ok(), qPrintable(r.errText()));
         const QJsonObject o = QJsonDocument::fromJson(r.out).object();
         QCOMPARE(o[QStringLiteral("status")].toString(), view->verdictLabel()->text());
+        QCOMPARE(o[QStringLiteral("serial")].toString(), QStringLiteral("0045"));
         const QJsonObject temp =
             o[QStringLiteral("sensors")].toObject()[QStringLiteral("temperature")].toObject();
         QVERIFY(qAbs(temp[QStringLiteral("high")].toDouble() - highC) < 1e-9);
