@@ -359,9 +359,39 @@ QVariant ReadingsTable::data(const QModelIndex &index, int role) const
         return isRed(r, c) ? QVariant(QColor(255, 0, 0)) : QVariant();
     case Qt::TextAlignmentRole:
         return QVariant(int(columnAlignment(c)));
+    case Qt::BackgroundRole:
+        return tint(r, c);
     default:
         return {};
     }
+}
+
+QVariant ReadingsTable::tint(int r, int c) const
+{
+    const int slot = numberSlot(c) - 1;
+    if (slot < 0 || r < 1 || r >= rows())
+        return {};
+    // Comparisons with NaN (no number, no limit) are false: no tint.
+    const double v = m_rows[r].number[slot + 1];
+    if (v > m_tintHigh[slot])
+        return QColor(255, 205, 205);
+    if (v < m_tintLow[slot])
+        return QColor(205, 225, 255);
+    return {};
+}
+
+void ReadingsTable::setTintLimits(int c, double high, double low)
+{
+    const int slot = numberSlot(c) - 1;
+    if (slot < 0)
+        return;
+    const auto same = [](double a, double b) { return a == b || (std::isnan(a) && std::isnan(b)); };
+    if (same(m_tintHigh[slot], high) && same(m_tintLow[slot], low))
+        return;
+    m_tintHigh[slot] = high;
+    m_tintLow[slot] = low;
+    if (m_batch == 0 && rows() > 1 && c < m_cols)
+        Q_EMIT dataChanged(index(0, c), index(rows() - 2, c), {Qt::BackgroundRole});
 }
 
 QVariant ReadingsTable::headerData(int section, Qt::Orientation o, int role) const

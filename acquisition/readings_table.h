@@ -101,6 +101,11 @@ public:
     // Appends one reading row and returns its grid row number.
     int appendRow();
 
+    // Limits of a value column (kValueCol or kHumidityCol) in the numbers it shows: a cell
+    // strictly above `high` gets a light red background, strictly below `low` a light blue
+    // one ("***" keeps its red text and no tint). NaN: no limit.
+    void setTintLimits(int c, double high, double low);
+
     // Between beginBatch() and endBatch() changes are not announced one by one; the views are
     // reset once at the end. Use it for filling many rows.
     void beginBatch();
@@ -127,12 +132,15 @@ private:
     // Keeps the number or the moment behind cell (r, c) in step with its new text.
     void derive(Row &row, int r, int c);
     void announce(int r, int c);
+    QVariant tint(int r, int c) const;
 
     static constexpr Qt::Alignment kDefaultAlignment = Qt::AlignLeft | Qt::AlignVCenter;
 
     // A deque, not a vector: appending a live row to a long table never moves the rows
     // already there.
     std::deque<Row> m_rows;
+    std::array<double, 2> m_tintHigh{kNone, kNone}; // columns 3 and 4
+    std::array<double, 2> m_tintLow{kNone, kNone};
     std::array<Qt::Alignment, kMaxCols> m_align;
     int m_cols = 0;
     int m_batch = 0;

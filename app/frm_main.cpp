@@ -1,7 +1,10 @@
 #include "app/frm_main.h"
 
 #include "acquisition/live_readings.h"
+#include "acquisition/reading_set.h"
 #include "acquisition/readings_table.h"
+#include "analysis/limits_dialog.h"
+#include "analysis/summary_input.h"
 #include "app/qt_prompter.h"
 #include "app/status_panels.h"
 #include "common/messages.h"
@@ -242,6 +245,8 @@ void FrmMain::buildMenus()
     addMenuAction(baud, QStringLiteral("Baud2400"), QStringLiteral("&2400 baud"))->setCheckable(true);
     addMenuAction(baud, QStringLiteral("Baud9600"), QStringLiteral("&9600 baud"))->setCheckable(true);
     baud->menuAction()->setVisible(false);
+    connect(addMenuAction(setting, QStringLiteral("mLimits"), QStringLiteral("&Limits...")),
+            &QAction::triggered, this, &FrmMain::openLimits);
 
     QMenu *view = addMenu(QStringLiteral("View"), QStringLiteral("    &View           "));
     connect(addMenuAction(view, QStringLiteral("zoomin"), QStringLiteral("Zoom in")),
@@ -379,6 +384,17 @@ void FrmMain::onTickChanged(int tick)
     for (int n = 1; n <= 4; ++n)
         m_menuActions.value(QStringLiteral("Com%1").arg(n))->setChecked(tick == n);
     m_menuActions.value(QStringLiteral("ComOther"))->setChecked(tick == PortController::TickOther);
+}
+
+void FrmMain::openLimits()
+{
+    // Window-modal but not a nested event loop: the data window follows when OK stored them.
+    const ReadingSet &set = m_data->readingSet();
+    auto *dialog = new LimitsDialog(m_data->limitsStore(), analysis::serialOf(set),
+                                    set.Cels_Faren == 0, *m_prompter, this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    connect(dialog, &QDialog::accepted, m_data, &FrmData::limitsChanged);
+    dialog->open();
 }
 
 void FrmMain::Dsb_Controls()

@@ -100,6 +100,8 @@ private:
     void buildToolbar();
     void buildLiveToolbar();
     void buildStatusBar();
+    // Setting → "Limits...": the Limits dialog for the logger shown, in the table's unit.
+    void openLimits();
     QAction *addMenuAction(QMenu *menu, const QString &name, const QString &caption);
     void setPanelWidths();
     void onTickChanged(int tick);

@@ -3,6 +3,8 @@
 #include "acquisition/reading_set.h"
 #include "acquisition/readings_table.h"
 #include "acquisition/table_texts.h"
+#include "analysis/limits_store.h"
+#include "view/summary_view.h"
 #include "view/graph_controller.h"
 #include "view/graph_panel.h"
 #include "view/graph_scales.h"
@@ -23,6 +25,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <limits>
 
 FrmData::FrmData(QWidget *parent)
     : QWidget(parent), m_set(new ReadingSet(this)), m_graph(new GraphController(*m_set, this)),
@@ -39,6 +42,10 @@ FrmData::FrmData(QWidget *parent)
     m_tabs->addTab(graphTab, QStringLiteral("Graph"));
     buildTableTab(tableTab);
     buildGraphTab(graphTab);
+    m_limits = std::make_unique<LimitsStore>();
+    m_summary = new SummaryView(*m_set, *m_limits);
+    m_tabs->addTab(m_summary, QStringLiteral("Summary"));
+    connect(m_summary, &SummaryView::refreshed, this, &FrmData::showLimits);
     layout->addWidget(m_tabs);
     // The progress display of a download, below the tabs and hidden until needed.
     auto *progress = new QHBoxLayout;
@@ -321,10 +328,38 @@ void FrmData::switchToFahrenheit()
     DRAW_GRAPH();
 }
 
+void FrmData::limitsChanged()
+{
+    m_summary->refresh();
+}
+
+void FrmData::showLimits()
+{
+    using analysis::Quantity;
+    std::vector<graph::LimitLine> lines;
+    const int columns[2] = {tablecol::kValueCol, tablecol::kHumidityCol};
+    const auto &sensors = m_summary->summary().sensors;
+    for (size_t i = 0; i < 2; ++i) {
+        const analysis::Bounds none;
+        const analysis::Bounds &b = i < sensors.size() ? sensors[i].limits : none;
+        constexpr double kNone = std::numeric_limits<double>::quiet_NaN();
+        table().setTintLimits(columns[i], b.high.value_or(kNone), b.low.value_or(kNone));
+        if (b.high)
+            lines.push_back({columns[i], *b.high, graph::kHighLimitColour});
+        if (b.low)
+            lines.push_back({columns[i], *b.low, graph::kLowLimitColour});
+    }
+    m_graph->setLimitLines(std::move(lines));
+}
+
 void FrmData::tabChanged(int index)
 {
     const int previous = m_tab;
     m_tab = index;
+    // The option pairs and the axis labels change only between the "Graph" tab and the
+    // others; the "Summary" tab has no option pair and, like "Table", no axis labels.
+    if ((previous == 1) == (index == 1))
+        return;
     const bool toTable = previous == 1;
     m_optCels->setEnabled(!toTable);
     m_optFaren->setEnabled(!toTable);

@@ -4,9 +4,12 @@
 #include <QWidget>
 
 #include <array>
+#include <memory>
 
 class GraphController;
 class GraphPanel;
+class LimitsStore;
+class SummaryView;
 class QLabel;
 class QLineEdit;
 class QProgressBar;
@@ -17,8 +20,8 @@ class QTableView;
 class ReadingSet;
 class ReadingsTable;
 
-// The data window: the readings table on the "Table" tab and the graph on the "Graph" tab, the
-// serial-number and location labels, the axis labels and the progress display of a download.
+// The data window: the readings table on the "Table" tab, the graph on the "Graph" tab and the
+// summary on the "Summary" tab, the serial-number and location labels, the axis labels and the progress display of a download.
 // It mostly wires widgets to the core objects that hold the reading set and do the work.
 //
 // The window shows its ReadingSet as it changes: the table view sits on the set's table, and
@@ -53,6 +56,11 @@ public:
     QTableView *FGrid() const { return m_grid; }
     QWidget *PicGraph() const;
     QTabWidget *SSTab1() const { return m_tabs; }
+    SummaryView *summaryView() const { return m_summary; }
+    // The limits the summary, the table's tints and the graph's limit lines follow.
+    LimitsStore &limitsStore() { return *m_limits; }
+    // The limits were changed: summary, tints and limit lines follow at once.
+    void limitsChanged();
     QScrollBar *HScroll1() const;
     QScrollBar *VScroll1() const;
     QRadioButton *OptCels() const { return m_optCels; }
@@ -115,7 +123,11 @@ private:
     void showReadouts();
     void tabChanged(int index);
     void copyUnitOption(QRadioButton *from, QRadioButton *to);
+    // The table's tints and the graph's limit lines from the limits the summary applied.
+    void showLimits();
 
+    std::unique_ptr<LimitsStore> m_limits;
+    SummaryView *m_summary = nullptr;
     QTabWidget *m_tabs = nullptr;
     QTableView *m_grid = nullptr;
     GraphPanel *m_panel = nullptr;

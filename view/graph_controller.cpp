@@ -4,6 +4,7 @@
 #include "acquisition/readings_table.h"
 #include "view/graph_zoom.h"
 
+#include <algorithm>
 #include <cmath>
 
 using namespace graph;
@@ -77,6 +78,19 @@ void GraphController::render()
         setReadouts(QString(), QString(), m_readoutColour);
     }
     Q_EMIT pictureChanged();
+}
+
+void GraphController::setLimitLines(std::vector<graph::LimitLine> lines)
+{
+    const auto same = [](const graph::LimitLine &a, const graph::LimitLine &b) {
+        return a.column == b.column && a.value == b.value && a.colour == b.colour;
+    };
+    const std::vector<graph::LimitLine> &now = m_renderer.limitLines();
+    if (std::equal(now.begin(), now.end(), lines.begin(), lines.end(), same))
+        return;
+    m_renderer.setLimitLines(std::move(lines));
+    if (m_shown)
+        render();
 }
 
 void GraphController::clear()

@@ -84,6 +84,9 @@ public:
     bool crossHairVisible() const { return m_crossVisible; }
     QPointF crossHair() const { return m_cross; }
 
+    // The limit lines of the graph; a graph on show is drawn again with them.
+    void setLimitLines(std::vector<graph::LimitLine> lines);
+
     // Whether the picture holds a graph (drawn from at least two readings, not cleared since).
     bool showsGraph() const { return m_shown; }
 

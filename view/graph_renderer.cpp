@@ -493,6 +493,7 @@ std::optional<AxisTexts> GraphRenderer::draw(QImage &image, int model, const Vie
     out.time = Time_Axis(table, view);
     out.right = Right_Axis(model, b.Th, b.Bh, view);
 
+    drawLimitLines(image, model, view, b);
     Trace traces[2];
     int n = 0;
     if (drawsValue(model))
@@ -501,6 +502,28 @@ std::optional<AxisTexts> GraphRenderer::draw(QImage &image, int model, const Vie
         traces[n++] = Trace{&m_series.column(4).values, b.Th, b.Bh, kHumidityColour};
     drawTraces(image, view, r, table.rows(), traces, n);
     return out;
+}
+
+void GraphRenderer::drawLimitLines(QImage &image, int model, const View &view,
+                                   const Bounds &b) const
+{
+    // Drawn before the traces, so a trace crossing a line keeps its exact colour.
+    constexpr int kDash = 6;
+    const int rows = m_series.table().rows();
+    for (const LimitLine &line : m_limitLines) {
+        const bool value = line.column == 3;
+        if (value ? !drawsValue(model) : !drawsHumidity(model))
+            continue;
+        const Placement place(view, image.size(), rows, value ? b.Tv : b.Th,
+                              value ? b.Bv : b.Bh);
+        const int y = place.pixelRow(line.value);
+        if (y < 0 || y >= image.height())
+            continue;
+        auto *pixels = reinterpret_cast<QRgb *>(image.scanLine(y));
+        for (int x = 0; x < image.width(); ++x)
+            if ((x / kDash) % 2 == 0)
+                pixels[x] = line.colour;
+    }
 }
 
 } // namespace graph

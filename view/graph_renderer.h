@@ -24,6 +24,18 @@ inline constexpr QRgb kHumidityColour = 0xff0000ff; // RGB(0, 0, 255)
 inline constexpr QRgb kBackground = 0xffffffff;
 inline constexpr QRgb kGridColour = 0xffd4d4d4;
 inline constexpr QRgb kFrameColour = 0xff909090;
+// Limit lines: a high limit dark orange, a low limit teal; neither is a trace colour.
+inline constexpr QRgb kHighLimitColour = 0xffd07000;
+inline constexpr QRgb kLowLimitColour = 0xff0090a0;
+
+// A limit drawn across the graph: a dashed horizontal line at `value` on the scale of the
+// value trace (column 3) or the humidity trace (column 4).
+struct LimitLine
+{
+    int column = 3;
+    double value = 0;
+    QRgb colour = kHighLimitColour;
+};
 
 // The few pixel shapes the picture is made of. The redraw and anything that wants to draw the
 // same picture another way (a test's plain reference drawing) use these, so both agree to the
@@ -130,8 +142,15 @@ public:
     std::optional<AxisTexts> draw(QImage &image, int model, const View &view, double r);
     Bounds bounds(int model);
 
+    // The limit lines drawn under the traces from the next draw on.
+    void setLimitLines(std::vector<LimitLine> lines) { m_limitLines = std::move(lines); }
+    const std::vector<LimitLine> &limitLines() const { return m_limitLines; }
+
 private:
+    void drawLimitLines(QImage &image, int model, const View &view, const Bounds &b) const;
+
     GraphSeries &m_series;
+    std::vector<LimitLine> m_limitLines;
 };
 
 } // namespace graph

@@ -227,6 +227,12 @@ private Q_SLOTS:
         QVERIFY(w.OptFaren1()->isEnabled() && !w.Optfaren()->isEnabled());
         for (int n = 2; n <= 37; ++n)
             QVERIFY(w.label(n)->isHidden());
+        // Through the "Summary" tab and back: still no axis labels, the table's pair in use.
+        w.SSTab1()->setCurrentIndex(2);
+        w.SSTab1()->setCurrentIndex(0);
+        QVERIFY(w.OptFaren1()->isEnabled() && !w.Optfaren()->isEnabled());
+        for (int n = 2; n <= 37; ++n)
+            QVERIFY(w.label(n)->isHidden());
 
         // Degrees Celsius chosen on the table tab; back on the graph tab it is selected there.
         QTest::mouseClick(w.Optcels1(), Qt::LeftButton);

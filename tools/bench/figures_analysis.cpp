@@ -3,6 +3,7 @@
 
 #include "acquisition/reading_set.h"
 #include "analysis/summary.h"
+#include "analysis/summary_input.h"
 
 #include <memory>
 
@@ -10,18 +11,14 @@ namespace bench {
 
 namespace {
 
-// The summary's input from a filled full temperature memory: the reading times and the
-// numbers the value cells show ("***" has none).
+// The summary's input read off the filled table of a full temperature memory, as the window
+// and kestrun-cli read it.
 analysis::SummaryInput summaryInput()
 {
     auto set = std::make_unique<ReadingSet>();
     setFromImage(*set, kTemperatureModel, fullMemoryImage(kTemperatureModel));
     set->Fill_Grid();
-    analysis::SummaryInput in;
-    in.model = kTemperatureModel;
-    for (int i = 1; i <= set->readingCount(); ++i)
-        in.rows.push_back({set->readingTime(i), set->value(i), std::nullopt});
-    return in;
+    return analysis::summaryInputOf(*set);
 }
 
 } // namespace

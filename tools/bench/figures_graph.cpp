@@ -19,6 +19,12 @@ namespace {
 // The plot area of a maximised window on a 1920 x 1080 screen.
 constexpr QSize kPlotPixels(1600, 800);
 
+// Every figure draws the graph as a user with limits sees it: a high and a low line per scale.
+const std::vector<graph::LimitLine> kLimitLines{{3, 25.0, graph::kHighLimitColour},
+                                                {3, 15.0, graph::kLowLimitColour},
+                                                {4, 70.0, graph::kHighLimitColour},
+                                                {4, 40.0, graph::kLowLimitColour}};
+
 struct Graph
 {
     ReadingSet set;
@@ -29,6 +35,7 @@ struct Graph
         setFromImage(set, model, fullMemoryImage(model));
         set.Fill_Grid();
         graph = std::make_unique<GraphController>(set);
+        graph->setLimitLines(kLimitLines);
         graph->setSurface(kPlotPixels, graph::extentFor(kPlotPixels.width()),
                           graph::extentFor(kPlotPixels.height()));
     }
@@ -66,6 +73,7 @@ public:
             appendRow();
         t.endBatch();
         m_graph = std::make_unique<GraphController>(m_set);
+        m_graph->setLimitLines(kLimitLines);
         m_graph->setSurface(kPlotPixels, graph::extentFor(kPlotPixels.width()),
                             graph::extentFor(kPlotPixels.height()));
         m_graph->draw();

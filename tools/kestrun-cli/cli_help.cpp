@@ -83,6 +83,37 @@ QList<Command> subcommands()
           {{QStringLiteral("xlsx")}, QStringLiteral("Write a workbook to OUT."),
            QStringLiteral("OUT.xlsx")}},
          {fileArgument()}},
+        {QStringLiteral("summary"),
+         QStringLiteral("the summary of a .brv2 file: statistics, excursions, verdict"),
+         QStringLiteral("Prints what the window's Summary tab shows: the run, per sensor minimum, "
+                        "maximum, mean, standard deviation and mean kinetic temperature, the "
+                        "excursions beyond the limits and the verdict (\"ALARM\", \"OK\" or "
+                        "\"NO LIMITS\"). The limits are those stored for the logger (Setting "
+                        "\u2192 Limits... in the window), or the default; the options below "
+                        "override them for this run, in the output's unit. The exit status is 0 "
+                        "whatever the verdict."),
+         {fahrenheitOption(),
+          {{QStringLiteral("high")},
+           QStringLiteral("High limit of the temperature (or the model's quantity)."),
+           QStringLiteral("X")},
+          {{QStringLiteral("low")},
+           QStringLiteral("Low limit of the temperature (or the model's quantity)."),
+           QStringLiteral("X")},
+          {{QStringLiteral("rh-high")}, QStringLiteral("High limit of the humidity (%)."),
+           QStringLiteral("X")},
+          {{QStringLiteral("rh-low")}, QStringLiteral("Low limit of the humidity (%)."),
+           QStringLiteral("X")},
+          {{QStringLiteral("delay")}, QStringLiteral("Alarm delay in minutes."),
+           QStringLiteral("MIN")},
+          {{QStringLiteral("cumulative")},
+           QStringLiteral("The excursions beyond a limit add up to the delay (otherwise one "
+                          "excursion must last it)."),
+           QString()},
+          {{QStringLiteral("json")},
+           QStringLiteral("One JSON object instead of the readable block; a value that does not "
+                          "apply is null."),
+           QString()}},
+         {fileArgument()}},
         {QStringLiteral("live"), QStringLiteral("live readings, one row at a time"),
          QStringLiteral("Polls the logger on port N for its present reading every SECONDS "
                         "seconds and prints each reading as a table row (tab-separated, heading "
@@ -206,6 +237,8 @@ help::Program make()
          QStringLiteral("The readings table, tab-separated, in degrees Fahrenheit.")},
         {QStringLiteral("kestrun-cli export freezer.brv2 --csv freezer.csv"),
          QStringLiteral("The same table as CSV.")},
+        {QStringLiteral("kestrun-cli summary freezer.brv2 --high -18 --json"),
+         QStringLiteral("The summary as JSON, with a high limit of -18 \u00b0C for this run.")},
         {QStringLiteral("kestrun-cli live --port 3 --interval 10 --count 6"),
          QStringLiteral("Six live readings, ten seconds apart.")},
     };

@@ -5,6 +5,9 @@
 #include "tools/kestrun-cli/subcommands.h"
 
 #include "acquisition/reading_set.h"
+#include "analysis/limits_store.h"
+#include "analysis/summary_input.h"
+#include "analysis/summary_output.h"
 #include "common/messages.h"
 #include "common/prompter.h"
 #include "datafile/brv2_file.h"
@@ -56,7 +59,62 @@ bool writeWorkbook(const ReadingsTable &table, const QString &path, QString *err
     return brv2::writeFileAtomically(path, f.readAll(), error);
 }
 
+// The stored limits of the set's logger with the options of this run laid over them: limits in
+// the output's unit, checked as the Limits dialog checks what is typed.
+std::optional<analysis::Limits> runLimits(SubcommandParser &p, const ReadingSet &set,
+                                          bool fahrenheit)
+{
+    using analysis::Quantity;
+    analysis::LimitTexts texts =
+        analysis::toTexts(LimitsStore().lookup(analysis::serialOf(set)), fahrenheit);
+    // --high/--low are the limits of the model's value column, --rh-* those of humidity.
+    const std::vector<Quantity> sensors = analysis::sensorsOf(set.MODEL);
+    const Quantity valueQuantity = sensors.empty() ? Quantity::Temperature : sensors.front();
+    const struct
+    {
+        const char *option;
+        QString *text;
+    } overrides[] = {
+        {"high", &texts.high[size_t(index(valueQuantity))]},
+        {"low", &texts.low[size_t(index(valueQuantity))]},
+        {"rh-high", &texts.high[size_t(index(Quantity::Humidity))]},
+        {"rh-low", &texts.low[size_t(index(Quantity::Humidity))]},
+        {"delay", &texts.delayMinutes},
+    };
+    for (const auto &o : overrides)
+        if (p.isSet(QLatin1String(o.option)))
+            *o.text = p.value(QLatin1String(o.option));
+    if (p.isSet(QStringLiteral("cumulative")))
+        texts.cumulative = true;
+    const analysis::Validation checked = analysis::validate(texts);
+    if (!checked.limits)
+        p.usageError(checked.error);
+    return checked.limits;
+}
+
 } // namespace
+
+int runSummary(const QStringList &words)
+{
+    SubcommandParser p(QStringLiteral("summary"));
+    if (const auto status = p.parse(words, 1))
+        return *status;
+    const bool fahrenheit = p.isSet(kFahrenheit);
+    ReadingSet set;
+    if (!openSet(set, p.positionalArguments().at(0), fahrenheit))
+        return 1;
+    const std::optional<analysis::Limits> limits = runLimits(p, set, fahrenheit);
+    if (!limits)
+        return 1;
+    const analysis::Summary s = analysis::summarize(analysis::summaryInputOf(set), *limits);
+    const analysis::RunHeader header = analysis::runHeaderOf(set);
+    // The verdict is data, not a failure: the status is 0 whatever it says.
+    if (p.isSet(QStringLiteral("json")))
+        console::out(analysis::summaryJson(s, header));
+    else
+        console::out(analysis::summaryText(s, header).toUtf8());
+    return 0;
+}
 
 int runTable(const QStringList &words)
 {

@@ -26,7 +26,8 @@ const QList<Subcommand> &subcommands()
     static const QList<Subcommand> list{
         {"ports", runPorts},       {"info", runInfo},   {"time", runTime},
         {"download", runDownload}, {"table", runTable}, {"export", runExport},
-        {"live", runLive},         {"archive", runArchive},
+        {"live", runLive},         {"summary", runSummary},
+        {"archive", runArchive},
     };
     return list;
 }

@@ -25,6 +25,7 @@ int runLive(const QStringList &words);
 // File subcommands: they read ".brv2" files the window or `download` saved.
 int runTable(const QStringList &words);
 int runExport(const QStringList &words);
+int runSummary(const QStringList &words);
 
 // The archive of every run read: list, get, import, sync (archive_subcommands.cpp).
 int runArchive(const QStringList &words);

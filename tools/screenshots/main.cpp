@@ -3,6 +3,7 @@
 // (Read Data, the graph tab, Identify Device, Start Device, Print Graph) and saves a PNG of each
 // window. Run it under Xvfb through scripts/screenshots so the windows look as on a desktop.
 
+#include "analysis/limits_store.h"
 #include "app/frm_main.h"
 #include "app/wiring.h"
 #include "common/clock.h"
@@ -115,6 +116,8 @@ int main(int argc, char **argv)
         return 1;
     }
     QTemporaryDir folder;
+    // Limits of its own, not the user's: the settings live in the scratch folder.
+    qputenv("XDG_CONFIG_HOME", folder.filePath(QStringLiteral("config")).toLocal8Bit());
     qputenv("KESTRUN_COM1", sim.slavePath().toLocal8Bit());
     comportfile::setFolder(folder.path());
     comportfile::write(1);
@@ -146,6 +149,17 @@ int main(int argc, char **argv)
     data.DRAW_GRAPH();
     ok &= save(&main, out, QStringLiteral("main_window"));
     ok &= save(data.SSTab1(), out, QStringLiteral("graph"));
+
+    // Limits for the cold store and the Summary tab.
+    analysis::Limits limits;
+    limits[analysis::Quantity::Temperature] = {8.0, 2.0};
+    limits[analysis::Quantity::Humidity].high = 70.0;
+    limits.delayMinutes = 30;
+    data.limitsStore().setForLogger(QStringLiteral("1207"), limits);
+    data.limitsChanged();
+    data.SSTab1()->setCurrentIndex(2);
+    ok &= save(data.SSTab1(), out, QStringLiteral("summary"));
+    data.SSTab1()->setCurrentIndex(1);
 
     // Identify Device.
     main.toolbarAction(QStringLiteral("IdentyDevice"))->trigger();

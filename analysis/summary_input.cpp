@@ -1,0 +1,46 @@
+#include "analysis/summary_input.h"
+
+#include "acquisition/reading_set.h"
+#include "acquisition/table_texts.h"
+
+#include <algorithm>
+
+namespace analysis {
+
+namespace {
+
+// A caption such as ":     1234" or ":    SIM LAB         " without its colon and padding.
+QString captionValue(const QString &caption)
+{
+    QString s = caption.trimmed();
+    if (s.startsWith(QLatin1Char(':')))
+        s.remove(0, 1);
+    return s.trimmed();
+}
+
+} // namespace
+
+SummaryInput summaryInputOf(const ReadingSet &set)
+{
+    SummaryInput in;
+    in.model = set.MODEL;
+    in.fahrenheit = set.temperatureUnit() == tabletext::kUnitF;
+    const int n = set.readingCount();
+    in.rows.reserve(size_t(std::max(n, 0)));
+    for (int i = 1; i <= n; ++i)
+        in.rows.push_back({set.readingTime(i), set.value(i), set.humidity(i)});
+    return in;
+}
+
+QString serialOf(const ReadingSet &set)
+{
+    // The caption carries the identification bytes after the number: "1207 01 01 00".
+    return captionValue(set.SerialText()).section(QLatin1Char(' '), 0, 0, QString::SectionSkipEmpty);
+}
+
+RunHeader runHeaderOf(const ReadingSet &set)
+{
+    return {serialOf(set), captionValue(set.locationCaption())};
+}
+
+} // namespace analysis

@@ -1,0 +1,128 @@
+// Limits and the summary through the real window: a set downloaded from the simulated logger,
+// a high limit set in Setting -> Limits..., and the Summary tab, the table's tints and the
+// graph's limit line checked against kestrun-cli summary on the saved file.
+#include "tests/support/e2e_fixture.h"
+
+#include "analysis/limits_dialog.h"
+#include "app/data_commands.h"
+#include "acquisition/readings_table.h"
+#include "common/numfmt.h"
+#include "tests/tools/cli_process.h"
+#include "view/frm_data.h"
+#include "view/graph_controller.h"
+#include "view/graph_renderer.h"
+#include "view/summary_view.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalSpy>
+#include <QTabWidget>
+#include <QtTest>
+
+class TestE2eSummary : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        // The window and kestrun-cli share the per-user settings: both see this folder's.
+        QVERIFY(m_dir.isValid());
+        qputenv("XDG_CONFIG_HOME", m_dir.filePath(QStringLiteral("config")).toLocal8Bit());
+    }
+
+    void limitsSummaryTintsAndLinesAgreeWithTheCli()
+    {
+        e2e::Fixture f;
+        e2e::enableLogger(f.sim().state(), "COLD ROOM", 2);
+        f.sim().state().model = 2; // temperature and humidity
+        f.sim().core().fillHistory(120);
+        QVERIFY2(f.start(), qPrintable(f.why()));
+        QSignalSpy done(f.main().findChild<DataCommands *>(), &DataCommands::downloadFinished);
+        f.toolbar(QStringLiteral("ReadData"));
+        QVERIFY(done.wait(40000) || done.count() > 0);
+        FrmData *d = f.main().data();
+        SummaryView *view = d->summaryView();
+        QTRY_COMPARE(view->summary().readings, 120);
+        QCOMPARE(view->verdictLabel()->text(), QStringLiteral("NO LIMITS"));
+
+        // A high limit halfway between the lowest and highest reading, typed in °F.
+        QVERIFY(d->Optfaren()->isEnabled());
+        d->Optfaren()->click();
+        QTRY_COMPARE(view->summary().fahrenheit, true);
+        const analysis::SensorSummary &t = view->summary().sensors.at(0);
+        const double high = numfmt::roundHalfEven((*t.min + *t.max) / 2, 1);
+        const double low = numfmt::roundHalfEven(*t.min + (*t.max - *t.min) / 4, 1);
+        f.menu(QStringLiteral("mLimits"));
+        auto *dialog = f.main().findChild<LimitsDialog *>();
+        QVERIFY(dialog && dialog->loggerButton()->isChecked());
+        dialog->highEdit(analysis::Quantity::Temperature)->setText(numfmt::plain(high));
+        dialog->lowEdit(analysis::Quantity::Temperature)->setText(numfmt::plain(low));
+        dialog->okButton()->click();
+        QVERIFY2(f.prompter().messages().isEmpty(), qPrintable(f.prompter().messages().join('|')));
+        QCOMPARE(view->verdictLabel()->text(), QStringLiteral("ALARM"));
+        const int events = view->summary().sensors.at(0).above->events();
+        QVERIFY(events > 0);
+
+        // Back in °C (the table's values return exactly): cells above the high limit tinted
+        // light red, below the low one light blue, the others not; dashed lines off the
+        // traces' colours on the graph.
+        d->OptCels()->click();
+        QTRY_COMPARE(view->summary().fahrenheit, false);
+        const double highC = *view->summary().sensors.at(0).limits.high;
+        const double lowC = *view->summary().sensors.at(0).limits.low;
+        QCOMPARE(view->summary().sensors.at(0).above->events(), events);
+        const ReadingsTable &table = d->table();
+        for (int r = 1; r < table.rows(); ++r) {
+            const QVariant tint = table.data(table.index(r - 1, tablecol::kValueCol),
+                                             Qt::BackgroundRole);
+            const std::optional<double> v = table.number(r, tablecol::kValueCol);
+            const QVariant expected = v && *v > highC  ? QVariant(QColor(255, 205, 205))
+                                      : v && *v < lowC ? QVariant(QColor(205, 225, 255))
+                                                       : QVariant();
+            QCOMPARE(tint, expected);
+        }
+        const QImage &picture = d->graph().picture();
+        for (const QRgb colour : {graph::kHighLimitColour, graph::kLowLimitColour}) {
+            bool line = false;
+            for (int y = 0; y < picture.height() && !line; ++y)
+                for (int x = 0; x < 6; ++x)
+                    line = line || picture.pixel(x, y) == colour;
+            QVERIFY(line);
+        }
+
+        // The Summary tab shows what kestrun-cli says of the saved file, figure for figure.
+        d->SSTab1()->setCurrentIndex(2);
+        QCOMPARE(d->SSTab1()->tabText(2), QStringLiteral("Summary"));
+        const QString path = m_dir.filePath(QStringLiteral("run"));
+        f.prompter().fileAnswers = {path};
+        f.toolbar(QStringLiteral("Save"));
+        QProcess plain;
+        clitest::start(plain, {QStringLiteral("summary"), path + ".brv2"});
+        const clitest::Result text = clitest::finish(plain, 20000);
+        QVERIFY2(text.ok(), qPrintable(text.errText()));
+        QCOMPARE(text.outText(), view->figures()->toPlainText());
+        QProcess json;
+        clitest::start(json, {QStringLiteral("summary"), path + ".brv2", QStringLiteral("--json")});
+        const clitest::Result r = clitest::finish(json, 20000);
+        QVERIFY2(r.ok(), qPrintable(r.errText()));
+        const QJsonObject o = QJsonDocument::fromJson(r.out).object();
+        QCOMPARE(o[QStringLiteral("status")].toString(), view->verdictLabel()->text());
+        QCOMPARE(o[QStringLiteral("serial")].toString(), QStringLiteral("0045"));
+        const QJsonObject temp =
+            o[QStringLiteral("sensors")].toObject()[QStringLiteral("temperature")].toObject();
+        QVERIFY(qAbs(temp[QStringLiteral("high")].toDouble() - highC) < 1e-9);
+        QCOMPARE(temp[QStringLiteral("above")].toObject()[QStringLiteral("events")].toInt(),
+                 events);
+    }
+};
+
+QTEST_MAIN(TestE2eSummary)
+#include "test_e2e_summary.moc"

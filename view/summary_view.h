@@ -1,0 +1,42 @@
+#pragma once
+
+#include "analysis/summary.h"
+
+#include <QWidget>
+
+class LimitsStore;
+class QLabel;
+class QPlainTextEdit;
+class QTimer;
+class ReadingSet;
+
+// The "Summary" tab: the verdict in large coloured letters above the summary's readable block.
+// It follows its reading set by itself: any change of the table (a fill, a live row, a unit
+// switch) or of the serial number schedules one refresh for the next turn of the event loop,
+// so a burst of cell changes costs one summary.
+class SummaryView : public QWidget
+{
+    Q_OBJECT
+public:
+    SummaryView(ReadingSet &set, LimitsStore &store, QWidget *parent = nullptr);
+
+    // Computes the summary now (the limits may have changed) and shows it.
+    void refresh();
+    void scheduleRefresh();
+
+    const analysis::Summary &summary() const { return m_summary; }
+    QLabel *verdictLabel() const { return m_verdict; }
+    QPlainTextEdit *figures() const { return m_figures; }
+
+Q_SIGNALS:
+    // After every refresh, with the limits that applied (the table tints and limit lines follow).
+    void refreshed(const analysis::Summary &summary);
+
+private:
+    ReadingSet &m_set;
+    LimitsStore &m_store;
+    analysis::Summary m_summary;
+    QLabel *m_verdict = nullptr;
+    QPlainTextEdit *m_figures = nullptr;
+    QTimer *m_pending = nullptr;
+};
