@@ -5,7 +5,7 @@
 #include "analysis/summary.h"
 #include "common/datetext.h"
 #include "common/numfmt.h"
-#include "view/readings_table.h"
+#include "acquisition/readings_table.h"
 
 #include <memory>
 

@@ -25,3 +25,4 @@ int runLive(const QStringList &words);
 // File subcommands: they read ".brv2" files the window or `download` saved.
 int runTable(const QStringList &words);
 int runExport(const QStringList &words);
+int runReport(const QStringList &words);
