@@ -55,6 +55,9 @@ public:
         }
         ++m_col;
     }
+    void put(const QString &t) { text(t); }
+    void put(const std::optional<double> &v) { number(v); }
+    void put(const QDateTime &t) { time(t); }
     void boolean(bool b) { keep(worksheet_write_boolean(m_sheet, m_row, m_col++, b, nullptr)); }
     void next(int rows = 1)
     {
@@ -83,10 +86,12 @@ std::optional<double> twoDecimals(const std::optional<double> &v)
     return v ? std::optional<double>(numfmt::roundHalfEven(*v, 2)) : std::nullopt;
 }
 
-void labelled(Cells &c, const QString &label, const QString &value)
+// One "label, value" row of the run's figures.
+template <typename Value>
+void labelled(Cells &c, const QString &label, const Value &value)
 {
     c.text(label);
-    c.text(value);
+    c.put(value);
     c.next();
 }
 
@@ -112,27 +117,14 @@ void writeFigures(Cells &c, const report::RunSummary &run)
     labelled(c, QStringLiteral("Serial number"), run.header.serial);
     labelled(c, QStringLiteral("Location"), run.header.location);
     labelled(c, QStringLiteral("Model"), model::label(s.model));
-    c.text(QStringLiteral("Readings"));
-    c.number(s.readings);
-    c.next();
-    c.text(QStringLiteral("Invalid readings"));
-    c.number(s.invalid);
-    c.next();
-    c.text(QStringLiteral("First reading"));
-    c.time(s.first);
-    c.next();
-    c.text(QStringLiteral("Last reading"));
-    c.time(s.last);
-    c.next();
-    c.text(QStringLiteral("Duration (s)"));
-    c.number(double(s.durationSeconds));
-    c.next();
-    c.text(QStringLiteral("Interval (s)"));
-    c.number(s.intervalSeconds ? std::optional<double>(double(*s.intervalSeconds)) : std::nullopt);
-    c.next();
-    c.text(QStringLiteral("Alarm delay (min)"));
-    c.number(s.delayMinutes);
-    c.next();
+    labelled(c, QStringLiteral("Readings"), std::optional<double>(s.readings));
+    labelled(c, QStringLiteral("Invalid readings"), std::optional<double>(s.invalid));
+    labelled(c, QStringLiteral("First reading"), s.first);
+    labelled(c, QStringLiteral("Last reading"), s.last);
+    labelled(c, QStringLiteral("Duration (s)"), std::optional<double>(s.durationSeconds));
+    labelled(c, QStringLiteral("Interval (s)"),
+             s.intervalSeconds ? std::optional<double>(*s.intervalSeconds) : std::nullopt);
+    labelled(c, QStringLiteral("Alarm delay (min)"), std::optional<double>(s.delayMinutes));
     labelled(c, QStringLiteral("Alarm type"),
              s.alarmType == AlarmType::Cumulative ? QStringLiteral("cumulative")
                                                   : QStringLiteral("single"));
