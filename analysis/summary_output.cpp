@@ -172,6 +172,11 @@ QString durationText(qint64 seconds)
     return days > 0 ? QStringLiteral("%1 d %2").arg(days).arg(hms) : hms;
 }
 
+QString momentText(const QDateTime &t)
+{
+    return timeText(t);
+}
+
 QByteArray summaryJson(const Summary &s, const RunHeader &header)
 {
     Members sensors;

@@ -3,6 +3,7 @@
 #include "analysis/summary.h"
 
 #include <QByteArray>
+#include <QDateTime>
 #include <QString>
 
 // The summary as text: the JSON that scripts read and the plain block people read. Both are
@@ -23,6 +24,9 @@ QByteArray summaryJson(const Summary &s, const RunHeader &header);
 
 // A readable block, one "label: value" a line, times as the table writes them.
 QString summaryText(const Summary &s, const RunHeader &header);
+
+// A moment as the table writes it, date and time: "04/12/2026 20:21:00"; "-" for none.
+QString momentText(const QDateTime &t);
 
 // "2 d 03:04:05", or "03:04:05" below a day.
 QString durationText(qint64 seconds);

@@ -10,6 +10,7 @@
 #include "common/messages.h"
 #include "device/port_controller.h"
 #include "device/qt_serial_link.h"
+#include "output/report.h"
 #include "view/frm_data.h"
 
 #include <QActionGroup>
@@ -205,6 +206,8 @@ void FrmMain::buildMenus()
             &QAction::triggered, this, [this] { Print_Options(false); });
     connect(addMenuAction(file, QStringLiteral("PrintGrapg"), QStringLiteral("Print &Graph")),
             &QAction::triggered, this, [this] { Print_Options(true); });
+    connect(addMenuAction(file, QStringLiteral("ReportPdf"), report::kReportCaption),
+            &QAction::triggered, this, [this] { Q_EMIT reportRequested(); });
     file->addSeparator();
     connect(addMenuAction(file, QStringLiteral("Exit"), QStringLiteral("E&xit")),
             &QAction::triggered, this, &FrmMain::Exit);

@@ -87,6 +87,7 @@ Q_SIGNALS:
     void eraseDeviceRequested();
     void printRequested(bool graph);
     void exportRequested();
+    void reportRequested();
     void aboutRequested();
     void identifyRequested();
     void startDeviceRequested();

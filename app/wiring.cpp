@@ -7,10 +7,15 @@
 #include "device/frm_data1.h"
 #include "device/frm_id_dev.h"
 #include "output/frm_title.h"
+#include "output/report.h"
+#include "output/run_summary.h"
 #include "output/spreadsheet_export.h"
 #include "view/frm_data.h"
 
+#include <QDateTime>
+#include <QDesktopServices>
 #include <QTableView>
+#include <QUrl>
 
 namespace wiring {
 namespace {
@@ -78,7 +83,16 @@ void wireHelpAndExport(FrmMain &main)
     });
     QObject::connect(&main, &FrmMain::exportRequested, &main, [&main] {
         DesktopSpreadsheetOpener opener;
-        spreadsheet::exportTable(main.data()->table(), main.prompter(), opener);
+        const ReadingSet &set = main.data()->readingSet();
+        const report::RunSummary run = report::summarizeSet(set, report::storedLimits(set));
+        spreadsheet::exportTable(main.data()->table(), main.prompter(), opener, QString(), &run);
+    });
+    QObject::connect(&main, &FrmMain::reportRequested, &main, [&main] {
+        const ReadingSet &set = main.data()->readingSet();
+        report::reportToPdf(
+            set, report::storedLimits(set), main.prompter(),
+            [](const QString &path) { return QDesktopServices::openUrl(QUrl::fromLocalFile(path)); },
+            QDateTime::currentDateTime());
     });
 }
 

@@ -159,7 +159,10 @@ void DataPrintout::header()
 
 void DataPrintout::printReading(int r)
 {
-    m_surface.printLine(readingLine(r));
+    if (m_mark)
+        m_surface.printLine({readingLine(r), m_mark(r)});
+    else
+        m_surface.printLine(readingLine(r));
     ++m_lines;
 }
 

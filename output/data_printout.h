@@ -4,6 +4,8 @@
 
 #include <QString>
 
+#include <functional>
+
 class PrintSurface;
 class QPagedPaintDevice;
 class ReadingSet;
@@ -30,6 +32,10 @@ public:
 
     int readingLines() const { return m_lines; }
 
+    // A text put after the reading line of a table row (empty for none), e.g. to mark a
+    // reading beyond a limit.
+    void setLineMark(std::function<QString(int row)> mark) { m_mark = std::move(mark); }
+
     // The reading line of table row r, items joined (also what a test compares against).
     QString readingLine(int r) const;
     QString headingLine() const;
@@ -42,6 +48,7 @@ private:
     const ReadingSet &m_set;
     const PrintInputs &m_in;
     int m_lines = 0;
+    std::function<QString(int row)> m_mark;
 };
 
 // Prints the listing the inputs ask for: Prn_Setup, Prn_Logo, Prn_Title, the listing of the

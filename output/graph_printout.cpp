@@ -191,6 +191,18 @@ void GraphPrintout::Graph_Trace()
         trace(1, t);
 }
 
+void GraphPrintout::Graph_LimitLine(double value, bool humidity, const QColor &colour)
+{
+    const int t = m_set.table().rows() - 1;
+    if (t < 1 || (humidity ? !drawsHumidity() : !drawsValue()))
+        return;
+    const Scale s = humidity ? humidityScale(1, t) : valueScale(1, t);
+    if (value < s.min || value > s.max)
+        return;
+    const double y = m_g.top + m_g.GH - (value - s.min) * s.k;
+    m_surface.line(QPointF(m_g.left, y), QPointF(m_g.right, y), colour, Qt::DashLine);
+}
+
 void GraphPrintout::findRange()
 {
     // The time lists hold table texts; a time typed in another form is matched by the text

@@ -47,6 +47,13 @@ public:
     void Graph_Pictures();
     void Graph_Header();
 
+    // Limit lines: dashed, in colours of their own (pure red and blue mean "a trace is here").
+    static inline const QColor kHighLimitColour = QColor(214, 96, 0);
+    static inline const QColor kLowLimitColour = QColor(0, 140, 150);
+    // Draws a limit across the grid at `value` on the value scale, or on the humidity scale,
+    // of the whole run. A limit outside the scale is not drawn.
+    void Graph_LimitLine(double value, bool humidity, const QColor &colour);
+
     void Mark_Filled(double x, double y, const QColor &color);
     void Mark_Open(double x, double y, const QColor &color);
 

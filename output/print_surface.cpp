@@ -79,12 +79,17 @@ bool PrintSurface::begin(QPageLayout::Orientation orientation)
         m_device.setPageSize(QPageSize(QPageSize::A4));
         m_device.setPageOrientation(orientation);
     }
-    m_jobMemory = std::make_unique<JobMemory>();
-    if (!m_painter.begin(&m_device)) {
-        m_jobMemory.reset();
-        return false;
+    if (m_painter.isActive()) {
+        // The next part of a running job: its first page takes the new orientation.
+        newPage();
+    } else {
+        m_jobMemory = std::make_unique<JobMemory>();
+        if (!m_painter.begin(&m_device)) {
+            m_jobMemory.reset();
+            return false;
+        }
+        m_pages = 1;
     }
-    m_pages = 1;
     m_textPen = false;
 
     const QRectF paper = m_device.pageLayout().fullRect(QPageLayout::Point);
@@ -330,9 +335,9 @@ void PrintSurface::setLineWidth(double dots)
     m_lineWidthDots = dots;
 }
 
-void PrintSurface::line(QPointF from, QPointF to, const QColor &colour)
+void PrintSurface::line(QPointF from, QPointF to, const QColor &colour, Qt::PenStyle style)
 {
-    QPen pen(colour, m_lineWidthDots * m_dpiX / kDotsPerInch);
+    QPen pen(colour, m_lineWidthDots * m_dpiX / kDotsPerInch, style);
     pen.setCapStyle(Qt::RoundCap);
     m_painter.setPen(pen);
     m_textPen = false;

@@ -56,7 +56,8 @@ public:
 
     // Starts the job on a fresh page of A4 paper in the given orientation; the user scale is
     // then the paper's size in twips. False when the device cannot be painted on (no printer,
-    // an output file that cannot be written).
+    // an output file that cannot be written). Called while a job runs, it starts the job's
+    // next part on a new page in that orientation, so several printouts make one document.
     bool begin(QPageLayout::Orientation orientation);
     // Ends the document and hands it to the device. False when the device reports a failure.
     bool end();
@@ -112,7 +113,8 @@ public:
     // --- Drawing, in the current scale ---
     // Line width in printer dots of 1/300 inch.
     void setLineWidth(double dots);
-    void line(QPointF from, QPointF to, const QColor &colour);
+    void line(QPointF from, QPointF to, const QColor &colour,
+              Qt::PenStyle style = Qt::SolidLine);
     void circle(QPointF centre, double radius, const QColor &colour, FillStyle fill);
     // Draws a picture (SVG or bitmap resource or file) with its top-left corner at `topLeft`
     // and the given size in the current scale. A picture that cannot be loaded is skipped:

@@ -7,6 +7,7 @@
 #include "common/messages.h"
 #include "common/numfmt.h"
 #include "common/prompter.h"
+#include "output/workbook_summary.h"
 
 #include <QDesktopServices>
 #include <QDir>
@@ -276,7 +277,8 @@ private:
 
 } // namespace
 
-bool writeWorkbook(const ReadingsTable &table, const QString &path, QString *error)
+bool writeWorkbook(const ReadingsTable &table, const QString &path, QString *error,
+                   const report::RunSummary *summary)
 {
     const QByteArray fileName = QFile::encodeName(path);
     // Worksheet data is streamed row by row to a temporary file next to the target: memory
@@ -326,6 +328,10 @@ bool writeWorkbook(const ReadingsTable &table, const QString &path, QString *err
         }
     }
 
+    QString why;
+    if (summary && !addSummarySheet(book, sheet->name, rows - 1, *summary, &why))
+        return abandon(why);
+
     e = workbook_close(book); // writes the file and frees the workbook in every case
     if (e != LXW_NO_ERROR) {
         QFile::remove(path);
@@ -354,12 +360,12 @@ QString writtenFileNotice(const QString &path)
 }
 
 Result exportTable(const ReadingsTable &table, Prompter &prompter, SpreadsheetOpener &opener,
-                   const QString &folder)
+                   const QString &folder, const report::RunSummary *summary)
 {
     Result result;
     const QString dir = folder.isEmpty() ? QDir::tempPath() : folder;
     const QString path = newWorkbookPath(dir);
-    if (path.isEmpty() || !writeWorkbook(table, path)) {
+    if (path.isEmpty() || !writeWorkbook(table, path, nullptr, summary)) {
         if (!path.isEmpty())
             QFile::remove(path);
         prompter.message(msg::kExcelNotAvailable, appinfo::title(), Prompter::Icon::Information);

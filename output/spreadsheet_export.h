@@ -4,6 +4,9 @@
 
 class Prompter;
 class ReadingsTable;
+namespace report {
+struct RunSummary;
+}
 
 // Export → "To Excel": the readings table, cell by cell and exactly as shown, goes into a new
 // workbook that is then handed to the desktop's spreadsheet program, which the user keeps.
@@ -39,7 +42,9 @@ namespace spreadsheet {
 
 // Writes `table` as a workbook to `path` (overwritten). On failure returns false, leaves no
 // partial file behind and, if `error` is given, says why.
-bool writeWorkbook(const ReadingsTable &table, const QString &path, QString *error = nullptr);
+// With `summary`, a "Summary" sheet with its figures and a chart of the readings follows.
+bool writeWorkbook(const ReadingsTable &table, const QString &path, QString *error = nullptr,
+                   const report::RunSummary *summary = nullptr);
 
 // A new, uniquely named, empty .xlsx file in `folder`; an empty text when none can be made.
 QString newWorkbookPath(const QString &folder);
@@ -64,6 +69,7 @@ struct Result
 // application title); when the file was written but could not be opened a second message says
 // where it is, so the export is not lost.
 Result exportTable(const ReadingsTable &table, Prompter &prompter, SpreadsheetOpener &opener,
-                   const QString &folder = QString());
+                   const QString &folder = QString(),
+                   const report::RunSummary *summary = nullptr);
 
 } // namespace spreadsheet

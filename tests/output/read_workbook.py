@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Reads a workbook back with openpyxl and prints what a user would find in it as JSON:
 the sheet's extent and every cell that holds a value or a font of its own, with the text the
-cell shows under its number format."""
+cell shows under its number format; then the "Summary" sheet, if any, row by row (times in ISO
+form), and its charts with their series."""
 import datetime
 import json
 import re
@@ -99,8 +100,19 @@ def main(path):
                 "bold": bool(cell.font.b),
                 "size": cell.font.sz,
             })
-    json.dump({"sheets": len(book.worksheets), "maxRow": sheet.max_row,
-               "maxCol": sheet.max_column, "cells": cells}, sys.stdout)
+    out = {"sheets": len(book.worksheets), "maxRow": sheet.max_row,
+           "maxCol": sheet.max_column, "cells": cells}
+    if "Summary" in book.sheetnames:
+        summary = book["Summary"]
+        out["summary"] = [[c.isoformat() if hasattr(c, "isoformat") else c for c in row]
+                          for row in summary.iter_rows(values_only=True)]
+        out["charts"] = [{"type": chart.tagname,
+                          "series": [{"name": s.tx.v if s.tx is not None else None,
+                                      "values": s.val.numRef.f,
+                                      "categories": (s.cat.numRef or s.cat.strRef).f}
+                                     for s in chart.series]}
+                         for chart in summary._charts]
+    json.dump(out, sys.stdout)
 
 
 if __name__ == "__main__":

@@ -12,6 +12,8 @@
 #include "common/datetext.h"
 #include "common/messages.h"
 #include "device/port_controller.h"
+#include "analysis/limits_store.h"
+#include "output/run_summary.h"
 #include "output/spreadsheet_export.h"
 #include "tools/kestrun-cli/table_text.h"
 #include "view/frm_data.h"
@@ -106,6 +108,7 @@ class TestCliFiles : public QObject
     // What the window's table held after opening each saved file, by "file unit".
     QHash<QString, Cells> m_window;
     QHash<QString, QByteArray> m_windowWorkbook; // the workbook the Export code made of it
+    QHash<QString, analysis::Summary> m_summary;  // its summary under the stored limits
 
     QString file(const QString &kind) const { return m_dir.filePath(kind + ".brv2"); }
 
@@ -130,6 +133,12 @@ class TestCliFiles : public QObject
 private Q_SLOTS:
     void initTestCase()
     {
+        // Limits live in the per-user settings: this test and the command lines it starts keep
+        // theirs in a folder of their own. Every humidity reading lies above 1 %.
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_dir.filePath(QStringLiteral("config"))));
+        analysis::Limits limits;
+        limits[analysis::Quantity::Humidity].high = 1.0;
+        QVERIFY(LimitsStore().setDefaults(limits));
         QLocale::setDefault(QLocale::system());
         datetext::localeChanged();
         for (const QString &py : {qEnvironmentVariable("KESTRUN_PYTHON"), QStringLiteral("/usr/bin/python3"),
@@ -183,7 +192,10 @@ private Q_SLOTS:
                 const QString key = kind + (fahrenheit ? " F" : " C");
                 m_window[key] = cellsOf(data()->table());
                 const QString book = m_dir.filePath(key + ".xlsx");
-                QVERIFY(spreadsheet::writeWorkbook(data()->table(), book));
+                const report::RunSummary run = report::summarizeSet(
+                    data()->readingSet(), report::storedLimits(data()->readingSet()));
+                m_summary[key] = run.summary;
+                QVERIFY(spreadsheet::writeWorkbook(data()->table(), book, nullptr, &run));
                 m_windowWorkbook[key] = m_python.isEmpty() ? QByteArray() : readWorkbook(book);
             }
         }
@@ -242,7 +254,51 @@ private Q_SLOTS:
             args << "--fahrenheit";
         const clitest::Result r = clitest::run(args);
         QVERIFY2(r.ok(), r.err.constData());
-        QCOMPARE(readWorkbook(out), m_windowWorkbook.value(key));
+        const QByteArray book = readWorkbook(out);
+        QCOMPARE(book, m_windowWorkbook.value(key));
+
+        // The Summary sheet holds the figures as typed cells, the chart draws both columns.
+        const QJsonObject read = QJsonDocument::fromJson(book).object();
+        const analysis::Summary &s = m_summary.value(key);
+        const QJsonArray rows = read["summary"].toArray();
+        const auto row = [&](const QString &label) {
+            for (const QJsonValue &r : rows)
+                if (r.toArray().at(0).toString() == label)
+                    return r.toArray();
+            return QJsonArray();
+        };
+        QCOMPARE(row("Readings").at(1).toDouble(), double(s.readings));
+        QCOMPARE(row("Invalid readings").at(1).toDouble(), double(s.invalid));
+        QCOMPARE(row("First reading").at(1).toString(), s.first.toString(Qt::ISODate).left(19));
+        QCOMPARE(row("Status").at(1).toString(), QStringLiteral("ALARM"));
+        const QJsonArray humidity = row("Humidity");
+        QCOMPARE(humidity.at(4).toDouble(), *s.sensors.at(1).max);
+        QCOMPARE(humidity.at(9).toDouble(), 1.0);                                  // high limit
+        QCOMPARE(humidity.at(15).toBool(), true);                                  // above: alarm
+        const QJsonArray charts = read["charts"].toArray();
+        QCOMPARE(charts.size(), 1);
+        const QString last = QString::number(s.readings + 3);
+        QStringList values;
+        for (const QJsonValue &series : charts.at(0)["series"].toArray())
+            values << series["values"].toString();
+        QCOMPARE(values, (QStringList{"'Sheet1'!$D$4:$D$" + last, "'Sheet1'!$E$4:$E$" + last}));
+    }
+
+    // `report` writes the report of the file under the stored limits.
+    void report()
+    {
+        const QString out = m_dir.filePath(QStringLiteral("cli report.pdf"));
+        const clitest::Result r =
+            clitest::run({"report", file(QStringLiteral("image")), "-o", out});
+        QVERIFY2(r.ok(), r.err.constData());
+        QProcess text;
+        text.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), out, QStringLiteral("-")});
+        QVERIFY(text.waitForFinished(30000));
+        const QString pdf = QString::fromUtf8(text.readAllStandardOutput()).simplified();
+        const analysis::Summary &s = m_summary.value(QStringLiteral("image C"));
+        QVERIFY2(pdf.contains(QStringLiteral("Readings: %1 (%2 invalid)").arg(s.readings).arg(s.invalid)),
+                 qPrintable(pdf.left(2000)));
+        QVERIFY(pdf.contains(QStringLiteral("Status: ALARM")));
     }
 
     // The same logger read by the command line gives the file the window saved, byte for byte;

@@ -42,6 +42,8 @@ constexpr std::array kFigures{
            "redraw after one live row of a 300,000-row humidity table, 1600 x 800"},
     Figure{"print.listing16000", Milliseconds, 500, 5, Default, printListing,
            "print the listing of 16,000 temperature readings (about 250 A4 pages) to PDF"},
+    Figure{"report.temp16000", Seconds, 1, 5, Default, writeReport,
+           "the whole report of 16,000 temperature readings with limits to PDF, written atomically"},
     Figure{"summary.temp16000", Milliseconds, 1, 21, Default, summarizeReadings,
            "summary of 16,000 temperature readings: statistics, MKT, excursions, verdict"},
     Figure{"archive.store16000", Milliseconds, 20, 11, Default, storeFullMemoryRun,

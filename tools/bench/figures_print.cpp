@@ -5,6 +5,7 @@
 #include "acquisition/readings_table.h"
 #include "output/data_printout.h"
 #include "output/print_inputs.h"
+#include "output/report.h"
 
 #include <QFileInfo>
 #include <QPrinter>
@@ -35,6 +36,28 @@ void printListing(Stopwatch &sw)
     sw.stop();
     if (result != printout::PrintResult::Printed)
         sw.fail(QStringLiteral("the listing was not printed"));
+    else if (QFileInfo(path).size() < 100000)
+        sw.fail(QStringLiteral("the PDF holds only %1 bytes").arg(QFileInfo(path).size()));
+}
+
+void writeReport(Stopwatch &sw)
+{
+    // A full temperature memory with a band the simulated readings leave now and then.
+    auto set = std::make_unique<ReadingSet>();
+    setFromImage(*set, kTemperatureModel, fullMemoryImage(kTemperatureModel));
+    set->Fill_Grid();
+    analysis::Limits limits;
+    limits[analysis::Quantity::Temperature] = {8.0, 2.0};
+
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("report.pdf"));
+    QString error;
+    sw.start();
+    const bool written = report::writeReport(*set, limits, path, QDateTime::currentDateTime(),
+                                             &error);
+    sw.stop();
+    if (!written)
+        sw.fail(QStringLiteral("the report was not written: %1").arg(error));
     else if (QFileInfo(path).size() < 100000)
         sw.fail(QStringLiteral("the PDF holds only %1 bytes").arg(QFileInfo(path).size()));
 }

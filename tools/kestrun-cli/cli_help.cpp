@@ -114,6 +114,17 @@ QList<Command> subcommands()
                           "apply is null."),
            QString()}},
          {fileArgument()}},
+        {QStringLiteral("report"), QStringLiteral("the report of a .brv2 file as a PDF"),
+         QStringLiteral("Writes the report the window's \"Report to PDF...\" makes: the run, "
+                        "the stored limits of its logger, the verdict, the statistics per sensor "
+                        "and the first excursions; the graph of the whole run with the limits; "
+                        "the listing with the readings beyond a limit marked. The output file is "
+                        "replaced completely or not at all."),
+         {fahrenheitOption(),
+          {{QStringLiteral("o"), QStringLiteral("output")},
+           QStringLiteral("The PDF file to write (replaced if it exists)."),
+           QStringLiteral("OUT.pdf")}},
+         {fileArgument()}},
         {QStringLiteral("live"), QStringLiteral("live readings, one row at a time"),
          QStringLiteral("Polls the logger on port N for its present reading every SECONDS "
                         "seconds and prints each reading as a table row (tab-separated, heading "
@@ -239,6 +250,8 @@ help::Program make()
          QStringLiteral("The same table as CSV.")},
         {QStringLiteral("kestrun-cli summary freezer.brv2 --high -18 --json"),
          QStringLiteral("The summary as JSON, with a high limit of -18 \u00b0C for this run.")},
+        {QStringLiteral("kestrun-cli report freezer.brv2 -o freezer.pdf"),
+         QStringLiteral("The report of the run, with the limits stored for its logger.")},
         {QStringLiteral("kestrun-cli live --port 3 --interval 10 --count 6"),
          QStringLiteral("Six live readings, ten seconds apart.")},
     };

@@ -12,6 +12,8 @@
 #include "common/prompter.h"
 #include "datafile/brv2_file.h"
 #include "datafile/set_io.h"
+#include "output/report.h"
+#include "output/run_summary.h"
 #include "output/spreadsheet_export.h"
 #include "tools/kestrun-cli/console.h"
 #include "tools/kestrun-cli/subcommand_parser.h"
@@ -41,15 +43,16 @@ bool openSet(ReadingSet &set, const QString &path, bool fahrenheit)
 
 // The workbook of the Export command, written completely or not at all: it is built in a
 // scratch folder and then put in place as one file, so a failure leaves an earlier file alone.
-bool writeWorkbook(const ReadingsTable &table, const QString &path, QString *error)
+bool writeWorkbook(const ReadingSet &set, const QString &path, QString *error)
 {
+    const report::RunSummary run = report::summarizeSet(set, report::storedLimits(set));
     QTemporaryDir scratch;
     if (!scratch.isValid()) {
         *error = scratch.errorString();
         return false;
     }
     const QString built = scratch.filePath(QStringLiteral("readings.xlsx"));
-    if (!spreadsheet::writeWorkbook(table, built, error))
+    if (!spreadsheet::writeWorkbook(set.table(), built, error, &run))
         return false;
     QFile f(built);
     if (!f.open(QIODevice::ReadOnly)) {
@@ -145,8 +148,26 @@ int runExport(const QStringList &words)
     QString error;
     const bool written =
         csv ? brv2::writeFileAtomically(out, tabletextout::commaSeparated(set.table()), &error)
-            : writeWorkbook(set.table(), out, &error);
+            : writeWorkbook(set, out, &error);
     if (!written)
+        return console::fail(msg::kSaveFailed.arg(out, error));
+    return 0;
+}
+
+int runReport(const QStringList &words)
+{
+    SubcommandParser p(QStringLiteral("report"));
+    if (const auto status = p.parse(words, 1))
+        return *status;
+    if (!p.isSet(QStringLiteral("output")))
+        return p.usageError(QStringLiteral("give the PDF to write with -o OUT.pdf"));
+    const QString out = QFileInfo(p.value(QStringLiteral("output"))).absoluteFilePath();
+    ReadingSet set;
+    if (!openSet(set, p.positionalArguments().at(0), p.isSet(kFahrenheit)))
+        return 1;
+    QString error;
+    if (!report::writeReport(set, report::storedLimits(set), out, QDateTime::currentDateTime(),
+                             &error))
         return console::fail(msg::kSaveFailed.arg(out, error));
     return 0;
 }

@@ -5,6 +5,10 @@
 #include "tools/kestrun-cli/subcommands.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
+
+#include <cstring>
+#include <memory>
 
 namespace {
 
@@ -27,14 +31,20 @@ const QList<Subcommand> &subcommands()
         {"ports", runPorts},       {"info", runInfo},   {"time", runTime},
         {"download", runDownload}, {"table", runTable}, {"export", runExport},
         {"live", runLive},         {"summary", runSummary},
-        {"archive", runArchive},
+        {"report", runReport},     {"archive", runArchive},
     };
     return list;
 }
 
 int main(int argc, char *argv[])
 {
-    QCoreApplication app(argc, argv);
+    // A report draws text, and fonts come with a GUI application only. It never shows a
+    // window, so it needs no display: the offscreen platform serves.
+    const bool draws = argc > 1 && std::strcmp(argv[1], "report") == 0;
+    if (draws)
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    const std::unique_ptr<QCoreApplication> app(draws ? new QGuiApplication(argc, argv)
+                                                      : new QCoreApplication(argc, argv));
     QCoreApplication::setApplicationName(QStringLiteral("kestrun-cli"));
     QCoreApplication::setOrganizationName(QStringLiteral("Brivak"));
     QCoreApplication::setApplicationVersion(help::version());

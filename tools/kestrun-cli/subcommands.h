@@ -26,6 +26,7 @@ int runLive(const QStringList &words);
 int runTable(const QStringList &words);
 int runExport(const QStringList &words);
 int runSummary(const QStringList &words);
+int runReport(const QStringList &words);
 
 // The archive of every run read: list, get, import, sync (archive_subcommands.cpp).
 int runArchive(const QStringList &words);

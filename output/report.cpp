@@ -1,0 +1,214 @@
+#include "output/report.h"
+
+#include "acquisition/reading_set.h"
+#include "analysis/summary_output.h"
+#include "common/app_info.h"
+#include "common/messages.h"
+#include "common/prompter.h"
+#include "datafile/brv2_file.h"
+#include "output/data_printout.h"
+#include "output/graph_printout.h"
+#include "output/print_surface.h"
+#include "output/run_summary.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QFileInfo>
+#include <QPdfWriter>
+
+#include <algorithm>
+#include <cmath>
+
+namespace report {
+
+namespace {
+
+constexpr double kTextPoints = 10;
+constexpr double kVerdictPoints = 18;
+
+struct Event
+{
+    analysis::Quantity quantity;
+    bool above;
+    analysis::Excursion excursion;
+};
+
+std::vector<Event> firstEvents(const analysis::Summary &s, int *total)
+{
+    std::vector<Event> events;
+    for (const analysis::SensorSummary &sensor : s.sensors) {
+        for (bool above : {true, false}) {
+            const std::optional<analysis::LimitOutcome> &o = above ? sensor.above : sensor.below;
+            if (o)
+                for (const analysis::Excursion &e : o->excursions)
+                    events.push_back({sensor.quantity, above, e});
+        }
+    }
+    *total = int(events.size());
+    std::stable_sort(events.begin(), events.end(), [](const Event &a, const Event &b) {
+        return a.excursion.start < b.excursion.start;
+    });
+    if (events.size() > size_t(kEventsListed))
+        events.resize(size_t(kEventsListed));
+    return events;
+}
+
+QString column(const QString &text, int width)
+{
+    return text.leftJustified(width);
+}
+
+QStringList eventLines(const analysis::Summary &s)
+{
+    int total = 0;
+    const std::vector<Event> events = firstEvents(s, &total);
+    if (total == 0)
+        return {QStringLiteral("Excursions:     none")};
+    QStringList lines{QStringLiteral("Excursions:     %1 (the first %2 listed)")
+                          .arg(total)
+                          .arg(std::min(total, kEventsListed)),
+                      column(QStringLiteral("Sensor"), 14) + column(QStringLiteral("Limit"), 6) +
+                          column(QStringLiteral("Start"), 21) + column(QStringLiteral("End"), 21) +
+                          column(QStringLiteral("Duration"), 13) + QStringLiteral("Extreme")};
+    for (const Event &e : events) {
+        const analysis::Excursion &x = e.excursion;
+        lines << column(analysis::caption(e.quantity), 14) +
+                     column(e.above ? QStringLiteral("high") : QStringLiteral("low"), 6) +
+                     column(analysis::momentText(x.start), 21) +
+                     column(analysis::momentText(x.end), 21) +
+                     column(analysis::durationText(x.seconds), 13) +
+                     analysis::valueText(e.quantity, x.extreme, s.fahrenheit) + QLatin1Char(' ') +
+                     analysis::unit(e.quantity, s.fahrenheit);
+    }
+    return lines;
+}
+
+// Prints the lines in one size, the largest up to kTextPoints at which the widest fits.
+void printFitted(PrintSurface &surface, const QStringList &lines)
+{
+    surface.setFontSize(kTextPoints);
+    double widest = 0;
+    for (const QString &l : lines)
+        widest = std::max(widest, surface.textWidth(l));
+    if (widest > surface.scaleWidth())
+        surface.setFontSize(std::floor(2 * kTextPoints * surface.scaleWidth() / widest) / 2);
+    for (const QString &l : lines)
+        surface.printLine(l);
+}
+
+// Page 1: the listing's page head with the program's title, then the figures.
+void printFigures(PrintSurface &surface, const ReadingSet &set, const printout::PrintInputs &in,
+                  const RunSummary &run, const QDateTime &madeAt)
+{
+    printout::DataPrintout head(surface, set, in);
+    head.Prn_Logo();
+    head.Prn_Title();
+    surface.setFontSize(kTextPoints);
+    surface.printLine(QString());
+    surface.printLine(QStringLiteral("Report made:    ") + analysis::momentText(madeAt));
+    surface.printCentred(analysis::verdictText(run.summary.verdict), surface.currentY() + 1,
+                         kVerdictPoints);
+    surface.setFontSize(kTextPoints);
+    surface.printLine(QString());
+    QStringList lines = analysis::summaryText(run.summary, run.header).split(QLatin1Char('\n'));
+    lines << eventLines(run.summary);
+    printFitted(surface, lines);
+}
+
+void drawLimits(printout::GraphPrintout &graph, const analysis::Summary &s)
+{
+    for (const analysis::SensorSummary &sensor : s.sensors) {
+        const bool humidity = sensor.quantity == analysis::Quantity::Humidity;
+        if (sensor.limits.high)
+            graph.Graph_LimitLine(*sensor.limits.high, humidity,
+                                  printout::GraphPrintout::kHighLimitColour);
+        if (sensor.limits.low)
+            graph.Graph_LimitLine(*sensor.limits.low, humidity,
+                                  printout::GraphPrintout::kLowLimitColour);
+    }
+}
+
+} // namespace
+
+printout::PrintResult printReport(QPagedPaintDevice &device, const ReadingSet &set,
+                                  const analysis::Limits &limits, const QDateTime &madeAt)
+{
+    const RunSummary run = summarizeSet(set, limits);
+    printout::PrintInputs in;
+    in.title = appinfo::title();
+
+    PrintSurface surface(device);
+    printout::DataPrintout listing(surface, set, in);
+    if (!listing.Prn_Setup())
+        return printout::PrintResult::NotStarted;
+    printFigures(surface, set, in, run, madeAt);
+
+    printout::GraphPrintout graph(surface, set, in);
+    graph.Graph_Setup();
+    graph.Graph_Grid();
+    graph.Graph_Trace();
+    drawLimits(graph, run.summary);
+    graph.Graph_Labels();
+    graph.Graph_Pictures();
+    graph.Graph_Header();
+
+    listing.Prn_Setup();
+    listing.Prn_Logo();
+    listing.Prn_Title();
+    listing.setLineMark([&set, &run](int row) { return limitMark(set, run.summary, row); });
+    listing.Prn_All();
+    return listing.Prn_End() ? printout::PrintResult::Printed : printout::PrintResult::Failed;
+}
+
+bool writeReport(const ReadingSet &set, const analysis::Limits &limits, const QString &path,
+                 const QDateTime &madeAt, QString *error)
+{
+    QBuffer pdf;
+    pdf.open(QIODevice::WriteOnly);
+    printout::PrintResult result;
+    {
+        QPdfWriter writer(&pdf);
+        writer.setTitle(appinfo::title());
+        writer.setCreator(appinfo::title());
+        result = printReport(writer, set, limits, madeAt);
+    }
+    if (result != printout::PrintResult::Printed) {
+        if (error)
+            *error = QStringLiteral("the PDF could not be drawn");
+        return false;
+    }
+    QString why;
+    if (!brv2::writeFileAtomically(path, pdf.data(), &why)) {
+        if (error)
+            *error = why;
+        return false;
+    }
+    return true;
+}
+
+Outcome reportToPdf(const ReadingSet &set, const analysis::Limits &limits, Prompter &prompter,
+                    const std::function<bool(const QString &path)> &open, const QDateTime &madeAt)
+{
+    if (set.readingCount() < 1) {
+        prompter.message(kNothingToReport, appinfo::title(), Prompter::Icon::Information);
+        return Outcome::NothingToReport;
+    }
+    QString path = prompter.saveFileName(kReportTitle, kPdfFilter);
+    if (path.isEmpty())
+        return Outcome::Cancelled;
+    if (QFileInfo(path).suffix().isEmpty())
+        path += QStringLiteral(".pdf");
+    QString error;
+    if (!writeReport(set, limits, path, madeAt, &error)) {
+        prompter.message(msg::kSaveFailed.arg(QDir::toNativeSeparators(path), error),
+                         appinfo::title(), Prompter::Icon::Critical);
+        return Outcome::NotWritten;
+    }
+    if (open(path))
+        return Outcome::Opened;
+    prompter.message(kReportWritten.arg(QDir::toNativeSeparators(path)), appinfo::title(),
+                     Prompter::Icon::Information);
+    return Outcome::NotOpened;
+}
+
+} // namespace report
