@@ -76,7 +76,7 @@ private Q_SLOTS:
         const QStringList &first = pages[0];
         for (const QString &line :
              {appinfo::title(), "Report made: " + analysis::momentText(kMade), QString("ALARM"),
-              QString("Serial number: 0045 06 05 13"), QString("Location: Cold Store 2"),
+              QString("Serial number: 0045"), QString("Location: Cold Store 2"),
               "Model: " + model::label(model::kRV110), QString("Readings: 6 (1 invalid)"),
               "First reading: " + at(0), "Last reading: " + at(50), QString("Duration: 00:50:00"),
               QString("Interval: 00:10:00"), "Maximum: 27.5 at " + at(20),
