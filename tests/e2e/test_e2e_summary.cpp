@@ -7,12 +7,14 @@
 #include "app/data_commands.h"
 #include "acquisition/readings_table.h"
 #include "common/numfmt.h"
+#include "tests/output/print_test_support.h"
 #include "tests/tools/cli_process.h"
 #include "view/frm_data.h"
 #include "view/graph_controller.h"
 #include "view/graph_renderer.h"
 #include "view/summary_view.h"
 
+#include <QDesktopServices>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLabel>
@@ -23,6 +25,16 @@
 #include <QSignalSpy>
 #include <QTabWidget>
 #include <QtTest>
+
+// Stands in for the desktop's PDF viewer.
+class Viewer : public QObject
+{
+    Q_OBJECT
+public:
+    QUrl opened;
+public Q_SLOTS:
+    void open(const QUrl &url) { opened = url; }
+};
 
 class TestE2eSummary : public QObject
 {
@@ -121,6 +133,24 @@ private Q_SLOTS:
         QVERIFY(qAbs(temp[QStringLiteral("high")].toDouble() - highC) < 1e-9);
         QCOMPARE(temp[QStringLiteral("above")].toObject()[QStringLiteral("events")].toInt(),
                  events);
+
+        // File -> Report to PDF... hands the desktop's viewer a report whose first page says
+        // what the Summary tab says.
+        Viewer viewer;
+        QDesktopServices::setUrlHandler(QStringLiteral("file"), &viewer, "open");
+        const QString pdf = m_dir.filePath(QStringLiteral("report.pdf"));
+        f.prompter().fileAnswers = {pdf};
+        f.main().menuAction(QStringLiteral("ReportPdf"))->trigger();
+        QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+        QCOMPARE(viewer.opened, QUrl::fromLocalFile(pdf));
+        const QStringList page1 = printtest::pdfPages(pdf).value(0);
+        const QStringList lines = text.outText().split(QLatin1Char('\n'));
+        for (const QLatin1String label : {QLatin1String("Serial number:"), QLatin1String("Status:")}) {
+            const auto line = std::find_if(lines.cbegin(), lines.cend(),
+                                           [&](const QString &l) { return l.startsWith(label); });
+            QVERIFY(line != lines.cend());
+            QVERIFY2(page1.contains(line->simplified()), qPrintable(*line));
+        }
     }
 };
 
