@@ -32,9 +32,9 @@ inline analysis::SummaryInput input(int model, const QString &script, bool fahre
     in.fahrenheit = fahrenheit;
     const QStringList cells = script.split(QLatin1Char(' '), Qt::SkipEmptyParts);
     for (qsizetype i = 0; i < cells.size(); ++i) {
-        const QStringList parts = cells[i].split(QLatin1Char('/'));
-        in.rows.push_back({kStart.addSecs(i * kStep), number(parts[0]),
-                           parts.size() > 1 ? number(parts[1]) : std::nullopt});
+        const QStringList pair = cells[i].split(QLatin1Char('/'));
+        in.rows.push_back({kStart.addSecs(i * kStep), number(pair[0]),
+                           pair.size() > 1 ? number(pair[1]) : std::nullopt});
     }
     return in;
 }

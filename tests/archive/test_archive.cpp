@@ -56,15 +56,15 @@ QStringList keysOf(const QList<RunRecord> &runs)
 
 // The child process of the concurrency tests: stores COUNT distinct runs of a full memory's size
 // (COUNT 0: until killed) into FILE, one "stored" line after each commit.
-int storeAsChild(const QString &spec)
+int storeAsChild(const QString &job)
 {
-    const QStringList parts = spec.split(QLatin1Char('|'));
-    ArchiveDb db({Location::Kind::SQLite, parts.at(0)});
-    const int count = parts.at(1).toInt();
+    const QStringList fields = job.split(QLatin1Char('|'));
+    ArchiveDb db({Location::Kind::SQLite, fields.at(0)});
+    const int count = fields.at(1).toInt();
     RunRecord run = downloaded(1, 45, "CHILD", 16000);
     const QByteArray base = run.bytes;
     for (int i = 0; count == 0 || i < count; ++i) {
-        setBytes(run, base + parts.at(2).toUtf8() + QByteArray::number(i));
+        setBytes(run, base + fields.at(2).toUtf8() + QByteArray::number(i));
         if (db.store(run) != ArchiveDb::Stored::Added) {
             std::fprintf(stderr, "%s\n", qPrintable(db.error()));
             return 1;
@@ -325,8 +325,8 @@ private Q_SLOTS:
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
-    if (const QString spec = qEnvironmentVariable(kChildVariable); !spec.isEmpty())
-        return storeAsChild(spec);
+    if (const QString job = qEnvironmentVariable(kChildVariable); !job.isEmpty())
+        return storeAsChild(job);
     TestArchive test;
     return QTest::qExec(&test, argc, argv);
 }
