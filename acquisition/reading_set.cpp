@@ -383,3 +383,17 @@ void ReadingSet::Fill_Grid()
     }
     t.endBatch();
 }
+
+namespace {
+QString captionValue(const QString &caption)
+{
+    QString s = caption.trimmed();
+    if (s.startsWith(QLatin1Char(':')))
+        s.remove(0, 1);
+    return s.trimmed();
+}
+} // namespace
+
+QString ReadingSet::serialValue() const { return captionValue(m_serialText); }
+
+QString ReadingSet::locationValue() const { return captionValue(m_locationCaption); }

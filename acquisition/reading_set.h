@@ -75,6 +75,10 @@ public:
     // The location label shows ":    " followed by the 16 characters of the location.
     void setLocationText(const QString &location);
     const QString &locationCaption() const { return m_locationCaption; }
+    // The two captions' values, without the label's colon and blanks: "1207 01 01 00" (the
+    // serial number, then the identification bytes) and the location text.
+    QString serialValue() const;
+    QString locationValue() const;
     void setLocationCaption(const QString &caption);
 
     // Unit captions above the left axis (Label36) and the right axis (Label37), set by Put_Unit.

@@ -7,19 +7,6 @@
 
 namespace analysis {
 
-namespace {
-
-// A caption such as ":     1234" or ":    SIM LAB         " without its colon and padding.
-QString captionValue(const QString &caption)
-{
-    QString s = caption.trimmed();
-    if (s.startsWith(QLatin1Char(':')))
-        s.remove(0, 1);
-    return s.trimmed();
-}
-
-} // namespace
-
 SummaryInput summaryInputOf(const ReadingSet &set)
 {
     SummaryInput in;
@@ -35,12 +22,12 @@ SummaryInput summaryInputOf(const ReadingSet &set)
 QString serialOf(const ReadingSet &set)
 {
     // The caption carries the identification bytes after the number: "1207 01 01 00".
-    return captionValue(set.SerialText()).section(QLatin1Char(' '), 0, 0, QString::SectionSkipEmpty);
+    return set.serialValue().section(QLatin1Char(' '), 0, 0, QString::SectionSkipEmpty);
 }
 
 RunHeader runHeaderOf(const ReadingSet &set)
 {
-    return {serialOf(set), captionValue(set.locationCaption())};
+    return {serialOf(set), set.locationValue()};
 }
 
 } // namespace analysis

@@ -5,17 +5,9 @@
 #include "datafile/set_io.h"
 
 #include <QFile>
-#include <QRegularExpression>
 
 namespace archive {
 namespace {
-
-// A caption's value: the leading colon and blanks of the window's labels dropped.
-QString captionValue(const QString &caption)
-{
-    static const QRegularExpression lead(QStringLiteral("^[:\\s]*"));
-    return QString(caption).remove(lead).trimmed();
-}
 
 RunRecord describe(const ReadingSet &set, Source source, const QByteArray &bytes)
 {
@@ -25,13 +17,13 @@ RunRecord describe(const ReadingSet &set, Source source, const QByteArray &bytes
     r.computer = computerName();
     r.user = userName();
     r.model = set.MODEL;
-    const QStringList serial = captionValue(set.SerialText()).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    const QStringList serial = set.serialValue().split(QLatin1Char(' '), Qt::SkipEmptyParts);
     bool ok = false;
     r.serial = serial.isEmpty() ? -1 : serial.first().toInt(&ok);
     if (!ok)
         r.serial = -1;
     r.idBytes = serial.mid(1).join(QLatin1Char(' '));
-    r.location = captionValue(set.locationCaption());
+    r.location = set.locationValue();
     // The reading set's times are wall-clock times kept as UTC, as the archive keeps them.
     r.readings = set.readingCount();
     if (r.readings > 0) {
