@@ -57,6 +57,7 @@ void DataCommands::onDownloadFinished(int outcome)
         m_main.DATA_TYPE = setio::kDownloaded;
         m_main.New_file();
         imageload::showImage(d->readingSet(), m_download->image(), m_download->model());
+        Q_EMIT runDownloaded();
         d->DRAW_GRAPH();
         endDownload();
         m_main.Enb_Controls();
@@ -112,10 +113,21 @@ void DataCommands::openFile(const QString &path)
     d->setCursor(Qt::WaitCursor);
     const setio::Opened opened = setio::open(d->readingSet(), path);
     d->unsetCursor();
+    showOpened(opened, QFileInfo(path).absoluteFilePath());
+}
+
+void DataCommands::openRun(const QByteArray &bytes, const QString &title)
+{
+    showOpened(setio::openBytes(m_main.data()->readingSet(), bytes), title);
+}
+
+void DataCommands::showOpened(const setio::Opened &opened, const QString &caption)
+{
+    FrmData *d = m_main.data();
     switch (opened.status) {
     case setio::Status::Ok:
         m_main.DATA_TYPE = opened.dataKind;
-        d->setCaption(QFileInfo(path).absoluteFilePath());
+        d->setCaption(caption);
         d->DRAW_GRAPH();
         break;
     case setio::Status::FileCorrupted:

@@ -3,6 +3,9 @@
 #include <QObject>
 
 class Downloader;
+namespace setio {
+struct Opened;
+}
 class FrmMain;
 
 // The data window's Read Data, Save and Open: the download's conversation runs in the
@@ -19,16 +22,21 @@ public:
     void OpenData();
     // What Open does once the file is picked (also for a file named at start-up).
     void openFile(const QString &path);
+    // The same for a run's file bytes kept in the archive; `title` names the run.
+    void openRun(const QByteArray &bytes, const QString &title);
 
     Downloader &downloader() { return *m_download; }
 
 Q_SIGNALS:
     // A download ended (whatever the outcome); for tests and the command line.
     void downloadFinished();
+    // A download's readings are in the data window's set, not yet drawn.
+    void runDownloaded();
 
 private:
     void onDownloadFinished(int outcome);
     void endDownload();
+    void showOpened(const setio::Opened &opened, const QString &caption);
 
     FrmMain &m_main;
     Downloader *m_download = nullptr;

@@ -208,6 +208,8 @@ void FrmMain::buildMenus()
             &QAction::triggered, this, [this] { Print_Options(true); });
     connect(addMenuAction(file, QStringLiteral("ReportPdf"), report::kReportCaption),
             &QAction::triggered, this, [this] { Q_EMIT reportRequested(); });
+    connect(addMenuAction(file, QStringLiteral("mArchive"), QStringLiteral("&Archive...")),
+            &QAction::triggered, this, [this] { Q_EMIT archiveRequested(); });
     file->addSeparator();
     connect(addMenuAction(file, QStringLiteral("Exit"), QStringLiteral("E&xit")),
             &QAction::triggered, this, &FrmMain::Exit);
@@ -250,6 +252,8 @@ void FrmMain::buildMenus()
     baud->menuAction()->setVisible(false);
     connect(addMenuAction(setting, QStringLiteral("mLimits"), QStringLiteral("&Limits...")),
             &QAction::triggered, this, &FrmMain::openLimits);
+    connect(addMenuAction(setting, QStringLiteral("mArchiveSetting"), QStringLiteral("&Archive...")),
+            &QAction::triggered, this, [this] { Q_EMIT archiveSettingRequested(); });
 
     QMenu *view = addMenu(QStringLiteral("View"), QStringLiteral("    &View           "));
     connect(addMenuAction(view, QStringLiteral("zoomin"), QStringLiteral("Zoom in")),
@@ -407,6 +411,7 @@ void FrmMain::Dsb_Controls()
     for (const char *menu : {"data", "Device", "Setting"})
         m_menus.value(QLatin1String(menu))->menuAction()->setEnabled(false);
     m_menuActions.value(QStringLiteral("mOpen"))->setEnabled(false);
+    m_menuActions.value(QStringLiteral("mArchive"))->setEnabled(false);
     m_menuActions.value(QStringLiteral("mNew"))->setEnabled(false);
 }
 
@@ -417,6 +422,7 @@ void FrmMain::Enb_Controls()
     for (const char *menu : {"data", "Device", "Setting"})
         m_menus.value(QLatin1String(menu))->menuAction()->setEnabled(true);
     m_menuActions.value(QStringLiteral("mOpen"))->setEnabled(true);
+    m_menuActions.value(QStringLiteral("mArchive"))->setEnabled(true);
     m_menuActions.value(QStringLiteral("mNew"))->setEnabled(true);
 }
 
@@ -480,6 +486,9 @@ void FrmMain::changeEvent(QEvent *e)
 
 void FrmMain::closeEvent(QCloseEvent *e)
 {
+    // A live run exists nowhere else: the archive keeps it before the program goes.
+    if (RTC_On)
+        Q_EMIT liveRunStopped();
     m_port->shutDown(false);
     e->accept();
     QCoreApplication::quit();
@@ -589,6 +598,7 @@ void FrmMain::RTCStart()
         start->setIcon(icon("live_start"));
         RTC_On = false;
         m_comboRTC->setEnabled(true);
+        Q_EMIT liveRunStopped();
     }
 }
 
@@ -607,8 +617,11 @@ void FrmMain::RTCDone()
     m_toolbar1->hide();
     m_toolbar->show();
     m_live->stop();
+    const bool wasRunning = RTC_On;
     RTC_On = false;
     m_comboRTC->setEnabled(true);
+    if (wasRunning)
+        Q_EMIT liveRunStopped();
 }
 
 void FrmMain::onLiveRow(int row)

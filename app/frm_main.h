@@ -88,6 +88,10 @@ Q_SIGNALS:
     void printRequested(bool graph);
     void exportRequested();
     void reportRequested();
+    void archiveRequested();
+    void archiveSettingRequested();
+    // A live run stopped (Stop Reading, Done Reading, a failed line or closing the program).
+    void liveRunStopped();
     void aboutRequested();
     void identifyRequested();
     void startDeviceRequested();

@@ -1,6 +1,7 @@
 #include "app/wiring.h"
 
 #include "app/about/frm_about.h"
+#include "app/archive_commands.h"
 #include "app/data_commands.h"
 #include "app/frm_main.h"
 #include "device/device_commands.h"
@@ -121,6 +122,18 @@ void wirePrinting(FrmMain &main)
     });
 }
 
+// Every download and every live run stopped with rows go to the archive.
+void wireArchive(FrmMain &main)
+{
+    auto *commands = new ArchiveCommands(main);
+    commands->setObjectName(QStringLiteral("ArchiveCommands"));
+    auto *data = main.findChild<DataCommands *>(QStringLiteral("DataCommands"));
+    QObject::connect(data, &DataCommands::runDownloaded, commands,
+                     [commands] { commands->keepShown(archive::Source::Download); });
+    QObject::connect(&main, &FrmMain::liveRunStopped, commands,
+                     [commands] { commands->keepShown(archive::Source::Live); });
+}
+
 } // namespace
 
 void openFile(FrmMain &main, const QString &path)
@@ -135,6 +148,7 @@ void wireAll(FrmMain &main)
     wireStartDevice(main);
     wireHelpAndExport(main);
     wirePrinting(main);
+    wireArchive(main);
 }
 
 } // namespace wiring

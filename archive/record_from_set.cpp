@@ -1,6 +1,10 @@
 #include "archive/record_from_set.h"
 
+#include "acquisition/conversions.h"
 #include "acquisition/reading_set.h"
+#include "analysis/limits_store.h"
+#include "analysis/summary_input.h"
+#include "common/numfmt.h"
 #include "common/messages.h"
 #include "datafile/set_io.h"
 
@@ -8,6 +12,27 @@
 
 namespace archive {
 namespace {
+
+// The verdict under the limits kept for the logger, and each sensor's extremes. Temperatures
+// are kept in degC whatever the table shows, so runs compare across the archive: a degF cell is
+// the degC reading of one decimal converted, so converting back and rounding to one decimal
+// gives that reading again.
+void addSummary(RunRecord &r, const ReadingSet &set)
+{
+    const analysis::Summary s = analysis::summarize(analysis::summaryInputOf(set),
+                                                    LimitsStore().lookup(analysis::serialOf(set)));
+    r.status = analysis::verdictText(s.verdict);
+    const auto kept = [&s](const analysis::SensorSummary &sensor,
+                           std::optional<double> v) -> std::optional<double> {
+        if (!v || !s.fahrenheit || sensor.quantity != analysis::Quantity::Temperature)
+            return v;
+        return numfmt::roundHalfEven(sensor::Conv_Celsius(*v), 1);
+    };
+    for (size_t i = 0; i < s.sensors.size() && i < r.minimum.size(); ++i) {
+        r.minimum[i] = kept(s.sensors[i], s.sensors[i].min);
+        r.maximum[i] = kept(s.sensors[i], s.sensors[i].max);
+    }
+}
 
 RunRecord describe(const ReadingSet &set, Source source, const QByteArray &bytes)
 {
@@ -30,6 +55,7 @@ RunRecord describe(const ReadingSet &set, Source source, const QByteArray &bytes
         r.first = set.readingTime(1);
         r.last = set.readingTime(r.readings);
     }
+    addSummary(r, set);
     return r;
 }
 

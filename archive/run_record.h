@@ -32,8 +32,8 @@ struct RunRecord
     int readings = 0;
     QDateTime first; // logger times: local, no zone
     QDateTime last;
-    // Filled once the run has a summary: "ALARM", "OK" or "NO LIMITS", and per sensor (0: the
-    // model's quantity, 1: humidity) the minimum and maximum as the table shows them.
+    // The summary under the logger's limits: "ALARM", "OK" or "NO LIMITS", and per sensor (0: the
+    // model's quantity, 1: humidity) the minimum and maximum, temperatures in degC.
     std::optional<QString> status;
     std::array<std::optional<double>, 2> minimum;
     std::array<std::optional<double>, 2> maximum;

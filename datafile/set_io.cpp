@@ -160,9 +160,10 @@ bool save(const ReadingSet &set, int dataKind, const QString &path, QString *err
     return brv2::writeFileAtomically(path, encode(set, dataKind), error);
 }
 
-Opened open(ReadingSet &set, const QString &path)
+namespace {
+
+Opened show(ReadingSet &set, const brv2::Content &c)
 {
-    const brv2::Content c = brv2::readFile(path);
     Opened out;
     out.reason = c.reason;
     if (c.status == brv2::Content::Status::FileCorrupted) {
@@ -214,6 +215,12 @@ Opened open(ReadingSet &set, const QString &path)
     out.dataKind = c.dataKind;
     return out;
 }
+
+} // namespace
+
+Opened open(ReadingSet &set, const QString &path) { return show(set, brv2::readFile(path)); }
+
+Opened openBytes(ReadingSet &set, const QByteArray &bytes) { return show(set, brv2::decode(bytes)); }
 
 QString message(Status status)
 {

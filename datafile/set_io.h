@@ -32,6 +32,8 @@ struct Opened
 // code and the caller's data kind stay as they were. An image file is shown as a download
 // shows it; a row file fills the table from its rows (in degF when the set shows degF).
 Opened open(ReadingSet &set, const QString &path);
+// The same for a file's bytes kept elsewhere (a run of the archive).
+Opened openBytes(ReadingSet &set, const QByteArray &bytes);
 
 // Tells the user why a file could not be opened; nothing for Ok.
 void report(Status status, Prompter &prompter);

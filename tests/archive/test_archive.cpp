@@ -29,7 +29,8 @@ namespace {
 const char *const kChildVariable = "KESTRUN_ARCHIVE_TEST_CHILD"; // "FILE|COUNT|NAME"
 
 // A download of a simulated logger: `readings` readings every 15 minutes up to a fixed clock.
-RunRecord downloaded(int model, int serial, const char *location, int readings)
+RunRecord downloaded(int model, int serial, const char *location, int readings,
+                     bool fahrenheit = false)
 {
     loggersim::LoggerCore core;
     loggersim::LoggerState &s = core.state();
@@ -42,6 +43,7 @@ RunRecord downloaded(int model, int serial, const char *location, int readings)
     s.clock = loggersim::RtcTime{2024, 5, 17, 12, 0, 0};
     core.fillHistory(readings);
     ReadingSet set;
+    set.Cels_Faren = fahrenheit ? 0 : -1;
     imageload::showImage(set, core.memoryImage(frames::make('R', 'R')), model);
     return recordFromSet(set, Source::Download, setio::kDownloaded);
 }
@@ -125,6 +127,9 @@ class TestArchive : public QObject
     }
 
 private Q_SLOTS:
+    // The limits a record's verdict is judged by come from settings of this test's own.
+    void initTestCase() { qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_dir.filePath("config"))); }
+
     void init()
     {
         QVERIFY(m_dir.isValid());
@@ -154,6 +159,11 @@ private Q_SLOTS:
             const auto outcome = archive.store(r);
             QVERIFY2(outcome.stored == ArchiveDb::Stored::Added, qPrintable(outcome.message));
         }
+        // Extremes are kept in degC whichever unit the table showed.
+        const RunRecord inF = downloaded(2, 45, "Freezer 2", 96, true);
+        QVERIFY(freezer.minimum[0] && freezer.maximum[1]);
+        QCOMPARE(inF.minimum, freezer.minimum);
+        QCOMPARE(inF.maximum, freezer.maximum);
         // The same logger read again without new readings: kept once.
         QCOMPARE(archive.store(freezer).stored, ArchiveDb::Stored::AlreadyThere);
 
@@ -180,7 +190,7 @@ private Q_SLOTS:
         QCOMPARE(listed.readings, 96);
         QCOMPARE(listed.first, imported->first);
         QCOMPARE(listed.last, imported->last);
-        QVERIFY(!listed.status);
+        QCOMPARE(listed.status.value_or(QString()), QStringLiteral("NO LIMITS"));
         QCOMPARE(all->at(1).status.value_or(QString()), QStringLiteral("ALARM"));
 
         struct Case { const char *name; std::function<void(RunFilter &)> set; QStringList keys; };

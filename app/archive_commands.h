@@ -1,0 +1,36 @@
+#pragma once
+
+#include "archive/archive_keeper.h"
+
+#include <QObject>
+
+class FrmMain;
+
+// The window's side of the archive: every run the data window obtains is handed to the keeper
+// as Save would write it, and what went wrong is told once, in one message; the readings stay
+// shown whatever happens to them in the archive.
+class ArchiveCommands : public QObject
+{
+    Q_OBJECT
+public:
+    // Sends on the runs still waiting for the shared archive, as the program starts.
+    explicit ArchiveCommands(FrmMain &main, archive::Keeper::Factory makeArchive = {});
+
+    // The data window's set, from a download or a live run.
+    void keepShown(archive::Source source);
+    archive::Keeper &keeper() { return *m_keeper; }
+
+Q_SIGNALS:
+    // A run was kept or failed to be (after any message); for tests.
+    void keptOrFailed();
+
+private:
+    void onKept(const archive::Archive::StoreOutcome &outcome);
+    void onSynced(const archive::Archive::SyncOutcome &outcome);
+    void tellAway(const QString &message);
+
+    FrmMain &m_main;
+    archive::Keeper *m_keeper = nullptr;
+    // The shared archive's absence is told once, until runs reach it again.
+    bool m_toldAway = false;
+};

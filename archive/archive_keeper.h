@@ -1,0 +1,46 @@
+#pragma once
+
+#include "archive/archive.h"
+
+#include <QObject>
+#include <QThread>
+
+#include <functional>
+#include <memory>
+
+namespace archive {
+
+// Stores the window's runs on a thread of its own: a shared database that cannot be reached
+// takes seconds to say so, and the window must not freeze meanwhile. Runs are stored one after
+// another in the order given, and the destructor waits for those still queued, so closing the
+// program loses none.
+class Keeper : public QObject
+{
+    Q_OBJECT
+public:
+    // `makeArchive` runs on the keeper's thread, since a connection belongs to the thread that
+    // opened it; by default it opens the archive KESTRUN_ARCHIVE or the setting chooses.
+    using Factory = std::function<std::unique_ptr<Archive>()>;
+    explicit Keeper(Factory makeArchive = {}, QObject *parent = nullptr);
+    ~Keeper() override;
+
+    void keep(RunRecord run);
+    // Sends the runs waiting for the shared archive.
+    void sync();
+    // The choice of archive changed: the next job opens the new one.
+    void relocate();
+
+Q_SIGNALS:
+    void kept(const archive::Archive::StoreOutcome &outcome);
+    void synced(const archive::Archive::SyncOutcome &outcome);
+
+private:
+    void post(std::function<void(Archive &)> job);
+
+    Factory m_make;
+    QThread m_thread;
+    QObject *m_context = nullptr;       // lives on m_thread; jobs run in its events
+    std::unique_ptr<Archive> m_archive; // touched on m_thread only
+};
+
+} // namespace archive
