@@ -1,0 +1,127 @@
+// The archive through the real window: a download from the simulated logger and a live run are
+// kept without a word to the user and come back out of kestrun-cli byte for byte; an archive
+// that cannot take a run costs one message, never the readings shown.
+#include "tests/support/e2e_fixture.h"
+
+#include "acquisition/reading_set.h"
+#include "app/archive_commands.h"
+#include "app/data_commands.h"
+#include "tests/tools/cli_process.h"
+#include "view/frm_data.h"
+#include "view/summary_view.h"
+
+#include <QComboBox>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLabel>
+#include <QSignalSpy>
+#include <QtTest>
+
+class TestE2eArchive : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+
+    QString archiveFolder() const { return m_dir.filePath(QStringLiteral("archive")); }
+
+    static ArchiveCommands *commands(e2e::Fixture &f) { return f.main().findChild<ArchiveCommands *>(); }
+
+    static bool download(e2e::Fixture &f)
+    {
+        QSignalSpy done(f.main().findChild<DataCommands *>(), &DataCommands::downloadFinished);
+        f.toolbar(QStringLiteral("ReadData"));
+        return done.wait(40000) || done.count() > 0;
+    }
+
+    static QByteArray fileBytes(const QString &path)
+    {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        // The window and kestrun-cli share the settings and the archive: both see this folder's.
+        QVERIFY(m_dir.isValid());
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_dir.filePath(QStringLiteral("config"))));
+        qputenv("KESTRUN_ARCHIVE", QFile::encodeName(archiveFolder()));
+    }
+
+    void downloadAndLiveRunAreKept()
+    {
+        e2e::Fixture f;
+        e2e::enableLogger(f.sim().state(), "COLD ROOM", 2);
+        f.sim().state().model = 2;
+        f.sim().state().started = true;
+        f.sim().core().fillHistory(90);
+        QVERIFY2(f.start(), qPrintable(f.why()));
+        QSignalSpy kept(commands(f), &ArchiveCommands::keptOrFailed);
+        QVERIFY(download(f));
+        QVERIFY(kept.wait(20000) || kept.count() > 0);
+        QVERIFY2(f.prompter().messages().isEmpty(), qPrintable(f.prompter().messages().join('|')));
+
+        // What the archive gives back is what Save writes.
+        const QString saved = m_dir.filePath(QStringLiteral("saved"));
+        f.prompter().fileAnswers = {saved};
+        f.toolbar(QStringLiteral("Save"));
+        const clitest::Result list = clitest::run({"archive", "list", "--json"}, 30000);
+        QVERIFY2(list.ok(), list.err.constData());
+        QJsonArray runs = QJsonDocument::fromJson(list.out).array();
+        QCOMPARE(runs.size(), 1);
+        QJsonObject run = runs.at(0).toObject();
+        QCOMPARE(run.value("source").toString(), QStringLiteral("download"));
+        QCOMPARE(run.value("readings").toInt(), 90);
+        QCOMPARE(run.value("status").toString(), f.main().data()->summaryView()->verdictLabel()->text());
+        const QString got = m_dir.filePath(QStringLiteral("got.brv2"));
+        const clitest::Result get =
+            clitest::run({"archive", "get", run.value("key").toString(), "-o", got}, 30000);
+        QVERIFY2(get.ok(), get.err.constData());
+        QCOMPARE(fileBytes(got), fileBytes(saved + ".brv2"));
+
+        // A live run is kept when it is stopped.
+        f.toolbar(QStringLiteral("RealTime"));
+        f.main().ComboRTC()->setCurrentIndex(0); // "2 Seconds"
+        f.main().toolbarAction(QStringLiteral("RTCStart"))->trigger();
+        QTRY_VERIFY_WITH_TIMEOUT(f.main().data()->readingSet().readingCount() >= 2, 12000);
+        f.main().toolbarAction(QStringLiteral("RTCStart"))->trigger(); // "Stop Reading"
+        QVERIFY(kept.wait(20000) || kept.count() > 1);
+        QVERIFY2(f.prompter().messages().isEmpty(), qPrintable(f.prompter().messages().join('|')));
+        const clitest::Result both = clitest::run({"archive", "list", "--json"}, 30000);
+        runs = QJsonDocument::fromJson(both.out).array();
+        QCOMPARE(runs.size(), 2);
+        run = runs.at(0).toObject();
+        QCOMPARE(run.value("source").toString(), QStringLiteral("live"));
+        QCOMPARE(run.value("readings").toInt(), f.main().data()->readingSet().readingCount());
+    }
+
+    // A damaged archive is left as it is: the user is told once, and the download is shown and
+    // can be saved.
+    void aRunTheArchiveCannotTakeIsOneMessage()
+    {
+        QTemporaryDir other;
+        QFile damaged(other.filePath(QStringLiteral("archive.sqlite")));
+        QVERIFY(damaged.open(QIODevice::WriteOnly) && damaged.write(QByteArray(4096, 'x')) == 4096);
+        damaged.close();
+        qputenv("KESTRUN_ARCHIVE", QFile::encodeName(other.path()));
+        e2e::Fixture f;
+        e2e::enableLogger(f.sim().state(), "COLD ROOM", 2);
+        f.sim().core().fillHistory(30);
+        QVERIFY2(f.start(), qPrintable(f.why()));
+        QSignalSpy kept(commands(f), &ArchiveCommands::keptOrFailed);
+        QVERIFY(download(f));
+        QVERIFY(kept.wait(20000) || kept.count() > 0);
+        qputenv("KESTRUN_ARCHIVE", QFile::encodeName(archiveFolder()));
+        QCOMPARE(f.prompter().messages().size(), 1);
+        QVERIFY2(f.prompter().messages().at(0).contains(QStringLiteral("damaged")),
+                 qPrintable(f.prompter().messages().at(0)));
+        QCOMPARE(f.main().data()->readingSet().readingCount(), 30);
+        QCOMPARE(fileBytes(damaged.fileName()), QByteArray(4096, 'x'));
+    }
+};
+
+QTEST_MAIN(TestE2eArchive)
+#include "test_e2e_archive.moc"
