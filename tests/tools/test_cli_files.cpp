@@ -339,7 +339,8 @@ private Q_SLOTS:
         QVERIFY2(shown.contains(msg::kReading.toUtf8()), shown.constData());
         QVERIFY2(shown.contains("100%"), shown.constData());
 
-        const clitest::Result list = clitest::run({"archive", "list", "--json"}, 30000, env);
+        const clitest::Result list =
+            clitest::run({"archive", "list", "--location", "lab", "--json"}, 30000, env);
         QVERIFY2(list.ok(), list.err.constData());
         const QJsonArray runs = QJsonDocument::fromJson(list.out).array();
         QCOMPARE(runs.size(), 1);

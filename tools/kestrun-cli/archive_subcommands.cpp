@@ -87,6 +87,7 @@ int runList(const QStringList &words)
                                     .arg(name, p.value(name)));
         (end ? filter.until : filter.since) = t;
     }
+    filter.location = p.value(QStringLiteral("location"));
     filter.alarmsOnly = p.isSet(QStringLiteral("alarms"));
 
     archive::Archive a;

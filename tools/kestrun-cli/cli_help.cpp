@@ -146,6 +146,9 @@ QList<Command> subcommands()
                         "and last reading, verdict), or a JSON array with --json."),
          {{{QStringLiteral("serial")}, QStringLiteral("Only the logger of serial number N."),
            QStringLiteral("N")},
+          {{QStringLiteral("location")},
+           QStringLiteral("Only runs whose location contains TEXT, in any case."),
+           QStringLiteral("TEXT")},
           {{QStringLiteral("since")},
            QStringLiteral("Only runs with readings on or after DATE (YYYY-MM-DD, or "
                           "YYYY-MM-DDTHH:MM:SS)."),
