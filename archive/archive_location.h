@@ -41,4 +41,7 @@ void setStoredChoice(const QString &connection);
 namespace archive {
 // The location as messages name it: the file, or the connection string without a password.
 QString describe(const Location &location);
+// True when a connection string carries a password (a password keyword in any case, or a
+// URI's "user:secret@"): Kestrun refuses to keep such a string.
+bool holdsPassword(const QString &connection);
 } // namespace archive

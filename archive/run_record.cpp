@@ -1,6 +1,10 @@
 #include "archive/run_record.h"
 
+#include "archive/archive_texts.h"
+#include "common/datetext.h"
+
 #include <QCryptographicHash>
+#include <QStringList>
 #include <QSysInfo>
 
 #ifdef Q_OS_UNIX
@@ -62,6 +66,33 @@ QString timeText(const QDateTime &t)
     const QTime h = t.time();
     return QString::asprintf("%04d-%02d-%02dT%02d:%02d:%02d", d.year(), d.month(), d.day(),
                              h.hour(), h.minute(), h.second());
+}
+
+QString shownTime(const QDateTime &t)
+{
+    return t.isValid() ? datetext::dateText(t.date()) + QLatin1Char(' ') + datetext::timeText(t.time())
+                       : QString();
+}
+
+QString shownSerial(int serial)
+{
+    return serial < 0 ? QString() : QStringLiteral("%1").arg(serial, 4, 10, QLatin1Char('0'));
+}
+
+QString runName(const RunRecord &run)
+{
+    QStringList logger;
+    if (run.serial >= 0)
+        logger << shownSerial(run.serial);
+    if (!run.location.isEmpty())
+        logger << run.location;
+    const QString span = archivetext::kRunSpan.arg(shownTime(run.first), shownTime(run.last));
+    return logger.isEmpty() ? span : logger.join(QLatin1Char(' ')) + QStringLiteral(" \u2013 ") + span;
+}
+
+QString runTitle(const RunRecord &run)
+{
+    return archivetext::kRunTitle.arg(runName(run));
 }
 
 QDateTime parseTime(QStringView text)

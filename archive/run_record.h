@@ -52,4 +52,15 @@ QString userName();
 QString timeText(const QDateTime &t);
 QDateTime parseTime(QStringView text);
 
+// A time and a serial number as the browser's table shows them ("17/05/2024 12:00:00", "0045");
+// empty for an invalid time.
+QString shownTime(const QDateTime &t);
+QString shownSerial(int serial);
+
+// The run in a few words: serial, location and the span of its readings, as the table shows
+// them ("0045 FREEZER 2 – 17/05/2024 12:00:00 to 21/05/2024 08:00:00").
+QString runName(const RunRecord &run);
+// The data window's title for a run opened from the archive: "Archive: " and its name.
+QString runTitle(const RunRecord &run);
+
 } // namespace archive

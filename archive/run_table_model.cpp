@@ -1,22 +1,12 @@
 #include "archive/run_table_model.h"
 
 #include "archive/archive_db.h"
-#include "common/datetext.h"
 #include "common/model_codes.h"
 
 #include <QSqlError>
 #include <QSqlQuery>
 
 namespace archive {
-namespace {
-
-QString shownTime(const QDateTime &t)
-{
-    return t.isValid() ? datetext::dateText(t.date()) + QLatin1Char(' ') + datetext::timeText(t.time())
-                       : QString();
-}
-
-} // namespace
 
 RunTableModel::RunTableModel(ArchiveDb &db, QObject *parent) : QSqlQueryModel(parent), m_db(db)
 {
@@ -61,7 +51,7 @@ QVariant RunTableModel::data(const QModelIndex &index, int role) const
     case RunColumn::Last:
         return shownTime(parseTime(raw.toString()));
     case RunColumn::Serial:
-        return QStringLiteral("%1").arg(raw.toInt(), 4, 10, QLatin1Char('0'));
+        return shownSerial(raw.toInt());
     case RunColumn::Model:
         return model::label(raw.toInt());
     default:

@@ -1,0 +1,62 @@
+#pragma once
+
+#include <QString>
+
+// Texts of the archive's browser and settings dialogs and of the runs they name. Used through
+// these constants only.
+namespace archivetext {
+
+inline const QString kArchiveTitle = QStringLiteral("Archive");
+
+// A run: %1 the time of its first reading, %2 of its last (as the table shows them).
+inline const QString kRunSpan = QStringLiteral("%1 to %2");
+// The data window's title for a run opened from the archive; %1 the run's name.
+inline const QString kRunTitle = QStringLiteral("Archive: %1");
+
+// The browser.
+inline const QString kSerialLabel = QStringLiteral("Serial");
+inline const QString kLocationLabel = QStringLiteral("Location");
+inline const QString kFromLabel = QStringLiteral("From");
+inline const QString kToLabel = QStringLiteral("To");
+inline const QString kDatePlaceholder = QStringLiteral("2024-05-17");
+inline const QString kAlarmsOnly = QStringLiteral("Alarms only");
+inline const QString kOpen = QStringLiteral("Open");
+inline const QString kSave = QStringLiteral("Save...");
+inline const QString kSaveTitle = QStringLiteral("Save");
+inline const QString kDelete = QStringLiteral("Delete");
+inline const QString kClose = QStringLiteral("Close");
+inline const QString kOneRun = QStringLiteral("1 run");
+// %1 the number of runs the filter shows.
+inline const QString kRunCount = QStringLiteral("%1 runs");
+inline const QString kBadDate =
+    QStringLiteral("Type dates as 2024-05-17 or 2024-05-17T08:00:00; the list is not filtered "
+                   "until the date reads.");
+// %1 the database's reason.
+inline const QString kNotListed = QStringLiteral("The archive could not be listed: %1");
+// %1 the run's name.
+inline const QString kDeleteQuestion =
+    QStringLiteral("Delete the run %1 from the archive? This cannot be undone.");
+
+// The settings dialog.
+inline const QString kThisComputer = QStringLiteral("This computer");
+inline const QString kSharedDatabase = QStringLiteral("A shared database");
+inline const QString kConnectionPlaceholder = QStringLiteral("service=loggers or postgresql://host/db");
+inline const QString kPasswordNote =
+    QStringLiteral("Kestrun never stores a password: put it in ~/.pgpass (libpq's password file) "
+                   "or in the service file.");
+// %1 the variable's name, %2 its value.
+inline const QString kEnvironmentOverrides =
+    QStringLiteral("%1 is set (%2): it overrides the choice made here.");
+inline const QString kNoConnection =
+    QStringLiteral("Enter the connection string of the shared database, for example "
+                   "service=loggers or postgresql://host/db.");
+// %1 the text typed.
+inline const QString kNotAConnection =
+    QStringLiteral("\"%1\" is not a connection string of a PostgreSQL database. Write it as "
+                   "service=loggers, host=server dbname=loggers or postgresql://server/loggers.");
+inline const QString kHoldsPassword =
+    QStringLiteral("The connection string holds a password, and Kestrun never stores one. Remove "
+                   "it and put the password in ~/.pgpass (libpq's password file) or in the "
+                   "service file.");
+
+} // namespace archivetext

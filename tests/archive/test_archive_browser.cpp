@@ -1,0 +1,218 @@
+// The archive's dialogs over a small SQLite archive: the browser's filters, a run opened, saved
+// and deleted through its buttons; the settings dialog keeping a connection string only when it
+// holds no password and names PostgreSQL.
+
+#include "archive/archive_browser.h"
+#include "archive/archive_db.h"
+#include "archive/archive_settings_dialog.h"
+#include "archive/archive_texts.h"
+#include "archive/run_table_model.h"
+#include "common/prompter.h"
+
+#include <QCheckBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStandardPaths>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace archive;
+
+namespace {
+
+RunRecord run(int serial, const char *location, QDate first, int days, const char *status)
+{
+    RunRecord r;
+    setBytes(r, QByteArray("run of ") + location);
+    r.model = 1;
+    r.serial = serial;
+    r.location = QLatin1String(location);
+    r.first = QDateTime(first, QTime(12, 0), Qt::UTC);
+    r.last = r.first.addDays(days);
+    r.readings = days * 96;
+    if (status)
+        r.status = QLatin1String(status);
+    return r;
+}
+
+} // namespace
+
+class TestArchiveBrowser : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    std::unique_ptr<ArchiveDb> m_db;
+    ScriptedPrompter m_prompter;
+    const RunRecord m_freezer = run(45, "FREEZER 2", QDate(2024, 5, 17), 4, "OK");
+    const RunRecord m_coldRoom = run(45, "Cold room", QDate(2024, 6, 1), 2, "ALARM");
+    const RunRecord m_lab = run(12, "Lab A", QDate(2024, 5, 1), 1, "ALARM");
+    const RunRecord m_other = run(7, "Freezer 1", QDate(2024, 7, 1), 3, nullptr);
+
+    int rowOf(const ArchiveBrowser &browser, const QString &key)
+    {
+        const auto *model = static_cast<RunTableModel *>(browser.table()->model());
+        for (int row = 0; row < model->rowCount(); ++row)
+            if (model->keyAt(row) == key)
+                return row;
+        return -1;
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        QStandardPaths::setTestModeEnabled(true);
+        qunsetenv(kEnvironment);
+    }
+
+    // A fresh archive of four runs for every test.
+    void init()
+    {
+        m_db.reset();
+        QFile::remove(m_dir.filePath(QLatin1String(kFileName)));
+        m_db = std::make_unique<ArchiveDb>(Location{Location::Kind::SQLite, m_dir.filePath(kFileName)});
+        for (const RunRecord &r : {m_freezer, m_coldRoom, m_lab, m_other})
+            QVERIFY2(m_db->store(r) == ArchiveDb::Stored::Added, qPrintable(m_db->error()));
+        m_prompter = ScriptedPrompter();
+    }
+
+    void filters_data()
+    {
+        QTest::addColumn<QString>("serial");
+        QTest::addColumn<QString>("location");
+        QTest::addColumn<QString>("from");
+        QTest::addColumn<QString>("to");
+        QTest::addColumn<bool>("alarmsOnly");
+        QTest::addColumn<int>("rows");
+        QTest::addColumn<bool>("refused");
+        QTest::newRow("none") << "" << "" << "" << "" << false << 4 << false;
+        QTest::newRow("serial, digits only") << "4x5" << "" << "" << "" << false << 2 << false;
+        QTest::newRow("location text, any case") << "" << "freezer" << "" << "" << false << 2 << false;
+        QTest::newRow("readings on or after") << "" << "" << "2024-06-01" << "" << false << 2 << false;
+        QTest::newRow("readings up to the end of the day") << "" << "" << "" << "2024-05-17" << false << 2 << false;
+        QTest::newRow("date range") << "" << "" << "2024-05-10" << "2024-05-31" << false << 1 << false;
+        QTest::newRow("alarms only") << "" << "" << "" << "" << true << 2 << false;
+        QTest::newRow("alarms of one logger") << "45" << "" << "" << "" << true << 1 << false;
+        QTest::newRow("a date that does not read") << "" << "" << "17.05.x" << "" << false << 4 << true;
+    }
+    void filters()
+    {
+        QFETCH(QString, serial);
+        QFETCH(QString, location);
+        QFETCH(QString, from);
+        QFETCH(QString, to);
+        QFETCH(bool, alarmsOnly);
+        QFETCH(int, rows);
+        QFETCH(bool, refused);
+        ArchiveBrowser browser(*m_db, m_prompter);
+        browser.show();
+        QTest::keyClicks(browser.serialEdit(), serial);
+        QTest::keyClicks(browser.locationEdit(), location);
+        QTest::keyClicks(browser.fromEdit(), from);
+        QTest::keyClicks(browser.toEdit(), to);
+        browser.alarmsOnlyBox()->setChecked(alarmsOnly);
+        QCOMPARE(browser.table()->model()->rowCount(), rows);
+        const QString count = rows == 1 ? archivetext::kOneRun : archivetext::kRunCount.arg(rows);
+        QCOMPARE(browser.countLabel()->text(), refused ? archivetext::kBadDate : count);
+        QCOMPARE(browser.fromEdit()->styleSheet().isEmpty(), !refused);
+        QVERIFY(m_prompter.shown.isEmpty());
+    }
+
+    void openSaveDelete()
+    {
+        ArchiveBrowser browser(*m_db, m_prompter);
+        browser.show();
+        QVERIFY(!browser.openButton()->isEnabled());
+        // Sorted by the database on a header click.
+        browser.table()->horizontalHeader()->setSortIndicator(int(RunColumn::Readings), Qt::AscendingOrder);
+        QCOMPARE(rowOf(browser, m_lab.key), 0);
+
+        browser.table()->selectRow(rowOf(browser, m_freezer.key));
+        QVERIFY(browser.openButton()->isEnabled() && browser.deleteButton()->isEnabled());
+        QSignalSpy opened(&browser, &ArchiveBrowser::runOpened);
+        browser.openButton()->click();
+        QCOMPARE(opened.size(), 1);
+        QCOMPARE(opened.at(0).at(0).toByteArray(), m_freezer.bytes);
+        const QString title = opened.at(0).at(1).toString();
+        for (const QString &part : {QStringLiteral("0045 FREEZER 2"), shownTime(m_freezer.first),
+                                    shownTime(m_freezer.last)})
+            QVERIFY2(title.contains(part), qPrintable(title));
+
+        // Saved as it is stored; ".brv2" added to a name without one. A failure names the file.
+        const QString missing = m_dir.filePath("no folder/run.brv2");
+        m_prompter.fileAnswers << m_dir.filePath("copy") << missing;
+        browser.saveButton()->click();
+        QFile copy(m_dir.filePath("copy.brv2"));
+        QVERIFY(copy.open(QIODevice::ReadOnly));
+        QCOMPARE(copy.readAll(), m_freezer.bytes);
+        browser.saveButton()->click();
+        QCOMPARE(m_prompter.messages().size(), 1);
+        QVERIFY(m_prompter.messages().at(0).contains(missing));
+
+        // Deleted on Yes only, after a question naming the run.
+        m_prompter = ScriptedPrompter();
+        m_prompter.yesNoAnswers << false << true;
+        browser.deleteButton()->click();
+        QCOMPARE(browser.table()->model()->rowCount(), 4);
+        browser.deleteButton()->click();
+        QCOMPARE(m_prompter.shown.size(), 2);
+        QVERIFY(m_prompter.shown.at(0).text.contains(QStringLiteral("FREEZER 2")));
+        QCOMPARE(browser.table()->model()->rowCount(), 3);
+        QCOMPARE(browser.countLabel()->text(), archivetext::kRunCount.arg(3));
+        QCOMPARE(rowOf(browser, m_freezer.key), -1);
+        QVERIFY(!m_db->bytes(m_freezer.key));
+        QVERIFY(!browser.deleteButton()->isEnabled());
+
+        // A run deleted elsewhere since the list was made: told once, nothing opened.
+        browser.table()->selectRow(rowOf(browser, m_lab.key));
+        QVERIFY(m_db->remove(m_lab.key));
+        browser.openButton()->click();
+        QCOMPARE(opened.size(), 1);
+        QCOMPARE(m_prompter.messages(), QStringList{m_db->error()});
+    }
+
+    void settings_data()
+    {
+        QTest::addColumn<bool>("shared");
+        QTest::addColumn<QString>("connection");
+        QTest::addColumn<bool>("password");
+        QTest::addColumn<bool>("kept");
+        QTest::newRow("this computer") << false << "" << false << true;
+        QTest::newRow("service") << true << "service=loggers" << false << true;
+        QTest::newRow("URI with a user") << true << "postgresql://ann@db:5432/loggers" << false << true;
+        QTest::newRow("password file named") << true << "host=db passfile=/home/ann/.pgpass" << false << true;
+        QTest::newRow("password keyword") << true << "host=db password=secret" << true << false;
+        QTest::newRow("password keyword, any case") << true << "host=db PassWord = 'a b'" << true << false;
+        QTest::newRow("URI with a secret") << true << "postgresql://ann:secret@db/loggers" << true << false;
+        QTest::newRow("URI password parameter") << true << "postgresql://db/x?password=s" << true << false;
+        QTest::newRow("shared, nothing typed") << true << "" << false << false;
+        QTest::newRow("a folder, not a database") << true << "/srv/archive" << false << false;
+    }
+    void settings()
+    {
+        QFETCH(bool, shared);
+        QFETCH(QString, connection);
+        QFETCH(bool, password);
+        QFETCH(bool, kept);
+        QCOMPARE(holdsPassword(connection), password);
+        const QString before = QStringLiteral("service=before");
+        setStoredChoice(before);
+        ArchiveSettingsDialog dialog(m_prompter);
+        dialog.show();
+        QVERIFY(dialog.sharedButton()->isChecked());
+        QCOMPARE(dialog.connectionEdit()->text(), before);
+        (shared ? dialog.sharedButton() : dialog.thisComputerButton())->click();
+        dialog.connectionEdit()->setText(connection);
+        dialog.okButton()->click();
+        QCOMPARE(dialog.isVisible(), !kept);
+        QCOMPARE(m_prompter.messages().size(), kept ? 0 : 1);
+        QCOMPARE(storedChoice(), kept ? connection : before);
+    }
+};
+
+QTEST_MAIN(TestArchiveBrowser)
+#include "test_archive_browser.moc"
