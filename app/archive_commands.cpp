@@ -3,6 +3,8 @@
 #include "acquisition/reading_set.h"
 #include "archive/record_from_set.h"
 #include "app/frm_main.h"
+#include "archive/archive_browser.h"
+#include "archive/archive_settings_dialog.h"
 #include "common/prompter.h"
 #include "view/frm_data.h"
 
@@ -31,6 +33,55 @@ void ArchiveCommands::keepShown(archive::Source source)
     m_keeper->keep(archive::recordFromSet(set, source, m_main.DATA_TYPE));
 }
 
+ArchiveBrowser *ArchiveCommands::browser() const { return m_browser; }
+
+void ArchiveCommands::openBrowser()
+{
+    if (m_browser) {
+        m_browser->raise();
+        m_browser->activateWindow();
+        return;
+    }
+    if (!m_browseDb)
+        m_browseDb = std::make_unique<archive::ArchiveDb>(archive::chosenLocation());
+    // A shared database may take seconds to answer, or to say it will not.
+    m_main.setBusy(true);
+    const bool opened = m_browseDb->open();
+    m_main.setBusy(false);
+    if (!opened) {
+        const QString why = m_browseDb->error();
+        m_browseDb.reset(); // tried afresh next time
+        m_main.prompter().message(why, appinfo::title(), Prompter::Icon::Warning);
+        return;
+    }
+    m_browser = new ArchiveBrowser(*m_browseDb, m_main.prompter(), &m_main);
+    m_browser->setAttribute(Qt::WA_DeleteOnClose);
+    // Like a file dialog's Open: the run replaces what the data window shows, and the window
+    // is the user's again.
+    m_browser->setWindowModality(Qt::WindowModal);
+    connect(m_browser, &ArchiveBrowser::runOpened, this,
+            [this](const QByteArray &bytes, const QString &title) {
+                Q_EMIT runOpened(bytes, title);
+                m_browser->close();
+            });
+    m_browser->show();
+}
+
+void ArchiveCommands::openSettings()
+{
+    auto *dialog = new ArchiveSettingsDialog(m_main.prompter(), &m_main);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    connect(dialog, &QDialog::accepted, this, [this] {
+        if (m_browser)
+            m_browser->close();
+        m_browseDb.reset();
+        m_keeper->relocate();
+        // A shared database chosen now may take the runs waiting here.
+        m_keeper->sync();
+    });
+    dialog->open();
+}
+
 void ArchiveCommands::onKept(const archive::Archive::StoreOutcome &outcome)
 {
     if (!outcome.ok())
@@ -40,6 +91,8 @@ void ArchiveCommands::onKept(const archive::Archive::StoreOutcome &outcome)
         tellAway(outcome.message);
     else
         m_toldAway = false; // stored in the shared archive, and the waiting runs sent after it
+    if (m_browser)
+        m_browser->refresh();
     Q_EMIT keptOrFailed();
 }
 

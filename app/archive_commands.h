@@ -3,7 +3,9 @@
 #include "archive/archive_keeper.h"
 
 #include <QObject>
+#include <QPointer>
 
+class ArchiveBrowser;
 class FrmMain;
 
 // The window's side of the archive: every run the data window obtains is handed to the keeper
@@ -20,9 +22,17 @@ public:
     void keepShown(archive::Source source);
     archive::Keeper &keeper() { return *m_keeper; }
 
+    // File -> "Archive...": the runs kept, to open into the data window, save or delete.
+    void openBrowser();
+    // Setting -> "Archive...": where the archive is.
+    void openSettings();
+    ArchiveBrowser *browser() const;
+
 Q_SIGNALS:
     // A run was kept or failed to be (after any message); for tests.
     void keptOrFailed();
+    // The browser's Open: the run's file bytes and the title that names it.
+    void runOpened(const QByteArray &bytes, const QString &title);
 
 private:
     void onKept(const archive::Archive::StoreOutcome &outcome);
@@ -31,6 +41,9 @@ private:
 
     FrmMain &m_main;
     archive::Keeper *m_keeper = nullptr;
+    // The browser's own connection, on the window's thread; kept for the next opening.
+    std::unique_ptr<archive::ArchiveDb> m_browseDb;
+    QPointer<ArchiveBrowser> m_browser;
     // The shared archive's absence is told once, until runs reach it again.
     bool m_toldAway = false;
 };

@@ -122,7 +122,8 @@ void wirePrinting(FrmMain &main)
     });
 }
 
-// Every download and every live run stopped with rows go to the archive.
+// Every download and every live run stopped with rows go to the archive; its browser opens runs
+// into the data window.
 void wireArchive(FrmMain &main)
 {
     auto *commands = new ArchiveCommands(main);
@@ -132,6 +133,10 @@ void wireArchive(FrmMain &main)
                      [commands] { commands->keepShown(archive::Source::Download); });
     QObject::connect(&main, &FrmMain::liveRunStopped, commands,
                      [commands] { commands->keepShown(archive::Source::Live); });
+    QObject::connect(&main, &FrmMain::archiveRequested, commands, &ArchiveCommands::openBrowser);
+    QObject::connect(&main, &FrmMain::archiveSettingRequested, commands,
+                     &ArchiveCommands::openSettings);
+    QObject::connect(commands, &ArchiveCommands::runOpened, data, &DataCommands::openRun);
 }
 
 } // namespace

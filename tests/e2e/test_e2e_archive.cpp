@@ -1,11 +1,13 @@
 // The archive through the real window: a download from the simulated logger and a live run are
-// kept without a word to the user and come back out of kestrun-cli byte for byte; an archive
-// that cannot take a run costs one message, never the readings shown.
+// kept without a word to the user, come back out of kestrun-cli byte for byte and are found and
+// opened in File -> Archive...; an archive that cannot take a run costs one message, never the
+// readings shown.
 #include "tests/support/e2e_fixture.h"
 
 #include "acquisition/reading_set.h"
 #include "app/archive_commands.h"
 #include "app/data_commands.h"
+#include "archive/archive_browser.h"
 #include "tests/tools/cli_process.h"
 #include "view/frm_data.h"
 #include "view/summary_view.h"
@@ -16,7 +18,11 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLabel>
+#include <QLineEdit>
+#include <QCheckBox>
+#include <QPushButton>
 #include <QSignalSpy>
+#include <QTableView>
 #include <QtTest>
 
 class TestE2eArchive : public QObject
@@ -96,6 +102,31 @@ private Q_SLOTS:
         run = runs.at(0).toObject();
         QCOMPARE(run.value("source").toString(), QStringLiteral("live"));
         QCOMPARE(run.value("readings").toInt(), f.main().data()->readingSet().readingCount());
+
+        // File -> Archive...: the download found by its location and opened into the data
+        // window as a file would be; saved again, it is the file saved before.
+        f.toolbar(QStringLiteral("RTCDone"));
+        QVERIFY(f.menu(QStringLiteral("mArchive")));
+        ArchiveBrowser *browser = commands(f)->browser();
+        QVERIFY(browser && browser->isVisible());
+        QCOMPARE(browser->table()->model()->rowCount(), 2);
+        QTest::keyClicks(browser->locationEdit(), QStringLiteral("cold"));
+        QCOMPARE(browser->table()->model()->rowCount(), 2);
+        browser->alarmsOnlyBox()->setChecked(true);
+        QCOMPARE(browser->table()->model()->rowCount(), 0);
+        browser->alarmsOnlyBox()->setChecked(false);
+        browser->table()->selectRow(1); // newest first: the download is the older run
+        browser->openButton()->click();
+        QTRY_VERIFY(!commands(f)->browser());
+        FrmData *d = f.main().data();
+        QCOMPARE(d->readingSet().readingCount(), 90);
+        QVERIFY2(d->caption().startsWith(QStringLiteral("Archive: 0045 COLD ROOM")), qPrintable(d->caption()));
+        QCOMPARE(d->windowTitle(), d->caption());
+        const QString again = m_dir.filePath(QStringLiteral("again"));
+        f.prompter().fileAnswers = {again};
+        f.toolbar(QStringLiteral("Save"));
+        QCOMPARE(fileBytes(again + ".brv2"), fileBytes(saved + ".brv2"));
+        QVERIFY2(f.prompter().messages().isEmpty(), qPrintable(f.prompter().messages().join('|')));
     }
 
     // A damaged archive is left as it is: the user is told once, and the download is shown and
