@@ -4,7 +4,9 @@
 // window. Run it under Xvfb through scripts/screenshots so the windows look as on a desktop.
 
 #include "analysis/limits_store.h"
+#include "app/archive_commands.h"
 #include "app/frm_main.h"
+#include "archive/archive_browser.h"
 #include "app/wiring.h"
 #include "common/clock.h"
 #include "common/prompter.h"
@@ -118,6 +120,7 @@ int main(int argc, char **argv)
     QTemporaryDir folder;
     // Limits of its own, not the user's: the settings live in the scratch folder.
     qputenv("XDG_CONFIG_HOME", folder.filePath(QStringLiteral("config")).toLocal8Bit());
+    qputenv("KESTRUN_ARCHIVE", folder.filePath(QStringLiteral("archive")).toLocal8Bit());
     qputenv("KESTRUN_COM1", sim.slavePath().toLocal8Bit());
     comportfile::setFolder(folder.path());
     comportfile::write(1);
@@ -136,10 +139,13 @@ int main(int argc, char **argv)
     bool ok = true;
 
     // Read Data: the table, then the graph.
-    main.toolbarAction(QStringLiteral("ReadData"))->trigger();
-    if (!waitFor([&] { return main.toolbarAction(QStringLiteral("ReadData"))->isEnabled(); },
-                 60000) ||
-        data.FGrid()->model()->rowCount() < 2) {
+    const auto readData = [&] {
+        main.toolbarAction(QStringLiteral("ReadData"))->trigger();
+        return waitFor([&] { return main.toolbarAction(QStringLiteral("ReadData"))->isEnabled(); },
+                       60000) &&
+               data.FGrid()->model()->rowCount() >= 2;
+    };
+    if (!readData()) {
         err << "the download did not finish\n";
         return 1;
     }
@@ -194,6 +200,21 @@ int main(int argc, char **argv)
     ok &= save(options, out, QStringLiteral("print_options"));
     if (options)
         options->close();
+
+    // Two more loggers read, then File -> Archive... with the three runs kept.
+    for (const auto &[serial, location] : {std::pair{2231, "Pharmacy fridge "}, std::pair{45, "Dock 4          "}}) {
+        sim.state().serial = serial;
+        sim.state().location = QByteArray(location);
+        sim.core().fillHistory(96);
+        ok &= readData();
+    }
+    auto *archive = main.findChild<ArchiveCommands *>();
+    main.menuAction(QStringLiteral("mArchive"))->trigger();
+    waitFor([&] { return archive->browser() && archive->browser()->table()->model()->rowCount() == 3; }, 10000);
+    if (archive->browser()) {
+        ok &= save(archive->browser(), out, QStringLiteral("archive"));
+        archive->browser()->close();
+    }
 
     return ok ? 0 : 1;
 }
