@@ -92,12 +92,6 @@ void ArchiveBrowser::build()
     connect(m_model, &QAbstractItemModel::modelReset, this, &ArchiveBrowser::enableButtons);
     connect(m_table, &QTableView::doubleClicked, this, &ArchiveBrowser::openRun);
     root->addWidget(m_table, 1);
-    // One line a run, the columns as wide as the first page of runs needs (measuring all of
-    // 10,000 would be slow).
-    m_table->setWordWrap(false);
-    header->setResizeContentsPrecision(64);
-    m_table->resizeColumnsToContents();
-    resize(1000, 420);
 
     auto *buttons = new QHBoxLayout;
     m_count = new QLabel(this);
@@ -116,7 +110,7 @@ void ArchiveBrowser::build()
         buttons->addWidget(b);
     }
     root->addLayout(buttons);
-
+    resize(900, 500);
 }
 
 void ArchiveBrowser::refresh()
