@@ -60,6 +60,7 @@ void ArchiveBrowser::build()
     field(archivetext::kLocationLabel, m_location);
     field(archivetext::kFromLabel, m_from);
     field(archivetext::kToLabel, m_to);
+    m_serial->setMaximumWidth(80);
     m_serial->setValidator(
         new QRegularExpressionValidator(QRegularExpression(QStringLiteral("\\d{0,4}")), m_serial));
     for (QLineEdit *date : {m_from, m_to})
@@ -91,6 +92,10 @@ void ArchiveBrowser::build()
             &ArchiveBrowser::enableButtons);
     connect(m_model, &QAbstractItemModel::modelReset, this, &ArchiveBrowser::enableButtons);
     connect(m_table, &QTableView::doubleClicked, this, &ArchiveBrowser::openRun);
+    // Columns as wide as the first rows' texts: a look at a screenful, not at 10,000 runs.
+    m_table->setWordWrap(false);
+    header->setResizeContentsPrecision(40);
+    m_table->resizeColumnsToContents();
     root->addWidget(m_table, 1);
 
     auto *buttons = new QHBoxLayout;
@@ -110,7 +115,7 @@ void ArchiveBrowser::build()
         buttons->addWidget(b);
     }
     root->addLayout(buttons);
-    resize(900, 500);
+    resize(1100, 500);
 }
 
 void ArchiveBrowser::refresh()

@@ -42,5 +42,6 @@ void downloadOverheadFast(Stopwatch &sw);
 void storeFullMemoryRun(Stopwatch &sw);
 void listFilteredRuns(Stopwatch &sw);
 void openRunTable(Stopwatch &sw);
+void openArchiveDialog(Stopwatch &sw);
 
 } // namespace bench

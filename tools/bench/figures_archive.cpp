@@ -2,13 +2,16 @@
 #include "tools/bench/inputs.h"
 
 #include "acquisition/reading_set.h"
+#include "archive/archive_browser.h"
 #include "archive/archive_db.h"
 #include "archive/record_from_set.h"
 #include "archive/run_table_model.h"
+#include "common/prompter.h"
 #include "datafile/set_io.h"
 
 #include <QCoreApplication>
 #include <QSqlQuery>
+#include <QTableView>
 #include <QTemporaryDir>
 
 #include <memory>
@@ -128,6 +131,24 @@ void openRunTable(Stopwatch &sw)
 
     if (model.rowCount() == 0 || shown.isEmpty())
         sw.fail(QStringLiteral("the table stayed empty: %1").arg(model.errorText()));
+}
+
+void openArchiveDialog(Stopwatch &sw)
+{
+    archive::ArchiveDb *db = listedArchive(sw);
+    if (!db)
+        return;
+    ScriptedPrompter prompter;
+
+    sw.start();
+    ArchiveBrowser browser(*db, prompter);
+    browser.show();
+    // Painted once, as the screen shows it: the visible rows' texts and the count.
+    const QPixmap shown = browser.grab();
+    sw.stop();
+
+    if (browser.table()->model()->rowCount() == 0 || shown.isNull())
+        sw.fail(QStringLiteral("the dialog's table stayed empty"));
 }
 
 } // namespace bench
