@@ -55,6 +55,8 @@ private Q_SLOTS:
         QVERIFY(m_dir.isValid());
         qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_dir.filePath(QStringLiteral("config"))));
         qputenv("KESTRUN_ARCHIVE", QFile::encodeName(archiveFolder()));
+        // This computer's archive, where runs wait while a shared one is away.
+        qputenv("XDG_DATA_HOME", QFile::encodeName(m_dir.filePath(QStringLiteral("data"))));
     }
 
     void downloadAndLiveRunAreKept()
@@ -151,6 +153,46 @@ private Q_SLOTS:
                  qPrintable(f.prompter().messages().at(0)));
         QCOMPARE(f.main().data()->readingSet().readingCount(), 30);
         QCOMPARE(fileBytes(damaged.fileName()), QByteArray(4096, 'x'));
+    }
+
+    // Runs read while the shared database is away wait on this computer, the user told once;
+    // the program's next start sends them on (to the PostgreSQL server scripts/test starts).
+    void aSharedArchiveAwayIsToldOnceAndSentOnAtStart()
+    {
+        const QByteArray away = "host=" + QFile::encodeName(m_dir.filePath("no-server")) + " dbname=loggers";
+        qputenv("KESTRUN_ARCHIVE", away);
+        {
+            e2e::Fixture f;
+            e2e::enableLogger(f.sim().state(), "DOCK 4", 5);
+            QVERIFY2(f.start(), qPrintable(f.why()));
+            QSignalSpy kept(commands(f), &ArchiveCommands::keptOrFailed);
+            for (const int readings : {20, 21}) {
+                f.sim().core().fillHistory(readings);
+                QVERIFY(download(f));
+                QTRY_COMPARE_WITH_TIMEOUT(kept.count(), readings - 19, 20000);
+            }
+            QCOMPARE(f.prompter().messages().size(), 1);
+            QVERIFY2(f.prompter().messages().at(0).contains(QStringLiteral("kept on this computer")),
+                     qPrintable(f.prompter().messages().at(0)));
+        }
+        archive::ArchiveDb here(archive::localLocation());
+        QCOMPARE(here.waitingToSend().value_or(QList<archive::RunRecord>()).size(), 2);
+
+        const QByteArray server = qgetenv("KESTRUN_TEST_PG");
+        qputenv("KESTRUN_ARCHIVE", QFile::encodeName(archiveFolder()));
+        if (server.isEmpty())
+            QSKIP("no PostgreSQL server given (scripts/test starts one: KESTRUN_TEST_PG)");
+        archive::ArchiveDb shared(archive::locationFrom(QString::fromUtf8(server)));
+        QVERIFY2(shared.open(), qPrintable(shared.error()));
+        for (const archive::RunRecord &r : shared.list().value_or(QList<archive::RunRecord>()))
+            QVERIFY(shared.remove(r.key));
+        qputenv("KESTRUN_ARCHIVE", server);
+        e2e::Fixture g;
+        QVERIFY2(g.start(), qPrintable(g.why()));
+        QTRY_COMPARE_WITH_TIMEOUT(shared.list().value_or(QList<archive::RunRecord>()).size(), 2, 20000);
+        qputenv("KESTRUN_ARCHIVE", QFile::encodeName(archiveFolder()));
+        QCOMPARE(here.waitingToSend().value_or(QList<archive::RunRecord>()).size(), 0);
+        QVERIFY2(g.prompter().messages().isEmpty(), qPrintable(g.prompter().messages().join('|')));
     }
 };
 
