@@ -17,6 +17,7 @@ ArchiveSettingsDialog::ArchiveSettingsDialog(Prompter &prompter, QWidget *parent
     : QDialog(parent), m_prompter(prompter)
 {
     setWindowTitle(archivetext::kArchiveTitle);
+    setMinimumWidth(480);
     auto *root = new QVBoxLayout(this);
 
     m_here = new QRadioButton(archivetext::kThisComputer, this);

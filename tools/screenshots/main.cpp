@@ -7,6 +7,7 @@
 #include "app/archive_commands.h"
 #include "app/frm_main.h"
 #include "archive/archive_browser.h"
+#include "archive/archive_settings_dialog.h"
 #include "app/wiring.h"
 #include "common/clock.h"
 #include "common/prompter.h"
@@ -21,6 +22,8 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QLabel>
+#include <QLineEdit>
+#include <QRadioButton>
 #include <QPushButton>
 #include <QScreen>
 #include <QTabWidget>
@@ -118,9 +121,11 @@ int main(int argc, char **argv)
         return 1;
     }
     QTemporaryDir folder;
-    // Limits of its own, not the user's: the settings live in the scratch folder.
+    // Limits and an archive of its own, not the user's: settings and data live in the scratch
+    // folder.
     qputenv("XDG_CONFIG_HOME", folder.filePath(QStringLiteral("config")).toLocal8Bit());
-    qputenv("KESTRUN_ARCHIVE", folder.filePath(QStringLiteral("archive")).toLocal8Bit());
+    qputenv("XDG_DATA_HOME", folder.filePath(QStringLiteral("data")).toLocal8Bit());
+    qunsetenv("KESTRUN_ARCHIVE");
     qputenv("KESTRUN_COM1", sim.slavePath().toLocal8Bit());
     comportfile::setFolder(folder.path());
     comportfile::write(1);
@@ -202,7 +207,7 @@ int main(int argc, char **argv)
         options->close();
 
     // Two more loggers read, then File -> Archive... with the three runs kept.
-    for (const auto &[serial, location] : {std::pair{2231, "Pharmacy fridge "}, std::pair{45, "Dock 4          "}}) {
+    for (const auto &[serial, location] : {std::pair{2231, "Pharmacy fridge "}, std::pair{1207, "Cold store 2    "}}) {
         sim.state().serial = serial;
         sim.state().location = QByteArray(location);
         sim.core().fillHistory(96);
@@ -215,6 +220,15 @@ int main(int argc, char **argv)
         ok &= save(archive->browser(), out, QStringLiteral("archive"));
         archive->browser()->close();
     }
+    main.menuAction(QStringLiteral("mArchiveSetting"))->trigger();
+    auto *where = main.findChild<ArchiveSettingsDialog *>();
+    if (where) {
+        where->sharedButton()->click();
+        where->connectionEdit()->setText(QStringLiteral("service=loggers"));
+    }
+    ok &= save(where, out, QStringLiteral("archive_setting"));
+    if (where)
+        where->reject();
 
     return ok ? 0 : 1;
 }
