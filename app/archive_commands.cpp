@@ -12,12 +12,12 @@ namespace {
 
 const QString kNotKept = QStringLiteral(
     "The run was not kept in the archive. %1 The readings are shown and can be saved with "
-    "File > Save.");
+    "File → Save.");
 
 } // namespace
 
-ArchiveCommands::ArchiveCommands(FrmMain &main, archive::Keeper::Factory makeArchive)
-    : QObject(&main), m_main(main), m_keeper(new archive::Keeper(std::move(makeArchive), this))
+ArchiveCommands::ArchiveCommands(FrmMain &main)
+    : QObject(&main), m_main(main), m_keeper(new archive::Keeper(this))
 {
     connect(m_keeper, &archive::Keeper::kept, this, &ArchiveCommands::onKept);
     connect(m_keeper, &archive::Keeper::synced, this, &ArchiveCommands::onSynced);

@@ -16,7 +16,7 @@ class ArchiveCommands : public QObject
     Q_OBJECT
 public:
     // Sends on the runs still waiting for the shared archive, as the program starts.
-    explicit ArchiveCommands(FrmMain &main, archive::Keeper::Factory makeArchive = {});
+    explicit ArchiveCommands(FrmMain &main);
 
     // The data window's set, from a download or a live run.
     void keepShown(archive::Source source);

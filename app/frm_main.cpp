@@ -486,9 +486,7 @@ void FrmMain::changeEvent(QEvent *e)
 
 void FrmMain::closeEvent(QCloseEvent *e)
 {
-    // A live run exists nowhere else: the archive keeps it before the program goes.
-    if (RTC_On)
-        Q_EMIT liveRunStopped();
+    leaving();
     m_port->shutDown(false);
     e->accept();
     QCoreApplication::quit();
@@ -496,8 +494,16 @@ void FrmMain::closeEvent(QCloseEvent *e)
 
 void FrmMain::Exit()
 {
+    leaving();
     m_port->shutDown(true);
     QCoreApplication::quit();
+}
+
+void FrmMain::leaving()
+{
+    // A live run exists nowhere else: the archive keeps it before the program goes.
+    if (RTC_On)
+        Q_EMIT liveRunStopped();
 }
 
 bool FrmMain::guardPort()

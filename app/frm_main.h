@@ -132,6 +132,8 @@ private:
     void Exit();
     void showDataWindow();
     bool guardPort();
+    // Closing the program: a live run still going is handed on before the port goes.
+    void leaving();
 
     std::unique_ptr<SerialLink> m_ownLink;
     std::unique_ptr<Prompter> m_ownPrompter;

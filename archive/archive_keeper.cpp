@@ -2,11 +2,8 @@
 
 namespace archive {
 
-Keeper::Keeper(Factory makeArchive, QObject *parent)
-    : QObject(parent), m_make(std::move(makeArchive)), m_context(new QObject)
+Keeper::Keeper(QObject *parent) : QObject(parent), m_context(new QObject)
 {
-    if (!m_make)
-        m_make = [] { return std::make_unique<Archive>(); };
     m_thread.setObjectName(QStringLiteral("archive"));
     m_context->moveToThread(&m_thread);
     m_thread.start();
@@ -28,7 +25,7 @@ void Keeper::post(std::function<void(Archive &)> job)
 {
     QMetaObject::invokeMethod(m_context, [this, job = std::move(job)] {
         if (!m_archive)
-            m_archive = m_make();
+            m_archive = std::make_unique<Archive>();
         job(*m_archive);
     });
 }

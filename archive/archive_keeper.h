@@ -18,10 +18,9 @@ class Keeper : public QObject
 {
     Q_OBJECT
 public:
-    // `makeArchive` runs on the keeper's thread, since a connection belongs to the thread that
-    // opened it; by default it opens the archive KESTRUN_ARCHIVE or the setting chooses.
-    using Factory = std::function<std::unique_ptr<Archive>()>;
-    explicit Keeper(Factory makeArchive = {}, QObject *parent = nullptr);
+    // The archive KESTRUN_ARCHIVE or the setting chooses, opened on the keeper's thread when
+    // the first job comes (a connection belongs to the thread that opened it).
+    explicit Keeper(QObject *parent = nullptr);
     ~Keeper() override;
 
     void keep(RunRecord run);
@@ -37,7 +36,6 @@ Q_SIGNALS:
 private:
     void post(std::function<void(Archive &)> job);
 
-    Factory m_make;
     QThread m_thread;
     QObject *m_context = nullptr;       // lives on m_thread; jobs run in its events
     std::unique_ptr<Archive> m_archive; // touched on m_thread only
