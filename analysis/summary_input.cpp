@@ -2,6 +2,7 @@
 
 #include "acquisition/reading_set.h"
 #include "acquisition/table_texts.h"
+#include "analysis/limits_store.h"
 
 #include <algorithm>
 
@@ -23,6 +24,11 @@ QString serialOf(const ReadingSet &set)
 {
     // The caption carries the identification bytes after the number: "1207 01 01 00".
     return set.serialValue().section(QLatin1Char(' '), 0, 0, QString::SectionSkipEmpty);
+}
+
+Limits storedLimits(const ReadingSet &set)
+{
+    return LimitsStore().lookup(serialOf(set));
 }
 
 RunHeader runHeaderOf(const ReadingSet &set)

@@ -19,4 +19,7 @@ QString serialOf(const ReadingSet &set);
 
 RunHeader runHeaderOf(const ReadingSet &set);
 
+// The limits kept in the per-user settings for the set's logger (or the default).
+Limits storedLimits(const ReadingSet &set);
+
 } // namespace analysis

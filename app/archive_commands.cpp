@@ -5,16 +5,9 @@
 #include "app/frm_main.h"
 #include "archive/archive_browser.h"
 #include "archive/archive_settings_dialog.h"
+#include "archive/archive_texts.h"
 #include "common/prompter.h"
 #include "view/frm_data.h"
-
-namespace {
-
-const QString kNotKept = QStringLiteral(
-    "The run was not kept in the archive. %1 The readings are shown and can be saved with "
-    "File → Save.");
-
-} // namespace
 
 ArchiveCommands::ArchiveCommands(FrmMain &main)
     : QObject(&main), m_main(main), m_keeper(new archive::Keeper(this))
@@ -85,7 +78,7 @@ void ArchiveCommands::openSettings()
 void ArchiveCommands::onKept(const archive::Archive::StoreOutcome &outcome)
 {
     if (!outcome.ok())
-        m_main.prompter().message(kNotKept.arg(outcome.message), appinfo::title(),
+        m_main.prompter().message(archivetext::kNotKept.arg(outcome.message), appinfo::title(),
                                   Prompter::Icon::Warning);
     else if (outcome.keptHere)
         tellAway(outcome.message);
@@ -101,9 +94,7 @@ void ArchiveCommands::onSynced(const archive::Archive::SyncOutcome &outcome)
     if (outcome.ok())
         m_toldAway = false;
     else if (outcome.waiting > 0)
-        tellAway(QStringLiteral("%1 %2 run(s) wait on this computer and will be sent on later.")
-                     .arg(outcome.message)
-                     .arg(outcome.waiting));
+        tellAway(archivetext::kWaitingHere.arg(outcome.message).arg(outcome.waiting));
 }
 
 void ArchiveCommands::tellAway(const QString &message)

@@ -9,6 +9,7 @@
 #include "device/frm_id_dev.h"
 #include "output/frm_title.h"
 #include "output/report.h"
+#include "analysis/summary_input.h"
 #include "output/run_summary.h"
 #include "output/spreadsheet_export.h"
 #include "view/frm_data.h"
@@ -85,13 +86,13 @@ void wireHelpAndExport(FrmMain &main)
     QObject::connect(&main, &FrmMain::exportRequested, &main, [&main] {
         DesktopSpreadsheetOpener opener;
         const ReadingSet &set = main.data()->readingSet();
-        const report::RunSummary run = report::summarizeSet(set, report::storedLimits(set));
+        const report::RunSummary run = report::summarizeSet(set, analysis::storedLimits(set));
         spreadsheet::exportTable(main.data()->table(), main.prompter(), opener, QString(), &run);
     });
     QObject::connect(&main, &FrmMain::reportRequested, &main, [&main] {
         const ReadingSet &set = main.data()->readingSet();
         report::reportToPdf(
-            set, report::storedLimits(set), main.prompter(),
+            set, analysis::storedLimits(set), main.prompter(),
             [](const QString &path) { return QDesktopServices::openUrl(QUrl::fromLocalFile(path)); },
             QDateTime::currentDateTime());
     });

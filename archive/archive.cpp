@@ -1,5 +1,7 @@
 #include "archive/archive.h"
 
+#include "archive/archive_texts.h"
+
 #include <QFileInfo>
 
 namespace archive {
@@ -33,10 +35,7 @@ Archive::StoreOutcome Archive::store(RunRecord run)
     ArchiveDb here(m_local);
     out.stored = here.store(run, true);
     out.keptHere = out.ok();
-    out.message = out.ok() ? QStringLiteral("%1 The run is kept on this computer and will be "
-                                            "sent on later.")
-                                 .arg(why)
-                           : why + QLatin1Char(' ') + here.error();
+    out.message = out.ok() ? archivetext::kKeptHere.arg(why) : why + QLatin1Char(' ') + here.error();
     return out;
 }
 

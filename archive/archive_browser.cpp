@@ -2,7 +2,6 @@
 
 #include "archive/archive_db.h"
 #include "archive/archive_texts.h"
-#include "archive/run_count.h"
 #include "archive/run_table_model.h"
 #include "common/messages.h"
 #include "common/prompter.h"
@@ -142,7 +141,6 @@ void ArchiveBrowser::applyFilter()
         m_count->setText(archivetext::kBadDate);
         return;
     }
-    m_filter = filter;
     m_model->setFilter(filter);
     showCount();
 }
@@ -151,8 +149,10 @@ void ArchiveBrowser::showCount()
 {
     QString why = m_model->errorText();
     std::optional<int> count;
-    if (why.isEmpty())
-        count = countRuns(m_db, m_filter, &why);
+    if (why.isEmpty()) {
+        count = m_db.count(m_model->filter());
+        why = m_db.error();
+    }
     if (!count)
         m_count->setText(archivetext::kNotListed.arg(why));
     else

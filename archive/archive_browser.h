@@ -64,7 +64,6 @@ private:
     archive::ArchiveDb &m_db;
     Prompter &m_prompter;
     archive::RunTableModel *m_model = nullptr;
-    archive::RunFilter m_filter;
 
     QLineEdit *m_serial = nullptr;
     QLineEdit *m_location = nullptr;

@@ -380,18 +380,41 @@ std::optional<QList<RunRecord>> ArchiveDb::list(const RunFilter &filter)
 {
     if (!open())
         return std::nullopt;
-    const RunQuery query = listQuery(filter);
-    QSqlQuery q(database());
-    q.setForwardOnly(true);
-    q.prepare(query.sql);
-    for (const QVariant &v : query.values)
-        q.addBindValue(v);
+    QSqlQuery q = prepared(listQuery(filter), true);
     if (!exec(q))
         return std::nullopt;
     QList<RunRecord> out;
     while (q.next())
         out << listedRun(q);
     return out;
+}
+
+std::optional<int> ArchiveDb::count(const RunFilter &filter)
+{
+    if (!open())
+        return std::nullopt;
+    // The list's own statement counted, so the count can never disagree with the list.
+    const RunQuery list = listQuery(filter);
+    QSqlQuery q = prepared({QStringLiteral("SELECT COUNT(*) FROM (%1) AS listed").arg(list.sql),
+                            list.values},
+                           true);
+    if (!exec(q))
+        return std::nullopt;
+    if (!q.next()) {
+        fail(q.lastError());
+        return std::nullopt;
+    }
+    return q.value(0).toInt();
+}
+
+QSqlQuery ArchiveDb::prepared(const RunQuery &query, bool forwardOnly) const
+{
+    QSqlQuery q(database());
+    q.setForwardOnly(forwardOnly);
+    q.prepare(query.sql);
+    for (const QVariant &v : query.values)
+        q.addBindValue(v);
+    return q;
 }
 
 std::optional<QByteArray> ArchiveDb::bytes(const QString &key)

@@ -59,4 +59,16 @@ inline const QString kHoldsPassword =
                    "it and put the password in ~/.pgpass (libpq's password file) or in the "
                    "service file.");
 
+// The window and the command line, when a run could not go where it should.
+// %1 why the archive could not take the run (a sentence).
+inline const QString kNotKept = QStringLiteral(
+    "The run was not kept in the archive. %1 The readings are shown and can be saved with "
+    "File \u2192 Save.");
+// %1 why the shared archive could not take the run (a sentence).
+inline const QString kKeptHere =
+    QStringLiteral("%1 The run is kept on this computer and will be sent on later.");
+// %1 why the waiting runs could not be sent (a sentence), %2 how many wait.
+inline const QString kWaitingHere =
+    QStringLiteral("%1 %2 run(s) wait on this computer and will be sent on later.");
+
 } // namespace archivetext

@@ -2,7 +2,6 @@
 
 #include "acquisition/conversions.h"
 #include "acquisition/reading_set.h"
-#include "analysis/limits_store.h"
 #include "analysis/summary_input.h"
 #include "common/numfmt.h"
 #include "common/messages.h"
@@ -19,8 +18,8 @@ namespace {
 // gives that reading again.
 void addSummary(RunRecord &r, const ReadingSet &set)
 {
-    const analysis::Summary s = analysis::summarize(analysis::summaryInputOf(set),
-                                                    LimitsStore().lookup(analysis::serialOf(set)));
+    const analysis::Summary s =
+        analysis::summarize(analysis::summaryInputOf(set), analysis::storedLimits(set));
     r.status = analysis::verdictText(s.verdict);
     const auto kept = [&s](const analysis::SensorSummary &sensor,
                            std::optional<double> v) -> std::optional<double> {
@@ -42,12 +41,11 @@ RunRecord describe(const ReadingSet &set, Source source, const QByteArray &bytes
     r.computer = computerName();
     r.user = userName();
     r.model = set.MODEL;
-    const QStringList serial = set.serialValue().split(QLatin1Char(' '), Qt::SkipEmptyParts);
     bool ok = false;
-    r.serial = serial.isEmpty() ? -1 : serial.first().toInt(&ok);
+    r.serial = analysis::serialOf(set).toInt(&ok);
     if (!ok)
         r.serial = -1;
-    r.idBytes = serial.mid(1).join(QLatin1Char(' '));
+    r.idBytes = set.serialValue().section(QLatin1Char(' '), 1, -1, QString::SectionSkipEmpty);
     r.location = set.locationValue();
     // The reading set's times are wall-clock times kept as UTC, as the archive keeps them.
     r.readings = set.readingCount();
@@ -71,7 +69,7 @@ std::optional<RunRecord> recordFromFile(const QString &path, QString *why)
     ReadingSet set;
     const setio::Opened opened = setio::open(set, path);
     if (opened.status != setio::Status::Ok) {
-        *why = opened.status == setio::Status::FileCorrupted ? msg::kFileCorrupted : msg::kFileError;
+        *why = setio::message(opened.status);
         return std::nullopt;
     }
     // Open read the whole file; read again for its exact bytes.

@@ -2,6 +2,7 @@
 
 #include "archive/archive_texts.h"
 #include "common/datetext.h"
+#include "common/numfmt.h"
 
 #include <QCryptographicHash>
 #include <QStringList>
@@ -76,7 +77,7 @@ QString shownTime(const QDateTime &t)
 
 QString shownSerial(int serial)
 {
-    return serial < 0 ? QString() : QStringLiteral("%1").arg(serial, 4, 10, QLatin1Char('0'));
+    return serial < 0 ? QString() : numfmt::picture(serial, "#0000");
 }
 
 QString runName(const RunRecord &run)

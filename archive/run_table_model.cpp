@@ -30,11 +30,7 @@ void RunTableModel::sort(int column, Qt::SortOrder order)
 
 void RunTableModel::refresh()
 {
-    const RunQuery query = listQuery(m_filter, m_sortColumn, m_order);
-    QSqlQuery q(m_db.database());
-    q.prepare(query.sql);
-    for (const QVariant &v : query.values)
-        q.addBindValue(v);
+    QSqlQuery q = m_db.prepared(listQuery(m_filter, m_sortColumn, m_order), false);
     q.exec();
     setQuery(std::move(q));
 }

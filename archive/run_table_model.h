@@ -19,6 +19,7 @@ public:
     explicit RunTableModel(ArchiveDb &db, QObject *parent = nullptr);
 
     void setFilter(const RunFilter &filter);
+    const RunFilter &filter() const { return m_filter; }
     void sort(int column, Qt::SortOrder order) override;
     // Runs the query again (after a run was stored or deleted).
     void refresh();

@@ -1,7 +1,6 @@
 #include "output/run_summary.h"
 
 #include "acquisition/reading_set.h"
-#include "analysis/limits_store.h"
 #include "analysis/summary_input.h"
 
 namespace report {
@@ -19,11 +18,6 @@ RunSummary summarizeSet(const ReadingSet &set, const analysis::Limits &limits)
 {
     return {analysis::summarize(analysis::summaryInputOf(set), limits),
             analysis::runHeaderOf(set)};
-}
-
-analysis::Limits storedLimits(const ReadingSet &set)
-{
-    return LimitsStore().lookup(analysis::serialOf(set));
 }
 
 QString limitMark(const ReadingSet &set, const analysis::Summary &s, int row)

@@ -18,9 +18,6 @@ struct RunSummary
 
 RunSummary summarizeSet(const ReadingSet &set, const analysis::Limits &limits);
 
-// The limits kept in the per-user settings for the set's logger (or the default).
-analysis::Limits storedLimits(const ReadingSet &set);
-
 // The text that marks a listed reading of table row `row` beyond a limit of `s`: "  > high",
 // "  < low", or empty.
 QString limitMark(const ReadingSet &set, const analysis::Summary &s, int row);

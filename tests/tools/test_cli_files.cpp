@@ -13,6 +13,7 @@
 #include "common/messages.h"
 #include "device/port_controller.h"
 #include "analysis/limits_store.h"
+#include "analysis/summary_input.h"
 #include "output/run_summary.h"
 #include "output/spreadsheet_export.h"
 #include "tools/kestrun-cli/table_text.h"
@@ -193,7 +194,7 @@ private Q_SLOTS:
                 m_window[key] = cellsOf(data()->table());
                 const QString book = m_dir.filePath(key + ".xlsx");
                 const report::RunSummary run = report::summarizeSet(
-                    data()->readingSet(), report::storedLimits(data()->readingSet()));
+                    data()->readingSet(), analysis::storedLimits(data()->readingSet()));
                 m_summary[key] = run.summary;
                 QVERIFY(spreadsheet::writeWorkbook(data()->table(), book, nullptr, &run));
                 m_windowWorkbook[key] = m_python.isEmpty() ? QByteArray() : readWorkbook(book);

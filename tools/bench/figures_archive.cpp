@@ -22,11 +22,6 @@ namespace {
 
 constexpr int kListedRuns = 10000;
 
-archive::Location fileIn(const QTemporaryDir &dir)
-{
-    return {archive::Location::Kind::SQLite, dir.filePath(QLatin1String(archive::kFileName))};
-}
-
 struct Listed
 {
     QTemporaryDir dir;
@@ -43,7 +38,7 @@ archive::ArchiveDb *listedArchive(Stopwatch &sw)
     g_listed = std::make_unique<Listed>();
     qAddPostRoutine([] { g_listed.reset(); });
     auto &db = g_listed->db;
-    db = std::make_unique<archive::ArchiveDb>(fileIn(g_listed->dir));
+    db = std::make_unique<archive::ArchiveDb>(archive::locationFrom(g_listed->dir.path()));
     if (!db->open()) {
         sw.fail(db->error());
         return nullptr;
@@ -77,7 +72,7 @@ void storeFullMemoryRun(Stopwatch &sw)
     if (!kept) {
         kept = std::make_unique<Listed>();
         qAddPostRoutine([] { kept.reset(); });
-        kept->db = std::make_unique<archive::ArchiveDb>(fileIn(kept->dir));
+        kept->db = std::make_unique<archive::ArchiveDb>(archive::locationFrom(kept->dir.path()));
     }
     archive::ArchiveDb &db = *kept->db;
     if (!db.open()) {

@@ -8,7 +8,6 @@
 #include "archive/record_from_set.h"
 #include "common/model_codes.h"
 #include "datafile/brv2_file.h"
-#include "datafile/set_io.h"
 #include "tools/kestrun-cli/cli_help.h"
 #include "tools/kestrun-cli/console.h"
 #include "tools/kestrun-cli/subcommand_parser.h"
@@ -214,13 +213,12 @@ int runArchive(const QStringList &words)
 
 namespace archivecli {
 
-void storeDownload(const SubcommandParser &parser, const ReadingSet &set)
+void storeDownload(const SubcommandParser &parser, const archive::RunRecord &run)
 {
     if (parser.isSet(kNoArchive))
         return;
     archive::Archive a;
-    const auto outcome =
-        a.store(archive::recordFromSet(set, archive::Source::Download, setio::kDownloaded));
+    const auto outcome = a.store(run);
     if (!outcome.message.isEmpty())
         console::errLine(outcome.message);
 }

@@ -11,7 +11,9 @@
 #include "acquisition/reading_set.h"
 #include "acquisition/readings_table.h"
 #include "acquisition/time_left.h"
+#include "archive/record_from_set.h"
 #include "common/messages.h"
+#include "datafile/brv2_file.h"
 #include "datafile/set_io.h"
 #include "device/device_commands.h"
 #include "device/device_details.h"
@@ -183,10 +185,14 @@ int runDownload(const QStringList &words)
 
     ReadingSet set;
     imageload::showImage(set, download.image(), download.model());
-    archivecli::storeDownload(p, set);
+    // The file's bytes are the run's: encoded once, written first, so an archive that is slow
+    // to answer never holds up the file.
+    const archive::RunRecord run =
+        archive::recordFromSet(set, archive::Source::Download, setio::kDownloaded);
     QString error;
-    if (!setio::save(set, setio::kDownloaded, path, &error))
+    if (!brv2::writeFileAtomically(path, run.bytes, &error))
         return console::fail(msg::kSaveFailed.arg(path, error));
+    archivecli::storeDownload(p, run);
     return 0;
 }
 

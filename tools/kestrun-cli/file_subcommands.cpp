@@ -5,7 +5,6 @@
 #include "tools/kestrun-cli/subcommands.h"
 
 #include "acquisition/reading_set.h"
-#include "analysis/limits_store.h"
 #include "analysis/summary_input.h"
 #include "analysis/summary_output.h"
 #include "common/messages.h"
@@ -45,7 +44,7 @@ bool openSet(ReadingSet &set, const QString &path, bool fahrenheit)
 // scratch folder and then put in place as one file, so a failure leaves an earlier file alone.
 bool writeWorkbook(const ReadingSet &set, const QString &path, QString *error)
 {
-    const report::RunSummary run = report::summarizeSet(set, report::storedLimits(set));
+    const report::RunSummary run = report::summarizeSet(set, analysis::storedLimits(set));
     QTemporaryDir scratch;
     if (!scratch.isValid()) {
         *error = scratch.errorString();
@@ -69,7 +68,7 @@ std::optional<analysis::Limits> runLimits(SubcommandParser &p, const ReadingSet 
 {
     using analysis::Quantity;
     analysis::LimitTexts texts =
-        analysis::toTexts(LimitsStore().lookup(analysis::serialOf(set)), fahrenheit);
+        analysis::toTexts(analysis::storedLimits(set), fahrenheit);
     // --high/--low are the limits of the model's value column, --rh-* those of humidity.
     const std::vector<Quantity> sensors = analysis::sensorsOf(set.MODEL);
     const Quantity valueQuantity = sensors.empty() ? Quantity::Temperature : sensors.front();
@@ -166,7 +165,7 @@ int runReport(const QStringList &words)
     if (!openSet(set, p.positionalArguments().at(0), p.isSet(kFahrenheit)))
         return 1;
     QString error;
-    if (!report::writeReport(set, report::storedLimits(set), out, QDateTime::currentDateTime(),
+    if (!report::writeReport(set, analysis::storedLimits(set), out, QDateTime::currentDateTime(),
                              &error))
         return console::fail(msg::kSaveFailed.arg(out, error));
     return 0;
