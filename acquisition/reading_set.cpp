@@ -49,7 +49,7 @@ struct ValueText
 ValueText shownAs(QString text, double compensation)
 {
     ValueText out{std::move(text), kNoValue, compensation};
-    parseCellNumber(out.text, &out.shown);
+    numfmt::parse(out.text, &out.shown);
     return out;
 }
 
@@ -266,11 +266,6 @@ std::optional<double> ReadingSet::value(int i) const
 std::optional<double> ReadingSet::humidity(int i) const
 {
     return m_table->number(i, kHumidityCol);
-}
-
-const QString &ReadingSet::temperatureUnit() const
-{
-    return Cels_Faren == 0 ? tabletext::kUnitF : tabletext::kUnitC;
 }
 
 const QString &ReadingSet::rowNumberText(int r)

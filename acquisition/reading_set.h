@@ -96,8 +96,6 @@ public:
     QDateTime readingTime(int i) const;          // wall-clock time, kept as UTC (see ReadingsTable)
     std::optional<double> value(int i) const;    // temperature, voltage or CO2
     std::optional<double> humidity(int i) const; // humidity models only
-    // The temperature unit the values of temperature models are in: "°C" or "°F".
-    const QString &temperatureUnit() const;
 
     // --- The table. ---
 

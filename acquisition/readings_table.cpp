@@ -13,43 +13,7 @@ using namespace tablecol;
 namespace {
 const QString kEmpty;
 
-constexpr std::array<double, 16> kPow10{1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                        1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
 } // namespace
-
-bool parseCellNumber(const QString &text, double *out)
-{
-    const QChar *p = text.constData();
-    const QChar *const end = p + text.size();
-    bool negative = false;
-    if (p < end && (*p == QLatin1Char('-') || *p == QLatin1Char('+'))) {
-        negative = *p == QLatin1Char('-');
-        ++p;
-    }
-    unsigned long long mantissa = 0;
-    int digits = 0;
-    int decimals = 0;
-    bool point = false;
-    for (; p < end; ++p) {
-        const char16_t ch = p->unicode();
-        if (ch >= u'0' && ch <= u'9') {
-            mantissa = mantissa * 10 + (ch - u'0');
-            ++digits;
-            decimals += point;
-        } else if (ch == u'.' && !point) {
-            point = true;
-        } else {
-            return numfmt::parse(text, out);
-        }
-    }
-    if (digits == 0 || digits > 15)
-        return numfmt::parse(text, out);
-    // Both operands are exact, so the quotient is the correctly rounded value of the decimal
-    // text: the same double a full conversion gives.
-    const double v = double(mantissa) / kPow10[decimals];
-    *out = negative ? -v : v;
-    return true;
-}
 
 ReadingsTable::ReadingsTable(QObject *parent) : QAbstractTableModel(parent), m_rows(1)
 {
@@ -178,7 +142,7 @@ void ReadingsTable::derive(Row &row, int r, int c)
     case kValueCol:
     case kHumidityCol: {
         double v = kNone;
-        if (!parseCellNumber(row.cell[c], &v))
+        if (!numfmt::parse(row.cell[c], &v))
             v = kNone;
         row.number[numberSlot(c)] = v;
         break;

@@ -22,11 +22,6 @@ inline constexpr int kValueCol = 3;    // temperature, voltage or CO2
 inline constexpr int kHumidityCol = 4; // humidity models only
 } // namespace tablecol
 
-// Reads a number written with "." as the decimal point, exactly as numfmt::parse does, without
-// its detour through a general conversion for the plain texts the table holds ("23.4", "-02.25",
-// "1500"). The one place where a cell's text becomes its number.
-bool parseCellNumber(const QString &text, double *out);
-
 // The readings table (FGrid's content): a grid of text cells addressed by (row, column), both
 // counted from 0 as users of the table know it. Row 0 is the fixed heading row; rows 1 to
 // rows()-1 hold one reading each, oldest first. A cell may be drawn in red (an invalid reading,

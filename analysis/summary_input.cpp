@@ -1,7 +1,6 @@
 #include "analysis/summary_input.h"
 
 #include "acquisition/reading_set.h"
-#include "acquisition/table_texts.h"
 #include "analysis/limits_store.h"
 
 #include <algorithm>
@@ -12,7 +11,7 @@ SummaryInput summaryInputOf(const ReadingSet &set)
 {
     SummaryInput in;
     in.model = set.MODEL;
-    in.fahrenheit = set.temperatureUnit() == tabletext::kUnitF;
+    in.fahrenheit = set.Cels_Faren == 0;
     const int n = set.readingCount();
     in.rows.reserve(size_t(std::max(n, 0)));
     for (int i = 1; i <= n; ++i)

@@ -265,6 +265,7 @@ Content decode(const QByteArray &file)
                               .arg(*rec1[1])
                               .arg(kMaxImageLen));
         c.image.resize(c.imageLen);
+        Crc16 crc;
         for (int k = 0; k < c.imageLen + 2; ++k) {
             QChar kind;
             const auto f = in.next(&kind);
@@ -281,10 +282,11 @@ Content decode(const QByteArray &file)
             if (k < c.imageLen) {
                 c.image[k] = char(b);
             } else {
-                Crc16 crc;
-                crc.Calc_CRC(c.image);
-                if (b != (k == c.imageLen ? crc.CrcA : crc.CrcB)) {
-                    const int expected = k == c.imageLen ? crc.CrcA : crc.CrcB;
+                // The trailer's two records follow the image: its CRC is worked out once.
+                if (k == c.imageLen)
+                    crc.Calc_CRC(c.image);
+                const int expected = k == c.imageLen ? crc.CrcA : crc.CrcB;
+                if (b != expected) {
                     return failed(
                         QStringLiteral("the CRC does not match: its %1 byte is %2 in "
                                        "the file, %3 for the image")

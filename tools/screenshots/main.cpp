@@ -213,13 +213,14 @@ int main(int argc, char **argv)
         sim.core().fillHistory(96);
         ok &= readData();
     }
+    // The runs are kept in the background: the list fills as they land.
     auto *archive = main.findChild<ArchiveCommands *>();
     main.menuAction(QStringLiteral("mArchive"))->trigger();
-    waitFor([&] { return archive->browser() && archive->browser()->table()->model()->rowCount() == 3; }, 10000);
-    if (archive->browser()) {
-        ok &= save(archive->browser(), out, QStringLiteral("archive"));
+    ok &= waitFor([&] { return archive->browser() && archive->browser()->table()->model()->rowCount() == 3; },
+                  10000);
+    ok &= save(archive->browser(), out, QStringLiteral("archive"));
+    if (archive->browser())
         archive->browser()->close();
-    }
     main.menuAction(QStringLiteral("mArchiveSetting"))->trigger();
     auto *where = main.findChild<ArchiveSettingsDialog *>();
     if (where) {
