@@ -21,6 +21,11 @@
 
 namespace report {
 
+bool hasReadings(const ReadingSet &set)
+{
+    return set.readingCount() > 0;
+}
+
 namespace {
 
 constexpr double kTextPoints = 10;
@@ -78,7 +83,9 @@ QStringList eventLines(const analysis::Summary &s)
                      column(analysis::momentText(x.end), 21) +
                      column(analysis::durationText(x.seconds), 13) +
                      analysis::valueText(e.quantity, x.extreme, s.fahrenheit) + QLatin1Char(' ') +
-                     analysis::unit(e.quantity, s.fahrenheit);
+                     analysis::unit(e.quantity, s.fahrenheit) +
+                     (x.failed > 0 ? QLatin1Char(' ') + analysis::failedIncludedText(x.failed)
+                                   : QString());
     }
     return lines;
 }
@@ -163,6 +170,12 @@ printout::PrintResult printReport(QPagedPaintDevice &device, const ReadingSet &s
 bool writeReport(const ReadingSet &set, const analysis::Limits &limits, const QString &path,
                  const QDateTime &madeAt, QString *error)
 {
+    // A run without readings has nothing to report; no file is written of it.
+    if (!hasReadings(set)) {
+        if (error)
+            *error = kNothingToReport;
+        return false;
+    }
     QBuffer pdf;
     pdf.open(QIODevice::WriteOnly);
     printout::PrintResult result;
@@ -189,7 +202,7 @@ bool writeReport(const ReadingSet &set, const analysis::Limits &limits, const QS
 Outcome reportToPdf(const ReadingSet &set, const analysis::Limits &limits, Prompter &prompter,
                     const std::function<bool(const QString &path)> &open, const QDateTime &madeAt)
 {
-    if (set.readingCount() < 1) {
+    if (!hasReadings(set)) {
         prompter.message(kNothingToReport, appinfo::title(), Prompter::Icon::Information);
         return Outcome::NothingToReport;
     }

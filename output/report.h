@@ -23,8 +23,12 @@ inline constexpr int kEventsListed = 12;
 printout::PrintResult printReport(QPagedPaintDevice &device, const ReadingSet &set,
                                   const analysis::Limits &limits, const QDateTime &madeAt);
 
-// Writes the report as a PDF to `path`, completely or not at all: a failure leaves an earlier
-// file alone and, if `error` is given, says why.
+// Whether the set has readings to report: the summary of a run without any says "NO DATA",
+// and no report is made of it.
+bool hasReadings(const ReadingSet &set);
+
+// Writes the report as a PDF to `path`, completely or not at all: a failure (or a run without
+// readings) leaves an earlier file alone and, if `error` is given, says why.
 bool writeReport(const ReadingSet &set, const analysis::Limits &limits, const QString &path,
                  const QDateTime &madeAt, QString *error = nullptr);
 

@@ -164,6 +164,8 @@ int runReport(const QStringList &words)
     ReadingSet set;
     if (!openSet(set, p.positionalArguments().at(0), p.isSet(kFahrenheit)))
         return 1;
+    if (!report::hasReadings(set))
+        return console::fail(report::kNothingToReport);
     QString error;
     if (!report::writeReport(set, analysis::storedLimits(set), out, QDateTime::currentDateTime(),
                              &error))
