@@ -53,7 +53,8 @@ inline const QString kFailedReadings =
 // A reading taken, by its time, before the one above it. %1 its row, %2 its time, %3 the time
 // of the row above.
 inline const QString kNoteLabel = QStringLiteral("Note");
-inline const QString kTimeStepsBack = QStringLiteral("Time steps back at row %1: %2 comes after %3.");
+inline const QString kTimeStepsBack =
+    QStringLiteral("Time steps back at row %1: %2 comes after %3.");
 // %1 how many more rows step back than are listed.
 inline const QString kMoreStepsBack = QStringLiteral("Time steps back at %1 more rows.");
 

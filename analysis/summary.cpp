@@ -207,9 +207,7 @@ private:
 class FailureCounter
 {
 public:
-    FailureCounter(qint64 interval, const RowTimes &times) : m_interval(interval), m_times(times)
-    {
-    }
+    FailureCounter(qint64 interval, const RowTimes &times) : m_interval(interval), m_times(times) {}
 
     void add(size_t row, bool failed)
     {

@@ -58,7 +58,7 @@ struct LimitOutcome
     bool noValidReading = false;
 
     int events() const { return int(excursions.size()); }
-    QDateTime firstAt() const; // the earliest start
+    QDateTime firstAt() const;  // the earliest start
     int failedIncluded() const; // failed readings inside the excursions
 };
 
@@ -76,9 +76,9 @@ struct SensorSummary
     Quantity quantity = Quantity::Temperature;
     QString unit;
     int valid = 0;
-    int invalid = 0;          // failed readings ("***")
-    QDateTime firstFailedAt;  // the earliest of them
-    FailedRun longestFailed;  // the first of the longest runs of them
+    int invalid = 0;         // failed readings ("***")
+    QDateTime firstFailedAt; // the earliest of them
+    FailedRun longestFailed; // the first of the longest runs of them
     // Unset when the sensor has no valid reading (mkt: also for every quantity but temperature).
     std::optional<double> min;
     QDateTime minAt; // the first reading at the minimum

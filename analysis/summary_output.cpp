@@ -222,10 +222,9 @@ QString failedText(const SensorSummary &s)
 {
     if (s.invalid == 0)
         return analysistext::kNoFailedReading;
-    return analysistext::kFailedReadings.arg(readingsText(s.invalid), timeText(s.firstFailedAt),
-                                             readingsText(s.longestFailed.readings),
-                                             durationText(s.longestFailed.seconds),
-                                             timeText(s.longestFailed.start));
+    return analysistext::kFailedReadings.arg(
+        readingsText(s.invalid), timeText(s.firstFailedAt), readingsText(s.longestFailed.readings),
+        durationText(s.longestFailed.seconds), timeText(s.longestFailed.start));
 }
 
 QString stepsBackText(const std::vector<TimeStepBack> &steps)

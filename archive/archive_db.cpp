@@ -102,7 +102,6 @@ QVariantList failedValues(const std::optional<FailedReadings> &f)
             f->firstAt.isValid() ? QVariant(timeText(f->firstAt)) : QVariant()};
 }
 
-
 } // namespace
 
 ArchiveDb::ArchiveDb(Location location)
@@ -344,15 +343,17 @@ ArchiveDb::Stored ArchiveDb::store(const RunRecord &run, bool toSend)
                   .arg(kRunColumns));
     const QDateTime storedAt = run.storedAt.isValid() ? run.storedAt
                                                       : QDateTime::currentDateTimeUtc();
-    for (const QVariant &v : QVariantList{
-             run.key, run.sha256, storedAt.toUTC().toString(Qt::ISODateWithMs), text(run.computer),
-             text(run.user), sourceName(run.source), run.model,
-             run.serial >= 0 ? QVariant(run.serial) : QVariant(), text(run.idBytes), text(run.location),
-             run.readings, run.first.isValid() ? QVariant(timeText(run.first)) : QVariant(),
-             run.last.isValid() ? QVariant(timeText(run.last)) : QVariant(),
-             run.status ? QVariant(*run.status) : QVariant(), nullable(run.minimum[0]),
-             nullable(run.maximum[0]), nullable(run.minimum[1]), nullable(run.maximum[1]),
-             toSend ? 1 : 0} + failedValues(run.failed[0]) + failedValues(run.failed[1]))
+    for (const QVariant &v :
+         QVariantList{run.key, run.sha256, storedAt.toUTC().toString(Qt::ISODateWithMs),
+                      text(run.computer), text(run.user), sourceName(run.source), run.model,
+                      run.serial >= 0 ? QVariant(run.serial) : QVariant(), text(run.idBytes),
+                      text(run.location), run.readings,
+                      run.first.isValid() ? QVariant(timeText(run.first)) : QVariant(),
+                      run.last.isValid() ? QVariant(timeText(run.last)) : QVariant(),
+                      run.status ? QVariant(*run.status) : QVariant(), nullable(run.minimum[0]),
+                      nullable(run.maximum[0]), nullable(run.minimum[1]), nullable(run.maximum[1]),
+                      toSend ? 1 : 0} +
+             failedValues(run.failed[0]) + failedValues(run.failed[1]))
         q.addBindValue(v);
     if (!exec(q)) {
         rollback();

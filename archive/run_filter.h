@@ -22,8 +22,22 @@ struct RunFilter
 // The columns of a list: the browser's, in its order, then what only the command line lists
 // (each sensor's failed readings: count, longest run in seconds, first time).
 enum class RunColumn {
-    StoredAt, Serial, Location, Model, First, Last, Readings, Status, Source, Key,
-    Failed1, FailedLongest1, FailedAt1, Failed2, FailedLongest2, FailedAt2
+    StoredAt,
+    Serial,
+    Location,
+    Model,
+    First,
+    Last,
+    Readings,
+    Status,
+    Source,
+    Key,
+    Failed1,
+    FailedLongest1,
+    FailedAt1,
+    Failed2,
+    FailedLongest2,
+    FailedAt2
 };
 inline constexpr int kRunColumnCount = 10; // the browser's
 inline constexpr int kListColumnCount = 16;

@@ -35,8 +35,9 @@ inline QString n(const std::optional<double> &v)
 // Seconds between the script's readings.
 inline int stepOf(const QString &script)
 {
-    return script.startsWith(QLatin1Char('@')) ? script.section(QLatin1Char(' '), 0, 0).mid(1).toInt()
-                                               : kStep;
+    return script.startsWith(QLatin1Char('@'))
+               ? script.section(QLatin1Char(' '), 0, 0).mid(1).toInt()
+               : kStep;
 }
 
 inline analysis::SummaryInput input(int model, const QString &script, bool fahrenheit = false)

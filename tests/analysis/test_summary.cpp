@@ -112,13 +112,15 @@ private Q_SLOTS:
         QTest::addColumn<QString>("expected");
         QTest::addColumn<QString>("failed");
 
-        QTest::newRow("constant 25.0: MKT 25.00") << model::kRV110 << "25.0 25.0 25.0" << false
-                                                  << 0 << "25@0 25@0 25 0 25 3/0" << "none";
-        QTest::newRow("20.0 and 30.0: MKT 26.26") << model::kRV110 << "20.0 30.0" << false << 0
-                                                  << "20@0 30@1 25 7.07 26.26 2/0" << "none";
-        QTest::newRow("2, 8, 8, 8, 25: MKT 14.42")
-            << model::kRV110 << "2.0 8.0 8.0 8.0 25.0" << false << 0
-            << "2@0 25@4 10.2 8.67 14.42 5/0" << "none";
+        QTest::newRow("constant 25.0: MKT 25.00")
+            << model::kRV110 << "25.0 25.0 25.0" << false << 0 << "25@0 25@0 25 0 25 3/0"
+            << "none";
+        QTest::newRow("20.0 and 30.0: MKT 26.26")
+            << model::kRV110 << "20.0 30.0" << false << 0 << "20@0 30@1 25 7.07 26.26 2/0"
+            << "none";
+        QTest::newRow("2, 8, 8, 8, 25: MKT 14.42") << model::kRV110 << "2.0 8.0 8.0 8.0 25.0"
+                                                   << false << 0 << "2@0 25@4 10.2 8.67 14.42 5/0"
+                                                   << "none";
         QTest::newRow("ties take the first time") << model::kRV410 << "2.500 1.200 2.500 1.200"
                                                   << false << 0 << "1.2@1 2.5@0 1.85 0.75 - 4/0"
                                                   << "none";
@@ -126,18 +128,20 @@ private Q_SLOTS:
             << model::kRV110 << "* 4.0 * 6.0" << false << 0 << "4@1 6@3 5 1.41 5.06 2/2"
             << "2 first@0, longest 1@0 600s";
         QTest::newRow("one reading: sd 0")
-            << model::kRV110 << "7.5" << false << 0 << "7.5@0 7.5@0 7.5 0 7.5 1/0" << "none";
+            << model::kRV110 << "7.5" << false << 0 << "7.5@0 7.5@0 7.5 0 7.5 1/0"
+            << "none";
         QTest::newRow("°F: MKT of the values back in °C, shown in °F")
             << model::kRV110 << "68.00 86.00" << true << 0 << "68@0 86@1 77 12.73 79.27 2/0"
             << "none";
         QTest::newRow("humidity: second sensor, no MKT")
             << model::kRV210 << "20.0/55.0 21.0/* 22.0/65.0" << false << 1
-            << "55@0 65@2 60 7.07 - 2/1" << "1 first@1, longest 1@1 600s";
-        QTest::newRow("no valid reading") << model::kRV110 << "* *" << false << 0
-                                          << "- - - - - 0/2" << "2 first@0, longest 2@0 1200s";
+            << "55@0 65@2 60 7.07 - 2/1"
+            << "1 first@1, longest 1@1 600s";
+        QTest::newRow("no valid reading") << model::kRV110 << "* *" << false << 0 << "- - - - - 0/2"
+                                          << "2 first@0, longest 2@0 1200s";
         QTest::newRow("the first of the longest runs of failed readings")
-            << model::kRV410 << "* 1.000 * * 2.000 * * 3.000" << false << 0
-            << "1@1 3@7 2 1 - 3/5" << "5 first@0, longest 2@2 1200s";
+            << model::kRV410 << "* 1.000 * * 2.000 * * 3.000" << false << 0 << "1@1 3@7 2 1 - 3/5"
+            << "5 first@0, longest 2@2 1200s";
         QTest::newRow("numbers no sensor reads are failed readings")
             << model::kRV410 << "1.000 inf -inf 3.000" << false << 0 << "1@0 3@3 2 1.41 - 2/2"
             << "2 first@1, longest 2@1 1200s";
@@ -275,18 +279,26 @@ private Q_SLOTS:
         QTest::addColumn<QString>("minutes"); // the rows' times after kStart; empty: the rows'
         QTest::addColumn<QString>("expected");
         QTest::newRow("a gap does not change the interval")
-            << model::kRV210 << "20.0/55.0 21.0/* 22.0/60.0 */* 23.0/61.0" << "0 10 20 30 100"
+            << model::kRV210 << "20.0/55.0 21.0/* 22.0/60.0 */* 23.0/61.0"
+            << "0 10 20 30 100"
             << "5/2 every 600s for 6000s, 0..100, back -";
-        QTest::newRow("one reading: no interval")
-            << model::kRV110 << "20.0" << "" << "1/0 every - for 0s, 0..0, back -";
+        QTest::newRow("one reading: no interval") << model::kRV110 << "20.0"
+                                                  << ""
+                                                  << "1/0 every - for 0s, 0..0, back -";
         QTest::newRow("rows newest first: no negative interval")
-            << model::kRV110 << "24 26 27" << "20 10 0" << "3/0 every 600s for 1200s, 0..20, back 2,3";
+            << model::kRV110 << "24 26 27"
+            << "20 10 0"
+            << "3/0 every 600s for 1200s, 0..20, back 2,3";
         QTest::newRow("a live run across the end of summer time")
-            << model::kRV110 << "20x6" << "0 10 20 -30 -20 -10"
+            << model::kRV110 << "20x6"
+            << "0 10 20 -30 -20 -10"
             << "6/0 every 600s for 3000s, -30..20, back 4";
-        QTest::newRow("times standing still")
-            << model::kRV110 << "20x5" << "0 0 10 10 20" << "5/0 every 600s for 1200s, 0..20, back -";
-        QTest::newRow("an empty run") << model::kRV110 << "" << "" << "0/0 every - for 0s, -..-, back -";
+        QTest::newRow("times standing still") << model::kRV110 << "20x5"
+                                              << "0 0 10 10 20"
+                                              << "5/0 every 600s for 1200s, 0..20, back -";
+        QTest::newRow("an empty run") << model::kRV110 << ""
+                                      << ""
+                                      << "0/0 every - for 0s, -..-, back -";
     }
     void runFigures()
     {
@@ -309,26 +321,36 @@ private Q_SLOTS:
         QTest::addColumn<QString>("label");
         QTest::addColumn<QString>("expected"); // {m}: the moment m minutes after kStart
         QTest::newRow("failed readings included in an excursion")
-            << "24 26 * * 26 24" << "High limit"
+            << "24 26 * * 26 24"
+            << "High limit"
             << "25.0; 1 event(s), 00:40:00 beyond, first at {10}, longest 00:40:00 (2 failed "
                "readings included); alarm";
         QTest::newRow("one failed reading included")
-            << "26 * 26" << "High limit"
+            << "26 * 26"
+            << "High limit"
             << "25.0; 1 event(s), 00:30:00 beyond, first at {0}, longest 00:30:00 (1 failed "
                "reading included); alarm";
-        QTest::newRow("a sensor that never read") << "* *" << "High limit"
+        QTest::newRow("a sensor that never read") << "* *"
+                                                  << "High limit"
                                                   << "25.0; no valid reading; alarm";
         QTest::newRow("the failed readings of a sensor")
-            << "24 * * 24 *" << "Failed"
+            << "24 * * 24 *"
+            << "Failed"
             << "3 readings, the first at {10}; the longest run 2 readings (00:20:00) from {10}";
-        QTest::newRow("one failed reading") << "24 * 24" << "Failed"
+        QTest::newRow("one failed reading") << "24 * 24"
+                                            << "Failed"
                                             << "1 reading, the first at {10}; the longest run 1 "
                                                "reading (00:10:00) from {10}";
-        QTest::newRow("no failed reading") << "24 24" << "Failed" << "none";
-        QTest::newRow("a step back in time")
-            << "@-600 24 24" << "Note" << "Time steps back at row 2: {-10} comes after {0}.";
+        QTest::newRow("no failed reading") << "24 24"
+                                           << "Failed"
+                                           << "none";
+        QTest::newRow("a step back in time") << "@-600 24 24"
+                                             << "Note"
+                                             << "Time steps back at row 2: {-10} comes after {0}.";
         QTest::newRow("the steps back beyond the first five are counted")
-            << "@-600 24x8" << "Note" << "Time steps back at 2 more rows.";
+            << "@-600 24x8"
+            << "Note"
+            << "Time steps back at 2 more rows.";
     }
     void texts()
     {

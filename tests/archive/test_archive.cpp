@@ -129,6 +129,20 @@ class TestArchive : public QObject
             QVERIFY(q.exec(QStringLiteral("DROP TABLE IF EXISTS %1").arg(QLatin1String(t))));
     }
 
+    // The archive of the data row's backend, empty; false when the test goes no further (the
+    // backend is not given, or emptying it failed).
+    bool onDataRowsBackend()
+    {
+        QFETCH(bool, shared);
+        if (shared && qEnvironmentVariableIsEmpty("KESTRUN_TEST_PG")) {
+            QTest::qSkip("no PostgreSQL server given (scripts/test starts one: KESTRUN_TEST_PG)",
+                         __FILE__, __LINE__);
+            return false;
+        }
+        useBackend(shared);
+        return !QTest::currentTestFailed();
+    }
+
 private Q_SLOTS:
     // The limits a record's verdict is judged by come from settings of this test's own.
     void initTestCase() { qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_dir.filePath("config"))); }
@@ -142,11 +156,7 @@ private Q_SLOTS:
     void roundTrips_data() { addBackends(); }
     void roundTrips()
     {
-        QFETCH(bool, shared);
-        if (shared && qEnvironmentVariableIsEmpty("KESTRUN_TEST_PG"))
-            QSKIP("no PostgreSQL server given (scripts/test starts one: KESTRUN_TEST_PG)");
-        useBackend(shared);
-        if (QTest::currentTestFailed())
+        if (!onDataRowsBackend())
             return;
         Archive archive(m_target, m_local);
         // Stored a second apart, oldest first.
@@ -271,11 +281,7 @@ private Q_SLOTS:
     void olderArchiveStaysReadable_data() { addBackends(); }
     void olderArchiveStaysReadable()
     {
-        QFETCH(bool, shared);
-        if (shared && qEnvironmentVariableIsEmpty("KESTRUN_TEST_PG"))
-            QSKIP("no PostgreSQL server given (scripts/test starts one: KESTRUN_TEST_PG)");
-        useBackend(shared);
-        if (QTest::currentTestFailed())
+        if (!onDataRowsBackend())
             return;
         const RunRecord old = downloaded(1, 45, "OLD", 20);
         {
@@ -284,7 +290,8 @@ private Q_SLOTS:
             QSqlQuery q(db.database());
             for (const char *column : {"failed1", "failed_longest1", "failed_at1", "failed2",
                                        "failed_longest2", "failed_at2"})
-                QVERIFY2(q.exec(QStringLiteral("ALTER TABLE runs DROP COLUMN %1").arg(QLatin1String(column))),
+                QVERIFY2(q.exec(QStringLiteral("ALTER TABLE runs DROP COLUMN %1")
+                                    .arg(QLatin1String(column))),
                          qPrintable(q.lastError().text()));
             QVERIFY(q.exec(QStringLiteral("DELETE FROM schema_version WHERE version > 1")));
         }
@@ -296,7 +303,8 @@ private Q_SLOTS:
         const QList<RunRecord> runs = db.list().value_or(QList<RunRecord>());
         QCOMPARE(keysOf(runs), (QStringList{fresh.key, old.key}));
         QVERIFY(!runs.at(1).failed[0] && !runs.at(1).failed[1]);
-        const FailedReadings probe{3, 2 * 900, QDateTime(QDate(2024, 5, 17), QTime(8, 30), Qt::UTC)};
+        const FailedReadings probe{3, 2 * 900,
+                                   QDateTime(QDate(2024, 5, 17), QTime(8, 30), Qt::UTC)};
         QCOMPARE(runs.at(0).failed[0], std::optional<FailedReadings>(probe));
         QCOMPARE(runs.at(0).failed[1], std::optional<FailedReadings>(probe));
     }

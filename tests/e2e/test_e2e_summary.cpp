@@ -3,18 +3,18 @@
 // graph's limit line checked against kestrun-cli summary on the saved file.
 #include "tests/support/e2e_fixture.h"
 
+#include "acquisition/readings_table.h"
 #include "analysis/limits_dialog.h"
 #include "analysis/summary_output.h"
 #include "app/data_commands.h"
-#include "acquisition/readings_table.h"
 #include "common/numfmt.h"
 #include "tests/output/print_test_support.h"
 #include "tests/tools/cli_process.h"
+#include "tools/logger-sim/logger_state.h"
 #include "view/frm_data.h"
 #include "view/graph_controller.h"
 #include "view/graph_renderer.h"
 #include "view/summary_view.h"
-#include "tools/logger-sim/logger_state.h"
 
 #include <QDesktopServices>
 #include <QJsonDocument>
@@ -168,7 +168,8 @@ private Q_SLOTS:
             << "50.0; 1 event(s), 04:00:00 beyond, first at %1, longest 04:00:00 (3 failed "
                "readings included); alarm"
             << 1;
-        QTest::newRow("every reading failed") << "0-119" << "50.0; no valid reading; alarm" << 0;
+        QTest::newRow("every reading failed") << "0-119"
+                                              << "50.0; no valid reading; alarm" << 0;
     }
     void failedReadingsAreNeverOk()
     {
@@ -200,10 +201,12 @@ private Q_SLOTS:
         QCOMPARE(view->verdictLabel()->text(), QStringLiteral("ALARM"));
         const QStringList lines = view->figures()->toPlainText().split(QLatin1Char('\n'));
         const QString first = analysis::momentText(view->summary().first);
-        QVERIFY2(lines.contains(QStringLiteral("  Low limit:    ") + QString(lowLimit).replace(QStringLiteral("%1"), first)),
+        QVERIFY2(lines.contains(QStringLiteral("  Low limit:    ") +
+                                QString(lowLimit).replace(QStringLiteral("%1"), first)),
                  qPrintable(lines.join('\n')));
         const int count = loggersim::parseReadingList(failed)->size();
-        QVERIFY2(lines.filter(QStringLiteral("  Failed:       %1 readings, ").arg(count)).size() == 1,
+        QVERIFY2(lines.filter(QStringLiteral("  Failed:       %1 readings, ").arg(count)).size() ==
+                     1,
                  qPrintable(lines.join('\n')));
 
         const QString path = m_dir.filePath(QStringLiteral("failing"));
@@ -216,7 +219,8 @@ private Q_SLOTS:
         QCOMPARE(o[QStringLiteral("status")].toString(), QStringLiteral("ALARM"));
         const QJsonObject temp =
             o[QStringLiteral("sensors")].toObject()[QStringLiteral("temperature")].toObject();
-        QCOMPARE(temp[QStringLiteral("failed")].toObject()[QStringLiteral("readings")].toInt(), count);
+        QCOMPARE(temp[QStringLiteral("failed")].toObject()[QStringLiteral("readings")].toInt(),
+                 count);
         const QJsonObject below = temp[QStringLiteral("below")].toObject();
         QCOMPARE(below[QStringLiteral("events")].toInt(), events);
         QCOMPARE(below[QStringLiteral("alarm")].toBool(), true);

@@ -458,9 +458,9 @@ void TestLoggerSim::readingsAreRealistic()
 void TestLoggerSim::failedReadingsOnCue_data()
 {
     QTest::addColumn<int>("model");
-    QTest::addColumn<QString>("places"); // as --fail-readings takes them
-    QTest::addColumn<int>("filled");     // readings in memory at once
-    QTest::addColumn<int>("logged");     // then taken while logging
+    QTest::addColumn<QString>("places");  // as --fail-readings takes them
+    QTest::addColumn<int>("filled");      // readings in memory at once
+    QTest::addColumn<int>("logged");      // then taken while logging
     QTest::addColumn<QString>("invalid"); // the readings the program shows as "***"; "refused"
     QTest::newRow("places and a range") << 1 << "0,3-5" << 8 << 0 << "0,3,4,5";
     QTest::newRow("humidity logger: the whole probe") << 6 << "2" << 4 << 0 << "2";
@@ -502,10 +502,10 @@ void TestLoggerSim::failedReadingsOnCue()
     for (int i = 0; i < readings; ++i) {
         const qsizetype at = 6 + i * perReading;
         const int w0 = u8(img, at) | u8(img, at + 1) << 8;
-        const bool failed =
-            humid ? rhTemp(w0) == 9999.0 && rh(u8(img, at + 2) | u8(img, at + 3) << 8, 25.0) == 9999.0
-            : model == 3 ? false
-                         : thermistor(w0) == 9999.0;
+        const bool failed = humid ? rhTemp(w0) == 9999.0 &&
+                                        rh(u8(img, at + 2) | u8(img, at + 3) << 8, 25.0) == 9999.0
+                            : model == 3 ? false
+                                         : thermistor(w0) == 9999.0;
         if (failed)
             shown << QString::number(i);
     }
