@@ -56,11 +56,6 @@ qint64 wallSeconds(const QDateTime &t)
     return t.date().toJulianDay() * 86400 + t.time().msecsSinceStartOfDay() / 1000;
 }
 
-std::optional<double> finite(const std::optional<double> &v)
-{
-    return v && std::isfinite(*v) ? v : std::nullopt;
-}
-
 // The number of one sensor's cell; none for "***" and for anything no sensor can read.
 std::optional<double> readingOf(const SummaryRow &row, bool humidityColumn)
 {
@@ -78,10 +73,12 @@ public:
     }
 
     size_t size() const { return m_wall.size(); }
+    const QDateTime &time(size_t row) const { return m_rows[row].time; }
+    bool earlier(size_t a, size_t b) const { return m_wall[a] < m_wall[b]; }
 
-    // The earliest and the latest time of rows first..last: rows out of order never make a
-    // span run backwards.
-    std::pair<QDateTime, QDateTime> span(size_t first, size_t last) const
+    // The rows of the earliest and the latest time among rows first..last: rows out of order
+    // never make a span run backwards.
+    std::pair<size_t, size_t> span(size_t first, size_t last) const
     {
         size_t lo = first, hi = first;
         for (size_t i = first + 1; i <= last; ++i) {
@@ -90,12 +87,12 @@ public:
             if (m_wall[i] > m_wall[hi])
                 hi = i;
         }
-        return {m_rows[lo].time, m_rows[hi].time};
+        return {lo, hi};
     }
     qint64 seconds(size_t first, size_t last) const
     {
         const auto [lo, hi] = span(first, last);
-        return wallSeconds(hi) - wallSeconds(lo);
+        return m_wall[hi] - m_wall[lo];
     }
 
     // The median length of the steps that move the time (the lower middle one of an even
@@ -184,7 +181,9 @@ private:
             return;
         m_open = false;
         Excursion e;
-        std::tie(e.start, e.end) = m_times.span(m_first, last);
+        const auto [earliest, latest] = m_times.span(m_first, last);
+        e.start = m_times.time(earliest);
+        e.end = m_times.time(latest);
         e.readings = int(last - m_first + 1);
         e.failed = e.readings - m_beyond;
         e.seconds = e.readings * m_interval;
@@ -224,7 +223,8 @@ public:
     void finish(SensorSummary &s)
     {
         close(m_times.size());
-        s.firstFailedAt = m_firstAt;
+        if (m_earliest)
+            s.firstFailedAt = m_times.time(*m_earliest);
         s.longestFailed = m_longest;
     }
 
@@ -235,19 +235,19 @@ private:
         if (!m_open)
             return;
         m_open = false;
-        const QDateTime start = m_times.span(m_first, end - 1).first;
-        if (!m_firstAt.isValid() || start < m_firstAt)
-            m_firstAt = start;
+        const size_t start = m_times.span(m_first, end - 1).first;
+        if (!m_earliest || m_times.earlier(start, *m_earliest))
+            m_earliest = start;
         const int readings = int(end - m_first);
         if (readings > m_longest.readings)
-            m_longest = {start, readings, readings * m_interval};
+            m_longest = {m_times.time(start), readings, readings * m_interval};
     }
 
     const qint64 m_interval;
     const RowTimes &m_times;
     bool m_open = false;
     size_t m_first = 0;
-    QDateTime m_firstAt;
+    std::optional<size_t> m_earliest; // the row of the earliest failed reading
     FailedRun m_longest;
 };
 
@@ -376,7 +376,9 @@ Summary summarize(const SummaryInput &in, const Limits &limits)
     out.alarmType = limits.type;
     const RowTimes times(in.rows);
     if (!in.rows.empty()) {
-        std::tie(out.first, out.last) = times.span(0, in.rows.size() - 1);
+        const auto [earliest, latest] = times.span(0, in.rows.size() - 1);
+        out.first = times.time(earliest);
+        out.last = times.time(latest);
         out.durationSeconds = times.seconds(0, in.rows.size() - 1);
         out.intervalSeconds = times.medianStep();
         out.stepsBack = times.stepsBack();

@@ -6,6 +6,7 @@
 #include <QDateTime>
 #include <QString>
 
+#include <cmath>
 #include <optional>
 #include <vector>
 
@@ -13,6 +14,15 @@
 // the limits and the verdict. Computed from the numbers the table shows, in the table's unit,
 // so it agrees with what the user reads.
 namespace analysis {
+
+// `v` when it is a finite number, otherwise none: no sensor reads inf or NaN, and no JSON,
+// workbook or text shows one.
+inline std::optional<double> finite(const std::optional<double> &v)
+{
+    if (v && std::isfinite(*v))
+        return *v;
+    return std::nullopt;
+}
 
 // One row of the table: its reading time and the numbers of its value cell and its humidity
 // cell; a cell showing "***" (or a column the model does not have) has no number.

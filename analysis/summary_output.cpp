@@ -7,7 +7,6 @@
 
 #include <QStringList>
 
-#include <cmath>
 #include <utility>
 
 namespace analysis {
@@ -16,12 +15,6 @@ namespace {
 
 // Steps back in time listed one by one in the readable block; the rest are counted.
 constexpr size_t kStepsBackListed = 5;
-
-// A figure as the writers take it: none when it is not a finite number.
-std::optional<double> finiteFigure(const std::optional<double> &v)
-{
-    return v && std::isfinite(*v) ? v : std::nullopt;
-}
 
 // --- JSON: values are written as text, members kept in the order given. ---
 
@@ -73,7 +66,7 @@ QString jsonObject(const Members &members, int indent)
 // for none, and for anything that is not a finite number (JSON has no such numbers).
 QString jsonNumber(const std::optional<double> &raw)
 {
-    const std::optional<double> v = finiteFigure(raw);
+    const std::optional<double> v = finite(raw);
     if (!v)
         return kNull;
     QString t = numfmt::plain(*v);
@@ -84,7 +77,7 @@ QString jsonNumber(const std::optional<double> &raw)
 
 QString jsonRounded(const std::optional<double> &raw)
 {
-    const std::optional<double> v = finiteFigure(raw);
+    const std::optional<double> v = finite(raw);
     return v ? jsonNumber(numfmt::roundHalfEven(*v, 2)) : kNull;
 }
 
@@ -183,14 +176,14 @@ QString line(const QString &label, const QString &value, int indent = 0)
 QString valueAt(const SensorSummary &s, const std::optional<double> &raw, bool fahrenheit,
                 const QDateTime &at)
 {
-    const std::optional<double> v = finiteFigure(raw);
+    const std::optional<double> v = finite(raw);
     return v ? valueText(s.quantity, *v, fahrenheit) + QStringLiteral(" at ") + timeText(at)
              : QStringLiteral("-");
 }
 
 QString rounded(const std::optional<double> &raw)
 {
-    const std::optional<double> v = finiteFigure(raw);
+    const std::optional<double> v = finite(raw);
     return v ? numfmt::plain(numfmt::roundHalfEven(*v, 2)) : QStringLiteral("-");
 }
 

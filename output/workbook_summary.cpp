@@ -8,8 +8,6 @@
 
 #include <xlsxwriter.h>
 
-#include <cmath>
-
 namespace spreadsheet {
 
 namespace {
@@ -44,8 +42,8 @@ public:
     // An empty cell for none, and for anything that is not a finite number.
     void number(const std::optional<double> &v)
     {
-        if (v && std::isfinite(*v))
-            keep(worksheet_write_number(m_sheet, m_row, m_col, *v, nullptr));
+        if (const std::optional<double> f = analysis::finite(v))
+            keep(worksheet_write_number(m_sheet, m_row, m_col, *f, nullptr));
         ++m_col;
     }
     void time(const QDateTime &t)

@@ -314,36 +314,16 @@ private Q_SLOTS:
     }
 
     // What the readable block says of failed readings and of time stepping back, line by line
-    // (the value after the label's column).
+    // (the value after the label's column); the window's test reads the limit lines.
     void texts_data()
     {
         QTest::addColumn<QString>("rows");
         QTest::addColumn<QString>("label");
         QTest::addColumn<QString>("expected"); // {m}: the moment m minutes after kStart
-        QTest::newRow("failed readings included in an excursion")
-            << "24 26 * * 26 24"
-            << "High limit"
-            << "25.0; 1 event(s), 00:40:00 beyond, first at {10}, longest 00:40:00 (2 failed "
-               "readings included); alarm";
-        QTest::newRow("one failed reading included")
-            << "26 * 26"
-            << "High limit"
-            << "25.0; 1 event(s), 00:30:00 beyond, first at {0}, longest 00:30:00 (1 failed "
-               "reading included); alarm";
-        QTest::newRow("a sensor that never read") << "* *"
-                                                  << "High limit"
-                                                  << "25.0; no valid reading; alarm";
         QTest::newRow("the failed readings of a sensor")
             << "24 * * 24 *"
             << "Failed"
             << "3 readings, the first at {10}; the longest run 2 readings (00:20:00) from {10}";
-        QTest::newRow("one failed reading") << "24 * 24"
-                                            << "Failed"
-                                            << "1 reading, the first at {10}; the longest run 1 "
-                                               "reading (00:10:00) from {10}";
-        QTest::newRow("no failed reading") << "24 24"
-                                           << "Failed"
-                                           << "none";
         QTest::newRow("a step back in time") << "@-600 24 24"
                                              << "Note"
                                              << "Time steps back at row 2: {-10} comes after {0}.";

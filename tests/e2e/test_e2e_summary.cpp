@@ -224,6 +224,17 @@ private Q_SLOTS:
         const QJsonObject below = temp[QStringLiteral("below")].toObject();
         QCOMPARE(below[QStringLiteral("events")].toInt(), events);
         QCOMPARE(below[QStringLiteral("alarm")].toBool(), true);
+
+        // The report's first page says it too: in the limit's line and in the excursion's.
+        Viewer viewer;
+        QDesktopServices::setUrlHandler(QStringLiteral("file"), &viewer, "open");
+        const QString pdf = m_dir.filePath(QStringLiteral("failing.pdf"));
+        f.prompter().fileAnswers = {pdf};
+        f.main().menuAction(QStringLiteral("ReportPdf"))->trigger();
+        QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+        const QString page1 = printtest::pdfPages(pdf).value(0).join(QLatin1Char('\n'));
+        QCOMPARE(page1.count(QStringLiteral("(%1 failed readings included)").arg(count)), 2 * events);
+        QCOMPARE(page1.count(QStringLiteral("no valid reading; alarm")), 1 - events);
     }
 };
 
