@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
-#include <tuple>
 #include <utility>
 
 namespace analysis {
