@@ -28,5 +28,34 @@ inline const QString kLow = QStringLiteral("low");
 inline const QString kVerdictAlarm = QStringLiteral("ALARM");
 inline const QString kVerdictOk = QStringLiteral("OK");
 inline const QString kVerdictNoLimits = QStringLiteral("NO LIMITS");
+inline const QString kVerdictNoData = QStringLiteral("NO DATA");
+
+// The summary's readable block.
+inline const QString kOneReading = QStringLiteral("1 reading");
+// %1 a number of readings other than one.
+inline const QString kReadings = QStringLiteral("%1 readings");
+// A limit's line: how the readings stood against it, then ok or alarm.
+inline const QString kNeverBeyond = QStringLiteral("never beyond");
+inline const QString kNoValidReading = QStringLiteral("no valid reading");
+// %1 how many excursions, %2 their time together, %3 when the first began, %4 the longest.
+inline const QString kBeyond = QStringLiteral("%1 event(s), %2 beyond, first at %3, longest %4");
+inline const QString kOneFailedIncluded = QStringLiteral("(1 failed reading included)");
+// %1 how many failed readings (more than one) the excursions include.
+inline const QString kFailedIncluded = QStringLiteral("(%1 failed readings included)");
+inline const QString kLimitOk = QStringLiteral("ok");
+inline const QString kLimitAlarm = QStringLiteral("alarm");
+// A sensor's failed readings: %1 how many, %2 when the first was taken, %3 how many the longest
+// unbroken run of them has, %4 how long it lasted, %5 when it began.
+inline const QString kFailedLabel = QStringLiteral("Failed");
+inline const QString kNoFailedReading = QStringLiteral("none");
+inline const QString kFailedReadings =
+    QStringLiteral("%1, the first at %2; the longest run %3 (%4) from %5");
+// A reading taken, by its time, before the one above it. %1 its row, %2 its time, %3 the time
+// of the row above.
+inline const QString kNoteLabel = QStringLiteral("Note");
+inline const QString kTimeStepsBack =
+    QStringLiteral("Time steps back at row %1: %2 comes after %3.");
+// %1 how many more rows step back than are listed.
+inline const QString kMoreStepsBack = QStringLiteral("Time steps back at %1 more rows.");
 
 } // namespace analysistext

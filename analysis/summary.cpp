@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
+#include <utility>
 
 namespace analysis {
 
@@ -17,8 +19,27 @@ QString verdictText(Verdict v)
         return analysistext::kVerdictOk;
     case Verdict::NoLimits:
         return analysistext::kVerdictNoLimits;
+    case Verdict::NoData:
+        return analysistext::kVerdictNoData;
     }
     return {};
+}
+
+QDateTime LimitOutcome::firstAt() const
+{
+    QDateTime first;
+    for (const Excursion &e : excursions)
+        if (!first.isValid() || e.start < first)
+            first = e.start;
+    return first;
+}
+
+int LimitOutcome::failedIncluded() const
+{
+    int n = 0;
+    for (const Excursion &e : excursions)
+        n += e.failed;
+    return n;
 }
 
 namespace {
@@ -34,50 +55,113 @@ qint64 wallSeconds(const QDateTime &t)
     return t.date().toJulianDay() * 86400 + t.time().msecsSinceStartOfDay() / 1000;
 }
 
-// The median step between consecutive readings (the lower middle one of an even count).
-std::optional<qint64> medianStep(const std::vector<qint64> &seconds)
+// The number of one sensor's cell; none for "***" and for anything no sensor can read.
+std::optional<double> readingOf(const SummaryRow &row, bool humidityColumn)
 {
-    if (seconds.size() < 2)
-        return std::nullopt;
-    std::vector<qint64> steps(seconds.size() - 1);
-    for (size_t i = 0; i + 1 < seconds.size(); ++i)
-        steps[i] = seconds[i + 1] - seconds[i];
-    const auto mid = steps.begin() + std::ptrdiff_t((steps.size() - 1) / 2);
-    std::nth_element(steps.begin(), mid, steps.end());
-    return *mid;
+    return finite(humidityColumn ? row.humidity : row.value);
 }
 
-// Groups the readings beyond one limit into excursions as the rows go by.
+// The reading times of the rows, in row order, and what is worked out from them alone.
+class RowTimes
+{
+public:
+    explicit RowTimes(const std::vector<SummaryRow> &rows) : m_rows(rows), m_wall(rows.size())
+    {
+        for (size_t i = 0; i < rows.size(); ++i)
+            m_wall[i] = wallSeconds(rows[i].time);
+    }
+
+    size_t size() const { return m_wall.size(); }
+    const QDateTime &time(size_t row) const { return m_rows[row].time; }
+    bool earlier(size_t a, size_t b) const { return m_wall[a] < m_wall[b]; }
+
+    // The rows of the earliest and the latest time among rows first..last: rows out of order
+    // never make a span run backwards.
+    std::pair<size_t, size_t> span(size_t first, size_t last) const
+    {
+        size_t lo = first, hi = first;
+        for (size_t i = first + 1; i <= last; ++i) {
+            if (m_wall[i] < m_wall[lo])
+                lo = i;
+            if (m_wall[i] > m_wall[hi])
+                hi = i;
+        }
+        return {lo, hi};
+    }
+    qint64 seconds(size_t first, size_t last) const
+    {
+        const auto [lo, hi] = span(first, last);
+        return m_wall[hi] - m_wall[lo];
+    }
+
+    // The median length of the steps that move the time (the lower middle one of an even
+    // count): a clock that stands still or goes back makes no interval short or negative.
+    std::optional<qint64> medianStep() const
+    {
+        std::vector<qint64> steps;
+        steps.reserve(m_wall.size());
+        for (size_t i = 1; i < m_wall.size(); ++i)
+            if (m_wall[i] != m_wall[i - 1])
+                steps.push_back(std::abs(m_wall[i] - m_wall[i - 1]));
+        if (steps.empty())
+            return std::nullopt;
+        const auto mid = steps.begin() + std::ptrdiff_t((steps.size() - 1) / 2);
+        std::nth_element(steps.begin(), mid, steps.end());
+        return *mid;
+    }
+
+    std::vector<TimeStepBack> stepsBack() const
+    {
+        std::vector<TimeStepBack> out;
+        for (size_t i = 1; i < m_wall.size(); ++i)
+            if (m_wall[i] < m_wall[i - 1])
+                out.push_back({int(i) + 1, m_rows[i].time, m_rows[i - 1].time});
+        return out;
+    }
+
+private:
+    const std::vector<SummaryRow> &m_rows;
+    std::vector<qint64> m_wall;
+};
+
+// Groups the readings beyond one limit into excursions as the rows go by. A valid reading
+// beyond the limit starts or continues an excursion; a valid reading within the limit ends it
+// after its last reading beyond; a failed reading does neither, so failed readings between
+// two readings beyond belong to the excursion, and failed readings before a reading within
+// the limit belong to none.
 class ExcursionCounter
 {
 public:
-    ExcursionCounter(double limit, bool aboveIt, qint64 interval)
-        : m_aboveIt(aboveIt), m_interval(interval)
+    ExcursionCounter(double limit, bool aboveIt, qint64 interval, const RowTimes &times)
+        : m_aboveIt(aboveIt), m_interval(interval), m_times(times)
     {
         m_out.limit = limit;
     }
 
-    // One row: its number, or none for "***" (which ends a run like a reading within limits).
-    void add(const QDateTime &time, const std::optional<double> &v)
+    void add(size_t row, const std::optional<double> &v)
     {
-        const bool beyond = v && (m_aboveIt ? *v > m_out.limit : *v < m_out.limit);
-        if (!beyond) {
-            m_inRun = false;
+        if (!v)
+            return;
+        if (!(m_aboveIt ? *v > m_out.limit : *v < m_out.limit)) {
+            close(m_lastBeyond);
             return;
         }
-        if (!m_inRun) {
-            m_out.excursions.push_back({time, time, 0, 0, *v});
-            m_inRun = true;
+        if (!m_open) {
+            m_open = true;
+            m_first = row;
+            m_beyond = 0;
+            m_extreme = *v;
         }
-        Excursion &e = m_out.excursions.back();
-        e.end = time;
-        ++e.readings;
-        e.seconds += m_interval;
-        e.extreme = m_aboveIt ? std::max(e.extreme, *v) : std::min(e.extreme, *v);
+        m_lastBeyond = row;
+        ++m_beyond;
+        m_extreme = m_aboveIt ? std::max(m_extreme, *v) : std::min(m_extreme, *v);
     }
 
     LimitOutcome finish(qint64 delaySeconds, AlarmType type)
     {
+        // Failed readings that end the recording: nothing says the goods came back.
+        if (m_times.size() > 0)
+            close(m_times.size() - 1);
         for (const Excursion &e : m_out.excursions) {
             m_out.seconds += e.seconds;
             m_out.longestSeconds = std::max(m_out.longestSeconds, e.seconds);
@@ -89,10 +173,81 @@ public:
     }
 
 private:
+    // The open excursion, if any, ends with row `last`.
+    void close(size_t last)
+    {
+        if (!m_open)
+            return;
+        m_open = false;
+        Excursion e;
+        const auto [earliest, latest] = m_times.span(m_first, last);
+        e.start = m_times.time(earliest);
+        e.end = m_times.time(latest);
+        e.readings = int(last - m_first + 1);
+        e.failed = e.readings - m_beyond;
+        e.seconds = e.readings * m_interval;
+        e.extreme = m_extreme;
+        m_out.excursions.push_back(e);
+    }
+
     const bool m_aboveIt;
     const qint64 m_interval;
-    bool m_inRun = false;
+    const RowTimes &m_times;
+    bool m_open = false;
+    size_t m_first = 0;      // the open excursion's first row
+    size_t m_lastBeyond = 0; // and its last valid reading beyond the limit
+    int m_beyond = 0;        // its valid readings
+    double m_extreme = 0;
     LimitOutcome m_out;
+};
+
+// The runs of one sensor's failed readings: the earliest of them and the longest run.
+class FailureCounter
+{
+public:
+    FailureCounter(qint64 interval, const RowTimes &times) : m_interval(interval), m_times(times) {}
+
+    void add(size_t row, bool failed)
+    {
+        if (!failed) {
+            close(row);
+            return;
+        }
+        if (!m_open) {
+            m_open = true;
+            m_first = row;
+        }
+    }
+
+    void finish(SensorSummary &s)
+    {
+        close(m_times.size());
+        if (m_earliest)
+            s.firstFailedAt = m_times.time(*m_earliest);
+        s.longestFailed = m_longest;
+    }
+
+private:
+    // The open run ends before row `end`.
+    void close(size_t end)
+    {
+        if (!m_open)
+            return;
+        m_open = false;
+        const size_t start = m_times.span(m_first, end - 1).first;
+        if (!m_earliest || m_times.earlier(start, *m_earliest))
+            m_earliest = start;
+        const int readings = int(end - m_first);
+        if (readings > m_longest.readings)
+            m_longest = {m_times.time(start), readings, readings * m_interval};
+    }
+
+    const qint64 m_interval;
+    const RowTimes &m_times;
+    bool m_open = false;
+    size_t m_first = 0;
+    std::optional<size_t> m_earliest; // the row of the earliest failed reading
+    FailedRun m_longest;
 };
 
 // Statistics of one sensor's column, gathered in one pass (Welford's mean and variance).
@@ -131,14 +286,15 @@ public:
         }
     }
 
+    // Figures that overflow (readings far beyond any sensor's range) are left unset.
     SensorSummary finish()
     {
         if (m_out.valid > 0) {
-            m_out.mean = m_mean;
-            m_out.sd = m_out.valid > 1 ? std::sqrt(m_m2 / (m_out.valid - 1)) : 0.0;
+            m_out.mean = finite(m_mean);
+            m_out.sd = finite(m_out.valid > 1 ? std::sqrt(m_m2 / (m_out.valid - 1)) : 0.0);
             if (m_out.quantity == Quantity::Temperature) {
                 const double c = kMktActivation / -std::log(m_mktSum / m_out.valid) - kZeroCelsius;
-                m_out.mkt = m_fahrenheit ? sensor::Conv_Faren(c) : c;
+                m_out.mkt = finite(m_fahrenheit ? sensor::Conv_Faren(c) : c);
             }
         }
         return std::move(m_out);
@@ -152,33 +308,59 @@ private:
     double m_mktSum = 0;
 };
 
-// One sensor through the rows: statistics and the excursions beyond its limits.
-SensorSummary summarizeSensor(const SummaryInput &in, Quantity q, bool humidityColumn,
-                              const Limits &limits, qint64 interval)
+// One sensor through the rows: statistics, failed readings and the excursions beyond its
+// limits.
+SensorSummary summarizeSensor(const SummaryInput &in, const RowTimes &times, Quantity q,
+                              bool humidityColumn, const Limits &limits, qint64 interval)
 {
     SensorStats stats(q, in.fahrenheit);
+    FailureCounter failures(interval, times);
     const Bounds bounds = limits.shownBounds(q, in.fahrenheit);
     std::optional<ExcursionCounter> above, below;
     if (bounds.high)
-        above.emplace(*bounds.high, true, interval);
+        above.emplace(*bounds.high, true, interval, times);
     if (bounds.low)
-        below.emplace(*bounds.low, false, interval);
-    for (const SummaryRow &row : in.rows) {
-        const std::optional<double> &v = humidityColumn ? row.humidity : row.value;
-        stats.add(row.time, v);
+        below.emplace(*bounds.low, false, interval, times);
+    for (size_t i = 0; i < in.rows.size(); ++i) {
+        const std::optional<double> v = readingOf(in.rows[i], humidityColumn);
+        stats.add(in.rows[i].time, v);
+        failures.add(i, !v);
         if (above)
-            above->add(row.time, v);
+            above->add(i, v);
         if (below)
-            below->add(row.time, v);
+            below->add(i, v);
     }
     SensorSummary s = stats.finish();
+    failures.finish(s);
     s.limits = bounds;
     const qint64 delay = qint64(limits.delayMinutes) * 60;
-    if (above)
-        s.above = above->finish(delay, limits.type);
-    if (below)
-        s.below = below->finish(delay, limits.type);
+    const auto judge = [&](std::optional<ExcursionCounter> &counter) {
+        std::optional<LimitOutcome> o;
+        if (counter) {
+            o = counter->finish(delay, limits.type);
+            // A sensor that never read cannot show the goods were within its limits.
+            if (s.valid == 0)
+                o->alarm = o->noValidReading = true;
+        }
+        return o;
+    };
+    s.above = judge(above);
+    s.below = judge(below);
     return s;
+}
+
+Verdict verdictOf(const Summary &s)
+{
+    if (s.readings == 0)
+        return Verdict::NoData;
+    bool anyLimit = false;
+    bool anyAlarm = false;
+    for (const SensorSummary &sensor : s.sensors) {
+        anyLimit = anyLimit || sensor.limits.isSet();
+        anyAlarm = anyAlarm || (sensor.above && sensor.above->alarm) ||
+                   (sensor.below && sensor.below->alarm);
+    }
+    return anyAlarm ? Verdict::Alarm : anyLimit ? Verdict::Ok : Verdict::NoLimits;
 }
 
 } // namespace
@@ -191,34 +373,27 @@ Summary summarize(const SummaryInput &in, const Limits &limits)
     out.readings = int(in.rows.size());
     out.delayMinutes = limits.delayMinutes;
     out.alarmType = limits.type;
+    const RowTimes times(in.rows);
     if (!in.rows.empty()) {
-        std::vector<qint64> seconds(in.rows.size());
-        for (size_t i = 0; i < in.rows.size(); ++i)
-            seconds[i] = wallSeconds(in.rows[i].time);
-        out.first = in.rows.front().time;
-        out.last = in.rows.back().time;
-        out.durationSeconds = seconds.back() - seconds.front();
-        out.intervalSeconds = medianStep(seconds);
+        const auto [earliest, latest] = times.span(0, in.rows.size() - 1);
+        out.first = times.time(earliest);
+        out.last = times.time(latest);
+        out.durationSeconds = times.seconds(0, in.rows.size() - 1);
+        out.intervalSeconds = times.medianStep();
+        out.stepsBack = times.stepsBack();
     }
 
     const std::vector<Quantity> sensors = sensorsOf(in.model);
     for (size_t i = 0; i < sensors.size(); ++i)
-        out.sensors.push_back(
-            summarizeSensor(in, sensors[i], i == 1, limits, out.intervalSeconds.value_or(0)));
+        out.sensors.push_back(summarizeSensor(in, times, sensors[i], i == 1, limits,
+                                              out.intervalSeconds.value_or(0)));
 
     for (const SummaryRow &row : in.rows) {
-        const bool humidityMissing = sensors.size() > 1 && !row.humidity;
-        if ((!sensors.empty() && !row.value) || humidityMissing)
+        const bool humidityMissing = sensors.size() > 1 && !readingOf(row, true);
+        if ((!sensors.empty() && !readingOf(row, false)) || humidityMissing)
             ++out.invalid;
     }
-
-    bool anyLimit = false;
-    bool anyAlarm = false;
-    for (const SensorSummary &s : out.sensors) {
-        anyLimit = anyLimit || s.limits.isSet();
-        anyAlarm = anyAlarm || (s.above && s.above->alarm) || (s.below && s.below->alarm);
-    }
-    out.verdict = anyAlarm ? Verdict::Alarm : anyLimit ? Verdict::Ok : Verdict::NoLimits;
+    out.verdict = verdictOf(out);
     return out;
 }
 

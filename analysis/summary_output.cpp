@@ -1,5 +1,6 @@
 #include "analysis/summary_output.h"
 
+#include "analysis/analysis_texts.h"
 #include "common/datetext.h"
 #include "common/model_codes.h"
 #include "common/numfmt.h"
@@ -11,6 +12,9 @@
 namespace analysis {
 
 namespace {
+
+// Steps back in time listed one by one in the readable block; the rest are counted.
+constexpr size_t kStepsBackListed = 5;
 
 // --- JSON: values are written as text, members kept in the order given. ---
 
@@ -58,9 +62,11 @@ QString jsonObject(const Members &members, int indent)
            QString(indent, QLatin1Char(' ')) + QLatin1Char('}');
 }
 
-// A measured number: always with a decimal point, so scripts read it as a real number.
-QString jsonNumber(const std::optional<double> &v)
+// A measured number: always with a decimal point, so scripts read it as a real number; null
+// for none, and for anything that is not a finite number (JSON has no such numbers).
+QString jsonNumber(const std::optional<double> &raw)
 {
+    const std::optional<double> v = finite(raw);
     if (!v)
         return kNull;
     QString t = numfmt::plain(*v);
@@ -69,9 +75,20 @@ QString jsonNumber(const std::optional<double> &v)
     return t;
 }
 
-QString jsonRounded(const std::optional<double> &v)
+QString jsonRounded(const std::optional<double> &raw)
 {
+    const std::optional<double> v = finite(raw);
     return v ? jsonNumber(numfmt::roundHalfEven(*v, 2)) : kNull;
+}
+
+// Items one a line; "[]" for none.
+QString jsonArray(const QStringList &items, int indent)
+{
+    if (items.isEmpty())
+        return QStringLiteral("[]");
+    const QString pad(indent + 2, QLatin1Char(' '));
+    return QStringLiteral("[\n") + pad + items.join(QStringLiteral(",\n") + pad) +
+           QLatin1Char('\n') + QString(indent, QLatin1Char(' ')) + QLatin1Char(']');
 }
 
 QString jsonTime(const QDateTime &t)
@@ -96,6 +113,28 @@ QString jsonOutcome(const std::optional<LimitOutcome> &o, int indent)
                       indent);
 }
 
+QString jsonFailed(const SensorSummary &s, int indent)
+{
+    return jsonObject(
+        {{QStringLiteral("readings"), QString::number(s.invalid)},
+         {QStringLiteral("first_at"), jsonTime(s.firstFailedAt)},
+         {QStringLiteral("longest_readings"), QString::number(s.longestFailed.readings)},
+         {QStringLiteral("longest_s"), QString::number(s.longestFailed.seconds)},
+         {QStringLiteral("longest_at"), jsonTime(s.longestFailed.start)}},
+        indent);
+}
+
+QString jsonStepsBack(const std::vector<TimeStepBack> &steps, int indent)
+{
+    QStringList items;
+    for (const TimeStepBack &step : steps)
+        items << jsonObject({{QStringLiteral("row"), QString::number(step.row)},
+                             {QStringLiteral("at"), jsonTime(step.at)},
+                             {QStringLiteral("after"), jsonTime(step.after)}},
+                            indent + 2);
+    return jsonArray(items, indent);
+}
+
 QString jsonSensor(const Summary &sum, const SensorSummary &s, int indent)
 {
     return jsonObject(
@@ -107,6 +146,7 @@ QString jsonSensor(const Summary &sum, const SensorSummary &s, int indent)
          {QStringLiteral("mean"), jsonRounded(s.mean)},
          {QStringLiteral("sd"), jsonRounded(s.sd)},
          {QStringLiteral("mkt"), jsonRounded(s.mkt)},
+         {QStringLiteral("failed"), jsonFailed(s, indent + 2)},
          {QStringLiteral("high"), jsonNumber(s.limits.high)},
          {QStringLiteral("low"), jsonNumber(s.limits.low)},
          {QStringLiteral("delay_min"), QString::number(sum.delayMinutes)},
@@ -133,16 +173,23 @@ QString line(const QString &label, const QString &value, int indent = 0)
            QLatin1Char('\n');
 }
 
-QString valueAt(const SensorSummary &s, const std::optional<double> &v, bool fahrenheit,
+QString valueAt(const SensorSummary &s, const std::optional<double> &raw, bool fahrenheit,
                 const QDateTime &at)
 {
+    const std::optional<double> v = finite(raw);
     return v ? valueText(s.quantity, *v, fahrenheit) + QStringLiteral(" at ") + timeText(at)
              : QStringLiteral("-");
 }
 
-QString rounded(const std::optional<double> &v)
+QString rounded(const std::optional<double> &raw)
 {
+    const std::optional<double> v = finite(raw);
     return v ? numfmt::plain(numfmt::roundHalfEven(*v, 2)) : QStringLiteral("-");
+}
+
+QString readingsText(int n)
+{
+    return n == 1 ? analysistext::kOneReading : analysistext::kReadings.arg(n);
 }
 
 QString outcomeText(const SensorSummary &s, const std::optional<LimitOutcome> &o, bool fahrenheit)
@@ -150,16 +197,49 @@ QString outcomeText(const SensorSummary &s, const std::optional<LimitOutcome> &o
     if (!o)
         return QStringLiteral("none");
     QString t = valueText(s.quantity, o->limit, fahrenheit) + QStringLiteral("; ");
-    if (o->events() == 0)
-        return t + QStringLiteral("never beyond; ok");
-    return t + QStringLiteral("%1 event(s), %2 beyond, first at %3, longest %4; %5")
-                   .arg(o->events())
-                   .arg(durationText(o->seconds), timeText(o->firstAt()),
-                        durationText(o->longestSeconds),
-                        o->alarm ? QStringLiteral("alarm") : QStringLiteral("ok"));
+    if (o->noValidReading)
+        t += analysistext::kNoValidReading;
+    else if (o->events() == 0)
+        t += analysistext::kNeverBeyond;
+    else
+        t += analysistext::kBeyond.arg(o->events())
+                 .arg(durationText(o->seconds), timeText(o->firstAt()),
+                      durationText(o->longestSeconds));
+    if (const int failed = o->failedIncluded())
+        t += QLatin1Char(' ') + failedIncludedText(failed);
+    return t + QStringLiteral("; ") +
+           (o->alarm ? analysistext::kLimitAlarm : analysistext::kLimitOk);
+}
+
+QString failedText(const SensorSummary &s)
+{
+    if (s.invalid == 0)
+        return analysistext::kNoFailedReading;
+    return analysistext::kFailedReadings.arg(
+        readingsText(s.invalid), timeText(s.firstFailedAt), readingsText(s.longestFailed.readings),
+        durationText(s.longestFailed.seconds), timeText(s.longestFailed.start));
+}
+
+QString stepsBackText(const std::vector<TimeStepBack> &steps)
+{
+    QString out;
+    for (size_t i = 0; i < steps.size() && i < kStepsBackListed; ++i)
+        out += line(analysistext::kNoteLabel,
+                    analysistext::kTimeStepsBack.arg(steps[i].row)
+                        .arg(timeText(steps[i].at), timeText(steps[i].after)));
+    if (steps.size() > kStepsBackListed)
+        out += line(analysistext::kNoteLabel,
+                    analysistext::kMoreStepsBack.arg(steps.size() - kStepsBackListed));
+    return out;
 }
 
 } // namespace
+
+QString failedIncludedText(int failed)
+{
+    return failed == 1 ? analysistext::kOneFailedIncluded
+                       : analysistext::kFailedIncluded.arg(failed);
+}
 
 QString durationText(qint64 seconds)
 {
@@ -192,6 +272,7 @@ QByteArray summaryJson(const Summary &s, const RunHeader &header)
                     {QStringLiteral("first"), jsonTime(s.first)},
                     {QStringLiteral("last"), jsonTime(s.last)},
                     {QStringLiteral("interval_s"), interval},
+                    {QStringLiteral("steps_back"), jsonStepsBack(s.stepsBack, 2)},
                     {QStringLiteral("sensors"),
                      sensors.empty() ? QStringLiteral("{}") : jsonObject(sensors, 2)},
                     {QStringLiteral("status"), jsonString(verdictText(s.verdict))}},
@@ -212,6 +293,7 @@ QString summaryText(const Summary &s, const RunHeader &header)
     out += line(QStringLiteral("Duration"), durationText(s.durationSeconds));
     out += line(QStringLiteral("Interval"),
                 s.intervalSeconds ? durationText(*s.intervalSeconds) : QStringLiteral("-"));
+    out += stepsBackText(s.stepsBack);
     for (const SensorSummary &sensor : s.sensors) {
         out +=
             caption(sensor.quantity) + QStringLiteral(" (") + sensor.unit + QStringLiteral(")\n");
@@ -227,6 +309,7 @@ QString summaryText(const Summary &s, const RunHeader &header)
             line(QStringLiteral("High limit"), outcomeText(sensor, sensor.above, s.fahrenheit), 2);
         out +=
             line(QStringLiteral("Low limit"), outcomeText(sensor, sensor.below, s.fahrenheit), 2);
+        out += line(analysistext::kFailedLabel, failedText(sensor), 2);
     }
     out += line(QStringLiteral("Alarm delay"),
                 QStringLiteral("%1 min, %2")

@@ -31,4 +31,7 @@ QString momentText(const QDateTime &t);
 // "2 d 03:04:05", or "03:04:05" below a day.
 QString durationText(qint64 seconds);
 
+// What an excursion says of the failed readings inside it: "(2 failed readings included)".
+QString failedIncludedText(int failed);
+
 } // namespace analysis

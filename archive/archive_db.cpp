@@ -15,10 +15,14 @@ namespace {
 
 QAtomicInteger<quint64> g_connections;
 
-// Every column of a run, in the order store() binds them.
+// Every column of a run, in the order store() binds them; the run's bytes follow them in
+// waitingToSend().
 const QString kRunColumns = QStringLiteral(
     "run_key, sha256, stored_at, computer, user_name, source, model, serial, id_bytes, location, "
-    "readings, first_reading, last_reading, status, min1, max1, min2, max2, to_send");
+    "readings, first_reading, last_reading, status, min1, max1, min2, max2, to_send, "
+    "failed1, failed_longest1, failed_at1, failed2, failed_longest2, failed_at2");
+constexpr int kFirstFailedColumn = 19;
+constexpr int kCompressedColumn = 25;
 
 // Forward migrations: the statements that bring version n - 1 to version n. `%BLOB%` is the
 // dialect's type for bytes. Runs and their bytes live in two tables so that listing never
@@ -43,6 +47,16 @@ const QList<QStringList> &migrations()
             QStringLiteral("CREATE INDEX runs_stored_at ON runs(stored_at)"),
             QStringLiteral("CREATE INDEX runs_last_reading ON runs(last_reading)"),
             QStringLiteral("CREATE INDEX runs_to_send ON runs(to_send)"),
+        },
+        // Each sensor's failed readings: how many, the longest run of them in seconds, and
+        // when the first was taken. Runs stored before have none (NULL).
+        {
+            QStringLiteral("ALTER TABLE runs ADD COLUMN failed1 INTEGER"),
+            QStringLiteral("ALTER TABLE runs ADD COLUMN failed_longest1 BIGINT"),
+            QStringLiteral("ALTER TABLE runs ADD COLUMN failed_at1 VARCHAR(19)"),
+            QStringLiteral("ALTER TABLE runs ADD COLUMN failed2 INTEGER"),
+            QStringLiteral("ALTER TABLE runs ADD COLUMN failed_longest2 BIGINT"),
+            QStringLiteral("ALTER TABLE runs ADD COLUMN failed_at2 VARCHAR(19)"),
         },
     };
     return steps;
@@ -79,6 +93,14 @@ QVariant nullable(const std::optional<double> &v) { return v ? QVariant(*v) : QV
 // A text for a NOT NULL column: a null QString would be bound as NULL.
 QVariant text(const QString &s) { return s.isNull() ? QVariant(QStringLiteral("")) : QVariant(s); }
 
+// The three columns of a sensor's failed readings, NULL when unknown.
+QVariantList failedValues(const std::optional<FailedReadings> &f)
+{
+    if (!f)
+        return {QVariant(), QVariant(), QVariant()};
+    return {f->readings, f->longestSeconds,
+            f->firstAt.isValid() ? QVariant(timeText(f->firstAt)) : QVariant()};
+}
 
 } // namespace
 
@@ -317,19 +339,21 @@ ArchiveDb::Stored ArchiveDb::store(const RunRecord &run, bool toSend)
         return Stored::Failed;
     QSqlQuery q(database());
     q.prepare(QStringLiteral("INSERT INTO runs (%1) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, "
-                             "?, ?, ?, ?, ?, ?, ?) ON CONFLICT DO NOTHING")
+                             "?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?) ON CONFLICT DO NOTHING")
                   .arg(kRunColumns));
     const QDateTime storedAt = run.storedAt.isValid() ? run.storedAt
                                                       : QDateTime::currentDateTimeUtc();
-    for (const QVariant &v : QVariantList{
-             run.key, run.sha256, storedAt.toUTC().toString(Qt::ISODateWithMs), text(run.computer),
-             text(run.user), runOriginName(run.source), run.model,
-             run.serial >= 0 ? QVariant(run.serial) : QVariant(), text(run.idBytes), text(run.location),
-             run.readings, run.first.isValid() ? QVariant(timeText(run.first)) : QVariant(),
-             run.last.isValid() ? QVariant(timeText(run.last)) : QVariant(),
-             run.status ? QVariant(*run.status) : QVariant(), nullable(run.minimum[0]),
-             nullable(run.maximum[0]), nullable(run.minimum[1]), nullable(run.maximum[1]),
-             toSend ? 1 : 0})
+    for (const QVariant &v :
+         QVariantList{run.key, run.sha256, storedAt.toUTC().toString(Qt::ISODateWithMs),
+                      text(run.computer), text(run.user), runOriginName(run.source), run.model,
+                      run.serial >= 0 ? QVariant(run.serial) : QVariant(), text(run.idBytes),
+                      text(run.location), run.readings,
+                      run.first.isValid() ? QVariant(timeText(run.first)) : QVariant(),
+                      run.last.isValid() ? QVariant(timeText(run.last)) : QVariant(),
+                      run.status ? QVariant(*run.status) : QVariant(), nullable(run.minimum[0]),
+                      nullable(run.maximum[0]), nullable(run.minimum[1]), nullable(run.maximum[1]),
+                      toSend ? 1 : 0} +
+             failedValues(run.failed[0]) + failedValues(run.failed[1]))
         q.addBindValue(v);
     if (!exec(q)) {
         rollback();
@@ -357,6 +381,14 @@ ArchiveDb::Stored ArchiveDb::store(const RunRecord &run, bool toSend)
     return Stored::Added;
 }
 
+std::optional<FailedReadings> failedAt(const QSqlQuery &q, int column)
+{
+    if (q.value(column).isNull())
+        return std::nullopt;
+    return FailedReadings{q.value(column).toInt(), q.value(column + 1).toLongLong(),
+                          parseTime(q.value(column + 2).toString())};
+}
+
 RunRecord listedRun(const QSqlQuery &q)
 {
     RunRecord r;
@@ -373,6 +405,7 @@ RunRecord listedRun(const QSqlQuery &q)
         r.status = status.toString();
     r.source = runOriginFromName(q.value(int(RunColumn::Source)).toString()).value_or(RunOrigin::File);
     r.key = q.value(int(RunColumn::Key)).toString();
+    r.failed = {failedAt(q, int(RunColumn::Failed1)), failedAt(q, int(RunColumn::Failed2))};
     return r;
 }
 
@@ -484,7 +517,7 @@ std::optional<QList<RunRecord>> ArchiveDb::waitingToSend()
     QList<RunRecord> out;
     while (q.next()) {
         RunRecord r;
-        if (!unpack(q.value(19).toByteArray(), q.value(1).toString(), r))
+        if (!unpack(q.value(kCompressedColumn).toByteArray(), q.value(1).toString(), r))
             return std::nullopt;
         r.storedAt = parseTime(q.value(2).toString());
         r.computer = q.value(3).toString();
@@ -501,6 +534,7 @@ std::optional<QList<RunRecord>> ArchiveDb::waitingToSend()
             r.status = q.value(13).toString();
         r.minimum = {optionalDouble(14), optionalDouble(16)};
         r.maximum = {optionalDouble(15), optionalDouble(17)};
+        r.failed = {failedAt(q, kFirstFailedColumn), failedAt(q, kFirstFailedColumn + 3)};
         out << r;
     }
     return out;

@@ -23,7 +23,7 @@ namespace archive {
 class ArchiveDb
 {
 public:
-    static constexpr int kSchemaVersion = 1;
+    static constexpr int kSchemaVersion = 2;
 
     // Why the last call failed.
     enum class Fault {
@@ -90,5 +90,9 @@ private:
 
 // The list columns of one row of listQuery() as a record (no bytes).
 RunRecord listedRun(const QSqlQuery &query);
+
+// A sensor's failed readings from three columns of `query` from `column` on (count, longest
+// run in seconds, first time); unset when the count is NULL.
+std::optional<FailedReadings> failedAt(const QSqlQuery &query, int column);
 
 } // namespace archive

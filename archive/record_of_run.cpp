@@ -11,10 +11,10 @@
 namespace archive {
 namespace {
 
-// The verdict under the limits that apply to the run, and each sensor's extremes. Temperatures
-// are kept in degC whatever the table shows, so runs compare across the archive: a degF cell is
-// the degC reading of one decimal converted, so converting back and rounding to one decimal
-// gives that reading again.
+// The verdict under the limits that apply to the run, and each sensor's extremes and failed
+// readings. Temperatures are kept in degC whatever the table shows, so runs compare across the
+// archive: a degF cell is the degC reading of one decimal converted, so converting back and
+// rounding to one decimal gives that reading again.
 void addSummary(RunRecord &r, const analysis::Summary &s)
 {
     r.status = analysis::verdictText(s.verdict);
@@ -27,6 +27,8 @@ void addSummary(RunRecord &r, const analysis::Summary &s)
     for (size_t i = 0; i < s.sensors.size() && i < r.minimum.size(); ++i) {
         r.minimum[i] = kept(s.sensors[i], s.sensors[i].min);
         r.maximum[i] = kept(s.sensors[i], s.sensors[i].max);
+        r.failed[i] = FailedReadings{s.sensors[i].invalid, s.sensors[i].longestFailed.seconds,
+                                     s.sensors[i].firstFailedAt};
     }
 }
 

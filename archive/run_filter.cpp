@@ -7,9 +7,10 @@
 namespace archive {
 namespace {
 
-constexpr const char *kColumns[kRunColumnCount] = {
-    "stored_at",     "serial",       "location", "model",  "first_reading",
-    "last_reading",  "readings",     "status",   "source", "run_key"};
+constexpr const char *kColumns[kListColumnCount] = {
+    "stored_at",  "serial",  "location",        "model",     "first_reading", "last_reading",
+    "readings",   "status",  "source",          "run_key",   "failed1",       "failed_longest1",
+    "failed_at1", "failed2", "failed_longest2", "failed_at2"};
 
 // LIKE's wildcards typed by the user match themselves.
 QString likePattern(const QString &text)

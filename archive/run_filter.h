@@ -19,9 +19,28 @@ struct RunFilter
     bool alarmsOnly = false;
 };
 
-// The columns of a list, in the browser's order.
-enum class RunColumn { StoredAt, Serial, Location, Model, First, Last, Readings, Status, Source, Key };
-inline constexpr int kRunColumnCount = 10;
+// The columns of a list: the browser's, in its order, then what only the command line lists
+// (each sensor's failed readings: count, longest run in seconds, first time).
+enum class RunColumn {
+    StoredAt,
+    Serial,
+    Location,
+    Model,
+    First,
+    Last,
+    Readings,
+    Status,
+    Source,
+    Key,
+    Failed1,
+    FailedLongest1,
+    FailedAt1,
+    Failed2,
+    FailedLongest2,
+    FailedAt2
+};
+inline constexpr int kRunColumnCount = 10; // the browser's
+inline constexpr int kListColumnCount = 16;
 
 struct RunQuery
 {

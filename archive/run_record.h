@@ -13,6 +13,17 @@
 // would write for it.
 namespace archive {
 
+// A sensor's failed readings as the summary counted them: how many, the longest unbroken run
+// of them and when the first was taken.
+struct FailedReadings
+{
+    int readings = 0;
+    qint64 longestSeconds = 0;
+    QDateTime firstAt; // logger time; invalid when none failed
+
+    bool operator==(const FailedReadings &) const = default;
+};
+
 struct RunRecord
 {
     QString key;        // what `get` and `remove` take: the first 16 hex digits of the hash
@@ -28,11 +39,14 @@ struct RunRecord
     int readings = 0;
     QDateTime first; // logger times: local, no zone
     QDateTime last;
-    // The summary under the logger's limits: "ALARM", "OK" or "NO LIMITS", and per sensor (0: the
-    // model's quantity, 1: humidity) the minimum and maximum, temperatures in degC.
+    // The summary under the logger's limits: "ALARM", "OK", "NO LIMITS" or "NO DATA", and per
+    // sensor (0: the model's quantity, 1: humidity) the minimum and maximum, temperatures in
+    // degC, and the failed readings (unset for a sensor the model does not have, and for runs
+    // stored before they were kept).
     std::optional<QString> status;
     std::array<std::optional<double>, 2> minimum;
     std::array<std::optional<double>, 2> maximum;
+    std::array<std::optional<FailedReadings>, 2> failed;
     QByteArray bytes;
 };
 

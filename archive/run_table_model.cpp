@@ -6,6 +6,8 @@
 #include <QSqlError>
 #include <QSqlQuery>
 
+#include <algorithm>
+
 namespace archive {
 
 RunTableModel::RunTableModel(ArchiveDb &db, QObject *parent) : QSqlQueryModel(parent), m_db(db)
@@ -33,6 +35,11 @@ void RunTableModel::refresh()
     QSqlQuery q = m_db.prepared(listQuery(m_filter, m_sortColumn, m_order), false);
     q.exec();
     setQuery(std::move(q));
+}
+
+int RunTableModel::columnCount(const QModelIndex &parent) const
+{
+    return std::min(QSqlQueryModel::columnCount(parent), kRunColumnCount);
 }
 
 QVariant RunTableModel::data(const QModelIndex &index, int role) const

@@ -24,6 +24,8 @@ public:
     // Runs the query again (after a run was stored or deleted).
     void refresh();
 
+    // The browser's columns; the list's further columns are for the command line.
+    int columnCount(const QModelIndex &parent = QModelIndex()) const override;
     QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
     QVariant headerData(int section, Qt::Orientation orientation,
                         int role = Qt::DisplayRole) const override;

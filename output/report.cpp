@@ -79,7 +79,9 @@ QStringList eventLines(const analysis::Summary &s)
                      column(analysis::momentText(x.end), 21) +
                      column(analysis::durationText(x.seconds), 13) +
                      analysis::valueText(e.quantity, x.extreme, s.fahrenheit) + QLatin1Char(' ') +
-                     analysis::unit(e.quantity, s.fahrenheit);
+                     analysis::unit(e.quantity, s.fahrenheit) +
+                     (x.failed > 0 ? QLatin1Char(' ') + analysis::failedIncludedText(x.failed)
+                                   : QString());
     }
     return lines;
 }
@@ -165,6 +167,12 @@ printout::PrintResult printReport(QPagedPaintDevice &device, const RunDocument &
 bool writeReport(const RunDocument &doc, const QString &path, const QDateTime &madeAt,
                  QString *error)
 {
+    // A run without readings has nothing to report; no file is written of it.
+    if (doc.readingCount() < 1) {
+        if (error)
+            *error = kNothingToReport;
+        return false;
+    }
     QBuffer pdf;
     pdf.open(QIODevice::WriteOnly);
     printout::PrintResult result;

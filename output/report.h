@@ -24,8 +24,8 @@ inline constexpr int kEventsListed = 12;
 printout::PrintResult printReport(QPagedPaintDevice &device, const RunDocument &doc,
                                   const QDateTime &madeAt);
 
-// Writes the report as a PDF to `path`, completely or not at all: a failure leaves an earlier
-// file alone and, if `error` is given, says why.
+// Writes the report as a PDF to `path`, completely or not at all: a failure (or a run without
+// readings) leaves an earlier file alone and, if `error` is given, says why.
 bool writeReport(const RunDocument &doc, const QString &path, const QDateTime &madeAt,
                  QString *error = nullptr);
 

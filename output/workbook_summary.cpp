@@ -39,10 +39,11 @@ public:
         keep(worksheet_write_string(m_sheet, m_row, m_col++, t.toUtf8().constData(),
                                     bold ? m_bold : nullptr));
     }
+    // An empty cell for none, and for anything that is not a finite number.
     void number(const std::optional<double> &v)
     {
-        if (v)
-            keep(worksheet_write_number(m_sheet, m_row, m_col, *v, nullptr));
+        if (const std::optional<double> f = analysis::finite(v))
+            keep(worksheet_write_number(m_sheet, m_row, m_col, *f, nullptr));
         ++m_col;
     }
     void time(const QDateTime &t)
@@ -135,7 +136,9 @@ void writeFigures(Cells &c, const report::RunSummary &run)
                           "Mean", "SD", "MKT", "High limit", "Low limit", "Above: events",
                           "Above: seconds", "Above: first at", "Above: longest (s)",
                           "Above: alarm", "Below: events", "Below: seconds", "Below: first at",
-                          "Below: longest (s)", "Below: alarm"})
+                          "Below: longest (s)", "Below: alarm", "Failed readings",
+                          "Failed: first at", "Failed: longest run", "Failed: longest (s)",
+                          "Failed: longest from"})
         c.text(QString::fromLatin1(h), true);
     c.next();
     for (const SensorSummary &sensor : s.sensors) {
@@ -152,6 +155,11 @@ void writeFigures(Cells &c, const report::RunSummary &run)
         c.number(sensor.limits.low);
         outcome(c, sensor.above);
         outcome(c, sensor.below);
+        c.number(sensor.invalid);
+        c.time(sensor.firstFailedAt);
+        c.number(sensor.longestFailed.readings);
+        c.number(double(sensor.longestFailed.seconds));
+        c.time(sensor.longestFailed.start);
         c.next();
     }
 }

@@ -19,6 +19,7 @@ QColor verdictColour(analysis::Verdict v)
     case analysis::Verdict::Ok:
         return QColor(0x10, 0x80, 0x20);
     case analysis::Verdict::NoLimits:
+    case analysis::Verdict::NoData:
         break;
     }
     return QColor(0x60, 0x60, 0x60);

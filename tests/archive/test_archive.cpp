@@ -16,6 +16,7 @@
 
 #include <QCryptographicHash>
 #include <QProcess>
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -29,12 +30,14 @@ namespace {
 
 const char *const kChildVariable = "KESTRUN_ARCHIVE_TEST_CHILD"; // "FILE|COUNT|NAME"
 
-// A download of a simulated logger: `readings` readings every 15 minutes up to a fixed clock.
+// A download of a simulated logger: `readings` readings every 15 minutes up to a fixed clock,
+// those at the places `failed` (0: the oldest) with failed-sensor words.
 RunRecord downloaded(int model, int serial, const char *location, int readings,
-                     bool fahrenheit = false)
+                     bool fahrenheit = false, const QSet<int> &failed = {})
 {
     loggersim::LoggerCore core;
     loggersim::LoggerState &s = core.state();
+    s.failedReadings = failed;
     s.model = quint8(model);
     s.serial = serial;
     s.idBytes = {6, 5, 13};
@@ -127,6 +130,20 @@ class TestArchive : public QObject
             QVERIFY(q.exec(QStringLiteral("DROP TABLE IF EXISTS %1").arg(QLatin1String(t))));
     }
 
+    // The archive of the data row's backend, empty; false when the test goes no further (the
+    // backend is not given, or emptying it failed).
+    bool onDataRowsBackend()
+    {
+        QFETCH(bool, shared);
+        if (shared && qEnvironmentVariableIsEmpty("KESTRUN_TEST_PG")) {
+            QTest::qSkip("no PostgreSQL server given (scripts/test starts one: KESTRUN_TEST_PG)",
+                         __FILE__, __LINE__);
+            return false;
+        }
+        useBackend(shared);
+        return !QTest::currentTestFailed();
+    }
+
 private Q_SLOTS:
     // The limits a record's verdict is judged by come from settings of this test's own.
     void initTestCase() { qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_dir.filePath("config"))); }
@@ -140,11 +157,7 @@ private Q_SLOTS:
     void roundTrips_data() { addBackends(); }
     void roundTrips()
     {
-        QFETCH(bool, shared);
-        if (shared && qEnvironmentVariableIsEmpty("KESTRUN_TEST_PG"))
-            QSKIP("no PostgreSQL server given (scripts/test starts one: KESTRUN_TEST_PG)");
-        useBackend(shared);
-        if (QTest::currentTestFailed())
+        if (!onDataRowsBackend())
             return;
         Archive archive(m_target, m_local);
         // Stored a second apart, oldest first.
@@ -242,7 +255,7 @@ private Q_SLOTS:
         useBackend(true);
         if (QTest::currentTestFailed())
             return;
-        const RunRecord run = downloaded(2, 45, "Freezer 2", 96);
+        const RunRecord run = downloaded(2, 45, "Freezer 2", 96, false, {10, 11});
         Archive archive(m_target, m_local);
         QVERIFY(cluster("stop"));
         const auto outcome = archive.store(run);
@@ -256,10 +269,45 @@ private Q_SLOTS:
         QVERIFY2(sent.ok(), qPrintable(sent.message));
         QCOMPARE(sent.sent, 1);
         QCOMPARE(archive.sync().sent, 0);
-        QCOMPARE(keysOf(archive.db().list().value_or(QList<RunRecord>())), QStringList{run.key});
+        const QList<RunRecord> there = archive.db().list().value_or(QList<RunRecord>());
+        QCOMPARE(keysOf(there), QStringList{run.key});
+        QCOMPARE(there.at(0).failed, run.failed);
         QCOMPARE(archive.db().bytes(run.key).value_or(QByteArray()), run.bytes);
         ArchiveDb here(m_local);
         QCOMPARE(here.waitingToSend().value_or(QList<RunRecord>{run}).size(), 0);
+    }
+
+    // An archive of the first schema, from before failed readings were kept: it opens, its runs
+    // list with their failed readings unknown, and new runs keep theirs.
+    void olderArchiveStaysReadable_data() { addBackends(); }
+    void olderArchiveStaysReadable()
+    {
+        if (!onDataRowsBackend())
+            return;
+        const RunRecord old = downloaded(1, 45, "OLD", 20);
+        {
+            ArchiveDb db(m_target);
+            QCOMPARE(db.store(old), ArchiveDb::Stored::Added);
+            QSqlQuery q(db.database());
+            for (const char *column : {"failed1", "failed_longest1", "failed_at1", "failed2",
+                                       "failed_longest2", "failed_at2"})
+                QVERIFY2(q.exec(QStringLiteral("ALTER TABLE runs DROP COLUMN %1")
+                                    .arg(QLatin1String(column))),
+                         qPrintable(q.lastError().text()));
+            QVERIFY(q.exec(QStringLiteral("DELETE FROM schema_version WHERE version > 1")));
+        }
+        ArchiveDb db(m_target);
+        QVERIFY2(db.open(), qPrintable(db.error()));
+        // The humidity logger's probe failed for the readings of 08:30, 08:45 and 09:30.
+        const RunRecord fresh = downloaded(2, 45, "NEW", 20, false, {5, 6, 9});
+        QCOMPARE(db.store(fresh), ArchiveDb::Stored::Added);
+        const QList<RunRecord> runs = db.list().value_or(QList<RunRecord>());
+        QCOMPARE(keysOf(runs), (QStringList{fresh.key, old.key}));
+        QVERIFY(!runs.at(1).failed[0] && !runs.at(1).failed[1]);
+        const FailedReadings probe{3, 2 * 900,
+                                   QDateTime(QDate(2024, 5, 17), QTime(8, 30), Qt::UTC)};
+        QCOMPARE(runs.at(0).failed[0], std::optional<FailedReadings>(probe));
+        QCOMPARE(runs.at(0).failed[1], std::optional<FailedReadings>(probe));
     }
 
     // Killed in the middle of storing: the archive opens, passes the integrity check and holds

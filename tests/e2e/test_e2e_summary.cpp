@@ -3,12 +3,14 @@
 // graph's limit line checked against kestrun-cli summary on the saved file.
 #include "tests/support/e2e_fixture.h"
 
-#include "analysis/limits_dialog.h"
-#include "app/data_commands.h"
 #include "acquisition/readings_table.h"
+#include "analysis/limits_dialog.h"
+#include "analysis/summary_output.h"
+#include "app/data_commands.h"
 #include "common/numfmt.h"
 #include "tests/output/print_test_support.h"
 #include "tests/tools/cli_process.h"
+#include "tools/logger-sim/logger_state.h"
 #include "view/frm_data.h"
 #include "view/graph_controller.h"
 #include "view/graph_renderer.h"
@@ -41,6 +43,20 @@ class TestE2eSummary : public QObject
     Q_OBJECT
 
     QTemporaryDir m_dir;
+
+    // File -> Report to PDF... into `name`: the lines of the first page of the report the
+    // desktop's viewer is handed (none when it is handed none).
+    QStringList reportPage1(e2e::Fixture &f, const QString &name)
+    {
+        Viewer viewer;
+        QDesktopServices::setUrlHandler(QStringLiteral("file"), &viewer, "open");
+        const QString pdf = m_dir.filePath(name);
+        f.prompter().fileAnswers = {pdf};
+        f.main().menuAction(QStringLiteral("ReportPdf"))->trigger();
+        QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+        return viewer.opened == QUrl::fromLocalFile(pdf) ? printtest::pdfPages(pdf).value(0)
+                                                         : QStringList();
+    }
 
 private Q_SLOTS:
     void initTestCase()
@@ -136,14 +152,8 @@ private Q_SLOTS:
 
         // File -> Report to PDF... hands the desktop's viewer a report whose first page says
         // what the Summary tab says.
-        Viewer viewer;
-        QDesktopServices::setUrlHandler(QStringLiteral("file"), &viewer, "open");
-        const QString pdf = m_dir.filePath(QStringLiteral("report.pdf"));
-        f.prompter().fileAnswers = {pdf};
-        f.main().menuAction(QStringLiteral("ReportPdf"))->trigger();
-        QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
-        QCOMPARE(viewer.opened, QUrl::fromLocalFile(pdf));
-        const QStringList page1 = printtest::pdfPages(pdf).value(0);
+        const QStringList page1 = reportPage1(f, QStringLiteral("report.pdf"));
+        QVERIFY(!page1.isEmpty());
         const QStringList lines = text.outText().split(QLatin1Char('\n'));
         for (const QLatin1String label : {QLatin1String("Serial number:"), QLatin1String("Status:")}) {
             const auto line = std::find_if(lines.cbegin(), lines.cend(),
@@ -151,6 +161,83 @@ private Q_SLOTS:
             QVERIFY(line != lines.cend());
             QVERIFY2(page1.contains(line->simplified()), qPrintable(*line));
         }
+    }
+
+    // A logger whose sensor fails on cue, read by the window: failed readings inside an
+    // excursion keep it whole, and a sensor that never read is in alarm; kestrun-cli says the
+    // same of the saved file.
+    void failedReadingsAreNeverOk_data()
+    {
+        QTest::addColumn<QString>("failed");   // reading places, as --fail-readings takes them
+        QTest::addColumn<QString>("lowLimit"); // what the Summary tab says of the low limit
+        QTest::addColumn<int>("events");
+        QTest::newRow("*** inside an excursion")
+            << "40,41,80"
+            << "50.0; 1 event(s), 04:00:00 beyond, first at %1, longest 04:00:00 (3 failed "
+               "readings included); alarm"
+            << 1;
+        QTest::newRow("every reading failed") << "0-119"
+                                              << "50.0; no valid reading; alarm" << 0;
+    }
+    void failedReadingsAreNeverOk()
+    {
+        QFETCH(QString, failed);
+        QFETCH(QString, lowLimit);
+        QFETCH(int, events);
+        e2e::Fixture f;
+        e2e::enableLogger(f.sim().state(), "VACCINES", 2);
+        f.sim().state().model = 1;
+        f.sim().state().failedReadings = loggersim::parseReadingList(failed).value();
+        f.sim().core().fillHistory(120);
+        QVERIFY2(f.start(), qPrintable(f.why()));
+        QSignalSpy done(f.main().findChild<DataCommands *>(), &DataCommands::downloadFinished);
+        f.toolbar(QStringLiteral("ReadData"));
+        QVERIFY(done.wait(40000) || done.count() > 0);
+        SummaryView *view = f.main().data()->summaryView();
+        QTRY_COMPARE(view->summary().readings, 120);
+
+        // Every office reading lies below 50 °C; one excursion must last the whole run.
+        f.menu(QStringLiteral("mLimits"));
+        auto *dialog = f.main().findChild<LimitsDialog *>();
+        QVERIFY(dialog && dialog->loggerButton()->isChecked());
+        dialog->highEdit(analysis::Quantity::Temperature)->clear();
+        dialog->lowEdit(analysis::Quantity::Temperature)->setText(QStringLiteral("50"));
+        dialog->delayEdit()->setText(QStringLiteral("240"));
+        dialog->singleButton()->click();
+        dialog->okButton()->click();
+        QVERIFY2(f.prompter().messages().isEmpty(), qPrintable(f.prompter().messages().join('|')));
+        QCOMPARE(view->verdictLabel()->text(), QStringLiteral("ALARM"));
+        const QStringList lines = view->figures()->toPlainText().split(QLatin1Char('\n'));
+        const QString first = analysis::momentText(view->summary().first);
+        QVERIFY2(lines.contains(QStringLiteral("  Low limit:    ") +
+                                QString(lowLimit).replace(QStringLiteral("%1"), first)),
+                 qPrintable(lines.join('\n')));
+        const int count = loggersim::parseReadingList(failed)->size();
+        QVERIFY2(lines.filter(QStringLiteral("  Failed:       %1 readings, ").arg(count)).size() ==
+                     1,
+                 qPrintable(lines.join('\n')));
+
+        const QString path = m_dir.filePath(QStringLiteral("failing"));
+        f.prompter().fileAnswers = {path};
+        f.toolbar(QStringLiteral("Save"));
+        const clitest::Result r =
+            clitest::run({QStringLiteral("summary"), path + ".brv2", QStringLiteral("--json")});
+        QVERIFY2(r.ok(), qPrintable(r.errText()));
+        const QJsonObject o = QJsonDocument::fromJson(r.out).object();
+        QCOMPARE(o[QStringLiteral("status")].toString(), QStringLiteral("ALARM"));
+        const QJsonObject temp =
+            o[QStringLiteral("sensors")].toObject()[QStringLiteral("temperature")].toObject();
+        QCOMPARE(temp[QStringLiteral("failed")].toObject()[QStringLiteral("readings")].toInt(),
+                 count);
+        const QJsonObject below = temp[QStringLiteral("below")].toObject();
+        QCOMPARE(below[QStringLiteral("events")].toInt(), events);
+        QCOMPARE(below[QStringLiteral("alarm")].toBool(), true);
+
+        // The report's first page says it too: in the limit's line and in the excursion's.
+        const QString page1 = reportPage1(f, QStringLiteral("failing.pdf")).join(QLatin1Char('\n'));
+        QCOMPARE(page1.count(QStringLiteral("(%1 failed readings included)").arg(count)),
+                 2 * events);
+        QCOMPARE(page1.count(QStringLiteral("no valid reading; alarm")), 1 - events);
     }
 };
 

@@ -87,6 +87,8 @@ private Q_SLOTS:
               "Minimum: 1.0 at " + at(50), QString("Mean: 19.7"),
               "High limit: 25.0; 1 event(s), 00:20:00 beyond, first at " + at(10) +
                   ", longest 00:20:00; alarm",
+              "Failed: 1 reading, the first at " + at(30) +
+                  "; the longest run 1 reading (00:10:00) from " + at(30),
               QString("Excursions: 2 (the first 2 listed)"),
               "Temperature high " + at(10) + " " + at(20) + " 00:20:00 27.5 °C",
               "Temperature low " + at(50) + " " + at(50) + " 00:10:00 1.0 °C",
@@ -117,14 +119,20 @@ private Q_SLOTS:
         QTest::addColumn<int>("outcome");
         QTest::addColumn<bool>("written");
         QTest::addColumn<QString>("told");
-        QTest::newRow("cancelled") << "" << true << int(report::Outcome::Cancelled) << false << "";
-        QTest::newRow("opened") << "r.pdf" << true << int(report::Outcome::Opened) << true << "";
+        QTest::addColumn<bool>("empty"); // a run without readings
+        QTest::newRow("cancelled") << "" << true << int(report::Outcome::Cancelled) << false << ""
+                                   << false;
+        QTest::newRow("opened") << "r.pdf" << true << int(report::Outcome::Opened) << true << ""
+                                << false;
         QTest::newRow("no viewer: says where") << "r" << false
                                                << int(report::Outcome::NotOpened) << true
-                                               << report::kReportWritten;
+                                               << report::kReportWritten << false;
         QTest::newRow("unwritable folder") << "missing/r.pdf" << true
                                            << int(report::Outcome::NotWritten) << false
-                                           << msg::kSaveFailed;
+                                           << msg::kSaveFailed << false;
+        QTest::newRow("no readings: no report") << "r.pdf" << true
+                                                << int(report::Outcome::NothingToReport) << false
+                                                << report::kNothingToReport << true;
     }
     void command()
     {
@@ -133,6 +141,7 @@ private Q_SLOTS:
         QFETCH(int, outcome);
         QFETCH(bool, written);
         QFETCH(QString, told);
+        QFETCH(bool, empty);
         QTemporaryDir dir;
         const QString path = answer.isEmpty() ? QString() : dir.filePath(answer);
         const QString pdf = path.endsWith(".pdf") ? path : path + ".pdf";
@@ -143,8 +152,12 @@ private Q_SLOTS:
             opened << p;
             return viewerOpens;
         };
-        QCOMPARE(int(report::reportToPdf(*run(), prompter, open, kMade)), outcome);
+        const auto doc = empty ? std::make_unique<RunDocument>() : run();
+        QCOMPARE(int(report::reportToPdf(*doc, prompter, open, kMade)), outcome);
         QCOMPARE(QFile::exists(pdf), written);
+        // Nothing writes a report of a run without readings.
+        if (empty)
+            QVERIFY(!report::writeReport(*doc, pdf, kMade) && !QFile::exists(pdf));
         QCOMPARE(opened, written ? QStringList{pdf} : QStringList{});
         const QStringList messages = prompter.messages();
         QCOMPARE(messages.size(), told.isEmpty() ? 0 : 1);

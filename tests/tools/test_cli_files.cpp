@@ -8,12 +8,15 @@
 
 #include "acquisition/live_readings.h"
 #include "acquisition/readings_table.h"
-#include "app/data_commands.h"
-#include "common/datetext.h"
-#include "common/messages.h"
-#include "device/port_controller.h"
 #include "analysis/limits_store.h"
 #include "analysis/summary_input.h"
+#include "app/data_commands.h"
+#include "archive/run_record.h"
+#include "common/datetext.h"
+#include "common/messages.h"
+#include "datafile/brv2_file.h"
+#include "device/port_controller.h"
+#include "output/report.h"
 #include "output/run_summary.h"
 #include "output/spreadsheet_export.h"
 #include "tools/kestrun-cli/table_text.h"
@@ -299,6 +302,24 @@ private Q_SLOTS:
         QVERIFY2(pdf.contains(QStringLiteral("Readings: %1 (%2 invalid)").arg(s.readings).arg(s.invalid)),
                  qPrintable(pdf.left(2000)));
         QVERIFY(pdf.contains(QStringLiteral("Status: ALARM")));
+
+        // A file without readings has the verdict NO DATA and no report: the window's message
+        // on standard error, status 1, no file.
+        const QString empty = m_dir.filePath(QStringLiteral("empty.brv2"));
+        QFile f(empty);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(brv2::encodeRows(1, 0, 2, QStringLiteral(":   LAB A"),
+                                 QStringLiteral(":     0045 06 05 13"), {}));
+        f.close();
+        const QString none = m_dir.filePath(QStringLiteral("empty.pdf"));
+        const clitest::Result refused = clitest::run({"report", empty, "-o", none});
+        QCOMPARE(refused.exitCode, 1);
+        QCOMPARE(refused.errText(), report::kNothingToReport + '\n');
+        QVERIFY(!QFile::exists(none));
+        const clitest::Result summary = clitest::run({"summary", empty, "--json"});
+        QVERIFY2(summary.ok(), summary.err.constData());
+        QCOMPARE(QJsonDocument::fromJson(summary.out).object().value("status").toString(),
+                 QStringLiteral("NO DATA"));
     }
 
     // The same logger read by the command line gives the file the window saved, byte for byte;
@@ -356,6 +377,18 @@ private Q_SLOTS:
         QVERIFY2(summary.ok(), summary.err.constData());
         QCOMPARE(run.value("status").toString(),
                  QJsonDocument::fromJson(summary.out).object().value("status").toString());
+        // And so are each sensor's failed readings.
+        const analysis::Summary &s = m_summary.value(QStringLiteral("image C"));
+        int failed = 0;
+        for (const analysis::SensorSummary &sensor : s.sensors) {
+            const QJsonObject f =
+                run.value("failed").toObject().value(analysis::key(sensor.quantity)).toObject();
+            QCOMPARE(f.value("readings").toInt(-1), sensor.invalid);
+            QCOMPARE(f.value("longest_s").toInteger(-1), sensor.longestFailed.seconds);
+            QCOMPARE(f.value("first_at").toString(), archive::timeText(sensor.firstFailedAt));
+            failed += sensor.invalid;
+        }
+        QVERIFY(failed > 0);
         const QString got = m_dir.filePath("got.brv2");
         const clitest::Result get =
             clitest::run({"archive", "get", run.value("key").toString(), "-o", got}, 30000, env);

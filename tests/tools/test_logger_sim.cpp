@@ -107,6 +107,8 @@ private Q_SLOTS:
     void faults();
     void readingsAreRealistic_data();
     void readingsAreRealistic();
+    void failedReadingsOnCue_data();
+    void failedReadingsOnCue();
 };
 
 void TestLoggerSim::imagePassesChecksAndTrailerDecodes_data()
@@ -451,6 +453,63 @@ void TestLoggerSim::readingsAreRealistic()
     const bool canFail = model != 3 && model != 32; // no failure word for these sensors
     QVERIFY2(canFail ? (invalid > n / 5 && invalid < n * 2 / 5) : invalid == 0,
              qPrintable(QString::number(invalid)));
+}
+
+void TestLoggerSim::failedReadingsOnCue_data()
+{
+    QTest::addColumn<int>("model");
+    QTest::addColumn<QString>("places");  // as --fail-readings takes them
+    QTest::addColumn<int>("filled");      // readings in memory at once
+    QTest::addColumn<int>("logged");      // then taken while logging
+    QTest::addColumn<QString>("invalid"); // the readings the program shows as "***"; "refused"
+    QTest::newRow("places and a range") << 1 << "0,3-5" << 8 << 0 << "0,3,4,5";
+    QTest::newRow("humidity logger: the whole probe") << 6 << "2" << 4 << 0 << "2";
+    QTest::newRow("taken while logging") << 7 << "1,5,6" << 5 << 2 << "1,5,6";
+    QTest::newRow("beyond the readings stored") << 1 << "10" << 3 << 0 << "";
+    QTest::newRow("the voltage sensor has no failure word") << 3 << "0" << 2 << 0 << "";
+    QTest::newRow("a range backwards") << 1 << "3-1" << 0 << 0 << "refused";
+    QTest::newRow("not a number") << 1 << "two" << 0 << 0 << "refused";
+}
+
+void TestLoggerSim::failedReadingsOnCue()
+{
+    QFETCH(int, model);
+    QFETCH(QString, places);
+    QFETCH(int, filled);
+    QFETCH(int, logged);
+    QFETCH(QString, invalid);
+    const std::optional<QSet<int>> cue = parseReadingList(places);
+    QCOMPARE(!cue, invalid == QLatin1String("refused"));
+    if (!cue)
+        return;
+    LoggerCore core;
+    LoggerState &s = core.state();
+    s.model = quint8(model);
+    s.intervalUnit = 'M';
+    s.intervalCount = 10;
+    s.started = true;
+    s.failedReadings = *cue;
+    core.fillHistory(filled);
+    core.advance(600 * logged);
+    QCOMPARE(LoggerState::fromJson(s.toJson())->failedReadings, s.failedReadings);
+
+    const QByteArray img = image(core);
+    const bool humid = model == 2 || model == 6;
+    const int perReading = humid ? 4 : 2;
+    const int readings = int(img.size() - 46) / perReading;
+    QCOMPARE(readings, filled + logged);
+    QStringList shown;
+    for (int i = 0; i < readings; ++i) {
+        const qsizetype at = 6 + i * perReading;
+        const int w0 = u8(img, at) | u8(img, at + 1) << 8;
+        const bool failed = humid ? rhTemp(w0) == 9999.0 &&
+                                        rh(u8(img, at + 2) | u8(img, at + 3) << 8, 25.0) == 9999.0
+                            : model == 3 ? false
+                                         : thermistor(w0) == 9999.0;
+        if (failed)
+            shown << QString::number(i);
+    }
+    QCOMPARE(shown.join(QLatin1Char(',')), invalid);
 }
 
 QTEST_GUILESS_MAIN(TestLoggerSim)

@@ -4,6 +4,7 @@
 #include "tools/kestrun-cli/archive_store.h"
 #include "tools/kestrun-cli/subcommands.h"
 
+#include "analysis/quantity.h"
 #include "archive/archive.h"
 #include "archive/record_of_run.h"
 #include "common/model_codes.h"
@@ -32,6 +33,22 @@ QString localIso(const QDateTime &t)
     return archive::timeText(t.isValid() ? t.toLocalTime() : t);
 }
 
+// Per sensor of the model (keyed as in the summary's JSON) its failed readings; null for a
+// run stored before they were kept.
+QJsonValue failedOf(const RunRecord &r)
+{
+    const std::vector<analysis::Quantity> sensors = analysis::sensorsOf(r.model);
+    QJsonObject out;
+    for (size_t i = 0; i < sensors.size() && i < r.failed.size(); ++i) {
+        if (const auto &f = r.failed[i])
+            out[analysis::key(sensors[i])] =
+                QJsonObject{{QStringLiteral("readings"), f->readings},
+                            {QStringLiteral("longest_s"), f->longestSeconds},
+                            {QStringLiteral("first_at"), orNull(archive::timeText(f->firstAt))}};
+    }
+    return out.isEmpty() ? QJsonValue() : QJsonValue(out);
+}
+
 QJsonObject jsonOf(const RunRecord &r)
 {
     return {
@@ -46,6 +63,7 @@ QJsonObject jsonOf(const RunRecord &r)
         {QStringLiteral("first"), orNull(archive::timeText(r.first))},
         {QStringLiteral("last"), orNull(archive::timeText(r.last))},
         {QStringLiteral("status"), r.status ? QJsonValue(*r.status) : QJsonValue()},
+        {QStringLiteral("failed"), failedOf(r)},
     };
 }
 

@@ -87,8 +87,8 @@ QList<Command> subcommands()
          QStringLiteral("the summary of a .brv2 file: statistics, excursions, verdict"),
          QStringLiteral("Prints what the window's Summary tab shows: the run, per sensor minimum, "
                         "maximum, mean, standard deviation and mean kinetic temperature, the "
-                        "excursions beyond the limits and the verdict (\"ALARM\", \"OK\" or "
-                        "\"NO LIMITS\"). The limits are those stored for the logger (Setting "
+                        "excursions beyond the limits and the verdict (\"ALARM\", \"OK\", "
+                        "\"NO LIMITS\" or \"NO DATA\"). The limits are those stored for the logger (Setting "
                         "\u2192 Limits... in the window), or the default; the options below "
                         "override them for this run, in the output's unit. The exit status is 0 "
                         "whatever the verdict."),
@@ -119,7 +119,8 @@ QList<Command> subcommands()
                         "the stored limits of its logger, the verdict, the statistics per sensor "
                         "and the first excursions; the graph of the whole run with the limits; "
                         "the listing with the readings beyond a limit marked. The output file is "
-                        "replaced completely or not at all."),
+                        "replaced completely or not at all. A file without readings has no "
+                        "report: the exit status is then 1."),
          {fahrenheitOption(),
           {{QStringLiteral("o"), QStringLiteral("output")},
            QStringLiteral("The PDF file to write (replaced if it exists)."),

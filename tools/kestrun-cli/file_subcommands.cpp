@@ -164,6 +164,9 @@ int runReport(const QStringList &words)
     RunDocument doc;
     if (!openRun(doc, p.positionalArguments().at(0), p.isSet(kFahrenheit)))
         return 1;
+    // The summary of a run without readings says "NO DATA"; no report is made of it.
+    if (doc.readingCount() < 1)
+        return console::fail(report::kNothingToReport);
     QString error;
     if (!report::writeReport(doc, out, QDateTime::currentDateTime(), &error))
         return console::fail(msg::kSaveFailed.arg(out, error));

@@ -307,7 +307,8 @@ void LoggerCore::takeReading()
 {
     LoggerState &s = m_state;
     const QDateTime now = s.clock.toDateTime();
-    const QList<quint16> w = m_readings.reading(s.model, now);
+    const QList<quint16> w = stored(int(s.words.size()) / model::wordsPerReading(s.model),
+                                    m_readings.reading(s.model, now));
     if (s.words.size() + w.size() > s.capacityWords()) {
         s.memoryFull = true;
         return;
@@ -316,6 +317,14 @@ void LoggerCore::takeReading()
     s.newestReading = now;
     if (s.words.size() + w.size() > s.capacityWords())
         s.memoryFull = true;
+}
+
+QList<quint16> LoggerCore::stored(int place, QList<quint16> words) const
+{
+    const QList<quint16> failed = ReadingSource::failedReading(m_state.model);
+    if (!m_state.failedReadings.contains(place) || failed.size() != words.size())
+        return words;
+    return failed;
 }
 
 void LoggerCore::fireDue()
@@ -391,6 +400,12 @@ void LoggerCore::fillHistory(int count)
     const qint64 interval = s.intervalSeconds() > 0 ? s.intervalSeconds() : 60;
     const QDateTime now = s.clock.toDateTime();
     s.words = m_readings.history(s.model, now, interval, count);
+    for (int place : std::as_const(s.failedReadings)) {
+        if (place >= count)
+            continue;
+        const QList<quint16> w = stored(place, s.words.mid(place * perReading, perReading));
+        std::copy(w.cbegin(), w.cend(), s.words.begin() + place * perReading);
+    }
     s.newestReading = count > 0 ? now : QDateTime();
     s.memoryFull = count == fits;
     s.secondsToNextReading = interval;

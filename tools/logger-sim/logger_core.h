@@ -94,6 +94,9 @@ public:
 
 private:
     void takeReading();
+    // The words of the reading stored at `place`: `words`, or the failed-sensor words when the
+    // state lists the place.
+    QList<quint16> stored(int place, QList<quint16> words) const;
     void fireDue();
     bool logging() const;
     void changed();

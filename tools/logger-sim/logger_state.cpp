@@ -4,6 +4,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QSaveFile>
+#include <QStringList>
 
 #include <algorithm>
 
@@ -154,6 +155,12 @@ QJsonObject LoggerState::toJson() const
         w.append(v);
     o[QStringLiteral("words")] = w;
     o[QStringLiteral("newestReading")] = timeText(newestReading);
+    QList<int> failed(failedReadings.cbegin(), failedReadings.cend());
+    std::sort(failed.begin(), failed.end());
+    QJsonArray f;
+    for (int i : failed)
+        f.append(i);
+    o[QStringLiteral("failedReadings")] = f;
     o[QStringLiteral("secondsToNextReading")] = secondsToNextReading;
     o[QStringLiteral("secondsToStart")] = secondsToStart;
     return o;
@@ -192,6 +199,8 @@ std::optional<LoggerState> LoggerState::fromJson(const QJsonObject &o, QString *
     if (s.words.size() > s.capacityWords())
         return fail(QStringLiteral("more readings than the memory holds"));
     s.newestReading = parseTime(o.value(QStringLiteral("newestReading")).toString());
+    for (const auto &v : o.value(QStringLiteral("failedReadings")).toArray())
+        s.failedReadings.insert(v.toInt());
     s.secondsToNextReading = o.value(QStringLiteral("secondsToNextReading")).toInteger();
     s.secondsToStart = o.value(QStringLiteral("secondsToStart")).toInteger();
     return s;
@@ -200,6 +209,23 @@ std::optional<LoggerState> LoggerState::fromJson(const QJsonObject &o, QString *
 } // namespace loggersim
 
 namespace loggersim {
+
+std::optional<QSet<int>> parseReadingList(const QString &text)
+{
+    QSet<int> out;
+    for (const QString &part : text.split(QLatin1Char(','))) {
+        const QStringList ends = part.split(QLatin1Char('-'));
+        bool okFrom = false, okTo = false;
+        const int from = ends.value(0).trimmed().toInt(&okFrom);
+        const int to = ends.size() == 2 ? ends.value(1).trimmed().toInt(&okTo) : from;
+        if (!okFrom || (ends.size() == 2 && !okTo) || ends.size() > 2 || from < 0 || to < from ||
+            to >= LoggerState::kMemoryBytes / 2)
+            return std::nullopt;
+        for (int i = from; i <= to; ++i)
+            out.insert(i);
+    }
+    return out;
+}
 
 bool saveStateFile(const QString &path, const LoggerState &state, QString *error)
 {

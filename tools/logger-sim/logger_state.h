@@ -4,6 +4,7 @@
 #include <QDateTime>
 #include <QJsonObject>
 #include <QList>
+#include <QSet>
 
 #include <array>
 #include <optional>
@@ -73,6 +74,9 @@ struct LoggerState
     // words alternate.
     QList<quint16> words;
     QDateTime newestReading; // time of the last stored reading (invalid when there is none)
+    // Readings logged with the words of a failed sensor, by their place in memory (0: the
+    // oldest), whether filled in at once or taken while logging.
+    QSet<int> failedReadings;
     // Schedule, in logger seconds from the present clock.
     qint64 secondsToNextReading = 0; // while started
     qint64 secondsToStart = 0;       // while waiting
@@ -87,6 +91,10 @@ struct LoggerState
     QJsonObject toJson() const;
     static std::optional<LoggerState> fromJson(const QJsonObject &o, QString *error = nullptr);
 };
+
+// Reading places as a person writes them: "12", "3,7", "10-20,35" (0: the oldest). Unset for
+// anything else.
+std::optional<QSet<int>> parseReadingList(const QString &text);
 
 } // namespace loggersim
 

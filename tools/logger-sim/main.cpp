@@ -128,6 +128,10 @@ int main(int argc, char *argv[])
         {QStringLiteral("invalid-share"), QStringLiteral("Share 0..1 of readings with failed-sensor words "
                                                          "(temperature and humidity models; default 0.01)."),
          QStringLiteral("f"), QStringLiteral("0.01")},
+        {QStringLiteral("fail-readings"), QStringLiteral("Readings stored with failed-sensor words, by their place "
+                                                         "in memory (0: the oldest), e.g. 5,10-20 (temperature "
+                                                         "and humidity models)."),
+         QStringLiteral("list")},
         {QStringLiteral("seed"), QStringLiteral("Seed of the reading noise (default 1)."), QStringLiteral("n"),
          QStringLiteral("1")},
         {QStringLiteral("state"), QStringLiteral("State file (JSON). Loaded if it exists, in place of the logger "
@@ -184,7 +188,8 @@ int main(int argc, char *argv[])
         sim.advanceClock(away); // the logger kept running while the simulator was not
         loaded = true;
         for (const char *o : {"model", "serial", "never-enabled", "id", "location", "interval", "clock",
-                              "readings", "days", "full", "empty", "stopped", "start-after"})
+                              "readings", "days", "full", "empty", "stopped", "start-after",
+                              "fail-readings"})
             if (p.isSet(QLatin1String(o)))
                 err() << "logger-sim: --" << o << " ignored: the logger comes from " << statePath << Qt::endl;
     }
@@ -230,6 +235,12 @@ int main(int argc, char *argv[])
             count = 16000;
         if (p.isSet(QStringLiteral("empty")))
             count = 0;
+        if (p.isSet(QStringLiteral("fail-readings"))) {
+            const auto places = parseReadingList(p.value(QStringLiteral("fail-readings")));
+            if (!places)
+                die(QStringLiteral("--fail-readings wants reading places such as 5 or 3,10-20"));
+            s.failedReadings = *places;
+        }
         sim.core().fillHistory(count);
         s.started = !p.isSet(QStringLiteral("stopped"));
         if (p.isSet(QStringLiteral("start-after"))) {

@@ -163,6 +163,15 @@ QList<quint16> ReadingSource::reading(quint8 code, const QDateTime &t)
     }
 }
 
+QList<quint16> ReadingSource::failedReading(quint8 code)
+{
+    if (model::isHumidity(code))
+        return {kRhTemperatureFault, kHumidityNoAnswer};
+    if (model::isTemperature(code))
+        return {kOpenThermistor};
+    return {};
+}
+
 QList<quint16> ReadingSource::history(quint8 code, const QDateTime &newest, qint64 interval,
                                       int count)
 {

@@ -44,6 +44,10 @@ public:
     static quint16 voltageWord(double volts); // 10-bit converter, 2.5 V full scale
     static quint16 co2Word(double ppm);       // 10-bit converter, 2000 ppm full scale
 
+    // The words of one reading of `modelCode` whose sensors have all failed; empty for the
+    // models whose sensor has no failure word.
+    static QList<quint16> failedReading(quint8 modelCode);
+
     // Words a failed sensor delivers.
     static constexpr quint16 kOpenThermistor = 1023;
     static constexpr quint16 kShortedThermistor = 40;
