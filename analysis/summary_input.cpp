@@ -25,7 +25,7 @@ QString serialOf(const ReadingSet &set)
     return set.serialValue().section(QLatin1Char(' '), 0, 0, QString::SectionSkipEmpty);
 }
 
-Limits storedLimits(const ReadingSet &set)
+Validation storedLimits(const ReadingSet &set)
 {
     return LimitsStore().lookup(serialOf(set));
 }

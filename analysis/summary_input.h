@@ -19,7 +19,8 @@ QString serialOf(const ReadingSet &set);
 
 RunHeader runHeaderOf(const ReadingSet &set);
 
-// The limits kept in the per-user settings for the set's logger (or the default).
-Limits storedLimits(const ReadingSet &set);
+// The limits kept in the per-user settings for the set's logger (or the default), or why the
+// stored set is refused.
+Validation storedLimits(const ReadingSet &set);
 
 } // namespace analysis

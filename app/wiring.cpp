@@ -9,7 +9,9 @@
 #include "device/frm_id_dev.h"
 #include "output/frm_title.h"
 #include "output/report.h"
+#include "analysis/analysis_texts.h"
 #include "analysis/summary_input.h"
+#include "common/prompter.h"
 #include "output/run_summary.h"
 #include "output/spreadsheet_export.h"
 #include "view/frm_data.h"
@@ -75,6 +77,16 @@ void wireStartDevice(FrmMain &main)
     });
 }
 
+// The stored limits of the set shown; when they are refused the user is told why, and nothing
+// is judged by them.
+std::optional<analysis::Limits> limitsOrSay(const ReadingSet &set, Prompter &prompter)
+{
+    const analysis::Validation limits = analysis::storedLimits(set);
+    if (!limits.limits)
+        prompter.message(limits.error, analysistext::kLimitsTitle, Prompter::Icon::Warning);
+    return limits.limits;
+}
+
 // The About box and the spreadsheet export.
 void wireHelpAndExport(FrmMain &main)
 {
@@ -86,13 +98,20 @@ void wireHelpAndExport(FrmMain &main)
     QObject::connect(&main, &FrmMain::exportRequested, &main, [&main] {
         DesktopSpreadsheetOpener opener;
         const ReadingSet &set = main.data()->readingSet();
-        const report::RunSummary run = report::summarizeSet(set, analysis::storedLimits(set));
-        spreadsheet::exportTable(main.data()->table(), main.prompter(), opener, QString(), &run);
+        // The table goes out whatever the limits; a Summary sheet only when they can judge.
+        const std::optional<analysis::Limits> limits = limitsOrSay(set, main.prompter());
+        const std::optional<report::RunSummary> run =
+            limits ? std::optional(report::summarizeSet(set, *limits)) : std::nullopt;
+        spreadsheet::exportTable(main.data()->table(), main.prompter(), opener, QString(),
+                                 run ? &*run : nullptr);
     });
     QObject::connect(&main, &FrmMain::reportRequested, &main, [&main] {
         const ReadingSet &set = main.data()->readingSet();
+        const std::optional<analysis::Limits> limits = limitsOrSay(set, main.prompter());
+        if (!limits)
+            return;
         report::reportToPdf(
-            set, analysis::storedLimits(set), main.prompter(),
+            set, *limits, main.prompter(),
             [](const QString &path) { return QDesktopServices::openUrl(QUrl::fromLocalFile(path)); },
             QDateTime::currentDateTime());
     });

@@ -12,15 +12,18 @@
 namespace archive {
 namespace {
 
-// The verdict under the limits kept for the logger, and each sensor's extremes. Temperatures
+// The verdict under the limits kept for the logger (none when they are refused), and each
+// sensor's extremes. Temperatures
 // are kept in degC whatever the table shows, so runs compare across the archive: a degF cell is
 // the degC reading of one decimal converted, so converting back and rounding to one decimal
 // gives that reading again.
 void addSummary(RunRecord &r, const ReadingSet &set)
 {
-    const analysis::Summary s =
-        analysis::summarize(analysis::summaryInputOf(set), analysis::storedLimits(set));
-    r.status = analysis::verdictText(s.verdict);
+    const analysis::Validation limits = analysis::storedLimits(set);
+    const analysis::Summary s = analysis::summarize(analysis::summaryInputOf(set),
+                                                    limits.limits.value_or(analysis::Limits{}));
+    // Refused limits judge nothing: the run is kept without a verdict.
+    r.status = limits.limits ? std::optional(analysis::verdictText(s.verdict)) : std::nullopt;
     const auto kept = [&s](const analysis::SensorSummary &sensor,
                            std::optional<double> v) -> std::optional<double> {
         if (!v || !s.fahrenheit || sensor.quantity != analysis::Quantity::Temperature)

@@ -36,10 +36,11 @@ SummaryView::SummaryView(ReadingSet &set, LimitsStore &store, QWidget *parent)
 {
     setObjectName(QStringLiteral("SummaryView"));
     m_verdict->setObjectName(QStringLiteral("lblVerdict"));
-    QFont big = m_verdict->font();
-    big.setPointSizeF(big.pointSizeF() * 2.5);
-    big.setBold(true);
-    m_verdict->setFont(big);
+    m_verdictFont = m_verdict->font();
+    m_verdictFont.setPointSizeF(m_verdictFont.pointSizeF() * 2.5);
+    m_verdictFont.setBold(true);
+    m_verdict->setFont(m_verdictFont);
+    m_verdict->setWordWrap(true);
     m_figures->setObjectName(QStringLiteral("txtSummary"));
     m_figures->setReadOnly(true);
     m_figures->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
@@ -73,12 +74,20 @@ void SummaryView::scheduleRefresh()
 void SummaryView::refresh()
 {
     m_pending->stop();
+    const analysis::Validation limits = m_store.lookup(analysis::serialOf(m_set));
+    // Refused limits judge nothing: their reason stands in place of the verdict, and no
+    // figure, tint or limit line speaks of limits.
+    m_refusal = limits.error;
     m_summary = analysis::summarize(analysis::summaryInputOf(m_set),
-                                    m_store.lookup(analysis::serialOf(m_set)));
-    m_verdict->setText(analysis::verdictText(m_summary.verdict));
+                                    limits.limits.value_or(analysis::Limits{}));
+    m_verdict->setText(limits.limits ? analysis::verdictText(m_summary.verdict) : m_refusal);
+    m_verdict->setFont(limits.limits ? m_verdictFont : font());
     QPalette p = m_verdict->palette();
-    p.setColor(QPalette::WindowText, verdictColour(m_summary.verdict));
+    p.setColor(QPalette::WindowText, limits.limits ? verdictColour(m_summary.verdict)
+                                                   : verdictColour(analysis::Verdict::Alarm));
     m_verdict->setPalette(p);
-    m_figures->setPlainText(analysis::summaryText(m_summary, analysis::runHeaderOf(m_set)));
+    m_figures->setPlainText(limits.limits
+                                ? analysis::summaryText(m_summary, analysis::runHeaderOf(m_set))
+                                : QString());
     Q_EMIT refreshed(m_summary);
 }

@@ -2,6 +2,7 @@
 
 #include "analysis/summary.h"
 
+#include <QFont>
 #include <QWidget>
 
 class LimitsStore;
@@ -10,7 +11,8 @@ class QPlainTextEdit;
 class QTimer;
 class ReadingSet;
 
-// The "Summary" tab: the verdict in large coloured letters above the summary's readable block.
+// The "Summary" tab: the verdict in large coloured letters above the summary's readable block;
+// when the stored limits are refused, their reason in place of both.
 // It follows its reading set by itself: any change of the table (a fill, a live row, a unit
 // switch) or of the serial number schedules one refresh for the next turn of the event loop,
 // so a burst of cell changes costs one summary.
@@ -25,6 +27,8 @@ public:
     void scheduleRefresh();
 
     const analysis::Summary &summary() const { return m_summary; }
+    // Why the stored limits are refused; empty when they are sound.
+    const QString &refusal() const { return m_refusal; }
     QLabel *verdictLabel() const { return m_verdict; }
     QPlainTextEdit *figures() const { return m_figures; }
 
@@ -36,6 +40,8 @@ private:
     ReadingSet &m_set;
     LimitsStore &m_store;
     analysis::Summary m_summary;
+    QString m_refusal;
+    QFont m_verdictFont;
     QLabel *m_verdict = nullptr;
     QPlainTextEdit *m_figures = nullptr;
     QTimer *m_pending = nullptr;

@@ -114,12 +114,12 @@ private Q_SLOTS:
             QVERIFY(store.setForLogger(QStringLiteral("12/34"), Limits{}));
         }
         LimitsStore store(file);
-        QCOMPARE(store.lookup(QStringLiteral("1234")), own);
-        QCOMPARE(store.lookup(QStringLiteral("12/34")), Limits{});
-        QCOMPARE(store.lookup(QStringLiteral("12")), fallback);
-        QCOMPARE(store.lookup(QString()), fallback);
+        QCOMPARE(store.lookup(QStringLiteral("1234")).limits, std::optional(own));
+        QCOMPARE(store.lookup(QStringLiteral("12/34")).limits, std::optional(Limits{}));
+        QCOMPARE(store.lookup(QStringLiteral("12")).limits, std::optional(fallback));
+        QCOMPARE(store.lookup(QString()).limits, std::optional(fallback));
         QVERIFY(store.removeForLogger(QStringLiteral("1234")));
-        QCOMPARE(LimitsStore(file).lookup(QStringLiteral("1234")), fallback);
+        QCOMPARE(LimitsStore(file).lookup(QStringLiteral("1234")).limits, std::optional(fallback));
 
         // Settings that cannot be written say so.
         QFile blocker(dir.filePath(QStringLiteral("not-a-folder")));
@@ -127,7 +127,7 @@ private Q_SLOTS:
         blocker.close();
         LimitsStore unwritable(blocker.fileName() + QStringLiteral("/limits.ini"));
         QVERIFY(!unwritable.setDefaults(fallback));
-        QCOMPARE(unwritable.defaults(), Limits{});
+        QCOMPARE(unwritable.defaults().limits, std::optional(Limits{}));
     }
 };
 

@@ -40,13 +40,13 @@ private Q_SLOTS:
         expected[Quantity::Humidity].high = 70.0;
         expected.delayMinutes = 15;
         expected.type = AlarmType::Cumulative;
-        const Limits stored = LimitsStore(store.location()).lookup(serial);
+        const Limits stored = *LimitsStore(store.location()).lookup(serial).limits;
         QCOMPARE(*stored[Quantity::Temperature].high, 25.0);
         QCOMPARE(*stored[Quantity::Temperature].low, 2.0);
         QCOMPARE(stored[Quantity::Humidity], expected[Quantity::Humidity]);
         QCOMPARE(stored.delayMinutes, 15);
         QCOMPARE(stored.type, AlarmType::Cumulative);
-        QCOMPARE(store.defaults(), Limits{});
+        QCOMPARE(store.defaults().limits, std::optional(Limits{}));
 
         // Shown again in the unit of the table; a low above its high is refused.
         LimitsDialog dialog(store, serial, true, prompter);
@@ -58,7 +58,7 @@ private Q_SLOTS:
         QCOMPARE(prompter.messages(),
                  QStringList{analysistext::kLowNotBelowHigh.arg("humidity", "80", "70")});
         QCOMPARE(prompter.shown.last().icon, Prompter::Icon::Warning);
-        QCOMPARE(LimitsStore(store.location()).lookup(serial), stored);
+        QCOMPARE(LimitsStore(store.location()).lookup(serial).limits, std::optional(stored));
 
         // The default for every logger is edited beside it.
         dialog.defaultButton()->click();

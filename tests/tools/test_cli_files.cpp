@@ -194,7 +194,7 @@ private Q_SLOTS:
                 m_window[key] = cellsOf(data()->table());
                 const QString book = m_dir.filePath(key + ".xlsx");
                 const report::RunSummary run = report::summarizeSet(
-                    data()->readingSet(), analysis::storedLimits(data()->readingSet()));
+                    data()->readingSet(), *analysis::storedLimits(data()->readingSet()).limits);
                 m_summary[key] = run.summary;
                 QVERIFY(spreadsheet::writeWorkbook(data()->table(), book, nullptr, &run));
                 m_windowWorkbook[key] = m_python.isEmpty() ? QByteArray() : readWorkbook(book);

@@ -5,6 +5,7 @@
 #include "tools/kestrun-cli/subcommands.h"
 
 #include "acquisition/reading_set.h"
+#include "analysis/limits_store.h"
 #include "analysis/summary_input.h"
 #include "analysis/summary_output.h"
 #include "common/messages.h"
@@ -15,6 +16,7 @@
 #include "output/run_summary.h"
 #include "output/spreadsheet_export.h"
 #include "tools/kestrun-cli/console.h"
+#include "tools/kestrun-cli/limit_options.h"
 #include "tools/kestrun-cli/subcommand_parser.h"
 #include "tools/kestrun-cli/table_text.h"
 
@@ -42,16 +44,21 @@ bool openSet(ReadingSet &set, const QString &path, bool fahrenheit)
 
 // The workbook of the Export command, written completely or not at all: it is built in a
 // scratch folder and then put in place as one file, so a failure leaves an earlier file alone.
+// As in the window, refused limits leave out the Summary sheet, and say why.
 bool writeWorkbook(const ReadingSet &set, const QString &path, QString *error)
 {
-    const report::RunSummary run = report::summarizeSet(set, analysis::storedLimits(set));
+    const analysis::Validation limits = analysis::storedLimits(set);
+    if (!limits.limits)
+        console::errLine(limits.error);
+    const std::optional<report::RunSummary> run =
+        limits.limits ? std::optional(report::summarizeSet(set, *limits.limits)) : std::nullopt;
     QTemporaryDir scratch;
     if (!scratch.isValid()) {
         *error = scratch.errorString();
         return false;
     }
     const QString built = scratch.filePath(QStringLiteral("readings.xlsx"));
-    if (!spreadsheet::writeWorkbook(set.table(), built, error, &run))
+    if (!spreadsheet::writeWorkbook(set.table(), built, error, run ? &*run : nullptr))
         return false;
     QFile f(built);
     if (!f.open(QIODevice::ReadOnly)) {
@@ -61,37 +68,15 @@ bool writeWorkbook(const ReadingSet &set, const QString &path, QString *error)
     return brv2::writeFileAtomically(path, f.readAll(), error);
 }
 
-// The stored limits of the set's logger with the options of this run laid over them: limits in
-// the output's unit, checked as the Limits dialog checks what is typed.
-std::optional<analysis::Limits> runLimits(SubcommandParser &p, const ReadingSet &set,
-                                          bool fahrenheit)
+// The stored limits of the set's logger with the options of this run laid over them (limits
+// in the output's unit); nullopt after the reason was printed.
+std::optional<analysis::Limits> limitsOfRun(SubcommandParser &p, const ReadingSet &set)
 {
-    using analysis::Quantity;
-    analysis::LimitTexts texts =
-        analysis::toTexts(analysis::storedLimits(set), fahrenheit);
     // --high/--low are the limits of the model's value column, --rh-* those of humidity.
-    const std::vector<Quantity> sensors = analysis::sensorsOf(set.MODEL);
-    const Quantity valueQuantity = sensors.empty() ? Quantity::Temperature : sensors.front();
-    const struct
-    {
-        const char *option;
-        QString *text;
-    } overrides[] = {
-        {"high", &texts.high[size_t(index(valueQuantity))]},
-        {"low", &texts.low[size_t(index(valueQuantity))]},
-        {"rh-high", &texts.high[size_t(index(Quantity::Humidity))]},
-        {"rh-low", &texts.low[size_t(index(Quantity::Humidity))]},
-        {"delay", &texts.delayMinutes},
-    };
-    for (const auto &o : overrides)
-        if (p.isSet(QLatin1String(o.option)))
-            *o.text = p.value(QLatin1String(o.option));
-    if (p.isSet(QStringLiteral("cumulative")))
-        texts.cumulative = true;
-    const analysis::Validation checked = analysis::validate(texts);
-    if (!checked.limits)
-        p.usageError(checked.error);
-    return checked.limits;
+    const std::vector<analysis::Quantity> sensors = analysis::sensorsOf(set.MODEL);
+    return limitoptions::runLimits(p, LimitsStore(), analysis::serialOf(set),
+                                   sensors.empty() ? analysis::Quantity::Temperature
+                                                   : sensors.front());
 }
 
 } // namespace
@@ -105,7 +90,7 @@ int runSummary(const QStringList &words)
     ReadingSet set;
     if (!openSet(set, p.positionalArguments().at(0), fahrenheit))
         return 1;
-    const std::optional<analysis::Limits> limits = runLimits(p, set, fahrenheit);
+    const std::optional<analysis::Limits> limits = limitsOfRun(p, set);
     if (!limits)
         return 1;
     const analysis::Summary s = analysis::summarize(analysis::summaryInputOf(set), *limits);
@@ -164,9 +149,11 @@ int runReport(const QStringList &words)
     ReadingSet set;
     if (!openSet(set, p.positionalArguments().at(0), p.isSet(kFahrenheit)))
         return 1;
+    const std::optional<analysis::Limits> limits = limitsOfRun(p, set);
+    if (!limits)
+        return 1;
     QString error;
-    if (!report::writeReport(set, analysis::storedLimits(set), out, QDateTime::currentDateTime(),
-                             &error))
+    if (!report::writeReport(set, *limits, out, QDateTime::currentDateTime(), &error))
         return console::fail(msg::kSaveFailed.arg(out, error));
     return 0;
 }
