@@ -137,6 +137,8 @@ QString LimitsStore::location() const
 std::optional<LimitValues> LimitsStore::read(const QString &group) const
 {
     QSettings &s = *m_settings;
+    // kestrun-cli may have changed the file while the window kept it open: read it afresh.
+    s.sync();
     // Every stored set has its delay: without it there is no set in this group.
     if (!s.contains(group + QLatin1Char('/') + kDelayKey))
         return std::nullopt;

@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -63,6 +64,23 @@ private Q_SLOTS:
         // The default for every logger is edited beside it.
         dialog.defaultButton()->click();
         QCOMPARE(dialog.highEdit(Quantity::Temperature)->text(), QString());
+
+        // A stored set the check refuses is shown as kept, with the reason, to be mended.
+        {
+            QSettings raw(store.location(), QSettings::IniFormat);
+            raw.setValue(QStringLiteral("limits/logger/1234/delay_min"), "99999999999");
+        }
+        prompter.clear();
+        LimitsDialog refused(store, serial, false, prompter);
+        QCOMPARE(prompter.messages(),
+                 QStringList{analysistext::kStoredRefused.arg(
+                     analysistext::kLoggerLimits.arg(serial),
+                     analysistext::kBadDelay.arg("99999999999"))});
+        QCOMPARE(refused.delayEdit()->text(), QStringLiteral("99999999999"));
+        QCOMPARE(refused.highEdit(Quantity::Temperature)->text(), QStringLiteral("25"));
+        refused.delayEdit()->setText(QStringLiteral("60"));
+        refused.okButton()->click();
+        QCOMPARE(LimitsStore(store.location()).lookup(serial).limits->delayMinutes, 60);
     }
 };
 

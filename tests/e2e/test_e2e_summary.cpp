@@ -3,6 +3,7 @@
 // graph's limit line checked against kestrun-cli summary on the saved file.
 #include "tests/support/e2e_fixture.h"
 
+#include "analysis/analysis_texts.h"
 #include "analysis/limits_dialog.h"
 #include "app/data_commands.h"
 #include "acquisition/readings_table.h"
@@ -22,6 +23,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSettings>
 #include <QSignalSpy>
 #include <QTabWidget>
 #include <QtTest>
@@ -151,6 +153,44 @@ private Q_SLOTS:
             QVERIFY(line != lines.cend());
             QVERIFY2(page1.contains(line->simplified()), qPrintable(*line));
         }
+
+        // The other way round: limits kestrun-cli stores are the window's, in Setting ->
+        // Limits... and in the Summary tab, while the window stays open.
+        const analysis::SensorSummary &rh = view->summary().sensors.at(1);
+        const QString rhHigh = numfmt::plain(numfmt::roundHalfEven((*rh.min + *rh.max) / 2, 1));
+        const clitest::Result set = clitest::run(
+            {"limits", "set", "--serial", "45", "--rh-high", rhHigh, "--high", "", "--delay", "0"});
+        QCOMPARE(set.exitCode, 1); // an empty value is refused, and nothing is stored
+        QVERIFY(clitest::run({"limits", "clear", "--serial", "45", "--high", "--low"}).ok());
+        QVERIFY(clitest::run({"limits", "set", "--serial", "45", "--rh-high", rhHigh}).ok());
+        f.menu(QStringLiteral("mLimits"));
+        dialog = f.main().findChild<LimitsDialog *>();
+        QVERIFY(dialog);
+        QCOMPARE(dialog->highEdit(analysis::Quantity::Humidity)->text(), rhHigh);
+        QCOMPARE(dialog->highEdit(analysis::Quantity::Temperature)->text(), QString());
+        dialog->okButton()->click();
+        const clitest::Result again = clitest::run({"summary", path + ".brv2"});
+        QVERIFY2(again.ok(), qPrintable(again.errText()));
+        QCOMPARE(again.outText(), view->figures()->toPlainText());
+        QVERIFY(view->summary().sensors.at(1).above->alarm);
+
+        // A stored set the check refuses judges nothing, in the tab and in the report.
+        QSettings stored(QSettings::UserScope, QStringLiteral("Brivak"), QStringLiteral("Kestrun"));
+        stored.setValue(QStringLiteral("limits/logger/0045/delay_min"), "99999999999");
+        stored.sync();
+        view->refresh();
+        const QString refused = analysistext::kStoredRefused.arg(
+            analysistext::kLoggerLimits.arg("0045"), analysistext::kBadDelay.arg("99999999999"));
+        QCOMPARE(view->verdictLabel()->text(), refused);
+        QCOMPARE(view->figures()->toPlainText(), QString());
+        QVERIFY(!view->summary().sensors.at(1).above);
+        f.prompter().clear();
+        viewer.opened.clear();
+        QDesktopServices::setUrlHandler(QStringLiteral("file"), &viewer, "open");
+        f.main().menuAction(QStringLiteral("ReportPdf"))->trigger();
+        QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+        QCOMPARE(f.prompter().messages(), QStringList{refused});
+        QVERIFY(viewer.opened.isEmpty());
     }
 };
 
