@@ -381,8 +381,8 @@ private Q_SLOTS:
 
     // Limits from the command line and the settings, checked one way: each command runs in
     // turn on the row's own settings (the "[limits]" section given) and archive, "FILE" being
-    // the downloaded set (logger 0045, humidity). What it prints (either stream) holds the text
-    // expected.
+    // the downloaded set (logger 0045, humidity), "OUT" an output file. What it prints (either
+    // stream) holds the text expected; a workbook of refused limits has no Summary sheet.
     void limits_data()
     {
         QTest::addColumn<QByteArray>("ini");
@@ -414,12 +414,13 @@ private Q_SLOTS:
             << QByteArray("default\\delay_min=99999999999\ndefault\\humidity\\high=1\n")
             << QList<QStringList>{{"summary", "FILE"},
                                   {"report", "FILE", "-o", "OUT"},
+                                  {"export", "FILE", "--xlsx", "OUT"},
                                   {"limits", "show", "--serial", "45"},
                                   {"archive", "import", "FILE"},
                                   {"archive", "list", "--json"},
                                   {"summary", "FILE", "--delay", "30", "--json"}}
-            << QList<int>{1, 1, 1, 0, 0, 0}
-            << QStringList{wrapped, wrapped, wrapped, "", "\"status\": null",
+            << QList<int>{1, 1, 0, 1, 0, 0, 0}
+            << QStringList{wrapped, wrapped, wrapped, wrapped, "", "\"status\": null",
                            "\"status\": \"ALARM\""};
         const QString crossed = kStoredRefused.arg(
             kLoggerLimits.arg("0045"), kLowNotBelowHigh.arg("temperature", "9", "8"));
@@ -459,7 +460,7 @@ private Q_SLOTS:
         for (qsizetype i = 0; i < commands.size(); ++i) {
             QStringList args = commands.at(i);
             args.replaceInStrings(QRegularExpression("^FILE$"), file("image"));
-            args.replaceInStrings(QRegularExpression("^OUT$"), row.filePath("report.pdf"));
+            args.replaceInStrings(QRegularExpression("^OUT$"), row.filePath("out"));
             const clitest::Result r = clitest::run(args, 30000, env);
             const QString said = r.outText() + r.errText();
             QVERIFY2(r.finished && r.exitCode == exits.at(i) && said.contains(printed.at(i)),

@@ -44,24 +44,49 @@ QJsonValue number(const std::optional<double> &v)
     return v ? QJsonValue(*v) : QJsonValue();
 }
 
+// The stored set of a scope as kept, and what the store makes of it (a change starts from it).
+struct Base
+{
+    LimitValues values;
+    analysis::Validation check;
+};
+
+Base baseOf(const LimitsStore &store, const QString &serial)
+{
+    if (serial.isEmpty())
+        return {store.storedDefaults().value_or(LimitValues{}), store.defaults()};
+    return {store.startingPoint(serial), store.lookup(serial)};
+}
+
+// Parses the words of a `limits` command and the set they name; the status to end with when
+// that fails.
+std::optional<int> parseScope(SubcommandParser &p, const QStringList &words, QString *serial)
+{
+    if (const auto status = p.parse(words))
+        return status;
+    const auto scope = limitoptions::scope(p);
+    if (!scope)
+        return 1;
+    *serial = *scope;
+    return std::nullopt;
+}
+
 int show(const QStringList &words)
 {
     SubcommandParser p(QStringLiteral("limits show"));
-    if (const auto status = p.parse(words))
+    QString serial;
+    if (const auto status = parseScope(p, words, &serial))
         return *status;
-    const auto serial = limitoptions::scope(p);
-    if (!serial)
-        return 1;
     const LimitsStore store;
-    const analysis::Validation v = serial->isEmpty() ? store.defaults() : store.lookup(*serial);
+    const analysis::Validation v = baseOf(store, serial).check;
     if (!v.limits)
         return console::fail(v.error);
     const Limits &l = *v.limits;
     // A logger without a set of its own has the default's.
-    const bool own = serial->isEmpty() ? store.storedDefaults().has_value()
-                                       : store.storedForLogger(*serial).has_value();
+    const bool own = serial.isEmpty() ? store.storedDefaults().has_value()
+                                       : store.storedForLogger(serial).has_value();
     if (p.isSet(QStringLiteral("json"))) {
-        QJsonObject o{{QStringLiteral("serial"), serial->isEmpty() ? QJsonValue() : *serial},
+        QJsonObject o{{QStringLiteral("serial"), serial.isEmpty() ? QJsonValue() : serial},
                       {QStringLiteral("own"), own}};
         for (Quantity q : analysis::kQuantities)
             o.insert(analysis::key(q), QJsonObject{{QStringLiteral("high"), number(l[q].high)},
@@ -75,8 +100,8 @@ int show(const QStringList &words)
     const auto line = [](const QString &label, const QString &value) {
         console::outLine((label + QLatin1Char(':')).leftJustified(14) + value);
     };
-    QString of = whose(*serial);
-    if (!serial->isEmpty())
+    QString of = whose(serial);
+    if (!serial.isEmpty())
         of += own ? QStringLiteral(", its own set") : QStringLiteral(", the default set");
     else if (!own)
         of += QStringLiteral(", none stored");
@@ -99,28 +124,12 @@ bool store(LimitsStore &store, const QString &serial, const Limits &limits)
     return stored;
 }
 
-// What a change of the scope's set starts from, and what the store makes of it.
-struct Base
-{
-    LimitValues values;
-    analysis::Validation check;
-};
-
-Base baseOf(const LimitsStore &store, const QString &serial)
-{
-    if (serial.isEmpty())
-        return {store.storedDefaults().value_or(LimitValues{}), store.defaults()};
-    return {store.startingPoint(serial), store.lookup(serial)};
-}
-
 int set(const QStringList &words)
 {
     SubcommandParser p(QStringLiteral("limits set"));
-    if (const auto status = p.parse(words))
+    QString serial;
+    if (const auto status = parseScope(p, words, &serial))
         return *status;
-    const auto serial = limitoptions::scope(p);
-    if (!serial)
-        return 1;
     const auto given = limitoptions::given(p, Quantity::Temperature);
     if (!given)
         return 1;
@@ -128,21 +137,19 @@ int set(const QStringList &words)
         return p.usageError(QStringLiteral("nothing to set: give a limit, --delay, --single or "
                                            "--cumulative"));
     LimitsStore limits;
-    const Base base = baseOf(limits, *serial);
+    const Base base = baseOf(limits, serial);
     const auto checked = limitoptions::checkedOver(base.values, base.check, *given);
-    return checked && store(limits, *serial, *checked) ? 0 : 1;
+    return checked && store(limits, serial, *checked) ? 0 : 1;
 }
 
 int clear(const QStringList &words)
 {
     SubcommandParser p(QStringLiteral("limits clear"));
-    if (const auto status = p.parse(words))
+    QString serial;
+    if (const auto status = parseScope(p, words, &serial))
         return *status;
-    const auto serial = limitoptions::scope(p);
-    if (!serial)
-        return 1;
     LimitsStore limits;
-    Base base = baseOf(limits, *serial);
+    Base base = baseOf(limits, serial);
     bool any = false;
     const struct
     {
@@ -162,11 +169,11 @@ int clear(const QStringList &words)
     if (!any) {
         // The whole set: a logger goes back to the default, the default to no limits.
         const bool removed =
-            serial->isEmpty() ? limits.removeDefaults() : limits.removeForLogger(*serial);
+            serial.isEmpty() ? limits.removeDefaults() : limits.removeForLogger(serial);
         return removed ? 0 : console::fail(analysistext::kNotStored.arg(limits.location()));
     }
     const auto checked = limitoptions::checkedOver(base.values, base.check, LimitValues{});
-    return checked && store(limits, *serial, *checked) ? 0 : 1;
+    return checked && store(limits, serial, *checked) ? 0 : 1;
 }
 
 } // namespace
