@@ -18,8 +18,8 @@ public:
     // Sends on the runs still waiting for the shared archive, as the program starts.
     explicit ArchiveCommands(FrmMain &main);
 
-    // The data window's set, from a download or a live run.
-    void keepShown(archive::Source source);
+    // The run shown, from a download or a live run.
+    void keepShown();
     archive::Keeper &keeper() { return *m_keeper; }
 
     // File -> "Archive...": the runs kept, to open into the data window, save or delete.

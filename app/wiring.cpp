@@ -10,9 +10,9 @@
 #include "output/frm_title.h"
 #include "output/report.h"
 #include "analysis/analysis_texts.h"
-#include "analysis/summary_input.h"
 #include "common/prompter.h"
 #include "output/run_summary.h"
+#include "run/run_document.h"
 #include "output/spreadsheet_export.h"
 #include "view/frm_data.h"
 
@@ -77,14 +77,14 @@ void wireStartDevice(FrmMain &main)
     });
 }
 
-// The stored limits of the set shown; when they are refused the user is told why, and nothing
-// is judged by them.
-std::optional<analysis::Limits> limitsOrSay(const ReadingSet &set, Prompter &prompter)
+// Whether the run shown can be judged by its limits; when they are refused the user is told
+// why.
+bool judgedOrSay(const RunDocument &doc, Prompter &prompter)
 {
-    const analysis::Validation limits = analysis::storedLimits(set);
-    if (!limits.limits)
-        prompter.message(limits.error, analysistext::kLimitsTitle, Prompter::Icon::Warning);
-    return limits.limits;
+    const QString &refusal = doc.limitsRefusal();
+    if (!refusal.isEmpty())
+        prompter.message(refusal, analysistext::kLimitsTitle, Prompter::Icon::Warning);
+    return refusal.isEmpty();
 }
 
 // The About box and the spreadsheet export.
@@ -97,21 +97,19 @@ void wireHelpAndExport(FrmMain &main)
     });
     QObject::connect(&main, &FrmMain::exportRequested, &main, [&main] {
         DesktopSpreadsheetOpener opener;
-        const ReadingSet &set = main.data()->readingSet();
         // The table goes out whatever the limits; a Summary sheet only when they can judge.
-        const std::optional<analysis::Limits> limits = limitsOrSay(set, main.prompter());
         const std::optional<report::RunSummary> run =
-            limits ? std::optional(report::summarizeSet(set, *limits)) : std::nullopt;
+            judgedOrSay(main.document(), main.prompter())
+                ? std::optional(report::summaryOf(main.document()))
+                : std::nullopt;
         spreadsheet::exportTable(main.data()->table(), main.prompter(), opener, QString(),
                                  run ? &*run : nullptr);
     });
     QObject::connect(&main, &FrmMain::reportRequested, &main, [&main] {
-        const ReadingSet &set = main.data()->readingSet();
-        const std::optional<analysis::Limits> limits = limitsOrSay(set, main.prompter());
-        if (!limits)
+        if (!judgedOrSay(main.document(), main.prompter()))
             return;
         report::reportToPdf(
-            set, *limits, main.prompter(),
+            main.document(), main.prompter(),
             [](const QString &path) { return QDesktopServices::openUrl(QUrl::fromLocalFile(path)); },
             QDateTime::currentDateTime());
     });
@@ -149,10 +147,8 @@ void wireArchive(FrmMain &main)
     auto *commands = new ArchiveCommands(main);
     commands->setObjectName(QStringLiteral("ArchiveCommands"));
     auto *data = main.findChild<DataCommands *>(QStringLiteral("DataCommands"));
-    QObject::connect(data, &DataCommands::runDownloaded, commands,
-                     [commands] { commands->keepShown(archive::Source::Download); });
-    QObject::connect(&main, &FrmMain::liveRunStopped, commands,
-                     [commands] { commands->keepShown(archive::Source::Live); });
+    QObject::connect(data, &DataCommands::runDownloaded, commands, &ArchiveCommands::keepShown);
+    QObject::connect(&main, &FrmMain::liveRunStopped, commands, &ArchiveCommands::keepShown);
     QObject::connect(&main, &FrmMain::archiveRequested, commands, &ArchiveCommands::openBrowser);
     QObject::connect(&main, &FrmMain::archiveSettingRequested, commands,
                      &ArchiveCommands::openSettings);

@@ -10,6 +10,7 @@
 #include "common/numfmt.h"
 #include "tests/output/print_test_support.h"
 #include "tests/tools/cli_process.h"
+#include "run/run_document.h"
 #include "view/frm_data.h"
 #include "view/graph_controller.h"
 #include "view/graph_renderer.h"
@@ -178,7 +179,8 @@ private Q_SLOTS:
         QSettings stored(QSettings::UserScope, QStringLiteral("Brivak"), QStringLiteral("Kestrun"));
         stored.setValue(QStringLiteral("limits/logger/0045/delay_min"), "99999999999");
         stored.sync();
-        view->refresh();
+        // As Setting -> Limits... does after OK: the kept limits are looked up again.
+        d->document().limitsChanged();
         const QString refused = analysistext::kStoredRefused.arg(
             analysistext::kLoggerLimits.arg("0045"), analysistext::kBadDelay.arg("99999999999"));
         QCOMPARE(view->verdictLabel()->text(), refused);
