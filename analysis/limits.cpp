@@ -3,7 +3,6 @@
 #include "analysis/analysis_texts.h"
 #include "common/numfmt.h"
 
-
 namespace analysis {
 
 Bounds Limits::shownBounds(Quantity q, bool fahrenheit) const
