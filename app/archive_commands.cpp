@@ -7,6 +7,7 @@
 #include "archive/archive_settings_dialog.h"
 #include "archive/archive_texts.h"
 #include "common/prompter.h"
+#include "common/window_opener.h"
 
 ArchiveCommands::ArchiveCommands(FrmMain &main)
     : QObject(&main), m_main(main), m_keeper(new archive::Keeper(this))
@@ -29,11 +30,8 @@ ArchiveBrowser *ArchiveCommands::browser() const { return m_browser; }
 
 void ArchiveCommands::openBrowser()
 {
-    if (m_browser) {
-        m_browser->raise();
-        m_browser->activateWindow();
+    if (windows::raiseOpen<ArchiveBrowser>(m_main))
         return;
-    }
     if (!m_browseDb)
         m_browseDb = std::make_unique<archive::ArchiveDb>(archive::chosenLocation());
     // A shared database may take seconds to answer, or to say it will not.
@@ -46,23 +44,22 @@ void ArchiveCommands::openBrowser()
         m_main.prompter().message(why, appinfo::title(), Prompter::Icon::Warning);
         return;
     }
-    m_browser = new ArchiveBrowser(*m_browseDb, m_main.prompter(), &m_main);
-    m_browser->setAttribute(Qt::WA_DeleteOnClose);
     // Like a file dialog's Open: the run replaces what the data window shows, and the window
     // is the user's again.
-    m_browser->setWindowModality(Qt::WindowModal);
+    m_browser = new ArchiveBrowser(*m_browseDb, m_main.prompter(), &m_main);
     connect(m_browser, &ArchiveBrowser::runOpened, this,
             [this](const QByteArray &bytes, const QString &title) {
                 Q_EMIT runOpened(bytes, title);
                 m_browser->close();
             });
-    m_browser->show();
+    windows::show(m_browser.data(), windows::Kind::WindowModal);
 }
 
 void ArchiveCommands::openSettings()
 {
+    if (windows::raiseOpen<ArchiveSettingsDialog>(m_main))
+        return;
     auto *dialog = new ArchiveSettingsDialog(m_main.prompter(), &m_main);
-    dialog->setAttribute(Qt::WA_DeleteOnClose);
     connect(dialog, &QDialog::accepted, this, [this] {
         if (m_browser)
             m_browser->close();
@@ -71,7 +68,7 @@ void ArchiveCommands::openSettings()
         // A shared database chosen now may take the runs waiting here.
         m_keeper->sync();
     });
-    dialog->open();
+    windows::show(dialog, windows::Kind::WindowModal);
 }
 
 void ArchiveCommands::onKept(const archive::Archive::StoreOutcome &outcome)
