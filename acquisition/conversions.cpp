@@ -30,14 +30,33 @@ constexpr std::array<Segment, 20> kSegments{{
 constexpr int kWarmest = 157; // exactly +70 degC
 constexpr int kColdest = 918; // exactly -30 degC
 
+static_assert(kSegments.front().base == kTemperatureRange.low &&
+              kSegments.back().base + 5 == kTemperatureRange.high);
+
 } // namespace
+
+Range valueRange(int model)
+{
+    switch (model::family(model)) {
+    case model::Family::Temperature:
+    case model::Family::Humidity:
+        return kTemperatureRange;
+    case model::Family::Voltage:
+        return kVoltageRange;
+    case model::Family::CO2:
+        return kCO2Range;
+    case model::Family::Unknown:
+        break;
+    }
+    return Range{};
+}
 
 double Calc_Temp(qint32 value)
 {
     if (value < kWarmest || value > kColdest)
         return kInvalid;
     if (value == kWarmest)
-        return 70.0;
+        return kTemperatureRange.high;
     for (const Segment &s : kSegments) {
         if (value >= s.low)
             return s.base + 5.0 * (s.anchor - value) / s.span;
@@ -48,31 +67,31 @@ double Calc_Temp(qint32 value)
 double Calc_RHTemp(qint32 value)
 {
     const double t = value * 0.01 - 39.6;
-    return (t >= -30.0 && t <= 70.0) ? t : kInvalid;
+    return kTemperatureRange.contains(t) ? t : kInvalid;
 }
 
 double Calc_RH(qint32 so, double tempC)
 {
-    if (tempC > 70.0 || so == 0)
+    if (tempC > kTemperatureRange.high || so == 0)
         return kInvalid;
     const double s = so;
     const double linear = -4.0 + 0.0405 * s - 0.0000028 * s * s;
     const double rh = (tempC - 25.0) * (0.01 + 0.00008 * s) + linear;
-    if (rh > 99.9)
-        return 99.9;
-    if (rh < 1.0)
+    if (rh > kHumidityRange.high)
+        return kHumidityRange.high;
+    if (rh < kHumidityRange.low)
         return kInvalid;
     return rh;
 }
 
 double Calc_Volt(qint32 value)
 {
-    return value * 2.5 / 1023;
+    return value * kVoltsFullScale / 1023;
 }
 
 double Calc_CO2(qint32 value, int model)
 {
-    const double factor = model == model::kRV420 ? 2000.0 : 0.0;
+    const double factor = model == model::kRV420 ? kPpmFullScale : 0.0;
     return numfmt::roundHalfEven(factor * value / 1023, 0);
 }
 

@@ -62,15 +62,14 @@ ValueText formatted(double v, const char *pattern)
 }
 
 // A temperature cell: degC "#00.0", degF "#00.00". In Fahrenheit the number converted is the
-// one the degC text showed, rounded to one decimal, and that rounded degC value is also the
-// one the humidity of the same reading is compensated with.
+// one the degC text showed, rounded to one decimal. The humidity of the same reading is
+// compensated with the reading's own temperature whatever the unit shown: one reading has
+// one humidity.
 ValueText temperatureText(double celsius, bool fahrenheit)
 {
     ValueText out = formatted(celsius, "#00.0");
-    if (fahrenheit && !out.invalid) {
-        const double shownCelsius = out.shown;
-        out = shownAs(numfmt::picture(sensor::Conv_Faren(shownCelsius), "#00.00"), shownCelsius);
-    }
+    if (fahrenheit && !out.invalid)
+        out = shownAs(numfmt::picture(sensor::Conv_Faren(out.shown), "#00.00"), celsius);
     return out;
 }
 

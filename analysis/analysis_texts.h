@@ -7,16 +7,29 @@ namespace analysistext {
 
 inline const QString kLimitsTitle = QStringLiteral("Limits");
 
-// %1 "high" or "low", %2 the quantity ("temperature"), %3 the text typed.
+// %1 "high" or "low", %2 the quantity ("temperature"), %3 the text given.
 inline const QString kNotANumber =
-    QStringLiteral("The %1 limit of %2 is not a number: \"%3\". Enter a number such as 25.5, "
-                   "or leave the field empty for no limit.");
-// %1 the quantity, %2 the low limit typed, %3 the high limit typed.
+    QStringLiteral("The %1 limit of %2 is not a number: \"%3\". Give a number such as 25.5.");
+// %1 "high" or "low", %2 the quantity: a value given, but empty.
+inline const QString kEmptyLimit =
+    QStringLiteral("The %1 limit of %2 is empty. Give a number such as 25.5; a limit is removed "
+                   "by emptying its field in Setting \u2192 Limits... or with kestrun-cli limits "
+                   "clear.");
+// %1 the quantity, %2 the low limit given, %3 the high limit given.
 inline const QString kLowNotBelowHigh =
     QStringLiteral("The low limit of %1 (%2) must be below its high limit (%3).");
-// %1 the text typed.
+// %1 the text given. The year is analysis::kMaxDelayMinutes.
 inline const QString kBadDelay =
-    QStringLiteral("The alarm delay must be a whole number of minutes, 0 or more: \"%1\".");
+    QStringLiteral("The alarm delay must be a whole number of minutes from 0 to 525600 (a "
+                   "year): \"%1\".");
+// %1 the text given.
+inline const QString kBadType =
+    QStringLiteral("The alarm type must be \"single\" or \"cumulative\": \"%1\".");
+// %1 whose limits (kLoggerLimits, kDefaultLimits), %2 what is wrong with them.
+inline const QString kStoredRefused =
+    QStringLiteral("The limits stored for %1 are refused, and nothing is judged by them. %2");
+inline const QString kLoggerLimits = QStringLiteral("logger %1");
+inline const QString kDefaultLimits = QStringLiteral("every logger (the default)");
 // %1 where the settings are kept.
 inline const QString kNotStored =
     QStringLiteral("The limits could not be stored in %1. Nothing was changed.");

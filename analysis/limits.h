@@ -39,7 +39,7 @@ struct Limits
 };
 
 // Limits as a person types them: the texts of every field, temperatures in the unit shown.
-// An empty (or blank) limit text means "no limit".
+// An empty (or blank) limit text means "no limit", an empty delay 0 minutes.
 struct LimitTexts
 {
     std::array<QString, kQuantityCount> high;
@@ -52,14 +52,51 @@ struct LimitTexts
 // The texts that show `limits` (temperatures in the unit shown).
 LimitTexts toTexts(const Limits &limits, bool fahrenheit);
 
+// The longest alarm delay: a year.
+inline constexpr int kMaxDelayMinutes = 525600;
+
+// "single", "cumulative": the alarm types as the settings and the command line name them.
+QString typeName(AlarmType type);
+
+// One limit given on its own, as a setting keeps it or an option gives it.
+struct LimitValue
+{
+    QString text;
+    bool fahrenheit = false; // a temperature given in °F; kept in °C
+    bool operator==(const LimitValue &) const = default;
+};
+
+// Limits value by value, as the settings keep them and the command line gives them: a value
+// not given is no limit (the delay 0 minutes, the type single). Unlike a field of the dialog,
+// a value given must say something: a blank one is refused, never taken for "no limit", so an
+// empty value cannot remove a limit unnoticed.
+struct LimitValues
+{
+    std::array<std::optional<LimitValue>, kQuantityCount> high;
+    std::array<std::optional<LimitValue>, kQuantityCount> low;
+    std::optional<QString> delayMinutes;
+    std::optional<QString> type; // typeName()
+    bool operator==(const LimitValues &) const = default;
+};
+
+// `over` laid on `base`: each value `over` gives takes the place of base's.
+LimitValues laidOver(LimitValues base, const LimitValues &over);
+
+// The texts that show stored values in the dialog: numbers in the unit shown, anything else
+// as it is kept, so a refused set can be mended where it is wrong.
+LimitTexts toTexts(const LimitValues &values, bool fahrenheit);
+
 struct Validation
 {
     std::optional<Limits> limits; // set when every field is sound
     QString error;                // otherwise what is wrong, in a sentence for the user
 };
 
-// Reads and checks typed limits: numbers where numbers belong, each low below its high, the
-// delay a whole number of minutes, 0 or more. Temperatures typed in °F are kept in °C.
+// The one check of limits, wherever they come from: numbers where numbers belong, each low
+// below its high, the delay a whole number of minutes from 0 to a year, a known alarm type.
+// Temperatures given in °F are kept in °C.
+Validation validate(const LimitValues &values);
+// The same for what is typed in the dialog (blank fields: no limit, delay 0).
 Validation validate(const LimitTexts &texts);
 
 } // namespace analysis

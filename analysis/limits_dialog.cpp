@@ -87,8 +87,14 @@ void LimitsDialog::build()
 
 void LimitsDialog::showLimits()
 {
-    const Limits limits = m_logger->isChecked() ? m_store.lookup(m_serial) : m_store.defaults();
-    const LimitTexts texts = toTexts(limits, m_fahrenheit);
+    // A stored set that is refused is shown as it is kept, with the reason, to be mended here.
+    const bool logger = m_logger->isChecked();
+    const Validation check = logger ? m_store.lookup(m_serial) : m_store.defaults();
+    if (!check.limits)
+        m_prompter.message(check.error, analysistext::kLimitsTitle, Prompter::Icon::Warning);
+    const LimitTexts texts = toTexts(
+        logger ? m_store.startingPoint(m_serial) : m_store.storedDefaults().value_or(LimitValues{}),
+        m_fahrenheit);
     for (size_t i = 0; i < m_high.size(); ++i) {
         m_high[i]->setText(texts.high[i]);
         m_low[i]->setText(texts.low[i]);

@@ -1,28 +1,39 @@
 #include "analysis/limits_store.h"
 
+#include "analysis/analysis_texts.h"
 #include "common/numfmt.h"
 
 #include <QSettings>
 #include <QUrl>
 
-using analysis::Bounds;
 using analysis::Limits;
+using analysis::LimitValue;
+using analysis::LimitValues;
 using analysis::Quantity;
+using analysis::Validation;
 
 namespace {
 
 const QString kDefaultGroup = QStringLiteral("limits/default");
 const QString kDelayKey = QStringLiteral("delay_min");
 const QString kTypeKey = QStringLiteral("type");
-const QString kCumulative = QStringLiteral("cumulative");
-const QString kSingle = QStringLiteral("single");
+const QString kHighKey = QStringLiteral("/high");
+const QString kLowKey = QStringLiteral("/low");
 
-std::optional<double> readNumber(const QSettings &s, const QString &key)
+// A stored value exactly as kept; nullopt when there is none.
+std::optional<QString> readText(const QSettings &s, const QString &key)
 {
-    double v = 0;
-    if (numfmt::parse(s.value(key).toString(), &v))
-        return v;
-    return std::nullopt;
+    if (!s.contains(key))
+        return std::nullopt;
+    return s.value(key).toString();
+}
+
+std::optional<LimitValue> readLimit(const QSettings &s, const QString &key)
+{
+    const auto text = readText(s, key);
+    if (!text)
+        return std::nullopt;
+    return LimitValue{*text, false};
 }
 
 void writeNumber(QSettings &s, const QString &key, const std::optional<double> &v)
@@ -53,23 +64,45 @@ QString LimitsStore::loggerGroup(const QString &serial)
            QString::fromLatin1(QUrl::toPercentEncoding(serial.trimmed()));
 }
 
-Limits LimitsStore::lookup(const QString &serial) const
+Validation LimitsStore::checked(const LimitValues &values, const QString &whose)
 {
-    if (auto own = forLogger(serial))
-        return *own;
+    Validation v = analysis::validate(values);
+    if (!v.limits)
+        v.error = analysistext::kStoredRefused.arg(whose, v.error);
+    return v;
+}
+
+Validation LimitsStore::lookup(const QString &serial) const
+{
+    if (const auto own = storedForLogger(serial))
+        return checked(*own, analysistext::kLoggerLimits.arg(serial.trimmed()));
     return defaults();
 }
 
-Limits LimitsStore::defaults() const
+Validation LimitsStore::defaults() const
 {
-    return read(kDefaultGroup).value_or(Limits{});
+    if (const auto stored = storedDefaults())
+        return checked(*stored, analysistext::kDefaultLimits);
+    return {Limits{}, QString()};
 }
 
-std::optional<Limits> LimitsStore::forLogger(const QString &serial) const
+std::optional<LimitValues> LimitsStore::storedForLogger(const QString &serial) const
 {
     if (serial.trimmed().isEmpty())
         return std::nullopt;
     return read(loggerGroup(serial));
+}
+
+std::optional<LimitValues> LimitsStore::storedDefaults() const
+{
+    return read(kDefaultGroup);
+}
+
+LimitValues LimitsStore::startingPoint(const QString &serial) const
+{
+    if (auto own = storedForLogger(serial))
+        return *own;
+    return storedDefaults().value_or(LimitValues{});
 }
 
 bool LimitsStore::setDefaults(const Limits &limits)
@@ -84,7 +117,15 @@ bool LimitsStore::setForLogger(const QString &serial, const Limits &limits)
 
 bool LimitsStore::removeForLogger(const QString &serial)
 {
+    if (serial.trimmed().isEmpty())
+        return false;
     m_settings->remove(loggerGroup(serial));
+    return commit();
+}
+
+bool LimitsStore::removeDefaults()
+{
+    m_settings->remove(kDefaultGroup);
     return commit();
 }
 
@@ -93,24 +134,26 @@ QString LimitsStore::location() const
     return m_settings->fileName();
 }
 
-std::optional<Limits> LimitsStore::read(const QString &group) const
+std::optional<LimitValues> LimitsStore::read(const QString &group) const
 {
     QSettings &s = *m_settings;
+    // kestrun-cli may have changed the file while the window kept it open: read it afresh.
+    s.sync();
     // Every stored set has its delay: without it there is no set in this group.
     if (!s.contains(group + QLatin1Char('/') + kDelayKey))
         return std::nullopt;
     s.beginGroup(group);
-    Limits limits;
+    LimitValues values;
     for (Quantity q : analysis::kQuantities) {
         const QString k = analysis::key(q);
-        limits[q].high = readNumber(s, k + QStringLiteral("/high"));
-        limits[q].low = readNumber(s, k + QStringLiteral("/low"));
+        const auto i = size_t(index(q));
+        values.high[i] = readLimit(s, k + kHighKey);
+        values.low[i] = readLimit(s, k + kLowKey);
     }
-    limits.delayMinutes = std::max(0, s.value(kDelayKey).toInt());
-    limits.type = s.value(kTypeKey).toString() == kCumulative ? analysis::AlarmType::Cumulative
-                                                              : analysis::AlarmType::Single;
+    values.delayMinutes = readText(s, kDelayKey);
+    values.type = readText(s, kTypeKey);
     s.endGroup();
-    return limits;
+    return values;
 }
 
 bool LimitsStore::write(const QString &group, const Limits &limits)
@@ -119,11 +162,11 @@ bool LimitsStore::write(const QString &group, const Limits &limits)
     s.beginGroup(group);
     for (Quantity q : analysis::kQuantities) {
         const QString k = analysis::key(q);
-        writeNumber(s, k + QStringLiteral("/high"), limits[q].high);
-        writeNumber(s, k + QStringLiteral("/low"), limits[q].low);
+        writeNumber(s, k + kHighKey, limits[q].high);
+        writeNumber(s, k + kLowKey, limits[q].low);
     }
     s.setValue(kDelayKey, limits.delayMinutes);
-    s.setValue(kTypeKey, limits.type == analysis::AlarmType::Cumulative ? kCumulative : kSingle);
+    s.setValue(kTypeKey, analysis::typeName(limits.type));
     s.endGroup();
     return commit();
 }

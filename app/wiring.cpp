@@ -10,6 +10,8 @@
 #include "device/frm_id_dev.h"
 #include "output/frm_title.h"
 #include "output/report.h"
+#include "analysis/analysis_texts.h"
+#include "common/prompter.h"
 #include "output/run_summary.h"
 #include "run/run_document.h"
 #include "output/spreadsheet_export.h"
@@ -66,6 +68,16 @@ void wireStartDevice(FrmMain &main)
     });
 }
 
+// Whether the run shown can be judged by its limits; when they are refused the user is told
+// why.
+bool judgedOrSay(const RunDocument &doc, Prompter &prompter)
+{
+    const QString &refusal = doc.limitsRefusal();
+    if (!refusal.isEmpty())
+        prompter.message(refusal, analysistext::kLimitsTitle, Prompter::Icon::Warning);
+    return refusal.isEmpty();
+}
+
 // The About box and the spreadsheet export.
 void wireHelpAndExport(FrmMain &main)
 {
@@ -75,10 +87,17 @@ void wireHelpAndExport(FrmMain &main)
     });
     QObject::connect(&main, &FrmMain::exportRequested, &main, [&main] {
         DesktopSpreadsheetOpener opener;
-        const report::RunSummary run = report::summaryOf(main.document());
-        spreadsheet::exportTable(main.data()->table(), main.prompter(), opener, QString(), &run);
+        // The table goes out whatever the limits; a Summary sheet only when they can judge.
+        const std::optional<report::RunSummary> run =
+            judgedOrSay(main.document(), main.prompter())
+                ? std::optional(report::summaryOf(main.document()))
+                : std::nullopt;
+        spreadsheet::exportTable(main.data()->table(), main.prompter(), opener, QString(),
+                                 run ? &*run : nullptr);
     });
     QObject::connect(&main, &FrmMain::reportRequested, &main, [&main] {
+        if (!judgedOrSay(main.document(), main.prompter()))
+            return;
         report::reportToPdf(
             main.document(), main.prompter(),
             [](const QString &path) { return QDesktopServices::openUrl(QUrl::fromLocalFile(path)); },

@@ -11,13 +11,14 @@
 namespace archive {
 namespace {
 
-// The verdict under the limits that apply to the run, and each sensor's extremes and failed
-// readings. Temperatures are kept in degC whatever the table shows, so runs compare across the
-// archive: a degF cell is the degC reading of one decimal converted, so converting back and
-// rounding to one decimal gives that reading again.
-void addSummary(RunRecord &r, const analysis::Summary &s)
+// The verdict under the limits that apply to the run (none while they are refused), and each
+// sensor's extremes and failed readings. Temperatures are kept in degC whatever the table
+// shows, so runs compare across the archive: a degF cell is the degC reading of one decimal
+// converted, so converting back and rounding to one decimal gives that reading again.
+void addSummary(RunRecord &r, const analysis::Summary &s, bool judged)
 {
-    r.status = analysis::verdictText(s.verdict);
+    // Refused limits judge nothing: the run is kept without a verdict.
+    r.status = judged ? std::optional(analysis::verdictText(s.verdict)) : std::nullopt;
     const auto kept = [&s](const analysis::SensorSummary &sensor,
                            std::optional<double> v) -> std::optional<double> {
         if (!v || !s.fahrenheit || sensor.quantity != analysis::Quantity::Temperature)
@@ -49,7 +50,7 @@ RunRecord describe(const RunDocument &doc, RunOrigin source, const QByteArray &b
         r.first = doc.set().readingTime(1);
         r.last = doc.set().readingTime(r.readings);
     }
-    addSummary(r, doc.summary());
+    addSummary(r, doc.summary(), doc.limitsRefusal().isEmpty());
     return r;
 }
 

@@ -60,20 +60,46 @@ std::optional<QTime> readTime(const QString &text)
     return t;
 }
 
-// The text of a stored value as the table shows it, or nullopt for a value that is no number.
-std::optional<QString> valueCell(const QString &stored, const char *pattern, bool toFahrenheit)
+// How the table shows the stored values of one column: the picture pattern (none: plain
+// decimals) and what the sensor can report, as those texts show its bounds.
+class ColumnText
 {
-    if (isInvalidText(stored))
-        return stored;
-    double v = 0;
-    if (!numfmt::parse(stored, &v))
-        return std::nullopt;
-    if (toFahrenheit)
-        return numfmt::picture(sensor::Conv_Faren(v), "#00.00");
-    if (!pattern)
-        return numfmt::plain(v);
-    return numfmt::picture(v, pattern);
-}
+public:
+    ColumnText(const char *pattern, sensor::Range range, bool toFahrenheit)
+        : m_pattern(pattern), m_toFahrenheit(toFahrenheit),
+          m_shown{shownNumber(range.low), shownNumber(range.high)}
+    {}
+
+    // The cell text of a stored value: "***" for a failed reading and for a number the sensor
+    // cannot report, exactly as a download shows it; nullopt for a value that is no number.
+    std::optional<QString> operator()(const QString &stored) const
+    {
+        if (isInvalidText(stored))
+            return stored;
+        double v = 0;
+        if (!numfmt::parse(stored, &v))
+            return std::nullopt;
+        const QString text = shownText(v);
+        double shown = 0;
+        if (!numfmt::parse(text, &shown) || !m_shown.contains(shown))
+            return tabletext::kInvalid;
+        if (m_toFahrenheit)
+            return numfmt::picture(sensor::Conv_Faren(v), "#00.00");
+        return text;
+    }
+
+private:
+    QString shownText(double v) const
+    {
+        return m_pattern ? numfmt::picture(v, m_pattern) : numfmt::plain(v);
+    }
+    // A bound as the column shows it: the largest voltage, 160.15396 V, shows as 160.154.
+    double shownNumber(double v) const { return numfmt::parseOr(shownText(v), v); }
+
+    const char *m_pattern;
+    bool m_toFahrenheit;
+    sensor::Range m_shown;
+};
 
 // The value of column 3 of row r as it is stored: temperatures in degC.
 QString storedValue(const ReadingSet &set, int r)
@@ -104,6 +130,8 @@ std::optional<QList<FileRow>> fileRows(const brv2::Content &c, bool fahrenheit, 
     const char *pattern = fam == model::Family::Voltage ? "#0.000"
                           : fam == model::Family::CO2   ? nullptr
                                                         : "#00.0";
+    const ColumnText valueText(pattern, sensor::valueRange(c.model), temperature && fahrenheit);
+    const ColumnText humidityText("#00.0", sensor::kHumidityRange, false);
     out.reserve(c.rows.size());
     const auto reject = [&](const char *what) {
         *why = QStringLiteral("row %1: %2").arg(out.size() + 1).arg(QLatin1String(what));
@@ -116,15 +144,17 @@ std::optional<QList<FileRow>> fileRows(const brv2::Content &c, bool fahrenheit, 
         const auto time = readTime(row.at(1));
         if (!time)
             return reject("the time field is not a time");
-        const auto value = valueCell(row.at(2), pattern, temperature && fahrenheit);
+        const auto value = valueText(row.at(2));
         if (!value)
             return reject("the value field is not a number");
         FileRow read{*date, *time, *value, QString()};
         if (model::isHumidity(c.model)) {
-            const auto h = valueCell(row.at(3), "#00.0", false);
+            const auto h = humidityText(row.at(3));
             if (!h)
                 return reject("the humidity field is not a number");
-            read.humidity = *h;
+            // The humidity is compensated with the temperature: without a temperature the
+            // sensor reports none, as a download shows it.
+            read.humidity = isInvalidText(*value) ? tabletext::kInvalid : *h;
         }
         out.append(read);
     }

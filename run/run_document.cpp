@@ -144,13 +144,24 @@ const analysis::Limits &RunDocument::lookupLimits() const
     if (m_ownLimits)
         return *m_ownLimits;
     if (m_limitsStale) {
-        m_keptLimits = m_store->lookup(identity().serial);
+        const analysis::Validation kept = m_store->lookup(identity().serial);
+        m_keptLimits = kept.limits.value_or(analysis::Limits{});
+        m_refusal = kept.error;
         m_limitsStale = false;
     }
     return m_keptLimits;
 }
 
 const analysis::Limits &RunDocument::limits() const { return lookupLimits(); }
+
+const QString &RunDocument::limitsRefusal() const
+{
+    static const QString none;
+    if (m_ownLimits)
+        return none;
+    lookupLimits();
+    return m_refusal;
+}
 
 void RunDocument::setLimits(std::optional<analysis::Limits> limits)
 {

@@ -74,8 +74,12 @@ public:
 
     LimitsStore &limitsStore() { return *m_store; }
     // The limits that apply: those kept for the logger (or the default set), unless this run
-    // was given its own.
+    // was given its own. No limits while the kept ones are refused.
     const analysis::Limits &limits() const;
+    // Why the kept limits are refused (a stored set that fails the check of typed limits);
+    // empty when they are sound, or when this run was given its own. Refused limits judge
+    // nothing: the summary is then one without limits, and no verdict may be drawn from it.
+    const QString &limitsRefusal() const;
     // Limits for this run alone (kestrun-cli's options); nullopt goes back to the kept ones.
     void setLimits(std::optional<analysis::Limits> limits);
     // The kept limits were changed: looked up again, and the summary follows at once.
@@ -122,5 +126,6 @@ private:
     mutable analysis::Summary m_summary;
     mutable QByteArray m_bytes;
     mutable analysis::Limits m_keptLimits;
+    mutable QString m_refusal;
 };
 

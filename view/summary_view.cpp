@@ -32,10 +32,11 @@ SummaryView::SummaryView(const RunDocument &doc, QWidget *parent)
 {
     setObjectName(QStringLiteral("SummaryView"));
     m_verdict->setObjectName(QStringLiteral("lblVerdict"));
-    QFont big = m_verdict->font();
-    big.setPointSizeF(big.pointSizeF() * 2.5);
-    big.setBold(true);
-    m_verdict->setFont(big);
+    m_verdictFont = m_verdict->font();
+    m_verdictFont.setPointSizeF(m_verdictFont.pointSizeF() * 2.5);
+    m_verdictFont.setBold(true);
+    m_verdict->setFont(m_verdictFont);
+    m_verdict->setWordWrap(true);
     m_figures->setObjectName(QStringLiteral("txtSummary"));
     m_figures->setReadOnly(true);
     m_figures->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
@@ -50,9 +51,15 @@ void SummaryView::refresh()
 {
     m_shown = m_doc.summary();
     const analysis::Summary &s = m_shown;
-    m_verdict->setText(analysis::verdictText(s.verdict));
+    // Refused limits judge nothing: their reason stands in place of the verdict and of the
+    // figures, and the summary shown (tints, limit lines) is one without limits.
+    const QString &refusal = m_doc.limitsRefusal();
+    const bool judged = refusal.isEmpty();
+    m_verdict->setText(judged ? analysis::verdictText(s.verdict) : refusal);
+    m_verdict->setFont(judged ? m_verdictFont : font());
     QPalette p = m_verdict->palette();
-    p.setColor(QPalette::WindowText, verdictColour(s.verdict));
+    p.setColor(QPalette::WindowText,
+               verdictColour(judged ? s.verdict : analysis::Verdict::Alarm));
     m_verdict->setPalette(p);
-    m_figures->setPlainText(analysis::summaryText(s, m_doc.header()));
+    m_figures->setPlainText(judged ? analysis::summaryText(s, m_doc.header()) : QString());
 }

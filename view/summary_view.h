@@ -2,6 +2,7 @@
 
 #include "analysis/summary.h"
 
+#include <QFont>
 #include <QWidget>
 
 class QLabel;
@@ -9,8 +10,9 @@ class QPlainTextEdit;
 
 class RunDocument;
 
-// The "Summary" tab: the verdict in large coloured letters above the summary's readable block.
-// It shows the run document's summary and follows it each time it is worked out again.
+// The "Summary" tab: the verdict in large coloured letters above the summary's readable block;
+// when the stored limits are refused, their reason in place of both. It shows the run
+// document's summary and follows it each time it is worked out again.
 class SummaryView : public QWidget
 {
     Q_OBJECT
@@ -28,6 +30,7 @@ public:
 private:
     const RunDocument &m_doc;
     analysis::Summary m_shown;
+    QFont m_verdictFont;
     QLabel *m_verdict = nullptr;
     QPlainTextEdit *m_figures = nullptr;
 };

@@ -7,6 +7,8 @@
 
 using namespace sensor;
 
+Q_DECLARE_METATYPE(sensor::Range)
+
 namespace {
 
 // Counts at which the temperature sensor reads exactly a multiple of 5 degC, from -30 (918)
@@ -149,6 +151,53 @@ private Q_SLOTS:
         QFETCH(int, model);
         QFETCH(double, expected);
         QCOMPARE(Calc_CO2(raw, model), expected);
+    }
+
+    // Every word converts to the invalid value or into the sensor's range, and the range's
+    // bounds are reached: what a row file may hold is exactly what the conversions can give.
+    void rangesAreTheConversions_data()
+    {
+        QTest::addColumn<int>("which"); // 0 temperature, 1 humidity group temperature,
+                                        // 2 humidity at 25 degC, 3 voltage, 4 CO2
+        QTest::addColumn<Range>("range");
+        QTest::newRow("temperature") << 0 << kTemperatureRange;
+        QTest::newRow("humidity group temperature") << 1 << kTemperatureRange;
+        QTest::newRow("humidity") << 2 << kHumidityRange;
+        QTest::newRow("voltage") << 3 << kVoltageRange;
+        QTest::newRow("CO2") << 4 << kCO2Range;
+    }
+    void rangesAreTheConversions()
+    {
+        QFETCH(int, which);
+        QFETCH(Range, range);
+        const auto convert = [which](qint32 w) {
+            switch (which) {
+            case 0:
+                return Calc_Temp(w);
+            case 1:
+                return Calc_RHTemp(w);
+            case 2:
+                return Calc_RH(w, 25.0);
+            case 3:
+                return Calc_Volt(w);
+            default:
+                return Calc_CO2(w, model::kRV420);
+            }
+        };
+        double lowest = kInvalid;
+        double highest = -kInvalid;
+        for (qint32 w = 0; w <= kLargestWord; ++w) {
+            const double v = convert(w);
+            if (isInvalid(v))
+                continue;
+            QVERIFY2(range.contains(v), qPrintable(QStringLiteral("word %1 gives %2").arg(w).arg(v)));
+            lowest = std::min(lowest, v);
+            highest = std::max(highest, v);
+        }
+        QCOMPARE(highest, range.high);
+        // The humidity's lowest result lies less than one count's step (0.04 %) above 1 %.
+        QVERIFY2(which == 2 ? lowest - range.low < 0.04 : lowest == range.low,
+                 qPrintable(QString::number(lowest, 'g', 17)));
     }
 
     void units_data()

@@ -89,13 +89,16 @@ private Q_SLOTS:
             << QList<bool>{false, true, false, false, false, false}
             << QStringList{"73.5", "***", "***", "99.9", "***", "35.4"}
             << QList<bool>{false, true, true, false, true, false};
-        // In degF the humidity is compensated with the shown (rounded) degC temperature:
-        // 24.44 shows as 24.4, which moves the last humidity from 35.4 to 35.3.
+        // In degF the humidity is compensated with the reading's own temperature, as in degC:
+        // 24.44 shows as 24.4 (75.92) and 19.71 as 19.7 (67.46), yet their humidities stay
+        // 35.4 and 61.0, not the 35.3 and 60.9 that the rounded temperatures would give.
         QTest::newRow("humidity degF")
-            << 6 << qint16(0) << QList<int>{10960, 2000, 10961, 2000, 6404, 1049} << 5
-            << QStringList{" S.No", " Date", " Time", "Temp(°F)", "RH (%)"}
-            << QStringList{"158.00", "***", "75.92"} << QList<bool>{false, true, false}
-            << QStringList{"73.5", "***", "35.3"} << QList<bool>{false, true, false};
+            << 6 << qint16(0) << QList<int>{10960, 2000, 10961, 2000, 6404, 1049, 5931, 1865}
+            << 5 << QStringList{" S.No", " Date", " Time", "Temp(°F)", "RH (%)"}
+            << QStringList{"158.00", "***", "75.92", "67.46"}
+            << QList<bool>{false, true, false, false}
+            << QStringList{"73.5", "***", "35.4", "61.0"}
+            << QList<bool>{false, true, false, false};
         QTest::newRow("voltage") << 3 << qint16(0) << QList<int>{1023, 0, 512} << 4
                                  << QStringList{" S.No", " Date", " Time", "Voltage(V)"}
                                  << QStringList{"2.500", "0.000", "1.251"}

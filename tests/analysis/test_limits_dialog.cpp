@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -40,13 +41,13 @@ private Q_SLOTS:
         expected[Quantity::Humidity].high = 70.0;
         expected.delayMinutes = 15;
         expected.type = AlarmType::Cumulative;
-        const Limits stored = LimitsStore(store.location()).lookup(serial);
+        const Limits stored = *LimitsStore(store.location()).lookup(serial).limits;
         QCOMPARE(*stored[Quantity::Temperature].high, 25.0);
         QCOMPARE(*stored[Quantity::Temperature].low, 2.0);
         QCOMPARE(stored[Quantity::Humidity], expected[Quantity::Humidity]);
         QCOMPARE(stored.delayMinutes, 15);
         QCOMPARE(stored.type, AlarmType::Cumulative);
-        QCOMPARE(store.defaults(), Limits{});
+        QCOMPARE(store.defaults().limits, std::optional(Limits{}));
 
         // Shown again in the unit of the table; a low above its high is refused.
         LimitsDialog dialog(store, serial, true, prompter);
@@ -58,11 +59,28 @@ private Q_SLOTS:
         QCOMPARE(prompter.messages(),
                  QStringList{analysistext::kLowNotBelowHigh.arg("humidity", "80", "70")});
         QCOMPARE(prompter.shown.last().icon, Prompter::Icon::Warning);
-        QCOMPARE(LimitsStore(store.location()).lookup(serial), stored);
+        QCOMPARE(LimitsStore(store.location()).lookup(serial).limits, std::optional(stored));
 
         // The default for every logger is edited beside it.
         dialog.defaultButton()->click();
         QCOMPARE(dialog.highEdit(Quantity::Temperature)->text(), QString());
+
+        // A stored set the check refuses is shown as kept, with the reason, to be mended.
+        {
+            QSettings raw(store.location(), QSettings::IniFormat);
+            raw.setValue(QStringLiteral("limits/logger/1234/delay_min"), "99999999999");
+        }
+        prompter.clear();
+        LimitsDialog refused(store, serial, false, prompter);
+        QCOMPARE(prompter.messages(),
+                 QStringList{analysistext::kStoredRefused.arg(
+                     analysistext::kLoggerLimits.arg(serial),
+                     analysistext::kBadDelay.arg("99999999999"))});
+        QCOMPARE(refused.delayEdit()->text(), QStringLiteral("99999999999"));
+        QCOMPARE(refused.highEdit(Quantity::Temperature)->text(), QStringLiteral("25"));
+        refused.delayEdit()->setText(QStringLiteral("60"));
+        refused.okButton()->click();
+        QCOMPARE(LimitsStore(store.location()).lookup(serial).limits->delayMinutes, 60);
     }
 };
 

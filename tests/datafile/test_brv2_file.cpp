@@ -1,5 +1,8 @@
+#include "acquisition/reading_set.h"
+#include "acquisition/readings_table.h"
 #include "datafile/brv2_file.h"
 #include "datafile/crc16.h"
+#include "datafile/set_io.h"
 
 #include <QFile>
 #include <QRandomGenerator>
@@ -158,6 +161,64 @@ private Q_SLOTS:
         QCOMPARE(c.rows.size(), rows);
         if (rows > 0)
             QCOMPARE(c.rows.last().at(2), lastValue);
+    }
+
+    // A row file's values as the table shows them: a value the model's sensor cannot report
+    // is a failed reading, "***" in red, exactly as a download would show it; so is the
+    // humidity of a reading without a temperature.
+    void rowFileValues_data()
+    {
+        QTest::addColumn<int>("model");
+        QTest::addColumn<QStringList>("stored"); // value, or "value/humidity"
+        QTest::addColumn<bool>("fahrenheit");
+        QTest::addColumn<QStringList>("shown"); // "***" cells are red, no other is
+
+        QTest::newRow("temperature bounds")
+            << 1 << QStringList{"-30.0", "70.0", "70.04", "-30.04", "70.05", "-30.1"} << false
+            << QStringList{"-30.0", "70.0", "70.0", "-30.0", "***", "***"};
+        QTest::newRow("absurd temperatures")
+            << 8 << QStringList{"1e308", "-1e308", "150", "21.5"} << false
+            << QStringList{"***", "***", "***", "21.5"};
+        QTest::newRow("the range is the degC one in degF")
+            << 7 << QStringList{"70", "1e308", "-30"} << true
+            << QStringList{"158.00", "***", "-22.00"};
+        QTest::newRow("humidity bounds and absurd humidities")
+            << 2 << QStringList{"20.0/1.0", "20.0/99.9", "20.0/150", "20.0/0.9", "20.0/-1e308"}
+            << false << QStringList{"20.0/01.0", "20.0/99.9", "20.0/***", "20.0/***", "20.0/***"};
+        QTest::newRow("no humidity without a temperature")
+            << 6 << QStringList{"1e308/55.0", "***/55.0", "21.0/55.0"} << true
+            << QStringList{"***/***", "***/***", "69.80/55.0"};
+        QTest::newRow("voltage up to what the largest word gives")
+            << 3 << QStringList{"0.000", "160.154", "160.155", "-0.001", "2.500"} << false
+            << QStringList{"0.000", "160.154", "***", "***", "2.500"};
+    }
+    void rowFileValues()
+    {
+        QFETCH(int, model);
+        QFETCH(QStringList, stored);
+        QFETCH(bool, fahrenheit);
+        QFETCH(QStringList, shown);
+        QList<QStringList> rows;
+        for (const QString &v : stored)
+            rows << (QStringList{"2024-03-01", QStringLiteral("10:%1:00").arg(rows.size(), 2, 10,
+                                                                               QLatin1Char('0'))}
+                     << v.split('/'));
+        ReadingSet set;
+        set.Cels_Faren = fahrenheit ? 0 : -1;
+        const setio::Opened opened =
+            setio::openBytes(set, brv2::encodeRows(model, 0, 2, ":    L", ":     0001", rows));
+        QCOMPARE(opened.status, setio::Status::Ok);
+        const ReadingsTable &t = set.table();
+        QStringList got;
+        for (int r = 1; r < t.rows(); ++r) {
+            QStringList cells;
+            for (int c = 3; c < t.cols(); ++c) {
+                cells << t.text(r, c);
+                QCOMPARE(t.isRed(r, c), t.text(r, c) == QLatin1String("***"));
+            }
+            got << cells.join('/');
+        }
+        QCOMPARE(got, shown);
     }
 
     void rowFileRoundTrip()

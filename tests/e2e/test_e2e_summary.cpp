@@ -3,14 +3,16 @@
 // graph's limit line checked against kestrun-cli summary on the saved file.
 #include "tests/support/e2e_fixture.h"
 
-#include "acquisition/readings_table.h"
+#include "analysis/analysis_texts.h"
 #include "analysis/limits_dialog.h"
-#include "analysis/summary_output.h"
 #include "app/data_commands.h"
+#include "acquisition/readings_table.h"
+#include "analysis/summary_output.h"
 #include "common/numfmt.h"
 #include "tests/output/print_test_support.h"
 #include "tests/tools/cli_process.h"
 #include "tools/logger-sim/logger_state.h"
+#include "run/run_document.h"
 #include "view/frm_data.h"
 #include "view/graph_controller.h"
 #include "view/graph_renderer.h"
@@ -24,6 +26,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSettings>
 #include <QSignalSpy>
 #include <QTabWidget>
 #include <QtTest>
@@ -64,6 +67,15 @@ private Q_SLOTS:
         // The window and kestrun-cli share the per-user settings: both see this folder's.
         QVERIFY(m_dir.isValid());
         qputenv("XDG_CONFIG_HOME", m_dir.filePath(QStringLiteral("config")).toLocal8Bit());
+    }
+
+    // Each test starts with no limits kept: one may leave a set behind that another's logger
+    // would be judged by.
+    void init()
+    {
+        QSettings stored(QSettings::UserScope, QStringLiteral("Brivak"), QStringLiteral("Kestrun"));
+        stored.remove(QStringLiteral("limits"));
+        stored.sync();
     }
 
     void limitsSummaryTintsAndLinesAgreeWithTheCli()
@@ -161,6 +173,45 @@ private Q_SLOTS:
             QVERIFY(line != lines.cend());
             QVERIFY2(page1.contains(line->simplified()), qPrintable(*line));
         }
+
+        // The other way round: limits kestrun-cli stores are the window's, in Setting ->
+        // Limits... and in the Summary tab, while the window stays open.
+        const analysis::SensorSummary &rh = view->summary().sensors.at(1);
+        const QString rhHigh = numfmt::plain(numfmt::roundHalfEven((*rh.min + *rh.max) / 2, 1));
+        const clitest::Result set = clitest::run(
+            {"limits", "set", "--serial", "45", "--rh-high", rhHigh, "--high", "", "--delay", "0"});
+        QCOMPARE(set.exitCode, 1); // an empty value is refused, and nothing is stored
+        QVERIFY(clitest::run({"limits", "clear", "--serial", "45", "--high", "--low"}).ok());
+        QVERIFY(clitest::run({"limits", "set", "--serial", "45", "--rh-high", rhHigh}).ok());
+        f.menu(QStringLiteral("mLimits"));
+        dialog = f.main().findChild<LimitsDialog *>();
+        QVERIFY(dialog);
+        QCOMPARE(dialog->highEdit(analysis::Quantity::Humidity)->text(), rhHigh);
+        QCOMPARE(dialog->highEdit(analysis::Quantity::Temperature)->text(), QString());
+        dialog->okButton()->click();
+        const clitest::Result again = clitest::run({"summary", path + ".brv2"});
+        QVERIFY2(again.ok(), qPrintable(again.errText()));
+        QCOMPARE(again.outText(), view->figures()->toPlainText());
+        QVERIFY(view->summary().sensors.at(1).above->alarm);
+
+        // A stored set the check refuses judges nothing, in the tab and in the report.
+        QSettings stored(QSettings::UserScope, QStringLiteral("Brivak"), QStringLiteral("Kestrun"));
+        stored.setValue(QStringLiteral("limits/logger/0045/delay_min"), "99999999999");
+        stored.sync();
+        // As Setting -> Limits... does after OK: the kept limits are looked up again.
+        d->document().limitsChanged();
+        const QString refused = analysistext::kStoredRefused.arg(
+            analysistext::kLoggerLimits.arg("0045"), analysistext::kBadDelay.arg("99999999999"));
+        QCOMPARE(view->verdictLabel()->text(), refused);
+        QCOMPARE(view->figures()->toPlainText(), QString());
+        QVERIFY(!view->summary().sensors.at(1).above);
+        f.prompter().clear();
+        Viewer viewer;
+        QDesktopServices::setUrlHandler(QStringLiteral("file"), &viewer, "open");
+        f.main().menuAction(QStringLiteral("ReportPdf"))->trigger();
+        QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+        QCOMPARE(f.prompter().messages(), QStringList{refused});
+        QVERIFY(viewer.opened.isEmpty());
     }
 
     // A logger whose sensor fails on cue, read by the window: failed readings inside an

@@ -8,14 +8,15 @@
 
 #include "acquisition/live_readings.h"
 #include "acquisition/readings_table.h"
-#include "analysis/limits_store.h"
-#include "analysis/summary_input.h"
 #include "app/data_commands.h"
-#include "archive/run_record.h"
 #include "common/datetext.h"
 #include "common/messages.h"
-#include "datafile/brv2_file.h"
 #include "device/port_controller.h"
+#include "analysis/analysis_texts.h"
+#include "analysis/limits_store.h"
+#include "analysis/summary_input.h"
+#include "archive/run_record.h"
+#include "datafile/brv2_file.h"
 #include "output/report.h"
 #include "output/run_summary.h"
 #include "output/spreadsheet_export.h"
@@ -27,6 +28,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QtTest>
 
@@ -407,6 +409,95 @@ private Q_SLOTS:
         QCOMPARE(import.errText(), junk + ": " + msg::kFileError + '\n');
         QCOMPARE(import.outText().count('\n'), 2);
         QCOMPARE(clitest::run({"archive", "list"}, 30000, env).outText().count('\n'), 2);
+    }
+
+    // Limits from the command line and the settings, checked one way: each command runs in
+    // turn on the row's own settings (the "[limits]" section given) and archive, "FILE" being
+    // the downloaded set (logger 0045, humidity), "OUT" an output file. What it prints (either
+    // stream) holds the text expected; a workbook of refused limits has no Summary sheet.
+    void limits_data()
+    {
+        QTest::addColumn<QByteArray>("ini");
+        QTest::addColumn<QList<QStringList>>("commands");
+        QTest::addColumn<QList<int>>("exits");
+        QTest::addColumn<QStringList>("printed");
+
+        using namespace analysistext;
+        const QString empty = kEmptyLimit.arg(kHigh, "temperature");
+        QTest::newRow("an empty --high removes no stored limit")
+            << QByteArray("default\\temperature\\high=30\ndefault\\delay_min=0\n")
+            << QList<QStringList>{{"summary", "FILE", "--high", ""},
+                                  {"limits", "set", "--high", ""},
+                                  {"limits", "show"}}
+            << QList<int>{1, 1, 0} << QStringList{empty, empty, "Temperature:  high 30 °C"};
+        QTest::newRow("--delay keeps the stored type, --single sets it")
+            << QByteArray("default\\delay_min=10\ndefault\\type=cumulative\n")
+            << QList<QStringList>{{"limits", "set", "--delay", "30"},
+                                  {"limits", "show", "--serial", "45"},
+                                  {"summary", "FILE", "--delay", "5", "--json"},
+                                  {"summary", "FILE", "--delay", "5", "--single", "--json"},
+                                  {"summary", "FILE", "--single", "--cumulative"}}
+            << QList<int>{0, 0, 0, 0, 1}
+            << QStringList{"", "Alarm delay:  30 min, cumulative", "\"cumulative\": true",
+                           "\"cumulative\": false",
+                           "give either --single or --cumulative, not both"};
+        const QString wrapped = kStoredRefused.arg(kDefaultLimits, kBadDelay.arg("99999999999"));
+        QTest::newRow("a wrapped stored delay judges nothing")
+            << QByteArray("default\\delay_min=99999999999\ndefault\\humidity\\high=1\n")
+            << QList<QStringList>{{"summary", "FILE"},
+                                  {"report", "FILE", "-o", "OUT"},
+                                  {"export", "FILE", "--xlsx", "OUT"},
+                                  {"limits", "show", "--serial", "45"},
+                                  {"archive", "import", "FILE"},
+                                  {"archive", "list", "--json"},
+                                  {"summary", "FILE", "--delay", "30", "--json"}}
+            << QList<int>{1, 1, 0, 1, 0, 0, 0}
+            << QStringList{wrapped, wrapped, wrapped, wrapped, "", "\"status\": null",
+                           "\"status\": \"ALARM\""};
+        const QString crossed = kStoredRefused.arg(
+            kLoggerLimits.arg("0045"), kLowNotBelowHigh.arg("temperature", "9", "8"));
+        QTest::newRow("a stored low above its high is refused by report too")
+            << QByteArray("logger\\0045\\temperature\\high=8\nlogger\\0045\\temperature\\"
+                          "low=9\nlogger\\0045\\delay_min=0\n")
+            << QList<QStringList>{{"report", "FILE", "-o", "OUT"},
+                                  {"report", "FILE", "-o", "OUT", "--low", "7"},
+                                  {"report", "FILE", "-o", "OUT", "--high", ""}}
+            << QList<int>{1, 0, 1} << QStringList{crossed, "", empty};
+        QTest::newRow("limits clear: a limit, then the whole set")
+            << QByteArray("logger\\0045\\temperature\\high=8\nlogger\\0045\\temperature\\"
+                          "low=2\nlogger\\0045\\delay_min=5\ndefault\\temperature\\high=30\n"
+                          "default\\delay_min=0\n")
+            << QList<QStringList>{{"limits", "clear", "--serial", "45", "--high"},
+                                  {"limits", "show", "--serial", "45"},
+                                  {"limits", "clear", "--serial", "45"},
+                                  {"limits", "show", "--serial", "45", "--json"}}
+            << QList<int>{0, 0, 0, 0}
+            << QStringList{"", "Temperature:  low 2 °C\n", "", "\"high\": 30"};
+    }
+    void limits()
+    {
+        QFETCH(QByteArray, ini);
+        QFETCH(QList<QStringList>, commands);
+        QFETCH(QList<int>, exits);
+        QFETCH(QStringList, printed);
+        QTemporaryDir row;
+        QVERIFY(QDir().mkpath(row.filePath("config/Brivak")));
+        QFile settings(row.filePath("config/Brivak/Kestrun.conf"));
+        QVERIFY(settings.open(QIODevice::WriteOnly));
+        settings.write("[limits]\n" + ini);
+        settings.close();
+        QProcessEnvironment env = clitest::environment();
+        env.insert("XDG_CONFIG_HOME", row.filePath("config"));
+        env.insert("KESTRUN_ARCHIVE", row.filePath("archive"));
+        for (qsizetype i = 0; i < commands.size(); ++i) {
+            QStringList args = commands.at(i);
+            args.replaceInStrings(QRegularExpression("^FILE$"), file("image"));
+            args.replaceInStrings(QRegularExpression("^OUT$"), row.filePath("out"));
+            const clitest::Result r = clitest::run(args, 30000, env);
+            const QString said = r.outText() + r.errText();
+            QVERIFY2(r.finished && r.exitCode == exits.at(i) && said.contains(printed.at(i)),
+                     qPrintable(args.join(' ') + " -> " + QString::number(r.exitCode) + ": " + said));
+        }
     }
 
     void damagedFiles_data()

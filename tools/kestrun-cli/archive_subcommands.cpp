@@ -9,7 +9,7 @@
 #include "archive/record_of_run.h"
 #include "common/model_codes.h"
 #include "datafile/brv2_file.h"
-#include "tools/kestrun-cli/cli_help.h"
+#include "tools/kestrun-cli/command_group.h"
 #include "tools/kestrun-cli/console.h"
 #include "tools/kestrun-cli/subcommand_parser.h"
 
@@ -187,46 +187,18 @@ int runSync(const QStringList &words)
     return 0;
 }
 
-struct ArchiveCommand
-{
-    const char *name;
-    int (*run)(const QStringList &);
-};
-
-constexpr ArchiveCommand kCommands[] = {
-    {"list", runList}, {"get", runGet}, {"import", runImport}, {"sync", runSync}};
-
-QString archiveOverview()
-{
-    QString text = QStringLiteral(
-        "Usage: kestrun-cli archive <list|get|import|sync> [options]\n\n"
-        "Every run the program reads is kept in the archive: a SQLite file in the per-user data\n"
-        "folder, or the PostgreSQL database named by KESTRUN_ARCHIVE (a folder for SQLite, or a\n"
-        "libpq connection string such as 'service=loggers') or by the window's Archive setting.\n\n");
-    for (const ArchiveCommand &c : kCommands) {
-        const QString name = QStringLiteral("archive ") + QLatin1String(c.name);
-        const help::Command *command = help::subcommand(clihelp::program(), name);
-        text += QStringLiteral("  %1%2\n")
-                    .arg(QLatin1String(c.name), -8)
-                    .arg(command ? command->summary : QString());
-    }
-    return text;
-}
-
 } // namespace
 
 int runArchive(const QStringList &words)
 {
-    const QString first = words.value(0);
-    for (const ArchiveCommand &c : kCommands)
-        if (first == QLatin1String(c.name))
-            return c.run(words.mid(1));
-    if (first == QLatin1String("--help") || first == QLatin1String("-h")) {
-        console::out(archiveOverview().toUtf8());
-        return 0;
-    }
-    console::err(archiveOverview().toUtf8());
-    return first.isEmpty() ? 1 : console::fail(QStringLiteral("kestrun-cli archive: no '%1'").arg(first));
+    return commandgroup::run(
+        QStringLiteral("archive"),
+        QStringLiteral(
+            "Every run the program reads is kept in the archive: a SQLite file in the per-user "
+            "data\nfolder, or the PostgreSQL database named by KESTRUN_ARCHIVE (a folder for "
+            "SQLite, or a\nlibpq connection string such as 'service=loggers') or by the window's "
+            "Archive setting."),
+        {{"list", runList}, {"get", runGet}, {"import", runImport}, {"sync", runSync}}, words);
 }
 
 namespace archivecli {

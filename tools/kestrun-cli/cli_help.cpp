@@ -36,6 +36,56 @@ Option fahrenheitOption()
             QString()};
 }
 
+// The limit options: of a file's run (`summary`, `report`: --high and --low limit the model's
+// quantity, in the output's unit) or of the stored limits (`limits set`: the temperature).
+QList<Option> limitOptions(bool ofFile)
+{
+    const QString quantity = ofFile ? QStringLiteral("the temperature (or the model's quantity)")
+                                    : QStringLiteral("the temperature (in \u00b0C, or "
+                                                     "\u00b0F with --fahrenheit)");
+    return {
+        {{QStringLiteral("high")}, QStringLiteral("High limit of %1.").arg(quantity),
+         QStringLiteral("X")},
+        {{QStringLiteral("low")}, QStringLiteral("Low limit of %1.").arg(quantity),
+         QStringLiteral("X")},
+        {{QStringLiteral("rh-high")}, QStringLiteral("High limit of the humidity (%)."),
+         QStringLiteral("X")},
+        {{QStringLiteral("rh-low")}, QStringLiteral("Low limit of the humidity (%)."),
+         QStringLiteral("X")},
+        {{QStringLiteral("delay")},
+         QStringLiteral("Alarm delay in whole minutes, 0 to 525600 (a year). The alarm type "
+                        "stays as stored unless --single or --cumulative is given."),
+         QStringLiteral("MIN")},
+        {{QStringLiteral("single")},
+         QStringLiteral("Alarm type single: one excursion beyond a limit must last the delay."),
+         QString()},
+        {{QStringLiteral("cumulative")},
+         QStringLiteral("Alarm type cumulative: the excursions beyond a limit together must "
+                        "last the delay."),
+         QString()},
+    };
+}
+
+// Which stored set a `limits` subcommand works on.
+QList<Option> scopeOptions()
+{
+    return {{{QStringLiteral("serial")},
+             QStringLiteral("The set of the logger of serial number N (0 to 9999), as Setting "
+                            "\u2192 Limits... keeps it for \"This logger\"."),
+             QStringLiteral("N")},
+            {{QStringLiteral("default")},
+             QStringLiteral("The default set for every logger without one of its own (also "
+                            "when neither option is given)."),
+             QString()}};
+}
+
+// The rule every limit option, and every stored set, is held to.
+const QString kLimitsChecked = QStringLiteral(
+    "Limits are checked as the Limits dialog checks them: a limit is a number (an empty value is "
+    "refused; a limit is removed with 'limits clear'), each low below its high, the delay a "
+    "whole number of minutes from 0 to 525600. Limits that fail the check, given or stored, are "
+    "refused with the reason on standard error and exit status 1.");
+
 QList<Command> subcommands()
 {
     return {
@@ -89,42 +139,31 @@ QList<Command> subcommands()
                         "maximum, mean, standard deviation and mean kinetic temperature, the "
                         "excursions beyond the limits and the verdict (\"ALARM\", \"OK\", "
                         "\"NO LIMITS\" or \"NO DATA\"). The limits are those stored for the logger (Setting "
-                        "\u2192 Limits... in the window), or the default; the options below "
-                        "override them for this run, in the output's unit. The exit status is 0 "
-                        "whatever the verdict."),
-         {fahrenheitOption(),
-          {{QStringLiteral("high")},
-           QStringLiteral("High limit of the temperature (or the model's quantity)."),
-           QStringLiteral("X")},
-          {{QStringLiteral("low")},
-           QStringLiteral("Low limit of the temperature (or the model's quantity)."),
-           QStringLiteral("X")},
-          {{QStringLiteral("rh-high")}, QStringLiteral("High limit of the humidity (%)."),
-           QStringLiteral("X")},
-          {{QStringLiteral("rh-low")}, QStringLiteral("Low limit of the humidity (%)."),
-           QStringLiteral("X")},
-          {{QStringLiteral("delay")}, QStringLiteral("Alarm delay in minutes."),
-           QStringLiteral("MIN")},
-          {{QStringLiteral("cumulative")},
-           QStringLiteral("The excursions beyond a limit add up to the delay (otherwise one "
-                          "excursion must last it)."),
-           QString()},
-          {{QStringLiteral("json")},
-           QStringLiteral("One JSON object instead of the readable block; a value that does not "
-                          "apply is null."),
-           QString()}},
+                        "\u2192 Limits... in the window, or 'limits set'), or the default; the "
+                        "options below override them for this run, in the output's unit. ") +
+             kLimitsChecked +
+             QStringLiteral(" Otherwise the exit status is 0 whatever the verdict."),
+         QList<Option>{fahrenheitOption()} + limitOptions(true) +
+             QList<Option>{{{QStringLiteral("json")},
+                            QStringLiteral("One JSON object instead of the readable block; a "
+                                           "value that does not apply is null."),
+                            QString()}},
          {fileArgument()}},
         {QStringLiteral("report"), QStringLiteral("the report of a .brv2 file as a PDF"),
          QStringLiteral("Writes the report the window's \"Report to PDF...\" makes: the run, "
-                        "the stored limits of its logger, the verdict, the statistics per sensor "
-                        "and the first excursions; the graph of the whole run with the limits; "
-                        "the listing with the readings beyond a limit marked. The output file is "
-                        "replaced completely or not at all. A file without readings has no "
-                        "report: the exit status is then 1."),
-         {fahrenheitOption(),
-          {{QStringLiteral("o"), QStringLiteral("output")},
-           QStringLiteral("The PDF file to write (replaced if it exists)."),
-           QStringLiteral("OUT.pdf")}},
+                        "the limits, the verdict, the statistics per sensor and the first "
+                        "excursions; the graph of the whole run with the limits; the listing "
+                        "with the readings beyond a limit marked. The limits are those stored "
+                        "for the logger, or the default, with the options below laid over them "
+                        "as for 'summary'. ") +
+             kLimitsChecked +
+             QStringLiteral(" The output file is replaced completely or not at all. A file "
+                            "without readings has no report: the exit status is then 1."),
+         QList<Option>{fahrenheitOption(),
+                       {{QStringLiteral("o"), QStringLiteral("output")},
+                        QStringLiteral("The PDF file to write (replaced if it exists)."),
+                        QStringLiteral("OUT.pdf")}} +
+             limitOptions(true),
          {fileArgument()}},
         {QStringLiteral("live"), QStringLiteral("live readings, one row at a time"),
          QStringLiteral("Polls the logger on port N for its present reading every SECONDS "
@@ -139,6 +178,47 @@ QList<Command> subcommands()
            QStringLiteral("SECONDS")},
           {{QStringLiteral("n"), QStringLiteral("count")}, QStringLiteral("Stop after K rows."),
            QStringLiteral("K")}},
+         {}},
+        {QStringLiteral("limits show"), QStringLiteral("the stored limits of a logger"),
+         QStringLiteral("Prints the limits that apply to the logger of serial number N (its own "
+                        "set, or the default when it has none), or the default set: per "
+                        "quantity the low and high limit (temperatures in \u00b0C), the alarm "
+                        "delay and type, and where they are stored. A stored set that fails the "
+                        "check of the Limits dialog is refused: the reason on standard error, "
+                        "exit status 1."),
+         scopeOptions() +
+             QList<Option>{{{QStringLiteral("json")},
+                            QStringLiteral("One JSON object; a limit that is not set is null."),
+                            QString()}},
+         {}},
+        {QStringLiteral("limits set"), QStringLiteral("store limits, as Setting \u2192 Limits... does"),
+         QStringLiteral("Stores limits for the logger of serial number N, or the default set, "
+                        "in the per-user settings the window's Setting \u2192 Limits... keeps. "
+                        "The options given take the place of what is stored; the rest stays "
+                        "(a logger without a set of its own starts from the default, as the "
+                        "dialog does). ") +
+             kLimitsChecked + QStringLiteral(" Nothing is stored then."),
+         scopeOptions() + limitOptions(false) +
+             QList<Option>{{{QStringLiteral("f"), QStringLiteral("fahrenheit")},
+                            QStringLiteral("The temperature limits are given in degrees "
+                                           "Fahrenheit (they are kept in \u00b0C)."),
+                            QString()}},
+         {}},
+        {QStringLiteral("limits clear"), QStringLiteral("remove stored limits"),
+         QStringLiteral("Removes the limits named by the options from the set of the logger of "
+                        "serial number N, or from the default set. Without any of them the "
+                        "whole set goes: the logger then has the default's limits, and every "
+                        "logger without a set of its own has none."),
+         scopeOptions() +
+             QList<Option>{
+                 {{QStringLiteral("high")}, QStringLiteral("The high limit of the temperature."),
+                  QString()},
+                 {{QStringLiteral("low")}, QStringLiteral("The low limit of the temperature."),
+                  QString()},
+                 {{QStringLiteral("rh-high")}, QStringLiteral("The high limit of the humidity."),
+                  QString()},
+                 {{QStringLiteral("rh-low")}, QStringLiteral("The low limit of the humidity."),
+                  QString()}},
          {}},
         {QStringLiteral("archive list"),
          QStringLiteral("the archived runs, newest first (--json for scripts)"),
@@ -256,6 +336,9 @@ help::Program make()
          QStringLiteral("The summary as JSON, with a high limit of -18 \u00b0C for this run.")},
         {QStringLiteral("kestrun-cli report freezer.brv2 -o freezer.pdf"),
          QStringLiteral("The report of the run, with the limits stored for its logger.")},
+        {QStringLiteral("kestrun-cli limits set --serial 1207 --high -18 --delay 30 --single"),
+         QStringLiteral("Logger 1207 is in alarm once one excursion above -18 \u00b0C lasts 30 "
+                        "minutes; the window and every later summary and report see it.")},
         {QStringLiteral("kestrun-cli live --port 3 --interval 10 --count 6"),
          QStringLiteral("Six live readings, ten seconds apart.")},
     };

@@ -15,6 +15,7 @@
 #include "output/spreadsheet_export.h"
 #include "run/run_document.h"
 #include "tools/kestrun-cli/console.h"
+#include "tools/kestrun-cli/limit_options.h"
 #include "tools/kestrun-cli/subcommand_parser.h"
 #include "tools/kestrun-cli/table_text.h"
 
@@ -42,16 +43,21 @@ bool openRun(RunDocument &doc, const QString &path, bool fahrenheit)
 
 // The workbook of the Export command, written completely or not at all: it is built in a
 // scratch folder and then put in place as one file, so a failure leaves an earlier file alone.
+// As in the window, refused limits leave out the Summary sheet, and say why.
 bool writeWorkbook(const RunDocument &doc, const QString &path, QString *error)
 {
-    const report::RunSummary run = report::summaryOf(doc);
+    const QString &refusal = doc.limitsRefusal();
+    if (!refusal.isEmpty())
+        console::errLine(refusal);
+    const std::optional<report::RunSummary> run =
+        refusal.isEmpty() ? std::optional(report::summaryOf(doc)) : std::nullopt;
     QTemporaryDir scratch;
     if (!scratch.isValid()) {
         *error = scratch.errorString();
         return false;
     }
     const QString built = scratch.filePath(QStringLiteral("readings.xlsx"));
-    if (!spreadsheet::writeWorkbook(doc.set().table(), built, error, &run))
+    if (!spreadsheet::writeWorkbook(doc.set().table(), built, error, run ? &*run : nullptr))
         return false;
     QFile f(built);
     if (!f.open(QIODevice::ReadOnly)) {
@@ -61,36 +67,15 @@ bool writeWorkbook(const RunDocument &doc, const QString &path, QString *error)
     return brv2::writeFileAtomically(path, f.readAll(), error);
 }
 
-// The stored limits of the set's logger with the options of this run laid over them: limits in
-// the output's unit, checked as the Limits dialog checks what is typed.
-std::optional<analysis::Limits> runLimits(SubcommandParser &p, const RunDocument &doc,
-                                          bool fahrenheit)
+// The stored limits of the run's logger with the options of this run laid over them (limits
+// in the output's unit); nullopt after the reason was printed.
+std::optional<analysis::Limits> limitsOfRun(SubcommandParser &p, RunDocument &doc)
 {
-    using analysis::Quantity;
-    analysis::LimitTexts texts = analysis::toTexts(doc.limits(), fahrenheit);
     // --high/--low are the limits of the model's value column, --rh-* those of humidity.
-    const std::vector<Quantity> sensors = analysis::sensorsOf(doc.set().MODEL);
-    const Quantity valueQuantity = sensors.empty() ? Quantity::Temperature : sensors.front();
-    const struct
-    {
-        const char *option;
-        QString *text;
-    } overrides[] = {
-        {"high", &texts.high[size_t(index(valueQuantity))]},
-        {"low", &texts.low[size_t(index(valueQuantity))]},
-        {"rh-high", &texts.high[size_t(index(Quantity::Humidity))]},
-        {"rh-low", &texts.low[size_t(index(Quantity::Humidity))]},
-        {"delay", &texts.delayMinutes},
-    };
-    for (const auto &o : overrides)
-        if (p.isSet(QLatin1String(o.option)))
-            *o.text = p.value(QLatin1String(o.option));
-    if (p.isSet(QStringLiteral("cumulative")))
-        texts.cumulative = true;
-    const analysis::Validation checked = analysis::validate(texts);
-    if (!checked.limits)
-        p.usageError(checked.error);
-    return checked.limits;
+    const std::vector<analysis::Quantity> sensors = analysis::sensorsOf(doc.set().MODEL);
+    return limitoptions::runLimits(p, doc.limitsStore(), doc.identity().serial,
+                                   sensors.empty() ? analysis::Quantity::Temperature
+                                                   : sensors.front());
 }
 
 } // namespace
@@ -104,7 +89,7 @@ int runSummary(const QStringList &words)
     RunDocument doc;
     if (!openRun(doc, p.positionalArguments().at(0), fahrenheit))
         return 1;
-    const std::optional<analysis::Limits> limits = runLimits(p, doc, fahrenheit);
+    const std::optional<analysis::Limits> limits = limitsOfRun(p, doc);
     if (!limits)
         return 1;
     doc.setLimits(*limits);
@@ -167,6 +152,10 @@ int runReport(const QStringList &words)
     // The summary of a run without readings says "NO DATA"; no report is made of it.
     if (doc.readingCount() < 1)
         return console::fail(report::kNothingToReport);
+    const std::optional<analysis::Limits> limits = limitsOfRun(p, doc);
+    if (!limits)
+        return 1;
+    doc.setLimits(*limits);
     QString error;
     if (!report::writeReport(doc, out, QDateTime::currentDateTime(), &error))
         return console::fail(msg::kSaveFailed.arg(out, error));

@@ -32,6 +32,7 @@ const QList<Subcommand> &subcommands()
         {"download", runDownload}, {"table", runTable}, {"export", runExport},
         {"live", runLive},         {"summary", runSummary},
         {"report", runReport},     {"archive", runArchive},
+        {"limits", runLimits},
     };
     return list;
 }
