@@ -23,7 +23,8 @@ QString likePattern(const QString &text)
 
 } // namespace
 
-RunQuery listQuery(const RunFilter &filter, RunColumn sortColumn, Qt::SortOrder order)
+RunQuery listQuery(const RunFilter &filter, RunColumn sortColumn, Qt::SortOrder order, int limit,
+                   int offset)
 {
     RunQuery q;
     QStringList where;
@@ -61,6 +62,11 @@ RunQuery listQuery(const RunFilter &filter, RunColumn sortColumn, Qt::SortOrder 
     if (sortColumn != RunColumn::StoredAt)
         q.sql += QStringLiteral(", stored_at DESC");
     q.sql += QStringLiteral(", run_key");
+    // The full order above makes the pages of one list meet without a gap or a run twice.
+    if (limit > 0) {
+        q.sql += QStringLiteral(" LIMIT ? OFFSET ?");
+        q.values << limit << offset;
+    }
     return q;
 }
 

@@ -6,6 +6,7 @@
 #include "acquisition/image_loader.h"
 #include "acquisition/reading_set.h"
 #include "archive/archive.h"
+#include "archive/browse_worker.h"
 #include "archive/record_from_set.h"
 #include "archive/run_table_model.h"
 #include "datafile/brv2_file.h"
@@ -212,13 +213,21 @@ private Q_SLOTS:
             QVERIFY2(keysOf(*runs) == c.keys, c.name);
         }
 
-        // The browser's model: filtered and sorted by the database.
-        RunTableModel model(db);
-        QCOMPARE(model.rowCount(), 3);
+        // The browser's model: filtered and sorted by the database, through the worker a page
+        // at a time; the pages meet without a gap or a run twice.
+        BrowseWorker worker(m_target);
+        RunTableModel model(worker, nullptr, 2);
+        QTRY_VERIFY(!model.isAsking());
+        QVERIFY(model.canFetchMore({}));
+        model.fetchMore({});
+        QTRY_COMPARE(model.rowCount(), 3);
+        QVERIFY(!model.canFetchMore({}));
+        QCOMPARE((QStringList{model.keyAt(0), model.keyAt(1), model.keyAt(2)}), newestFirst);
         RunFilter one;
         one.serial = 45;
         model.setFilter(one);
         model.sort(int(RunColumn::Readings), Qt::AscendingOrder);
+        QTRY_VERIFY(!model.isAsking());
         QCOMPARE(model.rowCount(), 2);
         QCOMPARE(model.keyAt(0), alarm.key);
         QCOMPARE(model.data(model.index(0, int(RunColumn::Model))).toString(), QStringLiteral("RV-110"));
