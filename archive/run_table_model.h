@@ -10,14 +10,15 @@ namespace archive {
 
 // The archive's runs as a table for the browser. The database filters and sorts; the rows
 // come a page at a time from the browser's worker, the first page when the list is asked for
-// and the next ones as the view scrolls near the end, so 10,000 runs open as quickly as 100.
+// and the next ones as the view scrolls to the end, so 10,000 runs open as quickly as 100.
+// A page is a few screens: the first one is what opening the dialog waits for.
 // The rows shown stay until the answer of a newer list replaces them; an answer to a list
 // asked before the latest is dropped.
 class RunTableModel : public QAbstractTableModel
 {
     Q_OBJECT
 public:
-    static constexpr int kPage = 256;
+    static constexpr int kPage = 64;
 
     // Asks for the newest runs at once. `worker` outlives the model.
     explicit RunTableModel(BrowseWorker &worker, QObject *parent = nullptr, int page = kPage);
