@@ -11,6 +11,16 @@ void failed(const ArchiveDb &db, BrowseWorker::Answer &answer)
     answer.error = db.error();
 }
 
+// What a question got, into its place in the answer; or why it got nothing.
+template <typename T>
+void take(std::optional<T> got, T &into, const ArchiveDb &db, BrowseWorker::Answer &answer)
+{
+    if (got)
+        into = std::move(*got);
+    else
+        failed(db, answer);
+}
+
 } // namespace
 
 BrowseWorker::BrowseWorker(Location location, std::function<void()> beforeEach, QObject *parent)
@@ -75,32 +85,17 @@ BrowseWorker::Ticket BrowseWorker::ask(std::function<void(ArchiveDb &, Answer &)
 
 BrowseWorker::Ticket BrowseWorker::list(const RunQuery &query)
 {
-    return ask([query](ArchiveDb &db, Answer &answer) {
-        if (auto runs = db.runs(query))
-            answer.runs = std::move(*runs);
-        else
-            failed(db, answer);
-    });
+    return ask([query](ArchiveDb &db, Answer &a) { take(db.runs(query), a.runs, db, a); });
 }
 
 BrowseWorker::Ticket BrowseWorker::count(const RunFilter &filter)
 {
-    return ask([filter](ArchiveDb &db, Answer &answer) {
-        if (const auto n = db.count(filter))
-            answer.count = *n;
-        else
-            failed(db, answer);
-    });
+    return ask([filter](ArchiveDb &db, Answer &a) { take(db.count(filter), a.count, db, a); });
 }
 
 BrowseWorker::Ticket BrowseWorker::fetch(const QString &key)
 {
-    return ask([key](ArchiveDb &db, Answer &answer) {
-        if (auto bytes = db.bytes(key))
-            answer.bytes = std::move(*bytes);
-        else
-            failed(db, answer);
-    });
+    return ask([key](ArchiveDb &db, Answer &a) { take(db.bytes(key), a.bytes, db, a); });
 }
 
 BrowseWorker::Ticket BrowseWorker::remove(const QString &key)
