@@ -23,8 +23,7 @@ void Read_Trailer(ReadingSet &set)
 {
     const QByteArray image(reinterpret_cast<const char *>(set.MemImage.data()), set.ImageLen);
     const memimage::Trailer t = memimage::readTrailer(image);
-    set.setLocationText(t.location);
-    set.setSerialText(QLatin1String(kSerialPrefix) + t.serialText);
+    set.setLoggerIdentity(t.identity(), t.location);
     set.IntvUnit = quint8(t.intervalUnit);
     set.IntvValue = qint16(t.intervalValue);
     set.setNewestReading(t.day, t.month, t.year, t.hour, t.minute, 0);

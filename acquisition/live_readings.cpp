@@ -1,7 +1,6 @@
 #include "acquisition/live_readings.h"
 
 #include "acquisition/conversions.h"
-#include "acquisition/image_loader.h"
 #include "acquisition/reading_set.h"
 #include "acquisition/readings_table.h"
 #include "common/clock.h"
@@ -116,8 +115,7 @@ void LiveReadings::onTimerRTC()
             fail(msg::kNotEnabled, appinfo::title());
             return;
         }
-        m_set.setLocationText(reply.location());
-        m_set.setSerialText(QLatin1String(imageload::kSerialPrefix) + reply.serialText());
+        m_set.setLoggerIdentity(reply.identity(), reply.location());
         m_set.MODEL = reply.model();
         Q_EMIT headerReady();
         m_rtc1.start();

@@ -1,6 +1,5 @@
 #include "acquisition/memory_image.h"
 
-#include "common/numfmt.h"
 
 namespace memimage {
 namespace {
@@ -62,6 +61,8 @@ std::vector<std::int32_t> words(const QByteArray &image)
     return out;
 }
 
+LoggerIdentity Trailer::identity() const { return LoggerIdentity::fromLogger(serial, id, location); }
+
 Trailer readTrailer(const QByteArray &image)
 {
     Trailer t;
@@ -75,10 +76,7 @@ Trailer readTrailer(const QByteArray &image)
     t.enabled = !(at(image, n - 21) == 0xFF && at(image, n - 20) == 0xFF);
     for (int k = 0; k < 3; ++k)
         t.id[k] = at(image, n - 24 + k);
-    t.serialText = numfmt::picture(t.serial, "#0000") + QLatin1Char(' ') +
-                   numfmt::picture(t.id[0], "#00") + QLatin1Char(' ') +
-                   numfmt::picture(t.id[1], "#00") + QLatin1Char(' ') +
-                   numfmt::picture(t.id[2], "#00");
+    t.serialText = t.identity().serialText();
     t.intervalUnit = char(at(image, n - 36));
     t.intervalValue = 10 * at(image, n - 35) + at(image, n - 34);
     t.minute = bcd(at(image, n - 33));

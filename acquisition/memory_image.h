@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/logger_identity.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -50,6 +52,8 @@ struct Trailer
     bool enabled = true; // serial bytes other than 0xFF 0xFF
     QString location;    // 16 characters, one per byte
     QString serialText;  // "#0000" serial, then the identification bytes in "#00"
+
+    LoggerIdentity identity() const;
 };
 
 // Decodes the trailer of an image of at least 46 bytes.

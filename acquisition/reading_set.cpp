@@ -1,6 +1,7 @@
 #include "acquisition/reading_set.h"
 
 #include "acquisition/conversions.h"
+#include "acquisition/image_loader.h"
 #include "acquisition/readings_table.h"
 #include "acquisition/table_texts.h"
 #include "common/datetext.h"
@@ -158,6 +159,27 @@ void ReadingSet::setSerialText(const QString &text)
         return;
     m_serialText = text;
     Q_EMIT serialTextChanged(m_serialText);
+}
+
+void ReadingSet::setLoggerIdentity(const LoggerIdentity &identity, const QString &location16)
+{
+    setSerialText(QLatin1String(imageload::kSerialPrefix) + identity.serialText());
+    setLocationText(location16);
+    if (identity == m_identity)
+        return;
+    m_identity = identity;
+    Q_EMIT identityChanged();
+}
+
+void ReadingSet::setFileIdentity(const QString &serialCaption, const QString &locationCaption)
+{
+    setSerialText(serialCaption);
+    setLocationCaption(locationCaption);
+    const LoggerIdentity identity = LoggerIdentity::fromCaptions(serialCaption, locationCaption);
+    if (identity == m_identity)
+        return;
+    m_identity = identity;
+    Q_EMIT identityChanged();
 }
 
 void ReadingSet::setLocationText(const QString &location)
@@ -378,17 +400,3 @@ void ReadingSet::Fill_Grid()
     }
     t.endBatch();
 }
-
-namespace {
-QString captionValue(const QString &caption)
-{
-    QString s = caption.trimmed();
-    if (s.startsWith(QLatin1Char(':')))
-        s.remove(0, 1);
-    return s.trimmed();
-}
-} // namespace
-
-QString ReadingSet::serialValue() const { return captionValue(m_serialText); }
-
-QString ReadingSet::locationValue() const { return captionValue(m_locationCaption); }

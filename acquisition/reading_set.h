@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/logger_identity.h"
+
 #include <QDate>
 #include <QDateTime>
 #include <QObject>
@@ -68,17 +70,23 @@ public:
     // next unit (day 0 is the last day of the month before, month 13 is January next year).
     static QDate dateSerial(int year, int month, int day);
 
-    // --- Header captions, mirrored into the data window's labels. ---
+    // --- Whose readings these are, and the captions that show it. ---
 
+    // The logger's identity as data (serial number, identification bytes, location).
+    const LoggerIdentity &identity() const { return m_identity; }
+    // From the logger's own bytes: the identity, the serial-number caption made from it
+    // (":     0045 06 05 13") and the location caption, ":    " followed by the 16 characters
+    // the logger keeps.
+    void setLoggerIdentity(const LoggerIdentity &identity, const QString &location16);
+    // A row file keeps only the two captions: they are shown as the file has them, and the
+    // identity is read from them here, once.
+    void setFileIdentity(const QString &serialCaption, const QString &locationCaption);
+
+    // The captions alone (the window clears them); the identity is set with the calls above.
     const QString &SerialText() const { return m_serialText; }
     void setSerialText(const QString &text);
-    // The location label shows ":    " followed by the 16 characters of the location.
     void setLocationText(const QString &location);
     const QString &locationCaption() const { return m_locationCaption; }
-    // The two captions' values, without the label's colon and blanks: "1207 01 01 00" (the
-    // serial number, then the identification bytes) and the location text.
-    QString serialValue() const;
-    QString locationValue() const;
     void setLocationCaption(const QString &caption);
 
     // Unit captions above the left axis (Label36) and the right axis (Label37), set by Put_Unit.
@@ -116,6 +124,7 @@ public:
 
 Q_SIGNALS:
     void serialTextChanged(const QString &text);
+    void identityChanged();
     void locationCaptionChanged(const QString &caption);
     void unitCaptionsChanged(const QString &valueUnit, const QString &humidityUnit);
     void unitOptionsVisibleChanged(bool visible);
@@ -127,6 +136,7 @@ private:
 
     ReadingsTable *m_table = nullptr;
     std::vector<QString> m_rowNumbers; // "0", "1", "2", ... shared by every fill
+    LoggerIdentity m_identity;
     QString m_serialText;
     QString m_locationCaption;
     QString m_valueUnit;

@@ -1,7 +1,6 @@
 #include "analysis/summary_input.h"
 
 #include "acquisition/reading_set.h"
-#include "analysis/limits_store.h"
 
 #include <algorithm>
 
@@ -17,22 +16,6 @@ SummaryInput summaryInputOf(const ReadingSet &set)
     for (int i = 1; i <= n; ++i)
         in.rows.push_back({set.readingTime(i), set.value(i), set.humidity(i)});
     return in;
-}
-
-QString serialOf(const ReadingSet &set)
-{
-    // The caption carries the identification bytes after the number: "1207 01 01 00".
-    return set.serialValue().section(QLatin1Char(' '), 0, 0, QString::SectionSkipEmpty);
-}
-
-Limits storedLimits(const ReadingSet &set)
-{
-    return LimitsStore().lookup(serialOf(set));
-}
-
-RunHeader runHeaderOf(const ReadingSet &set)
-{
-    return {serialOf(set), set.locationValue()};
 }
 
 } // namespace analysis

@@ -1,14 +1,13 @@
 #include "app/archive_commands.h"
 
-#include "acquisition/reading_set.h"
-#include "archive/record_from_set.h"
+#include "run/run_document.h"
+#include "archive/record_of_run.h"
 #include "app/frm_main.h"
 #include "archive/archive_browser.h"
 #include "archive/archive_settings_dialog.h"
 #include "archive/archive_texts.h"
 #include "archive/browse_worker.h"
 #include "common/prompter.h"
-#include "view/frm_data.h"
 
 ArchiveCommands::ArchiveCommands(FrmMain &main)
     : QObject(&main), m_main(main), m_keeper(new archive::Keeper(this))
@@ -20,13 +19,13 @@ ArchiveCommands::ArchiveCommands(FrmMain &main)
 
 ArchiveCommands::~ArchiveCommands() { delete m_browser; }
 
-void ArchiveCommands::keepShown(archive::Source source)
+void ArchiveCommands::keepShown()
 {
-    const ReadingSet &set = m_main.data()->readingSet();
-    if (set.readingCount() == 0)
+    const RunDocument &doc = m_main.document();
+    if (doc.readingCount() == 0)
         return;
-    // The bytes Save would write for what is shown.
-    m_keeper->keep(archive::recordFromSet(set, source, m_main.DATA_TYPE));
+    // The bytes Save writes for what is shown.
+    m_keeper->keep(archive::recordOf(doc));
 }
 
 ArchiveBrowser *ArchiveCommands::browser() const { return m_browser; }

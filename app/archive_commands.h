@@ -23,8 +23,8 @@ public:
     // The browser goes first: it asks through this object's worker.
     ~ArchiveCommands() override;
 
-    // The data window's set, from a download or a live run.
-    void keepShown(archive::Source source);
+    // The run shown, from a download or a live run.
+    void keepShown();
     archive::Keeper &keeper() { return *m_keeper; }
 
     // File -> "Archive...": the runs kept, to open into the data window, save or delete.

@@ -1,13 +1,13 @@
 #include "app/data_commands.h"
 
 #include "acquisition/download.h"
-#include "acquisition/image_loader.h"
 #include "acquisition/reading_set.h"
 #include "acquisition/time_left.h"
 #include "app/frm_main.h"
 #include "common/messages.h"
 #include "common/prompter.h"
 #include "datafile/set_io.h"
+#include "run/run_document.h"
 #include "device/serial_link.h"
 #include "view/frm_data.h"
 
@@ -53,10 +53,8 @@ void DataCommands::onDownloadFinished(int outcome)
     FrmData *d = m_main.data();
     switch (Downloader::Outcome(outcome)) {
     case Downloader::Outcome::Done:
-        d->setCaption(QString());
-        m_main.DATA_TYPE = setio::kDownloaded;
         m_main.New_file();
-        imageload::showImage(d->readingSet(), m_download->image(), m_download->model());
+        m_main.document().takeDownload(m_download->image(), m_download->model());
         Q_EMIT runDownloaded();
         d->DRAW_GRAPH();
         endDownload();
@@ -81,8 +79,8 @@ void DataCommands::onDownloadFinished(int outcome)
 
 void DataCommands::SaveData()
 {
-    FrmData *d = m_main.data();
-    if (d->MODEL == 0) {
+    RunDocument &doc = m_main.document();
+    if (doc.set().MODEL == 0) {
         m_main.prompter().message(msg::kNothingToSave, appinfo::title(), Prompter::Icon::Information);
         return;
     }
@@ -92,12 +90,12 @@ void DataCommands::SaveData()
     if (QFileInfo(path).suffix().isEmpty())
         path += QStringLiteral(".brv2");
     QString error;
-    if (!setio::save(d->readingSet(), m_main.DATA_TYPE, path, &error)) {
+    if (!doc.save(path, &error)) {
         m_main.prompter().message(msg::kSaveFailed.arg(QFileInfo(path).absoluteFilePath(), error),
                                   appinfo::title(), Prompter::Icon::Warning);
         return;
     }
-    d->setCaption(QStringLiteral(" - ") + QFileInfo(path).absoluteFilePath());
+    doc.setTitle(QStringLiteral(" - ") + QFileInfo(path).absoluteFilePath());
 }
 
 void DataCommands::OpenData()
@@ -111,24 +109,21 @@ void DataCommands::openFile(const QString &path)
 {
     FrmData *d = m_main.data();
     d->setCursor(Qt::WaitCursor);
-    const setio::Opened opened = setio::open(d->readingSet(), path);
+    const setio::Opened opened = m_main.document().openFile(path);
     d->unsetCursor();
-    showOpened(opened, QFileInfo(path).absoluteFilePath());
+    showOpened(opened);
 }
 
 void DataCommands::openRun(const QByteArray &bytes, const QString &title)
 {
-    showOpened(setio::openBytes(m_main.data()->readingSet(), bytes), title);
+    showOpened(m_main.document().openArchived(bytes, title));
 }
 
-void DataCommands::showOpened(const setio::Opened &opened, const QString &caption)
+void DataCommands::showOpened(const setio::Opened &opened)
 {
-    FrmData *d = m_main.data();
     switch (opened.status) {
     case setio::Status::Ok:
-        m_main.DATA_TYPE = opened.dataKind;
-        d->setCaption(caption);
-        d->DRAW_GRAPH();
+        m_main.data()->DRAW_GRAPH();
         break;
     case setio::Status::FileCorrupted:
     case setio::Status::FileError:

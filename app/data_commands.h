@@ -36,7 +36,7 @@ Q_SIGNALS:
 private:
     void onDownloadFinished(int outcome);
     void endDownload();
-    void showOpened(const setio::Opened &opened, const QString &caption);
+    void showOpened(const setio::Opened &opened);
 
     FrmMain &m_main;
     Downloader *m_download = nullptr;

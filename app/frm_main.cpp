@@ -4,13 +4,13 @@
 #include "acquisition/reading_set.h"
 #include "acquisition/readings_table.h"
 #include "analysis/limits_dialog.h"
-#include "analysis/summary_input.h"
 #include "app/qt_prompter.h"
 #include "app/status_panels.h"
 #include "common/messages.h"
 #include "device/port_controller.h"
 #include "device/qt_serial_link.h"
 #include "output/report.h"
+#include "run/run_document.h"
 #include "view/frm_data.h"
 
 #include <QActionGroup>
@@ -111,7 +111,8 @@ FrmMain::FrmMain(SerialLink *link, Prompter *prompter, QWidget *parent) : QMainW
     m_mdi = new QMdiArea(this);
     m_mdi->setObjectName(QStringLiteral("MDIForm"));
     setCentralWidget(m_mdi);
-    m_data = new FrmData;
+    m_doc = std::make_unique<RunDocument>();
+    m_data = new FrmData(m_doc.get());
     m_dataSub = m_mdi->addSubWindow(m_data);
     m_dataSub->setWindowIcon(icon("app"));
     connect(m_data, &FrmData::captionChanged, m_dataSub, &QWidget::setWindowTitle);
@@ -159,6 +160,9 @@ FrmMain::~FrmMain()
 {
     if (m_link->isOpen())
         m_link->close();
+    // What shows or fills the run goes before the run.
+    delete m_live;
+    delete m_mdi;
 }
 
 qint16 FrmMain::comm_port() const { return m_port->comm_port(); }
@@ -396,11 +400,10 @@ void FrmMain::onTickChanged(int tick)
 void FrmMain::openLimits()
 {
     // Window-modal but not a nested event loop: the data window follows when OK stored them.
-    const ReadingSet &set = m_data->readingSet();
-    auto *dialog = new LimitsDialog(m_data->limitsStore(), analysis::serialOf(set),
-                                    set.Cels_Faren == 0, *m_prompter, this);
+    auto *dialog = new LimitsDialog(m_doc->limitsStore(), m_doc->identity().serial,
+                                    m_doc->set().Cels_Faren == 0, *m_prompter, this);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
-    connect(dialog, &QDialog::accepted, m_data, &FrmData::limitsChanged);
+    connect(dialog, &QDialog::accepted, m_doc.get(), &RunDocument::limitsChanged);
     dialog->open();
 }
 
@@ -440,18 +443,9 @@ void FrmMain::setBusy(bool busy)
 void FrmMain::New_file()
 {
     m_data->resetView();
-    ReadingsTable &t = m_data->table();
-    t.setRows(1);
-    t.setCols(6);
-    t.setText(0, 3, QStringLiteral("Temp(°C)"));
-    t.setText(0, 4, QStringLiteral("RH (%)"));
-    t.setText(0, 5, QStringLiteral("Voltage(V)"));
-    m_data->setSerialCaption(QString());
-    m_data->setLocationCaption(QString());
+    m_doc->clear();
     m_data->Clear_screen();
     setWindowTitle(QStringLiteral("BRIVAK QTRN"));
-    m_data->setCaption(QString());
-    m_data->MODEL = 0;
 }
 
 void FrmMain::Reset_Grid()
@@ -569,11 +563,10 @@ void FrmMain::Real_Time()
 {
     if (!guardPort())
         return;
-    m_data->setCaption(QString());
     m_toolbar1->show();
     m_toolbar->hide();
     showDataWindow();
-    DATA_TYPE = 2;
+    m_doc->beginLive();
     RTC_On = false;
     Reset_Grid();
     m_data->Clear_screen();
@@ -589,7 +582,7 @@ void FrmMain::RTCStart()
             return;
         Dsb_Controls();
         showDataWindow();
-        DATA_TYPE = 2;
+        m_doc->beginLive();
         Reset_Grid();
         m_data->Clear_screen();
         m_live->begin(); // "R","P" sent, Loop_Cntr 0, RTCinter 1, the parameter check armed

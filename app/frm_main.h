@@ -10,6 +10,7 @@
 #include <memory>
 
 class FrmData;
+class RunDocument;
 class LiveReadings;
 class PortController;
 class QComboBox;
@@ -36,7 +37,6 @@ public:
     // Shared state (16-bit in the loggers' world; true/false here).
     bool Data_Graph = false; // what Print Options prints: false = table, true = graph
     bool M_Show = true;      // false while the Start Device dialog opened from here is up
-    int DATA_TYPE = 0;       // 1 after a download, 2 for live readings
     bool RTC_On = false;     // a live-reading run is going
 
     qint16 comm_port() const;
@@ -44,6 +44,8 @@ public:
     qint16 Baud_Rate() const;
     PortController &port() { return *m_port; }
     FrmData *data() const { return m_data; }
+    // The run shown: its readings, how they were obtained, its limits and its summary.
+    RunDocument &document() { return *m_doc; }
     LiveReadings &live() { return *m_live; }
 
     // DeviceHost
@@ -135,6 +137,7 @@ private:
     // Closing the program: a live run still going is handed on before the port goes.
     void leaving();
 
+    std::unique_ptr<RunDocument> m_doc;
     std::unique_ptr<SerialLink> m_ownLink;
     std::unique_ptr<Prompter> m_ownPrompter;
     SerialLink *m_link = nullptr;

@@ -9,8 +9,8 @@
 #include "device/frm_id_dev.h"
 #include "output/frm_title.h"
 #include "output/report.h"
-#include "analysis/summary_input.h"
 #include "output/run_summary.h"
+#include "run/run_document.h"
 #include "output/spreadsheet_export.h"
 #include "view/frm_data.h"
 
@@ -85,14 +85,12 @@ void wireHelpAndExport(FrmMain &main)
     });
     QObject::connect(&main, &FrmMain::exportRequested, &main, [&main] {
         DesktopSpreadsheetOpener opener;
-        const ReadingSet &set = main.data()->readingSet();
-        const report::RunSummary run = report::summarizeSet(set, analysis::storedLimits(set));
+        const report::RunSummary run = report::summaryOf(main.document());
         spreadsheet::exportTable(main.data()->table(), main.prompter(), opener, QString(), &run);
     });
     QObject::connect(&main, &FrmMain::reportRequested, &main, [&main] {
-        const ReadingSet &set = main.data()->readingSet();
         report::reportToPdf(
-            set, analysis::storedLimits(set), main.prompter(),
+            main.document(), main.prompter(),
             [](const QString &path) { return QDesktopServices::openUrl(QUrl::fromLocalFile(path)); },
             QDateTime::currentDateTime());
     });
@@ -130,10 +128,8 @@ void wireArchive(FrmMain &main)
     auto *commands = new ArchiveCommands(main);
     commands->setObjectName(QStringLiteral("ArchiveCommands"));
     auto *data = main.findChild<DataCommands *>(QStringLiteral("DataCommands"));
-    QObject::connect(data, &DataCommands::runDownloaded, commands,
-                     [commands] { commands->keepShown(archive::Source::Download); });
-    QObject::connect(&main, &FrmMain::liveRunStopped, commands,
-                     [commands] { commands->keepShown(archive::Source::Live); });
+    QObject::connect(data, &DataCommands::runDownloaded, commands, &ArchiveCommands::keepShown);
+    QObject::connect(&main, &FrmMain::liveRunStopped, commands, &ArchiveCommands::keepShown);
     QObject::connect(&main, &FrmMain::archiveRequested, commands, &ArchiveCommands::openBrowser);
     QObject::connect(&main, &FrmMain::archiveSettingRequested, commands,
                      &ArchiveCommands::openSettings);

@@ -316,7 +316,7 @@ ArchiveDb::Stored ArchiveDb::store(const RunRecord &run, bool toSend)
                                                       : QDateTime::currentDateTimeUtc();
     for (const QVariant &v : QVariantList{
              run.key, run.sha256, storedAt.toUTC().toString(Qt::ISODateWithMs), text(run.computer),
-             text(run.user), sourceName(run.source), run.model,
+             text(run.user), runOriginName(run.source), run.model,
              run.serial >= 0 ? QVariant(run.serial) : QVariant(), text(run.idBytes), text(run.location),
              run.readings, run.first.isValid() ? QVariant(timeText(run.first)) : QVariant(),
              run.last.isValid() ? QVariant(timeText(run.last)) : QVariant(),
@@ -364,7 +364,7 @@ RunRecord listedRun(const QSqlQuery &q)
     const QVariant status = q.value(int(RunColumn::Status));
     if (!status.isNull())
         r.status = status.toString();
-    r.source = sourceFromName(q.value(int(RunColumn::Source)).toString()).value_or(Source::Import);
+    r.source = runOriginFromName(q.value(int(RunColumn::Source)).toString()).value_or(RunOrigin::File);
     r.key = q.value(int(RunColumn::Key)).toString();
     return r;
 }
@@ -486,7 +486,7 @@ std::optional<QList<RunRecord>> ArchiveDb::waitingToSend()
         r.storedAt = parseTime(q.value(2).toString());
         r.computer = q.value(3).toString();
         r.user = q.value(4).toString();
-        r.source = sourceFromName(q.value(5).toString()).value_or(Source::Import);
+        r.source = runOriginFromName(q.value(5).toString()).value_or(RunOrigin::File);
         r.model = q.value(6).toInt();
         r.serial = q.value(7).isNull() ? -1 : q.value(7).toInt();
         r.idBytes = q.value(8).toString();

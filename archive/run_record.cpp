@@ -15,27 +15,6 @@
 
 namespace archive {
 
-QString sourceName(Source source)
-{
-    switch (source) {
-    case Source::Download:
-        return QStringLiteral("download");
-    case Source::Live:
-        return QStringLiteral("live");
-    case Source::Import:
-        return QStringLiteral("import");
-    }
-    return QString();
-}
-
-std::optional<Source> sourceFromName(const QString &name)
-{
-    for (const Source s : {Source::Download, Source::Live, Source::Import})
-        if (name == sourceName(s))
-            return s;
-    return std::nullopt;
-}
-
 void setBytes(RunRecord &record, const QByteArray &bytes)
 {
     record.bytes = bytes;

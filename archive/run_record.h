@@ -1,5 +1,7 @@
 #pragma once
 
+#include "run/run_origin.h"
+
 #include <QByteArray>
 #include <QDateTime>
 #include <QString>
@@ -11,12 +13,6 @@
 // would write for it.
 namespace archive {
 
-enum class Source { Download, Live, Import };
-
-// "download", "live", "import"; the texts stored and printed.
-QString sourceName(Source source);
-std::optional<Source> sourceFromName(const QString &name);
-
 struct RunRecord
 {
     QString key;        // what `get` and `remove` take: the first 16 hex digits of the hash
@@ -24,7 +20,7 @@ struct RunRecord
     QDateTime storedAt; // set when stored (UTC)
     QString computer;
     QString user;
-    Source source = Source::Download;
+    RunOrigin source = RunOrigin::Download; // download, live or import (File)
     int model = 0;
     int serial = -1;  // -1: the set names none
     QString idBytes;  // the identification bytes as the serial caption shows them ("06 05 13")

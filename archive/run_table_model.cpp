@@ -122,7 +122,7 @@ QVariant RunTableModel::data(const QModelIndex &index, int role) const
     case RunColumn::Status:
         return run.status ? QVariant(*run.status) : QVariant();
     case RunColumn::Source:
-        return sourceName(run.source);
+        return runOriginName(run.source);
     case RunColumn::Key:
         return run.key;
     }

@@ -194,8 +194,7 @@ Opened show(ReadingSet &set, const brv2::Content &c)
     t.setRows(1);
     set.MODEL = quint8(c.model);
     set.ImageLen = qBound(0, c.imageLen, ReadingSet::kMemImageSize);
-    set.setLocationCaption(c.locationCaption);
-    set.setSerialText(c.serialCaption);
+    set.setFileIdentity(c.serialCaption, c.locationCaption);
     set.Format_Grid();
     t.setRows(int(rows->size()) + 1);
     const bool humidity = t.cols() > kHumidityCol;

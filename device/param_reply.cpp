@@ -16,9 +16,10 @@ QString ParamReply::location() const
     return s;
 }
 
-QString ParamReply::serialText() const
+LoggerIdentity ParamReply::identity() const
 {
-    return numfmt::picture(serial(), "#0000") + QLatin1Char(' ') +
-           numfmt::picture(id(0), "#00") + QLatin1Char(' ') + numfmt::picture(id(1), "#00") +
-           QLatin1Char(' ') + numfmt::picture(id(2), "#00");
+    const std::uint8_t ids[3] = {id(0), id(1), id(2)};
+    return LoggerIdentity::fromLogger(serial(), ids, location());
 }
+
+QString ParamReply::serialText() const { return identity().serialText(); }

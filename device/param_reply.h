@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/logger_identity.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -38,6 +40,8 @@ public:
 
     // "#0000" serial, then the three identification bytes in "#00", blank-separated.
     QString serialText() const;
+    // Serial number, identification bytes and location as data.
+    LoggerIdentity identity() const;
 
 private:
     QByteArray m_b;

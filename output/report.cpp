@@ -10,6 +10,7 @@
 #include "output/graph_printout.h"
 #include "output/print_surface.h"
 #include "output/run_summary.h"
+#include "run/run_document.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -130,10 +131,11 @@ void drawLimits(printout::GraphPrintout &graph, const analysis::Summary &s)
 
 } // namespace
 
-printout::PrintResult printReport(QPagedPaintDevice &device, const ReadingSet &set,
-                                  const analysis::Limits &limits, const QDateTime &madeAt)
+printout::PrintResult printReport(QPagedPaintDevice &device, const RunDocument &doc,
+                                  const QDateTime &madeAt)
 {
-    const RunSummary run = summarizeSet(set, limits);
+    const ReadingSet &set = doc.set();
+    const RunSummary run = summaryOf(doc);
     printout::PrintInputs in;
     in.title = appinfo::title();
 
@@ -160,8 +162,8 @@ printout::PrintResult printReport(QPagedPaintDevice &device, const ReadingSet &s
     return listing.Prn_End() ? printout::PrintResult::Printed : printout::PrintResult::Failed;
 }
 
-bool writeReport(const ReadingSet &set, const analysis::Limits &limits, const QString &path,
-                 const QDateTime &madeAt, QString *error)
+bool writeReport(const RunDocument &doc, const QString &path, const QDateTime &madeAt,
+                 QString *error)
 {
     QBuffer pdf;
     pdf.open(QIODevice::WriteOnly);
@@ -170,7 +172,7 @@ bool writeReport(const ReadingSet &set, const analysis::Limits &limits, const QS
         QPdfWriter writer(&pdf);
         writer.setTitle(appinfo::title());
         writer.setCreator(appinfo::title());
-        result = printReport(writer, set, limits, madeAt);
+        result = printReport(writer, doc, madeAt);
     }
     if (result != printout::PrintResult::Printed) {
         if (error)
@@ -186,10 +188,10 @@ bool writeReport(const ReadingSet &set, const analysis::Limits &limits, const QS
     return true;
 }
 
-Outcome reportToPdf(const ReadingSet &set, const analysis::Limits &limits, Prompter &prompter,
+Outcome reportToPdf(const RunDocument &doc, Prompter &prompter,
                     const std::function<bool(const QString &path)> &open, const QDateTime &madeAt)
 {
-    if (set.readingCount() < 1) {
+    if (doc.readingCount() < 1) {
         prompter.message(kNothingToReport, appinfo::title(), Prompter::Icon::Information);
         return Outcome::NothingToReport;
     }
@@ -199,7 +201,7 @@ Outcome reportToPdf(const ReadingSet &set, const analysis::Limits &limits, Promp
     if (QFileInfo(path).suffix().isEmpty())
         path += QStringLiteral(".pdf");
     QString error;
-    if (!writeReport(set, limits, path, madeAt, &error)) {
+    if (!writeReport(doc, path, madeAt, &error)) {
         prompter.message(msg::kSaveFailed.arg(QDir::toNativeSeparators(path), error),
                          appinfo::title(), Prompter::Icon::Critical);
         return Outcome::NotWritten;

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "analysis/limits.h"
 #include "output/print_inputs.h"
 
 #include <QDateTime>
@@ -10,7 +9,8 @@
 
 class Prompter;
 class QPagedPaintDevice;
-class ReadingSet;
+
+class RunDocument;
 
 // The report of a run, one document: page 1 the run, the limits, the verdict, the statistics
 // per sensor and the first excursions; then the graph of the whole run with the limits drawn
@@ -20,18 +20,19 @@ namespace report {
 // Excursions listed on page 1, the earliest first.
 inline constexpr int kEventsListed = 12;
 
-printout::PrintResult printReport(QPagedPaintDevice &device, const ReadingSet &set,
-                                  const analysis::Limits &limits, const QDateTime &madeAt);
+// The run's figures are those of its document: its one summary under the limits that apply.
+printout::PrintResult printReport(QPagedPaintDevice &device, const RunDocument &doc,
+                                  const QDateTime &madeAt);
 
 // Writes the report as a PDF to `path`, completely or not at all: a failure leaves an earlier
 // file alone and, if `error` is given, says why.
-bool writeReport(const ReadingSet &set, const analysis::Limits &limits, const QString &path,
-                 const QDateTime &madeAt, QString *error = nullptr);
+bool writeReport(const RunDocument &doc, const QString &path, const QDateTime &madeAt,
+                 QString *error = nullptr);
 
 // The window's "Report to PDF..." command: asks where to write through the prompter, writes the
 // report, then asks `open` to show it; when nothing shows it, says where the file is.
 enum class Outcome { Opened, NotOpened, Cancelled, NothingToReport, NotWritten };
-Outcome reportToPdf(const ReadingSet &set, const analysis::Limits &limits, Prompter &prompter,
+Outcome reportToPdf(const RunDocument &doc, Prompter &prompter,
                     const std::function<bool(const QString &path)> &open, const QDateTime &madeAt);
 
 // Texts of the command.

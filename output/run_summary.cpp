@@ -1,7 +1,7 @@
 #include "output/run_summary.h"
 
 #include "acquisition/reading_set.h"
-#include "analysis/summary_input.h"
+#include "run/run_document.h"
 
 namespace report {
 
@@ -14,10 +14,9 @@ std::optional<double> sensorValue(const ReadingSet &set, analysis::Quantity q, i
 
 } // namespace
 
-RunSummary summarizeSet(const ReadingSet &set, const analysis::Limits &limits)
+RunSummary summaryOf(const RunDocument &doc)
 {
-    return {analysis::summarize(analysis::summaryInputOf(set), limits),
-            analysis::runHeaderOf(set)};
+    return {doc.summary(), doc.header()};
 }
 
 QString limitMark(const ReadingSet &set, const analysis::Summary &s, int row)

@@ -1,13 +1,14 @@
 #pragma once
 
-#include "analysis/limits.h"
 #include "analysis/summary.h"
 #include "analysis/summary_output.h"
 
 class ReadingSet;
 
-// The summary of a reading set as the report and the workbook show it: the figures in the
-// table's unit under the given limits, and whose readings they are.
+class RunDocument;
+
+// The summary of a run as the report and the workbook show it: the document's figures in the
+// table's unit, and whose readings they are.
 namespace report {
 
 struct RunSummary
@@ -16,7 +17,7 @@ struct RunSummary
     analysis::RunHeader header;
 };
 
-RunSummary summarizeSet(const ReadingSet &set, const analysis::Limits &limits);
+RunSummary summaryOf(const RunDocument &doc);
 
 // The text that marks a listed reading of table row `row` beyond a limit of `s`: "  > high",
 // "  < low", or empty.

@@ -3,7 +3,7 @@
 #include "acquisition/reading_set.h"
 #include "acquisition/readings_table.h"
 #include "acquisition/table_texts.h"
-#include "analysis/limits_store.h"
+#include "run/run_document.h"
 #include "view/summary_view.h"
 #include "view/graph_controller.h"
 #include "view/graph_panel.h"
@@ -27,8 +27,10 @@
 #include <algorithm>
 #include <limits>
 
-FrmData::FrmData(QWidget *parent)
-    : QWidget(parent), m_set(new ReadingSet(this)), m_graph(new GraphController(*m_set, this)),
+FrmData::FrmData(RunDocument *doc, QWidget *parent)
+    : QWidget(parent), m_ownDoc(doc ? nullptr : std::make_unique<RunDocument>()),
+      m_doc(doc ? doc : m_ownDoc.get()), m_set(&m_doc->set()),
+      m_graph(new GraphController(*m_set, this)),
       zoomin(m_graph->zoomin), zoomout(m_graph->zoomout), R(m_graph->R), MODEL(m_set->MODEL),
       Cels_Faren(m_set->Cels_Faren)
 {
@@ -42,10 +44,10 @@ FrmData::FrmData(QWidget *parent)
     m_tabs->addTab(graphTab, QStringLiteral("Graph"));
     buildTableTab(tableTab);
     buildGraphTab(graphTab);
-    m_limits = std::make_unique<LimitsStore>();
-    m_summary = new SummaryView(*m_set, *m_limits);
+    m_summary = new SummaryView(*m_doc);
     m_tabs->addTab(m_summary, QStringLiteral("Summary"));
-    connect(m_summary, &SummaryView::refreshed, this, &FrmData::showLimits);
+    connect(m_doc, &RunDocument::summaryChanged, this, &FrmData::showLimits);
+    connect(m_doc, &RunDocument::titleChanged, this, &FrmData::showTitle);
     layout->addWidget(m_tabs);
     // The progress display of a download, below the tabs and hidden until needed.
     auto *progress = new QHBoxLayout;
@@ -69,7 +71,12 @@ FrmData::FrmData(QWidget *parent)
     applyInitialColumnWidths();
 }
 
-FrmData::~FrmData() = default;
+FrmData::~FrmData()
+{
+    // The views and the graph read the document: they go before a document of the window's own.
+    const QObjectList children = this->children();
+    qDeleteAll(children);
+}
 
 ReadingsTable &FrmData::table()
 {
@@ -328,17 +335,12 @@ void FrmData::switchToFahrenheit()
     DRAW_GRAPH();
 }
 
-void FrmData::limitsChanged()
-{
-    m_summary->refresh();
-}
-
 void FrmData::showLimits()
 {
     using analysis::Quantity;
     std::vector<graph::LimitLine> lines;
     const int columns[2] = {tablecol::kValueCol, tablecol::kHumidityCol};
-    const auto &sensors = m_summary->summary().sensors;
+    const auto &sensors = m_doc->summary().sensors;
     for (size_t i = 0; i < 2; ++i) {
         const analysis::Bounds none;
         const analysis::Bounds &b = i < sensors.size() ? sensors[i].limits : none;
@@ -400,7 +402,13 @@ void FrmData::showProgress(bool visible)
 
 void FrmData::setCaption(const QString &caption)
 {
-    m_caption = caption;
-    setWindowTitle(caption);
-    Q_EMIT captionChanged(caption);
+    m_doc->setTitle(caption);
+}
+
+QString FrmData::caption() const { return m_doc->title(); }
+
+void FrmData::showTitle(const QString &title)
+{
+    setWindowTitle(title);
+    Q_EMIT captionChanged(title);
 }

@@ -8,7 +8,6 @@
 
 class GraphController;
 class GraphPanel;
-class LimitsStore;
 class SummaryView;
 class QLabel;
 class QLineEdit;
@@ -20,23 +19,29 @@ class QTableView;
 class ReadingSet;
 class ReadingsTable;
 
+class RunDocument;
+
 // The data window: the readings table on the "Table" tab, the graph on the "Graph" tab and the
 // summary on the "Summary" tab, the serial-number and location labels, the axis labels and the progress display of a download.
 // It mostly wires widgets to the core objects that hold the reading set and do the work.
 //
-// The window shows its ReadingSet as it changes: the table view sits on the set's table, and
-// the serial-number, location and unit captions and the unit options follow the set's
-// signals. Whoever fills the set (download, file, a test) calls Format_Grid/Fill_Grid on it and
-// the window shows the result with no further call.
+// The window shows the run document's reading set as it changes: the table view sits on the
+// set's table, and the serial-number, location and unit captions and the unit options follow
+// the set's signals; the Summary tab, the table's tints and the graph's limit lines follow the
+// document's one summary. The window owns none of them. Whoever fills the set (download, file,
+// a test) goes through the document, and the window shows the result with no further call.
 class FrmData : public QWidget
 {
     Q_OBJECT
     // First members: the public aliases below bind to fields of the set and of the graph.
+    std::unique_ptr<RunDocument> m_ownDoc; // only when made without a document
+    RunDocument *m_doc = nullptr;
     ReadingSet *m_set = nullptr;
     GraphController *m_graph = nullptr;
 
 public:
-    explicit FrmData(QWidget *parent = nullptr);
+    // Shows `doc` (not owned); without one, a document of its own (tests).
+    explicit FrmData(RunDocument *doc = nullptr, QWidget *parent = nullptr);
     ~FrmData() override;
 
     // Public fields other windows read and write (16-bit flags: -1 true, 0 false).
@@ -49,6 +54,7 @@ public:
     quint8 &MODEL;
     qint16 &Cels_Faren;
 
+    RunDocument &document() { return *m_doc; }
     ReadingSet &readingSet() { return *m_set; }
     const ReadingSet &readingSet() const { return *m_set; }
     ReadingsTable &table();
@@ -57,10 +63,6 @@ public:
     QWidget *PicGraph() const;
     QTabWidget *SSTab1() const { return m_tabs; }
     SummaryView *summaryView() const { return m_summary; }
-    // The limits the summary, the table's tints and the graph's limit lines follow.
-    LimitsStore &limitsStore() { return *m_limits; }
-    // The limits were changed: summary, tints and limit lines follow at once.
-    void limitsChanged();
     QScrollBar *HScroll1() const;
     QScrollBar *VScroll1() const;
     QRadioButton *OptCels() const { return m_optCels; }
@@ -108,7 +110,7 @@ public:
 
     // The window title shown in the frame (empty, a file name, " - " + file name).
     void setCaption(const QString &caption);
-    QString caption() const { return m_caption; }
+    QString caption() const;
 
 Q_SIGNALS:
     void captionChanged(const QString &caption);
@@ -125,8 +127,8 @@ private:
     void copyUnitOption(QRadioButton *from, QRadioButton *to);
     // The table's tints and the graph's limit lines from the limits the summary applied.
     void showLimits();
+    void showTitle(const QString &title);
 
-    std::unique_ptr<LimitsStore> m_limits;
     SummaryView *m_summary = nullptr;
     QTabWidget *m_tabs = nullptr;
     QTableView *m_grid = nullptr;
@@ -140,7 +142,6 @@ private:
     std::array<QLabel *, 2> m_location{};
     std::array<QLabel *, 2> m_serialCap{};
     std::array<QLabel *, 2> m_locationCap{};
-    QString m_caption;
     QLabel *m_progressLabel = nullptr;
     QProgressBar *m_progressBar = nullptr;
     QLabel *m_timeLeftLabel = nullptr;

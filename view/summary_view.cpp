@@ -1,15 +1,11 @@
 #include "view/summary_view.h"
 
-#include "acquisition/reading_set.h"
-#include "acquisition/readings_table.h"
-#include "analysis/limits_store.h"
-#include "analysis/summary_input.h"
 #include "analysis/summary_output.h"
+#include "run/run_document.h"
 
 #include <QFontDatabase>
 #include <QLabel>
 #include <QPlainTextEdit>
-#include <QTimer>
 #include <QVBoxLayout>
 
 namespace {
@@ -30,9 +26,8 @@ QColor verdictColour(analysis::Verdict v)
 
 } // namespace
 
-SummaryView::SummaryView(ReadingSet &set, LimitsStore &store, QWidget *parent)
-    : QWidget(parent), m_set(set), m_store(store), m_verdict(new QLabel(this)),
-      m_figures(new QPlainTextEdit(this)), m_pending(new QTimer(this))
+SummaryView::SummaryView(const RunDocument &doc, QWidget *parent)
+    : QWidget(parent), m_doc(doc), m_verdict(new QLabel(this)), m_figures(new QPlainTextEdit(this))
 {
     setObjectName(QStringLiteral("SummaryView"));
     m_verdict->setObjectName(QStringLiteral("lblVerdict"));
@@ -46,39 +41,17 @@ SummaryView::SummaryView(ReadingSet &set, LimitsStore &store, QWidget *parent)
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(m_verdict);
     layout->addWidget(m_figures, 1);
-
-    m_pending->setSingleShot(true);
-    m_pending->setInterval(0);
-    connect(m_pending, &QTimer::timeout, this, &SummaryView::refresh);
-    const ReadingsTable &t = set.table();
-    connect(&t, &QAbstractItemModel::modelReset, this, &SummaryView::scheduleRefresh);
-    connect(&t, &QAbstractItemModel::rowsInserted, this, &SummaryView::scheduleRefresh);
-    connect(&t, &QAbstractItemModel::headerDataChanged, this, &SummaryView::scheduleRefresh);
-    connect(&t, &QAbstractItemModel::dataChanged, this,
-            [this](const QModelIndex &, const QModelIndex &, const QList<int> &roles) {
-                // The tints follow the summary; their own announcement is no new data.
-                if (roles.size() != 1 || roles[0] != Qt::BackgroundRole)
-                    scheduleRefresh();
-            });
-    connect(&set, &ReadingSet::serialTextChanged, this, &SummaryView::scheduleRefresh);
-    connect(&set, &ReadingSet::locationCaptionChanged, this, &SummaryView::scheduleRefresh);
+    connect(&doc, &RunDocument::summaryChanged, this, &SummaryView::refresh);
     refresh();
-}
-
-void SummaryView::scheduleRefresh()
-{
-    m_pending->start();
 }
 
 void SummaryView::refresh()
 {
-    m_pending->stop();
-    m_summary = analysis::summarize(analysis::summaryInputOf(m_set),
-                                    m_store.lookup(analysis::serialOf(m_set)));
-    m_verdict->setText(analysis::verdictText(m_summary.verdict));
+    m_shown = m_doc.summary();
+    const analysis::Summary &s = m_shown;
+    m_verdict->setText(analysis::verdictText(s.verdict));
     QPalette p = m_verdict->palette();
-    p.setColor(QPalette::WindowText, verdictColour(m_summary.verdict));
+    p.setColor(QPalette::WindowText, verdictColour(s.verdict));
     m_verdict->setPalette(p);
-    m_figures->setPlainText(analysis::summaryText(m_summary, analysis::runHeaderOf(m_set)));
-    Q_EMIT refreshed(m_summary);
+    m_figures->setPlainText(analysis::summaryText(s, m_doc.header()));
 }

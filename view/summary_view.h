@@ -4,39 +4,30 @@
 
 #include <QWidget>
 
-class LimitsStore;
 class QLabel;
 class QPlainTextEdit;
-class QTimer;
-class ReadingSet;
+
+class RunDocument;
 
 // The "Summary" tab: the verdict in large coloured letters above the summary's readable block.
-// It follows its reading set by itself: any change of the table (a fill, a live row, a unit
-// switch) or of the serial number schedules one refresh for the next turn of the event loop,
-// so a burst of cell changes costs one summary.
+// It shows the run document's summary and follows it each time it is worked out again.
 class SummaryView : public QWidget
 {
     Q_OBJECT
 public:
-    SummaryView(ReadingSet &set, LimitsStore &store, QWidget *parent = nullptr);
+    explicit SummaryView(const RunDocument &doc, QWidget *parent = nullptr);
 
-    // Computes the summary now (the limits may have changed) and shows it.
+    // Shows the document's summary as it is now.
     void refresh();
-    void scheduleRefresh();
 
-    const analysis::Summary &summary() const { return m_summary; }
+    // The summary shown: the document's as it was last worked out.
+    const analysis::Summary &summary() const { return m_shown; }
     QLabel *verdictLabel() const { return m_verdict; }
     QPlainTextEdit *figures() const { return m_figures; }
 
-Q_SIGNALS:
-    // After every refresh, with the limits that applied (the table tints and limit lines follow).
-    void refreshed(const analysis::Summary &summary);
-
 private:
-    ReadingSet &m_set;
-    LimitsStore &m_store;
-    analysis::Summary m_summary;
+    const RunDocument &m_doc;
+    analysis::Summary m_shown;
     QLabel *m_verdict = nullptr;
     QPlainTextEdit *m_figures = nullptr;
-    QTimer *m_pending = nullptr;
 };

@@ -1,3 +1,4 @@
+#include "run/run_document.h"
 #include "acquisition/live_readings.h"
 #include "acquisition/readings_table.h"
 #include "app/frm_main.h"
@@ -205,7 +206,7 @@ private Q_SLOTS:
         m_main->toolbarAction("RealTime")->trigger();
         QVERIFY(!m_main->liveToolbar()->isHidden());
         QVERIFY(m_main->mainToolbar()->isHidden());
-        QCOMPARE(m_main->DATA_TYPE, 2);
+        QCOMPARE(m_main->document().origin(), RunOrigin::Live);
         QCOMPARE(m_main->ComboRTC()->currentText(), QStringLiteral("5 Seconds"));
 
         QAction *start = m_main->toolbarAction("RTCStart");

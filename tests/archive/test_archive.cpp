@@ -7,7 +7,8 @@
 #include "acquisition/reading_set.h"
 #include "archive/archive.h"
 #include "archive/browse_worker.h"
-#include "archive/record_from_set.h"
+#include "archive/record_of_run.h"
+#include "run/run_document.h"
 #include "archive/run_table_model.h"
 #include "datafile/brv2_file.h"
 #include "datafile/set_io.h"
@@ -43,10 +44,10 @@ RunRecord downloaded(int model, int serial, const char *location, int readings,
     s.intervalCount = 15;
     s.clock = loggersim::RtcTime{2024, 5, 17, 12, 0, 0};
     core.fillHistory(readings);
-    ReadingSet set;
-    set.Cels_Faren = fahrenheit ? 0 : -1;
-    imageload::showImage(set, core.memoryImage(frames::make('R', 'R')), model);
-    return recordFromSet(set, Source::Download, setio::kDownloaded);
+    RunDocument doc;
+    doc.set().Cels_Faren = fahrenheit ? 0 : -1;
+    doc.takeDownload(core.memoryImage(frames::make('R', 'R')), model);
+    return recordOf(doc);
 }
 
 QStringList keysOf(const QList<RunRecord> &runs)

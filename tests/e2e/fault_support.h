@@ -3,6 +3,7 @@
 // Shared by the fault-injection tests: what the window shows (to prove a fault lost none of
 // it) and a saved file of a simulated logger's readings to show before the fault strikes.
 
+#include "run/run_document.h"
 #include "tests/support/e2e_fixture.h"
 #include "tests/view/table_cells.h"
 
@@ -36,7 +37,7 @@ struct Shown
         s.location = d->locationCaption();
         s.caption = d->caption();
         s.model = d->MODEL;
-        s.dataType = main.DATA_TYPE;
+        s.dataType = int(main.document().origin());
         return s;
     }
     bool operator==(const Shown &) const = default;

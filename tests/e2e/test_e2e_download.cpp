@@ -1,4 +1,5 @@
 // Read Data, Save and Open through the real window against the simulated logger.
+#include "run/run_document.h"
 #include "tests/support/e2e_fixture.h"
 
 #include "acquisition/download.h"
@@ -94,7 +95,7 @@ private Q_SLOTS:
         QCOMPARE(int(d->MODEL), model);
         QCOMPARE(d->serialCaption(), QStringLiteral(":     0045 06 05 13"));
         QCOMPARE(d->locationCaption(), QStringLiteral(":    LAB A           "));
-        QCOMPARE(f->main().DATA_TYPE, 1);
+        QCOMPARE(f->main().document().origin(), RunOrigin::Download);
         QVERIFY(f->deviceCommandsEnabled());
         QVERIFY(!d->progressBar()->isVisible());
         // The newest reading is the last row, stamped with the logger's newest reading time.
@@ -231,7 +232,7 @@ private Q_SLOTS:
         QCOMPARE(after.serial, before.serial);
         QCOMPARE(after.location, before.location);
         QCOMPARE(d->caption(), path + ".brv2");
-        QCOMPARE(f->main().DATA_TYPE, 1);
+        QVERIFY(f->main().document().savedAsImage());
     }
 
     void corruptedFileKeepsTheWindow()

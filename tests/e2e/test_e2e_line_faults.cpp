@@ -4,6 +4,7 @@
 // port is chosen again, and once the logger is plugged back in and its port chosen the next
 // command works.
 // And a port another program holds, chosen in the window and named to kestrun-cli.
+#include "run/run_document.h"
 #include "fault_support.h"
 
 #include "acquisition/live_readings.h"
@@ -304,7 +305,7 @@ private Q_SLOTS:
             QVERIFY(done.wait(kMs));
             QVERIFY(f->prompter().messages().isEmpty());
             QCOMPARE(f->main().data()->table().rows(), 201);
-            QCOMPARE(f->main().DATA_TYPE, 1);
+            QCOMPARE(f->main().document().origin(), RunOrigin::Download);
         }
     }
 };

@@ -35,14 +35,14 @@ struct Reading
 // A reading set of `model` whose table holds `readings`, oldest first, laid out as the
 // program lays it out; the cells are written as the table writes them (date and time texts
 // through the shared helpers, "***" in red).
-inline std::unique_ptr<ReadingSet> makeSet(int model, const QList<Reading> &readings,
-                                           bool celsius = true)
+inline void fillSet(ReadingSet *set, int model, const QList<Reading> &readings,
+                    bool celsius = true)
 {
-    auto set = std::make_unique<ReadingSet>();
     set->MODEL = quint8(model);
     set->Cels_Faren = celsius ? -1 : 0;
-    set->setSerialText(QStringLiteral(":     0045 06 05 13"));
-    set->setLocationText(QStringLiteral("Cold Store 2    "));
+    set->setLoggerIdentity({QStringLiteral("0045"), QStringLiteral("06 05 13"),
+                            QStringLiteral("Cold Store 2")},
+                           QStringLiteral("Cold Store 2    "));
     ReadingsTable &t = set->table();
     t.setRows(1);
     set->Format_Grid();
@@ -58,6 +58,13 @@ inline std::unique_ptr<ReadingSet> makeSet(int model, const QList<Reading> &read
         if (t.cols() > 4)
             t.setCell(row, 4, r.humidity, r.humidity == QLatin1String("***"));
     }
+}
+
+inline std::unique_ptr<ReadingSet> makeSet(int model, const QList<Reading> &readings,
+                                           bool celsius = true)
+{
+    auto set = std::make_unique<ReadingSet>();
+    fillSet(set.get(), model, readings, celsius);
     return set;
 }
 

@@ -7,6 +7,7 @@
 #include "output/graph_printout.h"
 #include "output/report.h"
 #include "print_test_support.h"
+#include "run/run_document.h"
 
 #include "common/prompter.h"
 
@@ -22,18 +23,21 @@ const QDateTime kStart(QDate(2026, 12, 4), QTime(20, 0));
 const QDateTime kMade(QDate(2026, 12, 5), QTime(9, 30));
 
 // 20.0 26.0 27.5 *** 24.0 1.0, ten minutes apart: above 25.0 twice in a row, below 2.0 once.
-std::unique_ptr<ReadingSet> run()
-{
-    const QStringList values{"20.0", "26.0", "27.5", "***", "24.0", "1.0"};
-    return makeSet(model::kRV110, series(kStart, int(values.size()), 10,
-                                         [&](int i) { return values[i]; }));
-}
-
 analysis::Limits limits()
 {
     analysis::Limits l;
     l[analysis::Quantity::Temperature] = {25.0, 2.0};
     return l;
+}
+
+std::unique_ptr<RunDocument> run()
+{
+    const QStringList values{"20.0", "26.0", "27.5", "***", "24.0", "1.0"};
+    auto doc = std::make_unique<RunDocument>();
+    fillSet(&doc->set(), model::kRV110,
+            series(kStart, int(values.size()), 10, [&](int i) { return values[i]; }));
+    doc->setLimits(limits());
+    return doc;
 }
 
 QString at(int minutes)
@@ -66,10 +70,10 @@ private Q_SLOTS:
     void reportOfARunBeyondItsLimits()
     {
         OutputDir dir;
-        const auto set = run();
+        const auto doc = run();
         const QString path = dir.filePath(QStringLiteral("report.pdf"));
         QString error;
-        QVERIFY2(report::writeReport(*set, limits(), path, kMade, &error), qPrintable(error));
+        QVERIFY2(report::writeReport(*doc, path, kMade, &error), qPrintable(error));
 
         const QList<QStringList> pages = pdfPages(path);
         QCOMPARE(pages.size(), 3);
@@ -139,7 +143,7 @@ private Q_SLOTS:
             opened << p;
             return viewerOpens;
         };
-        QCOMPARE(int(report::reportToPdf(*run(), limits(), prompter, open, kMade)), outcome);
+        QCOMPARE(int(report::reportToPdf(*run(), prompter, open, kMade)), outcome);
         QCOMPARE(QFile::exists(pdf), written);
         QCOMPARE(opened, written ? QStringList{pdf} : QStringList{});
         const QStringList messages = prompter.messages();

@@ -193,8 +193,7 @@ private Q_SLOTS:
                 const QString key = kind + (fahrenheit ? " F" : " C");
                 m_window[key] = cellsOf(data()->table());
                 const QString book = m_dir.filePath(key + ".xlsx");
-                const report::RunSummary run = report::summarizeSet(
-                    data()->readingSet(), analysis::storedLimits(data()->readingSet()));
+                const report::RunSummary run = report::summaryOf(m_f->main().document());
                 m_summary[key] = run.summary;
                 QVERIFY(spreadsheet::writeWorkbook(data()->table(), book, nullptr, &run));
                 m_windowWorkbook[key] = m_python.isEmpty() ? QByteArray() : readWorkbook(book);

@@ -6,7 +6,8 @@
 #include "archive/archive_db.h"
 #include "archive/archive_texts.h"
 #include "archive/browse_worker.h"
-#include "archive/record_from_set.h"
+#include "archive/record_of_run.h"
+#include "run/run_document.h"
 #include "archive/run_table_model.h"
 #include "common/prompter.h"
 #include "datafile/set_io.h"
@@ -146,13 +147,13 @@ void storeFullMemoryRun(Stopwatch &sw)
         sw.fail(db.error());
         return;
     }
-    auto set = std::make_unique<ReadingSet>();
-    setFromImage(*set, kTemperatureModel, fullMemoryImage(kTemperatureModel));
-    set->Fill_Grid();
+    // Read as a download is: the document's summary and file bytes are worked out when the
+    // record asks for them.
+    auto doc = std::make_unique<RunDocument>();
+    doc->takeDownload(fullMemoryImage(kTemperatureModel), kTemperatureModel);
 
     sw.start();
-    const archive::RunRecord run =
-        archive::recordFromSet(*set, archive::Source::Download, setio::kDownloaded);
+    const archive::RunRecord run = archive::recordOf(*doc);
     const auto stored = db.store(run);
     sw.stop();
 

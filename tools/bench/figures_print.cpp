@@ -6,6 +6,7 @@
 #include "output/data_printout.h"
 #include "output/print_inputs.h"
 #include "output/report.h"
+#include "run/run_document.h"
 
 #include <QFileInfo>
 #include <QPrinter>
@@ -43,18 +44,18 @@ void printListing(Stopwatch &sw)
 void writeReport(Stopwatch &sw)
 {
     // A full temperature memory with a band the simulated readings leave now and then.
-    auto set = std::make_unique<ReadingSet>();
-    setFromImage(*set, kTemperatureModel, fullMemoryImage(kTemperatureModel));
-    set->Fill_Grid();
+    // The run is summarized as part of the report, as after a download.
     analysis::Limits limits;
     limits[analysis::Quantity::Temperature] = {8.0, 2.0};
+    auto doc = std::make_unique<RunDocument>();
+    doc->setLimits(limits);
+    doc->takeDownload(fullMemoryImage(kTemperatureModel), kTemperatureModel);
 
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("report.pdf"));
     QString error;
     sw.start();
-    const bool written = report::writeReport(*set, limits, path, QDateTime::currentDateTime(),
-                                             &error);
+    const bool written = report::writeReport(*doc, path, QDateTime::currentDateTime(), &error);
     sw.stop();
     if (!written)
         sw.fail(QStringLiteral("the report was not written: %1").arg(error));

@@ -50,8 +50,7 @@ void setFromImage(ReadingSet &set, int model, const QByteArray &image)
     set.IntvUnit = quint8(t.intervalUnit);
     set.IntvValue = qint16(t.intervalValue);
     set.setNewestReading(t.day, t.month, t.year, t.hour, t.minute);
-    set.setSerialText(t.serialText);
-    set.setLocationText(t.location);
+    set.setLoggerIdentity(t.identity(), t.location);
 }
 
 } // namespace bench

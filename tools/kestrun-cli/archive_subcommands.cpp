@@ -5,7 +5,7 @@
 #include "tools/kestrun-cli/subcommands.h"
 
 #include "archive/archive.h"
-#include "archive/record_from_set.h"
+#include "archive/record_of_run.h"
 #include "common/model_codes.h"
 #include "datafile/brv2_file.h"
 #include "tools/kestrun-cli/cli_help.h"
@@ -37,7 +37,7 @@ QJsonObject jsonOf(const RunRecord &r)
     return {
         {QStringLiteral("key"), r.key},
         {QStringLiteral("stored_at"), localIso(r.storedAt)},
-        {QStringLiteral("source"), archive::sourceName(r.source)},
+        {QStringLiteral("source"), runOriginName(r.source)},
         {QStringLiteral("serial"), r.serial >= 0 ? QJsonValue(r.serial) : QJsonValue()},
         {QStringLiteral("location"), r.location},
         {QStringLiteral("model"), orNull(model::label(r.model))},
@@ -53,7 +53,7 @@ QString textLine(const RunRecord &r)
 {
     return QStringList{r.key,
                        localIso(r.storedAt),
-                       archive::sourceName(r.source),
+                       runOriginName(r.source),
                        r.serial >= 0 ? QString::number(r.serial) : QString(),
                        r.location,
                        model::label(r.model),

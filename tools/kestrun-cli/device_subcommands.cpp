@@ -6,12 +6,11 @@
 #include "tools/kestrun-cli/subcommands.h"
 
 #include "acquisition/download.h"
-#include "acquisition/image_loader.h"
 #include "acquisition/live_readings.h"
 #include "acquisition/reading_set.h"
 #include "acquisition/readings_table.h"
 #include "acquisition/time_left.h"
-#include "archive/record_from_set.h"
+#include "archive/record_of_run.h"
 #include "common/messages.h"
 #include "datafile/brv2_file.h"
 #include "datafile/set_io.h"
@@ -26,6 +25,7 @@
 #include "tools/kestrun-cli/progress_bar.h"
 #include "tools/kestrun-cli/subcommand_parser.h"
 #include "tools/kestrun-cli/table_text.h"
+#include "run/run_document.h"
 
 #include <QDir>
 #include <QEventLoop>
@@ -183,12 +183,11 @@ int runDownload(const QStringList &words)
         return console::fail(host.failureText(), download.failureReason());
     }
 
-    ReadingSet set;
-    imageload::showImage(set, download.image(), download.model());
+    RunDocument doc;
+    doc.takeDownload(download.image(), download.model());
     // The file's bytes are the run's: encoded once, written first, so an archive that is slow
     // to answer never holds up the file.
-    const archive::RunRecord run =
-        archive::recordFromSet(set, archive::Source::Download, setio::kDownloaded);
+    const archive::RunRecord run = archive::recordOf(doc);
     QString error;
     if (!brv2::writeFileAtomically(path, run.bytes, &error))
         return console::fail(msg::kSaveFailed.arg(path, error));
@@ -216,14 +215,15 @@ int runLive(const QStringList &words)
     if (const auto status = openPort(p, host))
         return *status;
 
-    ReadingSet set;
+    RunDocument doc;
+    doc.beginLive();
     const int seconds = *interval;
-    LiveReadings live(host.link(), set, host.prompter(), [seconds] { return seconds; });
+    LiveReadings live(host.link(), doc.set(), host.prompter(), [seconds] { return seconds; });
     InterruptWatch interrupt;
     QEventLoop loop;
     int printed = 0;
     QObject::connect(&live, &LiveReadings::rowAdded, &loop, [&](int row) {
-        ReadingsTable &table = set.table();
+        ReadingsTable &table = doc.set().table();
         if (printed == 0)
             console::outLine(tabletextout::tabRow(table, 0));
         console::outLine(tabletextout::tabRow(table, row));

@@ -1,11 +1,10 @@
-// The subcommands that read ".brv2" files. The file is opened into a reading set exactly as
+// The subcommands that read ".brv2" files. The file is opened into a run document exactly as
 // the window's Open does, so the table they print or export is the window's table, cell for
-// cell.
+// cell, and the summary is the Summary tab's.
 
 #include "tools/kestrun-cli/subcommands.h"
 
 #include "acquisition/reading_set.h"
-#include "analysis/summary_input.h"
 #include "analysis/summary_output.h"
 #include "common/messages.h"
 #include "common/prompter.h"
@@ -14,6 +13,7 @@
 #include "output/report.h"
 #include "output/run_summary.h"
 #include "output/spreadsheet_export.h"
+#include "run/run_document.h"
 #include "tools/kestrun-cli/console.h"
 #include "tools/kestrun-cli/subcommand_parser.h"
 #include "tools/kestrun-cli/table_text.h"
@@ -26,14 +26,14 @@ namespace {
 
 const QString kFahrenheit = QStringLiteral("fahrenheit");
 
-// Opens the file into `set` as the window would, in the unit asked for. False after the
+// Opens the file into `doc` as the window would, in the unit asked for. False after the
 // window's message for a file it cannot open has been printed, with the reason after it.
-bool openSet(ReadingSet &set, const QString &path, bool fahrenheit)
+bool openRun(RunDocument &doc, const QString &path, bool fahrenheit)
 {
     // The window fills a set in the unit it shows, so a row file saved in degF reads back with
     // the figures it was saved with.
-    set.Cels_Faren = fahrenheit ? 0 : -1;
-    const setio::Opened opened = setio::open(set, path);
+    doc.set().Cels_Faren = fahrenheit ? 0 : -1;
+    const setio::Opened opened = doc.openFile(path);
     if (opened.status == setio::Status::Ok)
         return true;
     console::fail(setio::message(opened.status), opened.reason);
@@ -42,16 +42,16 @@ bool openSet(ReadingSet &set, const QString &path, bool fahrenheit)
 
 // The workbook of the Export command, written completely or not at all: it is built in a
 // scratch folder and then put in place as one file, so a failure leaves an earlier file alone.
-bool writeWorkbook(const ReadingSet &set, const QString &path, QString *error)
+bool writeWorkbook(const RunDocument &doc, const QString &path, QString *error)
 {
-    const report::RunSummary run = report::summarizeSet(set, analysis::storedLimits(set));
+    const report::RunSummary run = report::summaryOf(doc);
     QTemporaryDir scratch;
     if (!scratch.isValid()) {
         *error = scratch.errorString();
         return false;
     }
     const QString built = scratch.filePath(QStringLiteral("readings.xlsx"));
-    if (!spreadsheet::writeWorkbook(set.table(), built, error, &run))
+    if (!spreadsheet::writeWorkbook(doc.set().table(), built, error, &run))
         return false;
     QFile f(built);
     if (!f.open(QIODevice::ReadOnly)) {
@@ -63,14 +63,13 @@ bool writeWorkbook(const ReadingSet &set, const QString &path, QString *error)
 
 // The stored limits of the set's logger with the options of this run laid over them: limits in
 // the output's unit, checked as the Limits dialog checks what is typed.
-std::optional<analysis::Limits> runLimits(SubcommandParser &p, const ReadingSet &set,
+std::optional<analysis::Limits> runLimits(SubcommandParser &p, const RunDocument &doc,
                                           bool fahrenheit)
 {
     using analysis::Quantity;
-    analysis::LimitTexts texts =
-        analysis::toTexts(analysis::storedLimits(set), fahrenheit);
+    analysis::LimitTexts texts = analysis::toTexts(doc.limits(), fahrenheit);
     // --high/--low are the limits of the model's value column, --rh-* those of humidity.
-    const std::vector<Quantity> sensors = analysis::sensorsOf(set.MODEL);
+    const std::vector<Quantity> sensors = analysis::sensorsOf(doc.set().MODEL);
     const Quantity valueQuantity = sensors.empty() ? Quantity::Temperature : sensors.front();
     const struct
     {
@@ -102,14 +101,15 @@ int runSummary(const QStringList &words)
     if (const auto status = p.parse(words, 1))
         return *status;
     const bool fahrenheit = p.isSet(kFahrenheit);
-    ReadingSet set;
-    if (!openSet(set, p.positionalArguments().at(0), fahrenheit))
+    RunDocument doc;
+    if (!openRun(doc, p.positionalArguments().at(0), fahrenheit))
         return 1;
-    const std::optional<analysis::Limits> limits = runLimits(p, set, fahrenheit);
+    const std::optional<analysis::Limits> limits = runLimits(p, doc, fahrenheit);
     if (!limits)
         return 1;
-    const analysis::Summary s = analysis::summarize(analysis::summaryInputOf(set), *limits);
-    const analysis::RunHeader header = analysis::runHeaderOf(set);
+    doc.setLimits(*limits);
+    const analysis::Summary &s = doc.summary();
+    const analysis::RunHeader header = doc.header();
     // The verdict is data, not a failure: the status is 0 whatever it says.
     if (p.isSet(QStringLiteral("json")))
         console::out(analysis::summaryJson(s, header));
@@ -123,10 +123,10 @@ int runTable(const QStringList &words)
     SubcommandParser p(QStringLiteral("table"));
     if (const auto status = p.parse(words, 1))
         return *status;
-    ReadingSet set;
-    if (!openSet(set, p.positionalArguments().at(0), p.isSet(kFahrenheit)))
+    RunDocument doc;
+    if (!openRun(doc, p.positionalArguments().at(0), p.isSet(kFahrenheit)))
         return 1;
-    console::out(tabletextout::tabSeparated(set.table()));
+    console::out(tabletextout::tabSeparated(doc.set().table()));
     return 0;
 }
 
@@ -141,13 +141,13 @@ int runExport(const QStringList &words)
     const QString out =
         QFileInfo(p.value(csv ? QStringLiteral("csv") : QStringLiteral("xlsx"))).absoluteFilePath();
 
-    ReadingSet set;
-    if (!openSet(set, p.positionalArguments().at(0), p.isSet(kFahrenheit)))
+    RunDocument doc;
+    if (!openRun(doc, p.positionalArguments().at(0), p.isSet(kFahrenheit)))
         return 1;
     QString error;
     const bool written =
-        csv ? brv2::writeFileAtomically(out, tabletextout::commaSeparated(set.table()), &error)
-            : writeWorkbook(set, out, &error);
+        csv ? brv2::writeFileAtomically(out, tabletextout::commaSeparated(doc.set().table()), &error)
+            : writeWorkbook(doc, out, &error);
     if (!written)
         return console::fail(msg::kSaveFailed.arg(out, error));
     return 0;
@@ -161,12 +161,11 @@ int runReport(const QStringList &words)
     if (!p.isSet(QStringLiteral("output")))
         return p.usageError(QStringLiteral("give the PDF to write with -o OUT.pdf"));
     const QString out = QFileInfo(p.value(QStringLiteral("output"))).absoluteFilePath();
-    ReadingSet set;
-    if (!openSet(set, p.positionalArguments().at(0), p.isSet(kFahrenheit)))
+    RunDocument doc;
+    if (!openRun(doc, p.positionalArguments().at(0), p.isSet(kFahrenheit)))
         return 1;
     QString error;
-    if (!report::writeReport(set, analysis::storedLimits(set), out, QDateTime::currentDateTime(),
-                             &error))
+    if (!report::writeReport(doc, out, QDateTime::currentDateTime(), &error))
         return console::fail(msg::kSaveFailed.arg(out, error));
     return 0;
 }

@@ -6,6 +6,7 @@
 #include "analysis/limits_store.h"
 #include "app/archive_commands.h"
 #include "app/frm_main.h"
+#include "run/run_document.h"
 #include "archive/archive_browser.h"
 #include "archive/archive_settings_dialog.h"
 #include "app/wiring.h"
@@ -166,8 +167,8 @@ int main(int argc, char **argv)
     limits[analysis::Quantity::Temperature] = {8.0, 2.0};
     limits[analysis::Quantity::Humidity].high = 70.0;
     limits.delayMinutes = 30;
-    data.limitsStore().setForLogger(QStringLiteral("1207"), limits);
-    data.limitsChanged();
+    main.document().limitsStore().setForLogger(QStringLiteral("1207"), limits);
+    main.document().limitsChanged();
     data.SSTab1()->setCurrentIndex(2);
     ok &= save(data.SSTab1(), out, QStringLiteral("summary"));
     data.SSTab1()->setCurrentIndex(1);

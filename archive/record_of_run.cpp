@@ -1,25 +1,22 @@
-#include "archive/record_from_set.h"
+#include "archive/record_of_run.h"
 
 #include "acquisition/conversions.h"
 #include "acquisition/reading_set.h"
-#include "analysis/summary_input.h"
-#include "common/numfmt.h"
 #include "common/messages.h"
-#include "datafile/set_io.h"
+#include "common/numfmt.h"
+#include "run/run_document.h"
 
 #include <QFile>
 
 namespace archive {
 namespace {
 
-// The verdict under the limits kept for the logger, and each sensor's extremes. Temperatures
+// The verdict under the limits that apply to the run, and each sensor's extremes. Temperatures
 // are kept in degC whatever the table shows, so runs compare across the archive: a degF cell is
 // the degC reading of one decimal converted, so converting back and rounding to one decimal
 // gives that reading again.
-void addSummary(RunRecord &r, const ReadingSet &set)
+void addSummary(RunRecord &r, const analysis::Summary &s)
 {
-    const analysis::Summary s =
-        analysis::summarize(analysis::summaryInputOf(set), analysis::storedLimits(set));
     r.status = analysis::verdictText(s.verdict);
     const auto kept = [&s](const analysis::SensorSummary &sensor,
                            std::optional<double> v) -> std::optional<double> {
@@ -33,41 +30,38 @@ void addSummary(RunRecord &r, const ReadingSet &set)
     }
 }
 
-RunRecord describe(const ReadingSet &set, Source source, const QByteArray &bytes)
+RunRecord describe(const RunDocument &doc, RunOrigin source, const QByteArray &bytes)
 {
     RunRecord r;
     setBytes(r, bytes);
     r.source = source;
     r.computer = computerName();
     r.user = userName();
-    r.model = set.MODEL;
-    bool ok = false;
-    r.serial = analysis::serialOf(set).toInt(&ok);
-    if (!ok)
-        r.serial = -1;
-    r.idBytes = set.serialValue().section(QLatin1Char(' '), 1, -1, QString::SectionSkipEmpty);
-    r.location = set.locationValue();
+    r.model = doc.set().MODEL;
+    r.serial = doc.identity().serialNumber();
+    r.idBytes = doc.identity().idBytes;
+    r.location = doc.identity().location;
     // The reading set's times are wall-clock times kept as UTC, as the archive keeps them.
-    r.readings = set.readingCount();
+    r.readings = doc.readingCount();
     if (r.readings > 0) {
-        r.first = set.readingTime(1);
-        r.last = set.readingTime(r.readings);
+        r.first = doc.set().readingTime(1);
+        r.last = doc.set().readingTime(r.readings);
     }
-    addSummary(r, set);
+    addSummary(r, doc.summary());
     return r;
 }
 
 } // namespace
 
-RunRecord recordFromSet(const ReadingSet &set, Source source, int dataKind)
+RunRecord recordOf(const RunDocument &doc)
 {
-    return describe(set, source, setio::encode(set, dataKind));
+    return describe(doc, doc.origin(), doc.fileBytes());
 }
 
 std::optional<RunRecord> recordFromFile(const QString &path, QString *why)
 {
-    ReadingSet set;
-    const setio::Opened opened = setio::open(set, path);
+    RunDocument doc;
+    const setio::Opened opened = doc.openFile(path);
     if (opened.status != setio::Status::Ok) {
         *why = setio::message(opened.status);
         return std::nullopt;
@@ -78,7 +72,7 @@ std::optional<RunRecord> recordFromFile(const QString &path, QString *why)
         *why = msg::kFileError;
         return std::nullopt;
     }
-    return describe(set, Source::Import, f.readAll());
+    return describe(doc, RunOrigin::File, f.readAll());
 }
 
 } // namespace archive

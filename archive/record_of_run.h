@@ -4,12 +4,13 @@
 
 #include <optional>
 
-class ReadingSet;
+class RunDocument;
 
 namespace archive {
 
-// The record of a set as Save writes it with `dataKind` (setio::kDownloaded for a download).
-RunRecord recordFromSet(const ReadingSet &set, Source source, int dataKind);
+// The record of the run a document holds: its file bytes as Save writes them, how it was
+// obtained, whose readings they are, and its summary's verdict and extremes.
+RunRecord recordOf(const RunDocument &doc);
 
 // The record of a ".brv2" file: its bytes exactly as they are, the rest as Open reads it.
 // nullopt with the program's message ("File Error", "File Corrupted") when it cannot be opened.
