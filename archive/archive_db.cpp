@@ -391,11 +391,8 @@ std::optional<int> ArchiveDb::count(const RunFilter &filter)
 {
     if (!open())
         return std::nullopt;
-    // The list's own statement counted, so the count can never disagree with the list.
-    const RunQuery list = listQuery(filter);
-    QSqlQuery q = prepared({QStringLiteral("SELECT COUNT(*) FROM (%1) AS listed").arg(list.sql),
-                            list.values},
-                           true);
+    // The list's own conditions counted, so the count can never disagree with the list.
+    QSqlQuery q = prepared(countQuery(filter), true);
     if (!exec(q))
         return std::nullopt;
     if (!q.next()) {

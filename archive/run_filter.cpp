@@ -21,10 +21,8 @@ QString likePattern(const QString &text)
     return QLatin1Char('%') + escaped + QLatin1Char('%');
 }
 
-} // namespace
-
-RunQuery listQuery(const RunFilter &filter, RunColumn sortColumn, Qt::SortOrder order, int limit,
-                   int offset)
+// The runs of a filter: " FROM runs" and its conditions, with their values.
+RunQuery chosenRuns(const RunFilter &filter)
 {
     RunQuery q;
     QStringList where;
@@ -47,14 +45,22 @@ RunQuery listQuery(const RunFilter &filter, RunColumn sortColumn, Qt::SortOrder 
     }
     if (filter.alarmsOnly)
         where << QStringLiteral("status = 'ALARM'");
+    q.sql = QStringLiteral(" FROM runs");
+    if (!where.isEmpty())
+        q.sql += QStringLiteral(" WHERE ") + where.join(QStringLiteral(" AND "));
+    return q;
+}
 
+} // namespace
+
+RunQuery listQuery(const RunFilter &filter, RunColumn sortColumn, Qt::SortOrder order, int limit,
+                   int offset)
+{
+    RunQuery q = chosenRuns(filter);
     QStringList columns;
     for (const char *c : kColumns)
         columns << QLatin1String(c);
-    q.sql = QStringLiteral("SELECT ") + columns.join(QStringLiteral(", ")) +
-            QStringLiteral(" FROM runs");
-    if (!where.isEmpty())
-        q.sql += QStringLiteral(" WHERE ") + where.join(QStringLiteral(" AND "));
+    q.sql = QStringLiteral("SELECT ") + columns.join(QStringLiteral(", ")) + q.sql;
     const QString direction = order == Qt::AscendingOrder ? QStringLiteral(" ASC")
                                                           : QStringLiteral(" DESC");
     q.sql += QStringLiteral(" ORDER BY ") + QLatin1String(kColumns[int(sortColumn)]) + direction;
@@ -67,6 +73,13 @@ RunQuery listQuery(const RunFilter &filter, RunColumn sortColumn, Qt::SortOrder 
         q.sql += QStringLiteral(" LIMIT ? OFFSET ?");
         q.values << limit << offset;
     }
+    return q;
+}
+
+RunQuery countQuery(const RunFilter &filter)
+{
+    RunQuery q = chosenRuns(filter);
+    q.sql.prepend(QStringLiteral("SELECT COUNT(*)"));
     return q;
 }
 

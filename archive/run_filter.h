@@ -34,6 +34,10 @@ struct RunQuery
 RunQuery listQuery(const RunFilter &filter, RunColumn sortColumn = RunColumn::StoredAt,
                    Qt::SortOrder order = Qt::DescendingOrder, int limit = 0, int offset = 0);
 
+// How many runs listQuery(filter) lists: its runs in no order (sorting them only to count them
+// would cost a sort of the whole archive at every count).
+RunQuery countQuery(const RunFilter &filter);
+
 // A date the user typed ("2024-05-17" or "2024-05-17T08:00:00") as the first or the last
 // moment it names; invalid when it is neither.
 QDateTime parseBound(const QString &text, bool endOfDay);

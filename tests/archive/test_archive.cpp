@@ -212,6 +212,7 @@ private Q_SLOTS:
             const auto runs = db.list(filter);
             QVERIFY2(runs, qPrintable(db.error()));
             QVERIFY2(keysOf(*runs) == c.keys, c.name);
+            QVERIFY2(db.count(filter) == c.keys.size(), c.name);
         }
 
         // The browser's model: filtered and sorted by the database, through the worker a page

@@ -99,36 +99,66 @@ bool settle(const ArchiveBrowser &browser)
     return waitUntil([&] { return !browser.isAsking(); }, &browser, &ArchiveBrowser::settled);
 }
 
-// The longest time between two paints of a widget, from the moment it is made.
-class PaintGaps : public QObject
+// Calls `seen` at every event of one type `object` receives, just before it is handled.
+class EventWatch : public QObject
 {
 public:
-    explicit PaintGaps(QWidget *widget) : m_widget(widget)
+    EventWatch(QObject *object, QEvent::Type type, std::function<void()> seen)
+        : m_object(object), m_type(type), m_seen(std::move(seen))
     {
-        m_widget->installEventFilter(this);
-        m_clock.start();
+        m_object->installEventFilter(this);
     }
-    ~PaintGaps() override { m_widget->removeEventFilter(this); }
-    double longestSeconds() const { return double(m_longest) * 1e-9; }
-    int paints() const { return m_paints; }
+    ~EventWatch() override { m_object->removeEventFilter(this); }
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override
     {
-        if (watched == m_widget && event->type() == QEvent::Paint) {
-            m_longest = std::max(m_longest, m_clock.nsecsElapsed() - m_last);
-            m_last = m_clock.nsecsElapsed();
-            ++m_paints;
-        }
+        if (watched == m_object && event->type() == m_type)
+            m_seen();
         return false;
     }
 
 private:
-    QWidget *m_widget;
+    QObject *m_object;
+    QEvent::Type m_type;
+    std::function<void()> m_seen;
+};
+
+// Lets the event loop run until `window` has painted what changed last (its widgets are
+// painted together, in the handling of the window's update request): what the screen shows.
+bool repainted(QWidget *window)
+{
+    QEventLoop loop;
+    const EventWatch watch(window, QEvent::UpdateRequest, [&] { loop.quit(); });
+    QTimer::singleShot(60000, &loop, [&] { loop.exit(1); });
+    return loop.exec() == 0;
+}
+
+// The longest time between two paints of a widget, from the moment it is made.
+class PaintGaps
+{
+public:
+    explicit PaintGaps(QWidget *widget) : m_watch(widget, QEvent::Paint, [this] { painted(); })
+    {
+        m_clock.start();
+    }
+    double longestSeconds() const { return double(m_longest) * 1e-9; }
+    int paints() const { return m_paints; }
+
+private:
+    void painted()
+    {
+        const qint64 now = m_clock.nsecsElapsed();
+        m_longest = std::max(m_longest, now - m_last);
+        m_last = now;
+        ++m_paints;
+    }
+
     QElapsedTimer m_clock;
     qint64 m_last = 0;
     qint64 m_longest = 0;
     int m_paints = 0;
+    const EventWatch m_watch;
 };
 
 } // namespace
@@ -207,13 +237,12 @@ void openArchiveDialog(Stopwatch &sw)
     sw.start();
     ArchiveBrowser browser(*g_listed->worker, prompter);
     browser.show();
-    // Painted once with the archive's answers, as the screen shows them: the visible rows'
-    // texts and the count.
-    const bool answered = settle(browser);
-    const QPixmap shown = browser.grab();
+    // Until the screen shows the archive's answers, the visible rows' texts and the count,
+    // with the paint of the dialog shown meanwhile.
+    const bool answered = settle(browser) && repainted(&browser);
     sw.stop();
 
-    if (!answered || browser.table()->model()->rowCount() == 0 || shown.isNull())
+    if (!answered || browser.table()->model()->rowCount() == 0 || browser.grab().isNull())
         sw.fail(QStringLiteral("the dialog's table stayed empty"));
 }
 
