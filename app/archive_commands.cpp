@@ -8,6 +8,7 @@
 #include "archive/archive_texts.h"
 #include "archive/browse_worker.h"
 #include "common/prompter.h"
+#include "common/window_opener.h"
 
 ArchiveCommands::ArchiveCommands(FrmMain &main)
     : QObject(&main), m_main(main), m_keeper(new archive::Keeper(this))
@@ -32,32 +33,28 @@ ArchiveBrowser *ArchiveCommands::browser() const { return m_browser; }
 
 void ArchiveCommands::openBrowser()
 {
-    if (m_browser) {
-        m_browser->raise();
-        m_browser->activateWindow();
+    if (windows::raiseOpen<ArchiveBrowser>(m_main))
         return;
-    }
     // Connected on the worker: a shared database may take seconds to answer, or to say it
     // will not, and the dialog shows meanwhile that it is asking.
     if (!m_browse)
         m_browse = new archive::BrowseWorker(archive::chosenLocation(), {}, this);
-    m_browser = new ArchiveBrowser(*m_browse, m_main.prompter(), &m_main);
-    m_browser->setAttribute(Qt::WA_DeleteOnClose);
     // Like a file dialog's Open: the run replaces what the data window shows, and the window
     // is the user's again.
-    m_browser->setWindowModality(Qt::WindowModal);
+    m_browser = new ArchiveBrowser(*m_browse, m_main.prompter(), &m_main);
     connect(m_browser, &ArchiveBrowser::runOpened, this,
             [this](const QByteArray &bytes, const QString &title) {
                 Q_EMIT runOpened(bytes, title);
                 m_browser->close();
             });
-    m_browser->show();
+    windows::show(m_browser.data(), windows::Kind::WindowModal);
 }
 
 void ArchiveCommands::openSettings()
 {
+    if (windows::raiseOpen<ArchiveSettingsDialog>(m_main))
+        return;
     auto *dialog = new ArchiveSettingsDialog(m_main.prompter(), &m_main);
-    dialog->setAttribute(Qt::WA_DeleteOnClose);
     connect(dialog, &QDialog::accepted, this, [this] {
         if (m_browser)
             m_browser->close();
@@ -67,7 +64,7 @@ void ArchiveCommands::openSettings()
         // A shared database chosen now may take the runs waiting here.
         m_keeper->sync();
     });
-    dialog->open();
+    windows::show(dialog, windows::Kind::WindowModal);
 }
 
 void ArchiveCommands::onKept(const archive::Archive::StoreOutcome &outcome)

@@ -7,6 +7,7 @@
 #include "app/qt_prompter.h"
 #include "app/status_panels.h"
 #include "common/messages.h"
+#include "common/window_opener.h"
 #include "device/port_controller.h"
 #include "device/qt_serial_link.h"
 #include "output/report.h"
@@ -86,7 +87,6 @@ QIcon icon(const char *name)
     return QFileInfo::exists(path) ? QIcon(path) : QIcon();
 }
 
-const char *kFormProperty = "kestrunForm";
 
 } // namespace
 
@@ -145,7 +145,7 @@ FrmMain::FrmMain(SerialLink *link, Prompter *prompter, QWidget *parent) : QMainW
         if (!w || w == windowHandle())
             return;
         for (QWidget *top : QApplication::topLevelWidgets())
-            if (top->windowHandle() == w && top->property(kFormProperty).toBool())
+            if (top->windowHandle() == w && windows::isForm(top))
                 m_otherFormWasActive = true;
     });
 
@@ -169,7 +169,6 @@ qint16 FrmMain::comm_port() const { return m_port->comm_port(); }
 bool FrmMain::ok_port() const { return m_port->ok_port(); }
 qint16 FrmMain::Baud_Rate() const { return m_port->Baud_Rate(); }
 
-void FrmMain::markAsForm(QWidget *w) { w->setProperty(kFormProperty, true); }
 
 QAction *FrmMain::addMenuAction(QMenu *menu, const QString &name, const QString &caption)
 {
@@ -400,11 +399,12 @@ void FrmMain::onTickChanged(int tick)
 void FrmMain::openLimits()
 {
     // Window-modal but not a nested event loop: the data window follows when OK stored them.
+    if (windows::raiseOpen<LimitsDialog>(*this))
+        return;
     auto *dialog = new LimitsDialog(m_doc->limitsStore(), m_doc->identity().serial,
                                     m_doc->set().Cels_Faren == 0, *m_prompter, this);
-    dialog->setAttribute(Qt::WA_DeleteOnClose);
     connect(dialog, &QDialog::accepted, m_doc.get(), &RunDocument::limitsChanged);
-    dialog->open();
+    windows::show(dialog, windows::Kind::WindowModal);
 }
 
 void FrmMain::Dsb_Controls()

@@ -75,10 +75,6 @@ public:
     // Where Help looks for the manual.
     static QString manualPath();
 
-    // Marks a top-level window as one of the program's forms: returning from it to the main
-    // window runs the activation steps again.
-    static void markAsForm(QWidget *w);
-
 Q_SIGNALS:
     // Hooks for the windows that arrive later; each is raised by the matching command.
     void fileOpenRequested();

@@ -4,6 +4,7 @@
 #include "app/archive_commands.h"
 #include "app/data_commands.h"
 #include "app/frm_main.h"
+#include "common/window_opener.h"
 #include "device/device_commands.h"
 #include "device/frm_data1.h"
 #include "device/frm_id_dev.h"
@@ -36,16 +37,10 @@ void wireDeviceCommands(FrmMain &main)
 
     QObject::connect(&main, &FrmMain::identifyRequested, &main, [&main] {
         // One dialog at a time: while it is open the command is disabled anyway.
-        for (frmIDdev *open : main.findChildren<frmIDdev *>(Qt::FindDirectChildrenOnly)) {
-            if (!open->details().isClosed()) {
-                open->raise();
-                open->activateWindow();
-                return;
-            }
-        }
-        auto *dlg = new frmIDdev(main, &main);
-        FrmMain::markAsForm(dlg);
-        dlg->show();
+        if (windows::raiseOpen<frmIDdev>(
+                main, [](frmIDdev &d) { return !d.details().isClosed(); }))
+            return;
+        windows::show(new frmIDdev(main, &main), windows::Kind::Form);
     });
 }
 
@@ -55,22 +50,18 @@ void wireDeviceCommands(FrmMain &main)
 void wireStartDevice(FrmMain &main)
 {
     QObject::connect(&main, &FrmMain::startDeviceRequested, &main, [&main] {
-        for (Frmdata1 *open : main.findChildren<Frmdata1 *>(Qt::FindDirectChildrenOnly)) {
-            if (!open->logic().isClosed()) {
-                main.setEnabled(false);
-                open->raise();
-                open->activateWindow();
-                return;
-            }
+        if (windows::raiseOpen<Frmdata1>(
+                main, [](Frmdata1 &d) { return !d.logic().isClosed(); })) {
+            main.setEnabled(false);
+            return;
         }
         auto *dlg = new Frmdata1(main, &main);
-        FrmMain::markAsForm(dlg);
         QObject::connect(dlg, &Frmdata1::closed, &main, [&main] {
             main.Enb_Controls();
             main.setEnabled(true);
             main.M_Show = true;
         });
-        dlg->show();
+        windows::show(dlg, windows::Kind::Form);
         dlg->logic().presetByOpener();
     });
 }
@@ -79,9 +70,8 @@ void wireStartDevice(FrmMain &main)
 void wireHelpAndExport(FrmMain &main)
 {
     QObject::connect(&main, &FrmMain::aboutRequested, &main, [&main] {
-        auto *about = new frmAbout(main.prompter(), &main);
-        FrmMain::markAsForm(about);
-        about->show();
+        if (!windows::raiseOpen<frmAbout>(main))
+            windows::show(new frmAbout(main.prompter(), &main), windows::Kind::Form);
     });
     QObject::connect(&main, &FrmMain::exportRequested, &main, [&main] {
         DesktopSpreadsheetOpener opener;
@@ -97,13 +87,14 @@ void wireHelpAndExport(FrmMain &main)
 }
 
 // Read Data, Save and Open of the data window.
-void wireDataCommands(FrmMain &main)
+DataCommands *wireDataCommands(FrmMain &main)
 {
     auto *commands = new DataCommands(main);
     commands->setObjectName(QStringLiteral("DataCommands"));
     QObject::connect(&main, &FrmMain::readDataRequested, commands, &DataCommands::Read_data);
     QObject::connect(&main, &FrmMain::fileSaveRequested, commands, &DataCommands::SaveData);
     QObject::connect(&main, &FrmMain::fileOpenRequested, commands, &DataCommands::OpenData);
+    return commands;
 }
 
 // Print Data and Print Graph: the printer dialog, then the Print Options dialog, not modal.
@@ -116,18 +107,16 @@ void wirePrinting(FrmMain &main)
             const int viewRow = data->FGrid()->rowAt(0); // view row i shows table row i + 1
             return viewRow < 0 ? 1 : viewRow + 1;
         };
-        printout::Print_Options(&main, main.prompter(), data->readingSet(), graph, topRow,
-                                FrmMain::markAsForm);
+        printout::Print_Options(&main, main.prompter(), data->readingSet(), graph, topRow);
     });
 }
 
 // Every download and every live run stopped with rows go to the archive; its browser opens runs
 // into the data window.
-void wireArchive(FrmMain &main)
+void wireArchive(FrmMain &main, DataCommands *data)
 {
     auto *commands = new ArchiveCommands(main);
     commands->setObjectName(QStringLiteral("ArchiveCommands"));
-    auto *data = main.findChild<DataCommands *>(QStringLiteral("DataCommands"));
     QObject::connect(data, &DataCommands::runDownloaded, commands, &ArchiveCommands::keepShown);
     QObject::connect(&main, &FrmMain::liveRunStopped, commands, &ArchiveCommands::keepShown);
     QObject::connect(&main, &FrmMain::archiveRequested, commands, &ArchiveCommands::openBrowser);
@@ -140,17 +129,18 @@ void wireArchive(FrmMain &main)
 
 void openFile(FrmMain &main, const QString &path)
 {
-    main.findChild<DataCommands *>(QStringLiteral("DataCommands"))->openFile(path);
+    // The one DataCommands wireAll gave the window.
+    main.findChild<DataCommands *>(QString(), Qt::FindDirectChildrenOnly)->openFile(path);
 }
 
 void wireAll(FrmMain &main)
 {
-    wireDataCommands(main);
+    DataCommands *data = wireDataCommands(main);
     wireDeviceCommands(main);
     wireStartDevice(main);
     wireHelpAndExport(main);
     wirePrinting(main);
-    wireArchive(main);
+    wireArchive(main, data);
 }
 
 } // namespace wiring

@@ -5,6 +5,7 @@
 #include "common/datetext.h"
 #include "common/messages.h"
 #include "common/prompter.h"
+#include "common/window_opener.h"
 #include "output/data_printout.h"
 #include "output/graph_printout.h"
 
@@ -279,18 +280,11 @@ void FrmTitle::cmdOK_Click()
 namespace printout {
 
 FrmTitle *Print_Options(QWidget *owner, Prompter &prompter, const ReadingSet &set, bool graph,
-                        std::function<int()> topRow,
-                        const std::function<void(QWidget *)> &prepare)
+                        std::function<int()> topRow)
 {
-    if (owner) {
-        for (FrmTitle *open : owner->findChildren<FrmTitle *>(Qt::FindDirectChildrenOnly)) {
-            if (open->isVisible()) {
-                open->setPrintsGraph(graph);
-                open->raise();
-                open->activateWindow();
-                return open;
-            }
-        }
+    if (FrmTitle *open = owner ? windows::raiseOpen<FrmTitle>(*owner) : nullptr) {
+        open->setPrintsGraph(graph);
+        return open;
     }
     // Asked before the printer dialog: nobody should pick a printer for nothing.
     if (!PrintRange(set.table()).hasReadings()) {
@@ -301,12 +295,9 @@ FrmTitle *Print_Options(QWidget *owner, Prompter &prompter, const ReadingSet &se
     if (!prompter.choosePrinter(*printer))
         return nullptr;
 
-    auto *dlg = new FrmTitle(set, graph, std::move(printer), prompter, std::move(topRow), owner);
-    dlg->setAttribute(Qt::WA_DeleteOnClose);
-    if (prepare)
-        prepare(dlg);
-    dlg->show();
-    return dlg;
+    return windows::show(
+        new FrmTitle(set, graph, std::move(printer), prompter, std::move(topRow), owner),
+        windows::Kind::Form);
 }
 
 } // namespace printout

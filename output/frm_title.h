@@ -92,11 +92,9 @@ namespace printout {
 // The print commands: with no reading, "No data to print"; while a Print Options dialog of
 // `owner` is open, that dialog comes to the front switched to this command (its title and
 // range kept); otherwise the platform's printer dialog,
-// then a new Print Options dialog, not modal. `prepare` runs on a new dialog before it is
-// shown. Returns the dialog shown, or nullptr when none is (no data, printer dialog
-// cancelled or failed).
+// then a new Print Options dialog, not modal, one of the program's forms. Returns the dialog
+// shown, or nullptr when none is (no data, printer dialog cancelled or failed).
 FrmTitle *Print_Options(QWidget *owner, Prompter &prompter, const ReadingSet &set, bool graph,
-                        std::function<int()> topRow,
-                        const std::function<void(QWidget *)> &prepare = {});
+                        std::function<int()> topRow);
 
 } // namespace printout
