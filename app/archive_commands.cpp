@@ -6,6 +6,7 @@
 #include "archive/archive_browser.h"
 #include "archive/archive_settings_dialog.h"
 #include "archive/archive_texts.h"
+#include "archive/browse_worker.h"
 #include "common/prompter.h"
 #include "common/window_opener.h"
 
@@ -16,6 +17,8 @@ ArchiveCommands::ArchiveCommands(FrmMain &main)
     connect(m_keeper, &archive::Keeper::synced, this, &ArchiveCommands::onSynced);
     m_keeper->sync();
 }
+
+ArchiveCommands::~ArchiveCommands() { delete m_browser; }
 
 void ArchiveCommands::keepShown()
 {
@@ -32,21 +35,13 @@ void ArchiveCommands::openBrowser()
 {
     if (windows::raiseOpen<ArchiveBrowser>(m_main))
         return;
-    if (!m_browseDb)
-        m_browseDb = std::make_unique<archive::ArchiveDb>(archive::chosenLocation());
-    // A shared database may take seconds to answer, or to say it will not.
-    m_main.setBusy(true);
-    const bool opened = m_browseDb->open();
-    m_main.setBusy(false);
-    if (!opened) {
-        const QString why = m_browseDb->error();
-        m_browseDb.reset(); // tried afresh next time
-        m_main.prompter().message(why, appinfo::title(), Prompter::Icon::Warning);
-        return;
-    }
+    // Connected on the worker: a shared database may take seconds to answer, or to say it
+    // will not, and the dialog shows meanwhile that it is asking.
+    if (!m_browse)
+        m_browse = new archive::BrowseWorker(archive::chosenLocation(), {}, this);
     // Like a file dialog's Open: the run replaces what the data window shows, and the window
     // is the user's again.
-    m_browser = new ArchiveBrowser(*m_browseDb, m_main.prompter(), &m_main);
+    m_browser = new ArchiveBrowser(*m_browse, m_main.prompter(), &m_main);
     connect(m_browser, &ArchiveBrowser::runOpened, this,
             [this](const QByteArray &bytes, const QString &title) {
                 Q_EMIT runOpened(bytes, title);
@@ -63,7 +58,8 @@ void ArchiveCommands::openSettings()
     connect(dialog, &QDialog::accepted, this, [this] {
         if (m_browser)
             m_browser->close();
-        m_browseDb.reset();
+        if (m_browse)
+            m_browse->relocate(archive::chosenLocation());
         m_keeper->relocate();
         // A shared database chosen now may take the runs waiting here.
         m_keeper->sync();

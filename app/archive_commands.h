@@ -6,6 +6,9 @@
 #include <QPointer>
 
 class ArchiveBrowser;
+namespace archive {
+class BrowseWorker;
+} // namespace archive
 class FrmMain;
 
 // The window's side of the archive: every run the data window obtains is handed to the keeper
@@ -17,6 +20,8 @@ class ArchiveCommands : public QObject
 public:
     // Sends on the runs still waiting for the shared archive, as the program starts.
     explicit ArchiveCommands(FrmMain &main);
+    // The browser goes first: it asks through this object's worker.
+    ~ArchiveCommands() override;
 
     // The run shown, from a download or a live run.
     void keepShown();
@@ -41,8 +46,9 @@ private:
 
     FrmMain &m_main;
     archive::Keeper *m_keeper = nullptr;
-    // The browser's own connection, on the window's thread; kept for the next opening.
-    std::unique_ptr<archive::ArchiveDb> m_browseDb;
+    // The browser's questions to the archive, on a thread of its own; made at the first
+    // opening and kept, connection and all, for the next.
+    archive::BrowseWorker *m_browse = nullptr;
     QPointer<ArchiveBrowser> m_browser;
     // The shared archive's absence is told once, until runs reach it again.
     bool m_toldAway = false;

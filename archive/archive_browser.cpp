@@ -1,6 +1,5 @@
 #include "archive/archive_browser.h"
 
-#include "archive/archive_db.h"
 #include "archive/archive_texts.h"
 #include "archive/run_table_model.h"
 #include "common/messages.h"
@@ -15,9 +14,10 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
-#include <QSqlQuery>
 #include <QTableView>
 #include <QVBoxLayout>
+
+#include <utility>
 
 using namespace archive;
 
@@ -32,14 +32,29 @@ void markRefused(QLineEdit *edit, bool refused)
 
 } // namespace
 
-ArchiveBrowser::ArchiveBrowser(ArchiveDb &db, Prompter &prompter, QWidget *parent)
-    : QDialog(parent), m_db(db), m_prompter(prompter)
+ArchiveBrowser::ArchiveBrowser(BrowseWorker &worker, Prompter &prompter, QWidget *parent)
+    : QDialog(parent), m_worker(worker), m_prompter(prompter)
 {
     setWindowTitle(archivetext::kArchiveTitle);
-    m_model = new RunTableModel(m_db, this);
+    m_pause.setSingleShot(true);
+    m_pause.setInterval(kPauseMs);
+    connect(&m_pause, &QTimer::timeout, this, &ArchiveBrowser::applyFilter);
+    connect(&m_worker, &BrowseWorker::answered, this, &ArchiveBrowser::onAnswer);
+    m_model = new RunTableModel(m_worker, this);
+    connect(m_model, &RunTableModel::listed, this, &ArchiveBrowser::onListed);
     build();
-    showCount();
+    recount();
+    showStatus();
     enableButtons();
+}
+
+ArchiveBrowser::~ArchiveBrowser()
+{
+    // A deletion the user said Yes to goes ahead; answers nobody will read are not asked for.
+    if (m_counting != 0)
+        m_worker.cancel(m_counting);
+    if (m_pending && m_pending->action != Action::Delete)
+        m_worker.cancel(m_pending->ticket);
 }
 
 void ArchiveBrowser::build()
@@ -53,7 +68,8 @@ void ArchiveBrowser::build()
         label->setBuddy(edit);
         filters->addWidget(label);
         filters->addWidget(edit);
-        connect(edit, &QLineEdit::textChanged, this, &ArchiveBrowser::applyFilter);
+        // Asked once the typing pauses, not on every keystroke.
+        connect(edit, &QLineEdit::textChanged, &m_pause, qOverload<>(&QTimer::start));
     };
     field(archivetext::kSerialLabel, m_serial);
     field(archivetext::kLocationLabel, m_location);
@@ -85,16 +101,15 @@ void ArchiveBrowser::build()
     connect(header, &QHeaderView::sortIndicatorChanged, this,
             [this](int column, Qt::SortOrder order) {
                 m_model->sort(column, order);
-                showCount();
+                showStatus();
             });
     connect(m_table->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &ArchiveBrowser::enableButtons);
-    connect(m_model, &QAbstractItemModel::modelReset, this, &ArchiveBrowser::enableButtons);
     connect(m_table, &QTableView::doubleClicked, this, &ArchiveBrowser::openRun);
-    // Columns as wide as the first rows' texts: a look at a screenful, not at 10,000 runs.
+    // Columns as wide as the first rows' texts (onListed): a look at a screenful, not at
+    // 10,000 runs.
     m_table->setWordWrap(false);
     header->setResizeContentsPrecision(40);
-    m_table->resizeColumnsToContents();
     root->addWidget(m_table, 1);
 
     auto *buttons = new QHBoxLayout;
@@ -120,11 +135,13 @@ void ArchiveBrowser::build()
 void ArchiveBrowser::refresh()
 {
     m_model->refresh();
-    showCount();
+    recount();
+    showStatus();
 }
 
 void ArchiveBrowser::applyFilter()
 {
+    m_pause.stop();
     RunFilter filter;
     if (!m_serial->text().isEmpty())
         filter.serial = m_serial->text().toInt();
@@ -136,63 +153,116 @@ void ArchiveBrowser::applyFilter()
     const bool badTo = !m_to->text().trimmed().isEmpty() && !filter.until.isValid();
     markRefused(m_from, badFrom);
     markRefused(m_to, badTo);
-    if (badFrom || badTo) {
-        // The list stays as it was until the date reads.
-        m_count->setText(archivetext::kBadDate);
-        return;
+    // The list stays as it was until the date reads.
+    m_refused = badFrom || badTo;
+    if (!m_refused) {
+        m_model->setFilter(filter);
+        recount();
     }
-    m_model->setFilter(filter);
-    showCount();
+    showStatus();
 }
 
-void ArchiveBrowser::showCount()
+void ArchiveBrowser::recount()
 {
-    QString why = m_model->errorText();
-    std::optional<int> count;
-    if (why.isEmpty()) {
-        count = m_db.count(m_model->filter());
-        why = m_db.error();
-    }
-    if (!count)
-        m_count->setText(archivetext::kNotListed.arg(why));
+    if (m_counting != 0)
+        m_worker.cancel(m_counting);
+    m_counting = m_worker.count(m_model->filter());
+}
+
+bool ArchiveBrowser::isAsking() const
+{
+    return m_model->isAsking() || m_counting != 0 || m_pending;
+}
+
+void ArchiveBrowser::showStatus()
+{
+    const bool asking = isAsking();
+    if (m_refused)
+        m_count->setText(archivetext::kBadDate);
+    else if (asking)
+        m_count->setText(archivetext::kAsking);
+    else if (!m_model->errorText().isEmpty())
+        m_count->setText(archivetext::kNotListed.arg(m_model->errorText()));
+    else if (!m_runCount)
+        m_count->setText(archivetext::kNotListed.arg(m_countError));
     else
-        m_count->setText(*count == 1 ? archivetext::kOneRun : archivetext::kRunCount.arg(*count));
+        m_count->setText(*m_runCount == 1 ? archivetext::kOneRun
+                                          : archivetext::kRunCount.arg(*m_runCount));
+    const bool settledNow = m_wasAsking && !asking;
+    m_wasAsking = asking;
+    if (settledNow)
+        Q_EMIT settled();
 }
 
 void ArchiveBrowser::enableButtons()
 {
-    const bool chosen = m_table->selectionModel()->hasSelection();
+    const bool chosen = m_table->selectionModel()->hasSelection() && !m_pending;
     for (QPushButton *b : {m_open, m_save, m_delete})
         b->setEnabled(chosen);
+}
+
+void ArchiveBrowser::onListed()
+{
+    if (!m_sized && m_model->rowCount() > 0) {
+        m_table->resizeColumnsToContents();
+        m_sized = true;
+    }
+    enableButtons();
+    showStatus();
+}
+
+void ArchiveBrowser::onAnswer(const BrowseWorker::Answer &answer)
+{
+    if (answer.ticket == m_counting) {
+        m_counting = 0;
+        m_runCount = answer.ok ? std::optional<int>(answer.count) : std::nullopt;
+        m_countError = answer.error;
+        showStatus();
+    } else if (m_pending && answer.ticket == m_pending->ticket) {
+        finish(*std::exchange(m_pending, std::nullopt), answer);
+    }
+}
+
+void ArchiveBrowser::finish(const Pending &done, const BrowseWorker::Answer &answer)
+{
+    QString failure = answer.ok ? QString() : answer.error;
+    // Listed again even when the deletion failed: the run may have gone meanwhile.
+    if (done.action == Action::Delete)
+        refresh();
+    enableButtons();
+    showStatus();
+    if (answer.ok && done.action == Action::Open) {
+        Q_EMIT runOpened(answer.bytes, runTitle(done.run));
+        return;
+    }
+    QString error;
+    if (answer.ok && done.action == Action::Save &&
+        !brv2::writeFileAtomically(done.path, answer.bytes, &error))
+        failure = msg::kSaveFailed.arg(done.path, error);
+    if (!failure.isEmpty())
+        m_prompter.message(failure, archivetext::kArchiveTitle, Prompter::Icon::Critical);
 }
 
 std::optional<RunRecord> ArchiveBrowser::selectedRun() const
 {
     const QModelIndexList rows = m_table->selectionModel()->selectedRows();
-    if (rows.isEmpty())
+    if (rows.isEmpty() || m_pending)
         return std::nullopt;
-    // The model's query shares its result with this copy: read the row where it stands.
-    QSqlQuery q = m_model->query();
-    if (!q.seek(rows.first().row()))
-        return std::nullopt;
-    return listedRun(q);
+    return m_model->runAt(rows.first().row());
 }
 
-std::optional<QByteArray> ArchiveBrowser::selectedBytes(const RunRecord &run)
+void ArchiveBrowser::ask(Action action, BrowseWorker::Ticket ticket, const RunRecord &run,
+                         const QString &path)
 {
-    auto bytes = m_db.bytes(run.key);
-    if (!bytes)
-        m_prompter.message(m_db.error(), archivetext::kArchiveTitle, Prompter::Icon::Critical);
-    return bytes;
+    m_pending = Pending{ticket, action, run, path};
+    enableButtons();
+    showStatus();
 }
 
 void ArchiveBrowser::openRun()
 {
-    const auto run = selectedRun();
-    if (!run)
-        return;
-    if (const auto bytes = selectedBytes(*run))
-        Q_EMIT runOpened(*bytes, runTitle(*run));
+    if (const auto run = selectedRun())
+        ask(Action::Open, m_worker.fetch(run->key), *run);
 }
 
 void ArchiveBrowser::saveRun()
@@ -205,13 +275,7 @@ void ArchiveBrowser::saveRun()
         return;
     if (QFileInfo(path).suffix().isEmpty())
         path += QStringLiteral(".brv2");
-    const auto bytes = selectedBytes(*run);
-    if (!bytes)
-        return;
-    QString error;
-    if (!brv2::writeFileAtomically(path, *bytes, &error))
-        m_prompter.message(msg::kSaveFailed.arg(path, error), archivetext::kArchiveTitle,
-                           Prompter::Icon::Critical);
+    ask(Action::Save, m_worker.fetch(run->key), *run, path);
 }
 
 void ArchiveBrowser::deleteRun()
@@ -220,7 +284,5 @@ void ArchiveBrowser::deleteRun()
     if (!run || !m_prompter.askYesNo(archivetext::kDeleteQuestion.arg(runName(*run)),
                                      archivetext::kArchiveTitle))
         return;
-    if (!m_db.remove(run->key))
-        m_prompter.message(m_db.error(), archivetext::kArchiveTitle, Prompter::Icon::Critical);
-    refresh();
+    ask(Action::Delete, m_worker.remove(run->key), *run);
 }

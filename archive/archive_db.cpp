@@ -1,5 +1,7 @@
 #include "archive/archive_db.h"
 
+#include "archive/archive_texts.h"
+
 #include <QAtomicInteger>
 #include <QDir>
 #include <QFileInfo>
@@ -69,7 +71,7 @@ std::optional<QString> libpqOptions(const QString &connection, QString *why)
     char *error = nullptr;
     PQconninfoOption *options = PQconninfoParse(connection.toUtf8().constData(), &error);
     if (!options) {
-        *why = error ? QString::fromUtf8(error).trimmed() : QStringLiteral("out of memory");
+        *why = error ? QString::fromUtf8(error).trimmed() : archivetext::kNoMemory;
         PQfreemem(error);
         return std::nullopt;
     }
@@ -131,22 +133,20 @@ bool ArchiveDb::fail(Fault fault, const QString &why)
         m_error.clear();
         return true;
     case Fault::Unreachable:
-        m_error = QStringLiteral("The shared archive %1 could not be reached: %2").arg(where, why);
+        m_error = archivetext::kUnreachable.arg(where, why);
         // The next call connects afresh.
         if (m_open)
             database().close();
         m_open = false;
         break;
     case Fault::Damaged:
-        m_error = QStringLiteral("The archive %1 is damaged (%2). It was left as it is; move it "
-                                 "away to start a new archive.")
-                      .arg(where, why);
+        m_error = archivetext::kDamaged.arg(where, why);
         break;
     case Fault::Full:
-        m_error = QStringLiteral("The archive %1 could not be written: the disk is full.").arg(where);
+        m_error = archivetext::kDiskFull.arg(where);
         break;
     case Fault::ReadOnly:
-        m_error = QStringLiteral("The archive %1 could not be written: it is read-only.").arg(where);
+        m_error = archivetext::kReadOnly.arg(where);
         break;
     case Fault::Newer:
     case Fault::NotFound:
@@ -181,8 +181,7 @@ bool ArchiveDb::fail(const QSqlError &error)
             state.startsWith(QLatin1String("57P")))
             return fail(Fault::Unreachable, why.trimmed());
     }
-    return fail(Fault::Failed,
-                QStringLiteral("The archive %1 failed: %2").arg(describe(m_location), why.trimmed()));
+    return fail(Fault::Failed, archivetext::kFailed.arg(describe(m_location), why.trimmed()));
 }
 
 bool ArchiveDb::exec(QSqlQuery &query) { return query.exec() || fail(query.lastError()); }
@@ -222,9 +221,7 @@ bool ArchiveDb::configure(QSqlDatabase &db)
     QString why;
     const auto options = libpqOptions(m_location.where, &why);
     if (!options)
-        return fail(Fault::Failed, QStringLiteral("The archive's connection string %1 is not "
-                                                  "valid: %2")
-                                       .arg(describe(m_location), why));
+        return fail(Fault::Failed, archivetext::kBadConnection.arg(describe(m_location), why));
     db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), m_name);
     db.setConnectOptions(*options);
     return true;
@@ -237,7 +234,7 @@ bool ArchiveDb::open()
     if (isSQLite()) {
         const QFileInfo file(m_location.where);
         if (file.exists() && !file.isFile())
-            return fail(Fault::Damaged, QStringLiteral("it is not a file"));
+            return fail(Fault::Damaged, archivetext::kNotAFile);
         if (!QDir().mkpath(file.absolutePath()))
             return fail(Fault::ReadOnly, QString());
     }
@@ -246,9 +243,7 @@ bool ArchiveDb::open()
     if (!db.isValid() && !configure(db))
         return false;
     if (!db.isValid())
-        return fail(Fault::Failed, QStringLiteral("The database driver for the archive is "
-                                                  "missing: %1")
-                                       .arg(db.lastError().text()));
+        return fail(Fault::Failed, archivetext::kNoDriver.arg(db.lastError().text()));
     if (!db.open()) {
         if (isSQLite())
             return fail(db.lastError());
@@ -310,9 +305,7 @@ bool ArchiveDb::migrate()
             return commit();
         rollback();
     }
-    return fail(Fault::Newer, QStringLiteral("The archive %1 was made by a newer Kestrun (schema "
-                                             "version %2; this one knows up to %3).")
-                                  .arg(describe(m_location))
+    return fail(Fault::Newer, archivetext::kNewer.arg(describe(m_location))
                                   .arg(*current)
                                   .arg(latest));
 }
@@ -411,9 +404,14 @@ RunRecord listedRun(const QSqlQuery &q)
 
 std::optional<QList<RunRecord>> ArchiveDb::list(const RunFilter &filter)
 {
+    return runs(listQuery(filter));
+}
+
+std::optional<QList<RunRecord>> ArchiveDb::runs(const RunQuery &query)
+{
     if (!open())
         return std::nullopt;
-    QSqlQuery q = prepared(listQuery(filter), true);
+    QSqlQuery q = prepared(query, true);
     if (!exec(q))
         return std::nullopt;
     QList<RunRecord> out;
@@ -426,11 +424,8 @@ std::optional<int> ArchiveDb::count(const RunFilter &filter)
 {
     if (!open())
         return std::nullopt;
-    // The list's own statement counted, so the count can never disagree with the list.
-    const RunQuery list = listQuery(filter);
-    QSqlQuery q = prepared({QStringLiteral("SELECT COUNT(*) FROM (%1) AS listed").arg(list.sql),
-                            list.values},
-                           true);
+    // The list's own conditions counted, so the count can never disagree with the list.
+    QSqlQuery q = prepared(countQuery(filter), true);
     if (!exec(q))
         return std::nullopt;
     if (!q.next()) {
@@ -461,7 +456,7 @@ std::optional<QByteArray> ArchiveDb::bytes(const QString &key)
     if (!exec(q))
         return std::nullopt;
     if (!q.next()) {
-        fail(Fault::NotFound, QStringLiteral("The archive holds no run with the key %1.").arg(key));
+        fail(Fault::NotFound, archivetext::kNoSuchRun.arg(key));
         return std::nullopt;
     }
     RunRecord run;
@@ -475,8 +470,7 @@ bool ArchiveDb::unpack(const QByteArray &compressed, const QString &sha256, RunR
     setBytes(run, qUncompress(compressed));
     if (run.sha256 == sha256)
         return true;
-    return fail(Fault::Damaged, QStringLiteral("the bytes of the run %1 do not match their hash")
-                                    .arg(sha256.left(16)));
+    return fail(Fault::Damaged, archivetext::kHashMismatch.arg(sha256.left(16)));
 }
 
 bool ArchiveDb::remove(const QString &key)
@@ -494,7 +488,7 @@ bool ArchiveDb::remove(const QString &key)
     }
     if (r.numRowsAffected() == 0) {
         rollback();
-        return fail(Fault::NotFound, QStringLiteral("The archive holds no run with the key %1.").arg(key));
+        return fail(Fault::NotFound, archivetext::kNoSuchRun.arg(key));
     }
     return commit();
 }

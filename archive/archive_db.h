@@ -55,10 +55,10 @@ public:
     Stored store(const RunRecord &run, bool toSend = false);
     // The runs of the filter without their bytes, in the filter's order; nullopt on failure.
     std::optional<QList<RunRecord>> list(const RunFilter &filter = {});
+    // The runs of a listQuery() (a page of the browser's table, say); nullopt on failure.
+    std::optional<QList<RunRecord>> runs(const RunQuery &query);
     // How many runs list(filter) gives; nullopt on failure.
     std::optional<int> count(const RunFilter &filter);
-    // `query` prepared on this connection with its values bound, not yet run.
-    QSqlQuery prepared(const RunQuery &query, bool forwardOnly) const;
     std::optional<QByteArray> bytes(const QString &key);
     bool remove(const QString &key);
 
@@ -67,6 +67,8 @@ public:
     bool markSent(const QString &key);
 
 private:
+    // `query` prepared on this connection with its values bound, not yet run.
+    QSqlQuery prepared(const RunQuery &query, bool forwardOnly) const;
     bool fail(const QSqlError &error);
     bool fail(Fault fault, const QString &why);
     bool exec(QSqlQuery &query);

@@ -1,9 +1,10 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
-// Texts of the archive's browser and settings dialogs and of the runs they name. Used through
-// these constants only.
+// Texts of the archive: its browser and settings dialogs, the runs they name, and what the
+// database layer says went wrong. Used through these constants only.
 namespace archivetext {
 
 inline const QString kArchiveTitle = QStringLiteral("Archive");
@@ -25,6 +26,8 @@ inline const QString kSave = QStringLiteral("Save...");
 inline const QString kSaveTitle = QStringLiteral("Save");
 inline const QString kDelete = QStringLiteral("Delete");
 inline const QString kClose = QStringLiteral("Close");
+// The status line while a question is out to the archive.
+inline const QString kAsking = QStringLiteral("Asking the archive\u2026");
 inline const QString kOneRun = QStringLiteral("1 run");
 // %1 the number of runs the filter shows.
 inline const QString kRunCount = QStringLiteral("%1 runs");
@@ -36,6 +39,13 @@ inline const QString kNotListed = QStringLiteral("The archive could not be liste
 // %1 the run's name.
 inline const QString kDeleteQuestion =
     QStringLiteral("Delete the run %1 from the archive? This cannot be undone.");
+
+// The browser's column headings, in the order of archive::RunColumn.
+inline const QStringList kRunHeadings{
+    QStringLiteral("Stored at"),     QStringLiteral("Serial"),       QStringLiteral("Location"),
+    QStringLiteral("Model"),         QStringLiteral("First reading"), QStringLiteral("Last reading"),
+    QStringLiteral("Readings"),      QStringLiteral("Verdict"),      QStringLiteral("Source"),
+    QStringLiteral("Key")};
 
 // The settings dialog.
 inline const QString kThisComputer = QStringLiteral("This computer");
@@ -70,5 +80,29 @@ inline const QString kKeptHere =
 // %1 why the waiting runs could not be sent (a sentence), %2 how many wait.
 inline const QString kWaitingHere =
     QStringLiteral("%1 %2 run(s) wait on this computer and will be sent on later.");
+
+// What the database layer says went wrong. %1 the archive as describe() names it, %2 the
+// database's (or libpq's) reason, unless a text says otherwise.
+inline const QString kUnreachable = QStringLiteral("The shared archive %1 could not be reached: %2");
+inline const QString kDamaged = QStringLiteral(
+    "The archive %1 is damaged (%2). It was left as it is; move it away to start a new archive.");
+inline const QString kDiskFull = QStringLiteral("The archive %1 could not be written: the disk is full.");
+inline const QString kReadOnly = QStringLiteral("The archive %1 could not be written: it is read-only.");
+inline const QString kFailed = QStringLiteral("The archive %1 failed: %2");
+inline const QString kBadConnection =
+    QStringLiteral("The archive's connection string %1 is not valid: %2");
+// %1 Qt's reason.
+inline const QString kNoDriver = QStringLiteral("The database driver for the archive is missing: %1");
+// %2 the archive's schema version, %3 the newest this program knows.
+inline const QString kNewer = QStringLiteral(
+    "The archive %1 was made by a newer Kestrun (schema version %2; this one knows up to %3).");
+// %1 the key asked for.
+inline const QString kNoSuchRun = QStringLiteral("The archive holds no run with the key %1.");
+// Reasons inside kDamaged: the archive's path is a folder or a device; a run's bytes (%1 the
+// first digits of their hash) changed since they were stored.
+inline const QString kNotAFile = QStringLiteral("it is not a file");
+inline const QString kHashMismatch = QStringLiteral("the bytes of the run %1 do not match their hash");
+// libpq's reason when it could not say one.
+inline const QString kNoMemory = QStringLiteral("out of memory");
 
 } // namespace archivetext

@@ -22,9 +22,8 @@ QString likePattern(const QString &text)
     return QLatin1Char('%') + escaped + QLatin1Char('%');
 }
 
-} // namespace
-
-RunQuery listQuery(const RunFilter &filter, RunColumn sortColumn, Qt::SortOrder order)
+// The runs of a filter: " FROM runs" and its conditions, with their values.
+RunQuery chosenRuns(const RunFilter &filter)
 {
     RunQuery q;
     QStringList where;
@@ -47,14 +46,22 @@ RunQuery listQuery(const RunFilter &filter, RunColumn sortColumn, Qt::SortOrder 
     }
     if (filter.alarmsOnly)
         where << QStringLiteral("status = 'ALARM'");
+    q.sql = QStringLiteral(" FROM runs");
+    if (!where.isEmpty())
+        q.sql += QStringLiteral(" WHERE ") + where.join(QStringLiteral(" AND "));
+    return q;
+}
 
+} // namespace
+
+RunQuery listQuery(const RunFilter &filter, RunColumn sortColumn, Qt::SortOrder order, int limit,
+                   int offset)
+{
+    RunQuery q = chosenRuns(filter);
     QStringList columns;
     for (const char *c : kColumns)
         columns << QLatin1String(c);
-    q.sql = QStringLiteral("SELECT ") + columns.join(QStringLiteral(", ")) +
-            QStringLiteral(" FROM runs");
-    if (!where.isEmpty())
-        q.sql += QStringLiteral(" WHERE ") + where.join(QStringLiteral(" AND "));
+    q.sql = QStringLiteral("SELECT ") + columns.join(QStringLiteral(", ")) + q.sql;
     const QString direction = order == Qt::AscendingOrder ? QStringLiteral(" ASC")
                                                           : QStringLiteral(" DESC");
     q.sql += QStringLiteral(" ORDER BY ") + QLatin1String(kColumns[int(sortColumn)]) + direction;
@@ -62,6 +69,18 @@ RunQuery listQuery(const RunFilter &filter, RunColumn sortColumn, Qt::SortOrder 
     if (sortColumn != RunColumn::StoredAt)
         q.sql += QStringLiteral(", stored_at DESC");
     q.sql += QStringLiteral(", run_key");
+    // The full order above makes the pages of one list meet without a gap or a run twice.
+    if (limit > 0) {
+        q.sql += QStringLiteral(" LIMIT ? OFFSET ?");
+        q.values << limit << offset;
+    }
+    return q;
+}
+
+RunQuery countQuery(const RunFilter &filter)
+{
+    RunQuery q = chosenRuns(filter);
+    q.sql.prepend(QStringLiteral("SELECT COUNT(*)"));
     return q;
 }
 

@@ -48,9 +48,14 @@ struct RunQuery
     QVariantList values; // bound in order to the placeholders
 };
 
-// Newest stored first unless `sortColumn` says otherwise.
+// Newest stored first unless `sortColumn` says otherwise. A `limit` above 0 keeps that many
+// runs from the `offset`-th on: one page of a long list.
 RunQuery listQuery(const RunFilter &filter, RunColumn sortColumn = RunColumn::StoredAt,
-                   Qt::SortOrder order = Qt::DescendingOrder);
+                   Qt::SortOrder order = Qt::DescendingOrder, int limit = 0, int offset = 0);
+
+// How many runs listQuery(filter) lists: its runs in no order (sorting them only to count them
+// would cost a sort of the whole archive at every count).
+RunQuery countQuery(const RunFilter &filter);
 
 // A date the user typed ("2024-05-17" or "2024-05-17T08:00:00") as the first or the last
 // moment it names; invalid when it is neither.

@@ -6,6 +6,7 @@
 #include "acquisition/image_loader.h"
 #include "acquisition/reading_set.h"
 #include "archive/archive.h"
+#include "archive/browse_worker.h"
 #include "archive/record_of_run.h"
 #include "run/run_document.h"
 #include "archive/run_table_model.h"
@@ -224,15 +225,24 @@ private Q_SLOTS:
             const auto runs = db.list(filter);
             QVERIFY2(runs, qPrintable(db.error()));
             QVERIFY2(keysOf(*runs) == c.keys, c.name);
+            QVERIFY2(db.count(filter) == c.keys.size(), c.name);
         }
 
-        // The browser's model: filtered and sorted by the database.
-        RunTableModel model(db);
-        QCOMPARE(model.rowCount(), 3);
+        // The browser's model: filtered and sorted by the database, through the worker a page
+        // at a time; the pages meet without a gap or a run twice.
+        BrowseWorker worker(m_target);
+        RunTableModel model(worker, nullptr, 2);
+        QTRY_VERIFY(!model.isAsking());
+        QVERIFY(model.canFetchMore({}));
+        model.fetchMore({});
+        QTRY_COMPARE(model.rowCount(), 3);
+        QVERIFY(!model.canFetchMore({}));
+        QCOMPARE((QStringList{model.keyAt(0), model.keyAt(1), model.keyAt(2)}), newestFirst);
         RunFilter one;
         one.serial = 45;
         model.setFilter(one);
         model.sort(int(RunColumn::Readings), Qt::AscendingOrder);
+        QTRY_VERIFY(!model.isAsking());
         QCOMPARE(model.rowCount(), 2);
         QCOMPARE(model.keyAt(0), alarm.key);
         QCOMPARE(model.data(model.index(0, int(RunColumn::Model))).toString(), QStringLiteral("RV-110"));

@@ -1,11 +1,13 @@
 // The archive's dialogs over a small SQLite archive: the browser's filters, a run opened, saved
-// and deleted through its buttons; the settings dialog keeping a connection string only when it
-// holds no password and names PostgreSQL.
+// and deleted through its buttons, every answer coming from its worker; a slow archive and one
+// that cannot be listed; the settings dialog keeping a connection string only when it holds no
+// password and names PostgreSQL.
 
 #include "archive/archive_browser.h"
 #include "archive/archive_db.h"
 #include "archive/archive_settings_dialog.h"
 #include "archive/archive_texts.h"
+#include "archive/browse_worker.h"
 #include "archive/run_table_model.h"
 #include "common/prompter.h"
 
@@ -15,10 +17,13 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSemaphore>
 #include <QStandardPaths>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <atomic>
 
 using namespace archive;
 
@@ -47,11 +52,14 @@ class TestArchiveBrowser : public QObject
 
     QTemporaryDir m_dir;
     std::unique_ptr<ArchiveDb> m_db;
+    std::unique_ptr<BrowseWorker> m_worker;
     ScriptedPrompter m_prompter;
     const RunRecord m_freezer = run(45, "FREEZER 2", QDate(2024, 5, 17), 4, "OK");
     const RunRecord m_coldRoom = run(45, "Cold room", QDate(2024, 6, 1), 2, "ALARM");
     const RunRecord m_lab = run(12, "Lab A", QDate(2024, 5, 1), 1, "ALARM");
     const RunRecord m_other = run(7, "Freezer 1", QDate(2024, 7, 1), 3, nullptr);
+
+    Location location() const { return {Location::Kind::SQLite, m_dir.filePath(kFileName)}; }
 
     int rowOf(const ArchiveBrowser &browser, const QString &key)
     {
@@ -72,11 +80,13 @@ private Q_SLOTS:
     // A fresh archive of four runs for every test.
     void init()
     {
+        m_worker.reset();
         m_db.reset();
         QFile::remove(m_dir.filePath(QLatin1String(kFileName)));
-        m_db = std::make_unique<ArchiveDb>(Location{Location::Kind::SQLite, m_dir.filePath(kFileName)});
+        m_db = std::make_unique<ArchiveDb>(location());
         for (const RunRecord &r : {m_freezer, m_coldRoom, m_lab, m_other})
             QVERIFY2(m_db->store(r) == ArchiveDb::Stored::Added, qPrintable(m_db->error()));
+        m_worker = std::make_unique<BrowseWorker>(location());
         m_prompter = ScriptedPrompter();
     }
 
@@ -108,13 +118,18 @@ private Q_SLOTS:
         QFETCH(bool, alarmsOnly);
         QFETCH(int, rows);
         QFETCH(bool, refused);
-        ArchiveBrowser browser(*m_db, m_prompter);
+        ArchiveBrowser browser(*m_worker, m_prompter);
         browser.show();
         QTest::keyClicks(browser.serialEdit(), serial);
         QTest::keyClicks(browser.locationEdit(), location);
         QTest::keyClicks(browser.fromEdit(), from);
         QTest::keyClicks(browser.toEdit(), to);
+        // Typing asks once it pauses (its handler called here); the box asks at once.
+        QCOMPARE(browser.pauseTimer().isActive(), !(serial + location + from + to).isEmpty());
         browser.alarmsOnlyBox()->setChecked(alarmsOnly);
+        browser.applyFilter();
+        QVERIFY(!browser.pauseTimer().isActive());
+        QTRY_VERIFY(!browser.isAsking());
         QCOMPARE(browser.table()->model()->rowCount(), rows);
         const QString count = rows == 1 ? archivetext::kOneRun : archivetext::kRunCount.arg(rows);
         QCOMPARE(browser.countLabel()->text(), refused ? archivetext::kBadDate : count);
@@ -124,18 +139,23 @@ private Q_SLOTS:
 
     void openSaveDelete()
     {
-        ArchiveBrowser browser(*m_db, m_prompter);
+        ArchiveBrowser browser(*m_worker, m_prompter);
         browser.show();
         QVERIFY(!browser.openButton()->isEnabled());
         // Sorted by the database on a header click.
         browser.table()->horizontalHeader()->setSortIndicator(int(RunColumn::Readings), Qt::AscendingOrder);
+        QTRY_VERIFY(!browser.isAsking());
         QCOMPARE(rowOf(browser, m_lab.key), 0);
 
         browser.table()->selectRow(rowOf(browser, m_freezer.key));
         QVERIFY(browser.openButton()->isEnabled() && browser.deleteButton()->isEnabled());
         QSignalSpy opened(&browser, &ArchiveBrowser::runOpened);
         browser.openButton()->click();
-        QCOMPARE(opened.size(), 1);
+        // Asked for, not waited for: the buttons wait for the answer.
+        QCOMPARE(browser.countLabel()->text(), archivetext::kAsking);
+        QVERIFY(!browser.openButton()->isEnabled());
+        QTRY_COMPARE(opened.size(), 1);
+        QVERIFY(browser.openButton()->isEnabled());
         QCOMPARE(opened.at(0).at(0).toByteArray(), m_freezer.bytes);
         const QString title = opened.at(0).at(1).toString();
         for (const QString &part : {QStringLiteral("0045 FREEZER 2"), shownTime(m_freezer.first),
@@ -146,10 +166,12 @@ private Q_SLOTS:
         const QString missing = m_dir.filePath("no folder/run.brv2");
         m_prompter.fileAnswers << m_dir.filePath("copy") << missing;
         browser.saveButton()->click();
+        QTRY_VERIFY(!browser.isAsking());
         QFile copy(m_dir.filePath("copy.brv2"));
         QVERIFY(copy.open(QIODevice::ReadOnly));
         QCOMPARE(copy.readAll(), m_freezer.bytes);
         browser.saveButton()->click();
+        QTRY_VERIFY(!browser.isAsking());
         QCOMPARE(m_prompter.messages().size(), 1);
         QVERIFY(m_prompter.messages().at(0).contains(missing));
 
@@ -157,8 +179,10 @@ private Q_SLOTS:
         m_prompter = ScriptedPrompter();
         m_prompter.yesNoAnswers << false << true;
         browser.deleteButton()->click();
+        QVERIFY(!browser.isAsking());
         QCOMPARE(browser.table()->model()->rowCount(), 4);
         browser.deleteButton()->click();
+        QTRY_VERIFY(!browser.isAsking());
         QCOMPARE(m_prompter.shown.size(), 2);
         QVERIFY(m_prompter.shown.at(0).text.contains(QStringLiteral("FREEZER 2")));
         QCOMPARE(browser.table()->model()->rowCount(), 3);
@@ -171,8 +195,59 @@ private Q_SLOTS:
         browser.table()->selectRow(rowOf(browser, m_lab.key));
         QVERIFY(m_db->remove(m_lab.key));
         browser.openButton()->click();
+        QTRY_VERIFY(!browser.isAsking());
         QCOMPARE(opened.size(), 1);
-        QCOMPARE(m_prompter.messages(), QStringList{m_db->error()});
+        QCOMPARE(m_prompter.messages(), QStringList{archivetext::kNoSuchRun.arg(m_lab.key)});
+    }
+
+    // A slow archive: the dialog is built, shown and filtered while its first question is still
+    // at the database. The list asked before the latest is never shown, and a count no longer
+    // wanted never reaches the database.
+    void aSlowArchiveLeavesTheDialogResponsive()
+    {
+        QSemaphore atDatabase, answer;
+        std::atomic<int> questions = 0;
+        BrowseWorker slow(location(), [&] {
+            ++questions;
+            atDatabase.release();
+            answer.tryAcquire(1, 20000); // the test lets it answer; this only ends a failed one
+        });
+        ArchiveBrowser browser(slow, m_prompter);
+        browser.show();
+        QCOMPARE(browser.countLabel()->text(), archivetext::kAsking);
+        QVERIFY(atDatabase.tryAcquire(1, 20000)); // the unfiltered list
+        QSignalSpy shown(browser.table()->model(), &QAbstractItemModel::modelReset);
+        QTest::keyClicks(browser.locationEdit(), QStringLiteral("freezer"));
+        browser.applyFilter();
+        QCOMPARE(browser.countLabel()->text(), archivetext::kAsking);
+        answer.release(3);
+        QTRY_VERIFY(!browser.isAsking());
+        QCOMPARE(shown.size(), 1);
+        QCOMPARE(browser.table()->model()->rowCount(), 2);
+        QCOMPARE(browser.countLabel()->text(), archivetext::kRunCount.arg(2));
+        QCOMPARE(questions.load(), 3);
+    }
+
+    // An archive that cannot be listed is one sentence in the status line, not a box, and the
+    // dialog stays usable: asked again, it lists the archive now chosen.
+    void anArchiveThatCannotBeListed()
+    {
+        QFile damaged(m_dir.filePath("damaged.sqlite"));
+        QVERIFY(damaged.open(QIODevice::WriteOnly) && damaged.write(QByteArray(4096, 'x')) == 4096);
+        damaged.close();
+        BrowseWorker worker({Location::Kind::SQLite, damaged.fileName()});
+        ArchiveBrowser browser(worker, m_prompter);
+        browser.show();
+        QTRY_VERIFY(!browser.isAsking());
+        const QString status = browser.countLabel()->text();
+        QVERIFY2(status.startsWith(archivetext::kNotListed.arg(QString())) && status.contains("damaged"),
+                 qPrintable(status));
+        QVERIFY(m_prompter.shown.isEmpty());
+        QCOMPARE(browser.table()->model()->rowCount(), 0);
+        worker.relocate(location());
+        browser.refresh();
+        QTRY_VERIFY(!browser.isAsking());
+        QCOMPARE(browser.table()->model()->rowCount(), 4);
     }
 
     void settings_data()

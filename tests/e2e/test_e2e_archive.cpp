@@ -111,12 +111,18 @@ private Q_SLOTS:
         QVERIFY(f.menu(QStringLiteral("mArchive")));
         ArchiveBrowser *browser = commands(f)->browser();
         QVERIFY(browser && browser->isVisible());
+        // The answers come from the browser's worker; typing asks once it pauses.
+        const auto listed = [browser] { return !browser->isAsking() && !browser->pauseTimer().isActive(); };
+        QTRY_VERIFY(listed());
         QCOMPARE(browser->table()->model()->rowCount(), 2);
         QTest::keyClicks(browser->locationEdit(), QStringLiteral("cold"));
+        QTRY_VERIFY(listed());
         QCOMPARE(browser->table()->model()->rowCount(), 2);
         browser->alarmsOnlyBox()->setChecked(true);
+        QTRY_VERIFY(listed());
         QCOMPARE(browser->table()->model()->rowCount(), 0);
         browser->alarmsOnlyBox()->setChecked(false);
+        QTRY_VERIFY(listed());
         browser->table()->selectRow(1); // newest first: the download is the older run
         browser->openButton()->click();
         QTRY_VERIFY(!commands(f)->browser());

@@ -24,6 +24,13 @@ public:
     }
     // Time inside the timed stretch that the figure does not count (a download's line time).
     void discount(double seconds) { m_seconds -= seconds; }
+    // A figure that is not one stretch of work (the longest the window went without painting)
+    // gives its value in seconds directly.
+    void record(double seconds)
+    {
+        m_seconds += seconds;
+        m_timed = true;
+    }
     void fail(const QString &why) { m_failure = why; }
 
     double seconds() const { return m_seconds; }

@@ -54,6 +54,8 @@ constexpr std::array kFigures{
            "the browser's table over 10,000 runs: query, first 40 rows' texts"},
     Figure{"archive.dialog10000", Milliseconds, 200, 11, Default, openArchiveDialog,
            "the Archive dialog over 10,000 runs: built, shown and painted with its first rows"},
+    Figure{"archive.slow200", Milliseconds, 50, 5, Default, paintWhileAsking,
+           "the longest the Archive dialog goes unpainted while a filter is asked, 200 ms a question"},
     Figure{"download.overhead.full", Seconds, 0.5, 1, Download, downloadFullMemory,
            "download a full memory (32,000 data bytes) at 1200 baud, minus its line time"},
     Figure{"download.overhead.r400", Seconds, 0.5, 3, Download, downloadFourHundred,

@@ -43,5 +43,6 @@ void storeFullMemoryRun(Stopwatch &sw);
 void listFilteredRuns(Stopwatch &sw);
 void openRunTable(Stopwatch &sw);
 void openArchiveDialog(Stopwatch &sw);
+void paintWhileAsking(Stopwatch &sw);
 
 } // namespace bench

@@ -217,8 +217,10 @@ int main(int argc, char **argv)
     // The runs are kept in the background: the list fills as they land.
     auto *archive = main.findChild<ArchiveCommands *>();
     main.menuAction(QStringLiteral("mArchive"))->trigger();
-    ok &= waitFor([&] { return archive->browser() && archive->browser()->table()->model()->rowCount() == 3; },
-                  10000);
+    ok &= waitFor([&] {
+        const ArchiveBrowser *browser = archive->browser();
+        return browser && !browser->isAsking() && browser->table()->model()->rowCount() == 3;
+    }, 10000);
     ok &= save(archive->browser(), out, QStringLiteral("archive"));
     if (archive->browser())
         archive->browser()->close();
