@@ -123,6 +123,8 @@ inline const QString kLiveError = QStringLiteral("Error");
 inline const QString kFileCorrupted = QStringLiteral("File Corrupted");
 inline const QString kFileError = QStringLiteral("File Error");
 inline const QString kBrivakFilter = QStringLiteral("Brivak Files (*.brv2)");
+inline const QString kTitleOpen = QStringLiteral("Open");
+inline const QString kTitleSave = QStringLiteral("Save");
 inline const QString kNothingToSave =
     QStringLiteral("There is no reading set to save. Read a logger or open a file first.");
 // %1: the file, %2: the system's reason.
