@@ -174,6 +174,10 @@ inline const QString kPrnGraphLocation = QStringLiteral(",    Location   ");
 inline const QString kPrnGraphClose = QStringLiteral(" )");
 inline const QString kNoReadingInRange = QStringLiteral("No reading lies in the selected range.");
 
+// %1: the folder the manual belongs in.
+inline const QString kManualNotOpened =
+    QStringLiteral("The manual \"KT Manual.pdf\" could not be opened.\nIt belongs in %1");
+
 inline const QString kSysInfoUnavailable =
     QStringLiteral("System Information Is Unavailable At This Time");
 

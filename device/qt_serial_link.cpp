@@ -1,5 +1,7 @@
 #include "device/qt_serial_link.h"
 
+#include "device/device_texts.h"
+
 #include <QFile>
 #include <QFileInfo>
 
@@ -165,7 +167,7 @@ void QtSerialLink::onError(QSerialPort::SerialPortError e)
     if (gone) {
         const QString reason = e == QSerialPort::ResourceError
                                    ? m_port.errorString()
-                                   : QStringLiteral("the cable or the device was disconnected");
+                                   : devicetext::kDisconnected;
         m_port.clearError();
         close();
         // The error can surface inside any read or write of an exchange; telling everyone from
