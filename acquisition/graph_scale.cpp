@@ -6,9 +6,15 @@
 
 namespace graphscale {
 
-bool drawsValue(int model) { return model::family(model) != model::Family::Unknown; }
+bool drawsValue(int model)
+{
+    return model::family(model) != model::Family::Unknown;
+}
 
-bool drawsHumidity(int model) { return model::isHumidity(model); }
+bool drawsHumidity(int model)
+{
+    return model::isHumidity(model);
+}
 
 Range around(bool any, double largest, double smallest)
 {

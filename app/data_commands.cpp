@@ -8,8 +8,8 @@
 #include "common/prompter.h"
 #include "datafile/brv2_file.h"
 #include "datafile/set_io.h"
-#include "run/run_document.h"
 #include "device/serial_link.h"
+#include "run/run_document.h"
 #include "view/frm_data.h"
 
 #include <QFileInfo>

@@ -687,9 +687,9 @@ void FrmMain::Help()
 {
     const QString path = manualPath();
     if (!QFileInfo::exists(path) || !QDesktopServices::openUrl(QUrl::fromLocalFile(path)))
-        m_prompter->message(msg::kManualNotOpened.arg(
-                                QDir::toNativeSeparators(QFileInfo(path).absolutePath())),
-                            appinfo::title(), Prompter::Icon::Information);
+        m_prompter->message(
+            msg::kManualNotOpened.arg(QDir::toNativeSeparators(QFileInfo(path).absolutePath())),
+            appinfo::title(), Prompter::Icon::Information);
 }
 
 void FrmMain::showDataWindow()

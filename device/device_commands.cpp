@@ -40,8 +40,8 @@ void DeviceCommands::onLinkLost(const QString &reason)
     end();
 }
 
-void DeviceCommands::fail(const QString &message, const Exchange &exchange,
-                          const QString &title, Prompter::Icon icon)
+void DeviceCommands::fail(const QString &message, const Exchange &exchange, const QString &title,
+                          Prompter::Icon icon)
 {
     m_eraseStep = EraseStep::None;
     setBusy(false);

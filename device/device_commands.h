@@ -19,9 +19,9 @@
 //   TmrData   2000 ms, full wait then judge nine bytes or more, 5 sends per step.
 // Every command tests the port first and, once it has sent something, ends with exactly one
 // message and the device commands enabled again. The outcome is kept as values (the clock
-// read, or why the command failed); the message is made from them. Nothing here waits inside a nested event loop:
-// the erase returns to the event loop between its 2-second waits, so the window stays responsive
-// while the commands stay disabled.
+// read, or why the command failed); the message is made from them. Nothing here waits inside a
+// nested event loop: the erase returns to the event loop between its 2-second waits, so the window
+// stays responsive while the commands stay disabled.
 class DeviceCommands : public QObject
 {
     Q_OBJECT

@@ -38,7 +38,10 @@ LoggerDetails LoggerDetails::fromReply(const ParamReply &r)
     return d;
 }
 
-QString LoggerDetails::modelName() const { return model::label(model); }
+QString LoggerDetails::modelName() const
+{
+    return model::label(model);
+}
 
 QString LoggerDetails::statusText() const
 {
@@ -53,7 +56,10 @@ QString LoggerDetails::statusText() const
     return msg::kStatusStopped;
 }
 
-QString LoggerDetails::readingsText() const { return numfmt::plain(readings); }
+QString LoggerDetails::readingsText() const
+{
+    return numfmt::plain(readings);
+}
 
 QString LoggerDetails::intervalText() const
 {

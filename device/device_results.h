@@ -25,9 +25,9 @@ struct LoggerDetails
         int seconds() const;
     };
 
-    LoggerIdentity identity;   // serial number, identification bytes, location without padding
-    QString location;          // the 16 location characters byte for byte, padding included
-    int model = 0;             // the model code
+    LoggerIdentity identity; // serial number, identification bytes, location without padding
+    QString location;        // the 16 location characters byte for byte, padding included
+    int model = 0;           // the model code
     Status status = Status::Stopped;
     bool memoryFull = false;
     // Readings stored. A byte count that is not a whole number of readings gives a fraction

@@ -15,7 +15,8 @@ inline const QString kAtLeast = QStringLiteral("at least ");
 inline const QString kLastNoAcknowledgement =
     QStringLiteral("the last 9 bytes were no acknowledgement");
 // %1 what came.
-inline const QString kReplyNoAcknowledgement = QStringLiteral("the reply of %1 is no acknowledgement");
+inline const QString kReplyNoAcknowledgement =
+    QStringLiteral("the reply of %1 is no acknowledgement");
 inline const QString kNothing = QStringLiteral("nothing");
 inline const QString kOneByte = QStringLiteral("1 byte");
 inline const QString kBytes = QStringLiteral("%1 bytes");

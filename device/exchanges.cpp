@@ -88,9 +88,10 @@ void PollExchange::onTimer()
         send();
         return;
     }
-    fail(noReply(devicetext::kLastBrought
-                     .arg(bytesText(count), m_rule == Rule::AtLeast ? devicetext::kAtLeast : QString())
-                     .arg(m_threshold)));
+    fail(noReply(
+        devicetext::kLastBrought
+            .arg(bytesText(count), m_rule == Rule::AtLeast ? devicetext::kAtLeast : QString())
+            .arg(m_threshold)));
     Q_EMIT failed();
 }
 

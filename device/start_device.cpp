@@ -339,7 +339,8 @@ void StartDevice::Send_Start_Step()
         }
         case 7:
             m_cmdBuf.setAll('S', 'T', std::uint8_t(r.interval.unit),
-                            std::uint8_t(r.interval.count % 10), std::uint8_t(r.interval.count / 10));
+                            std::uint8_t(r.interval.count % 10),
+                            std::uint8_t(r.interval.count / 10));
             break;
         case 8:
             if (r.later)

@@ -36,12 +36,15 @@ public:
     // What a run of the twelve steps gives the logger, taken when "Send" is pressed.
     struct Settings
     {
-        QDate date;                       // the logger's clock: date and time of day
+        // The logger's clock: date and time of day.
+        QDate date;
         QTime time;
-        LoggerDetails::Interval interval; // 'S', 'M' or 'H'
-        bool later = false;               // start after `delay` minutes rather than now
+        LoggerDetails::Interval interval;
+        // Start after `delay` minutes rather than now.
+        bool later = false;
         int delay = 0;
-        QByteArray location;              // the 16 bytes sent
+        // The 16 bytes sent.
+        QByteArray location;
     };
 
     // The range of DtpDate. The year goes out as (year - 2000) mod 4 and div 4, one byte each,

@@ -71,9 +71,15 @@ GraphPrintout::GraphPrintout(PrintSurface &surface, const ReadingSet &set, const
     : m_surface(surface), m_set(set), m_in(in)
 {}
 
-bool GraphPrintout::drawsValue() const { return graphscale::drawsValue(m_set.MODEL); }
+bool GraphPrintout::drawsValue() const
+{
+    return graphscale::drawsValue(m_set.MODEL);
+}
 
-bool GraphPrintout::drawsHumidity() const { return graphscale::drawsHumidity(m_set.MODEL); }
+bool GraphPrintout::drawsHumidity() const
+{
+    return graphscale::drawsHumidity(m_set.MODEL);
+}
 
 bool GraphPrintout::Graph_Setup()
 {

@@ -10,6 +10,7 @@
 #include "datafile/brv2_file.h"
 #include "tools/kestrun-cli/cli_help.h"
 #include "tools/kestrun-cli/console.h"
+#include "tools/kestrun-cli/json_out.h"
 #include "tools/kestrun-cli/subcommand_parser.h"
 
 #include <QFileInfo>
@@ -25,7 +26,7 @@ using archive::RunRecord;
 
 const QString kNoArchive = QStringLiteral("no-archive");
 
-QJsonValue orNull(const QString &text) { return text.isEmpty() ? QJsonValue() : QJsonValue(text); }
+using jsonout::orNull;
 
 QString localIso(const QDateTime &t)
 {
@@ -97,7 +98,7 @@ int runList(const QStringList &words)
         QJsonArray array;
         for (const RunRecord &r : *runs)
             array.append(jsonOf(r));
-        console::out(QJsonDocument(array).toJson(QJsonDocument::Indented));
+        jsonout::print(QJsonDocument(array));
         return 0;
     }
     for (const RunRecord &r : *runs)

@@ -18,19 +18,19 @@
 #include "device/device_details.h"
 #include "device/device_results.h"
 #include "device/port_mapping.h"
+#include "run/run_document.h"
 #include "tools/kestrun-cli/archive_store.h"
 #include "tools/kestrun-cli/cli_host.h"
 #include "tools/kestrun-cli/console.h"
 #include "tools/kestrun-cli/interrupt_watch.h"
+#include "tools/kestrun-cli/json_out.h"
 #include "tools/kestrun-cli/progress_bar.h"
 #include "tools/kestrun-cli/subcommand_parser.h"
 #include "tools/kestrun-cli/table_text.h"
-#include "run/run_document.h"
 
 #include <QDir>
 #include <QEventLoop>
 #include <QFileInfo>
-#include <QJsonDocument>
 #include <QJsonObject>
 
 #include <limits>
@@ -68,8 +68,6 @@ QString statusName(LoggerDetails::Status s)
     return QStringLiteral("stopped");
 }
 
-QJsonValue orNull(const QString &text) { return text.isEmpty() ? QJsonValue() : QJsonValue(text); }
-
 QJsonObject jsonOf(const LoggerDetails &d)
 {
     const int serial = d.identity.serialNumber();
@@ -77,7 +75,7 @@ QJsonObject jsonOf(const LoggerDetails &d)
         {QStringLiteral("serial"), serial >= 0 ? QJsonValue(serial) : QJsonValue()},
         {QStringLiteral("id_bytes"), d.identity.idBytes},
         {QStringLiteral("location"), d.identity.location},
-        {QStringLiteral("model"), orNull(d.modelName())},
+        {QStringLiteral("model"), jsonout::orNull(d.modelName())},
         {QStringLiteral("model_code"), d.model},
         {QStringLiteral("status"), statusName(d.status)},
         {QStringLiteral("memory_full"), d.memoryFull},
@@ -91,11 +89,10 @@ QJsonObject jsonOf(const ClockReading &c)
 {
     return {
         {QStringLiteral("stopped"), c.stopped},
-        {QStringLiteral("time"), c.stopped ? QJsonValue() : QJsonValue(c.time.toString(Qt::ISODate))},
+        {QStringLiteral("time"),
+         c.stopped ? QJsonValue() : QJsonValue(c.time.toString(Qt::ISODate))},
     };
 }
-
-void printJson(const QJsonObject &o) { console::out(QJsonDocument(o).toJson(QJsonDocument::Indented)); }
 
 // A device command that failed: the window's message and why; for a line that dropped, the
 // port's own notice, which says why.
@@ -171,7 +168,7 @@ int runInfo(const QStringList &words)
     if (const auto &e = details.error())
         return failWith(*e, host);
     if (p.isSet(kJson))
-        printJson(jsonOf(*details.details()));
+        jsonout::print(QJsonDocument(jsonOf(*details.details())));
     else
         printDetails(*details.details());
     return 0;
@@ -193,7 +190,7 @@ int runTime(const QStringList &words)
     if (const auto &e = commands.error())
         return failWith(*e, host);
     if (p.isSet(kJson))
-        printJson(jsonOf(*commands.clock()));
+        jsonout::print(QJsonDocument(jsonOf(*commands.clock())));
     else
         console::outLine(commands.clock()->text());
     return 0;
