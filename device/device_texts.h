@@ -21,8 +21,9 @@ inline const QString kNothing = QStringLiteral("nothing");
 inline const QString kOneByte = QStringLiteral("1 byte");
 inline const QString kBytes = QStringLiteral("%1 bytes");
 
-// The port in the status bar. %1 the port's name (COM3), %2 the device it opens.
+// A port's name, %1 its number; on Windows also the name of the device it opens.
 inline const QString kPortName = QStringLiteral("COM%1");
+// The port in the status bar. %1 the port's name, %2 the device it opens.
 inline const QString kPortOpened = QStringLiteral("%1 \u2192 %2");
 inline const QString kNoSuchPort = QStringLiteral("%1: no such port");
 inline const QString kPortBusy = QStringLiteral(": in use by another program");
@@ -30,8 +31,8 @@ inline const QString kPortBusy = QStringLiteral(": in use by another program");
 inline const QString kPortNoPermission =
     QStringLiteral(": no permission to open it; join the group %1 and log in again");
 inline const QString kPortNotOpened = QStringLiteral(": cannot be opened");
-// %1 the port number, %2 the system's reason.
-inline const QString kPortLostStatus = QStringLiteral("COM%1: connection lost (%2)");
+// %1 the port's name, %2 the system's reason.
+inline const QString kPortLostStatus = QStringLiteral("%1: connection lost (%2)");
 // The reason when a hung-up line gives none of its own.
 inline const QString kDisconnected = QStringLiteral("the cable or the device was disconnected");
 

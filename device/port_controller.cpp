@@ -120,7 +120,7 @@ void PortController::shutDown(bool withBreak)
 
 void PortController::portLost(const QString &reason)
 {
-    setStatus(devicetext::kPortLostStatus.arg(m_commPort).arg(reason));
+    setStatus(devicetext::kPortLostStatus.arg(devicetext::kPortName.arg(m_commPort), reason));
 }
 
 void PortController::setTick(Tick t)
