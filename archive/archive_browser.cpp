@@ -8,7 +8,6 @@
 #include "datafile/brv2_file.h"
 
 #include <QCheckBox>
-#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -203,8 +202,7 @@ void ArchiveBrowser::saveRun()
     QString path = m_prompter.saveFileName(archivetext::kSaveTitle, msg::kBrivakFilter);
     if (path.isEmpty())
         return;
-    if (QFileInfo(path).suffix().isEmpty())
-        path += QStringLiteral(".brv2");
+    path = brv2::withSuffix(path);
     const auto bytes = selectedBytes(*run);
     if (!bytes)
         return;
