@@ -99,7 +99,7 @@ void DeviceCommands::onClockReply(const QByteArray &reply)
 {
     m_clock = ClockReading::fromReply(ParamReply(reply));
     setBusy(false);
-    // A clock is news; a stopped logger is said plainly.
+    // The clock in an information box; that the logger is stopped in a plain one.
     m_host.prompter().message(m_clock->text(), appinfo::title(),
                               m_clock->stopped ? Prompter::Icon::None
                                                : Prompter::Icon::Information);

@@ -66,19 +66,18 @@ struct DeviceError
 {
     enum class Kind {
         InvalidPort,  // no usable port: nothing was sent
-        NoValidReply, // the budget of sends ran out without a valid reply or acknowledgement
+        NoValidReply, // no valid reply or acknowledgement: none, the wrong length, or refused
         NotEnabled,   // the logger has never been given its serial number
         LinkLost,     // the line dropped while the command waited; the port reports that itself
     };
 
     Kind kind = Kind::NoValidReply;
-    // What the window tells the user about it; empty for a lost line.
+    // What the window tells the user about it. Empty for a lost line, which the port's own
+    // notice reports, except in the start sequence, which says at which step it stopped.
     QString message{};
     // Why, as far as the program knows: what the last poll brought, or for a lost line the
     // system's reason. May be empty.
     QString reason{};
-    // The start sequence: the step (1 to 12) that was waiting; 0 elsewhere.
-    int step = 0;
 
     bool operator==(const DeviceError &) const = default;
 };

@@ -46,8 +46,7 @@ void StartDevice::onLinkLost(bool wasWaiting, const QString &reason)
     // "Exit" is left, as when the logger never answered.
     std::optional<DeviceError> why;
     if (running()) {
-        why = DeviceError{DeviceError::Kind::LinkLost, msg::kStartInterrupted.arg(m_step), reason,
-                          m_step};
+        why = DeviceError{DeviceError::Kind::LinkLost, msg::kStartInterrupted.arg(m_step), reason};
         m_status = why->message;
         m_step = 0;
         m_progressVisible = false;

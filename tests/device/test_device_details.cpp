@@ -251,9 +251,6 @@ private Q_SLOTS:
         Block b;
         QTest::newRow("started, 10 minutes")
             << b.bytes() << Status::Started << false << 0.0 << 600 << "RV-110" << cold;
-        b.status = 0x06;
-        QTest::newRow("Start Later wins over Started")
-            << b.bytes() << Status::StartLater << false << 0.0 << 600 << "RV-110" << cold;
         b.status = 0x01;
         b.stored = 31998;
         b.model = 2;
