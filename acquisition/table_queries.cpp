@@ -15,23 +15,28 @@ bool cellNumber(const ReadingsTable &table, int r, int c, double *out)
     return v.has_value();
 }
 
-qint16 rangeExtreme(const ReadingsTable &table, int column, int first, int last, Extreme which)
+std::optional<Extremes> extremes(const ReadingsTable &table, int column, int first, int last)
 {
     last = std::max(first, last);
-    bool found = false;
-    double best = 0;
+    std::optional<Extremes> out;
     for (int r = first; r <= last; ++r) {
         double v = 0;
         if (!cellNumber(table, r, column, &v))
             continue;
-        if (!found) {
-            best = v;
-            found = true;
-        } else if (which == Extreme::Largest ? v > best : v < best) {
-            best = v;
-        }
+        if (!out)
+            out = Extremes{v, v};
+        out->smallest = std::min(out->smallest, v);
+        out->largest = std::max(out->largest, v);
     }
-    return found ? numfmt::toInt16HalfEven(best) : qint16(0);
+    return out;
+}
+
+qint16 rangeExtreme(const ReadingsTable &table, int column, int first, int last, Extreme which)
+{
+    const auto e = extremes(table, column, first, last);
+    if (!e)
+        return 0;
+    return numfmt::toInt16HalfEven(which == Extreme::Largest ? e->largest : e->smallest);
 }
 
 int findRow(const ReadingsTable &table, const QDate &date, const QString &timeText)

@@ -4,6 +4,8 @@
 #include <QString>
 #include <QtGlobal>
 
+#include <optional>
+
 class ReadingsTable;
 
 // Queries other parts run on the readings table: the range extremes that scale the graph's
@@ -16,6 +18,15 @@ inline constexpr int kHumidityColumn = 4;
 
 // The number in cell (r, c); false for "***", an empty cell or any text that is not a number.
 bool cellNumber(const ReadingsTable &table, int r, int c, double *out);
+
+// The smallest and the largest number in `column` over rows `first` to `last` (a range of one
+// row when last <= first); nullopt when the range has no valid cell.
+struct Extremes
+{
+    double smallest = 0;
+    double largest = 0;
+};
+std::optional<Extremes> extremes(const ReadingsTable &table, int column, int first, int last);
 
 enum class Extreme { Largest, Smallest };
 

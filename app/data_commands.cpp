@@ -6,9 +6,10 @@
 #include "app/frm_main.h"
 #include "common/messages.h"
 #include "common/prompter.h"
+#include "datafile/brv2_file.h"
 #include "datafile/set_io.h"
-#include "run/run_document.h"
 #include "device/serial_link.h"
+#include "run/run_document.h"
 #include "view/frm_data.h"
 
 #include <QFileInfo>
@@ -84,11 +85,10 @@ void DataCommands::SaveData()
         m_main.prompter().message(msg::kNothingToSave, appinfo::title(), Prompter::Icon::Information);
         return;
     }
-    QString path = m_main.prompter().saveFileName(QStringLiteral("Save"), msg::kBrivakFilter);
+    QString path = m_main.prompter().saveFileName(msg::kTitleSave, msg::kBrivakFilter);
     if (path.isEmpty())
         return;
-    if (QFileInfo(path).suffix().isEmpty())
-        path += QStringLiteral(".brv2");
+    path = brv2::withSuffix(path);
     QString error;
     if (!doc.save(path, &error)) {
         m_main.prompter().message(msg::kSaveFailed.arg(QFileInfo(path).absoluteFilePath(), error),
@@ -100,7 +100,7 @@ void DataCommands::SaveData()
 
 void DataCommands::OpenData()
 {
-    const QString path = m_main.prompter().openFileName(QStringLiteral("Open"), msg::kBrivakFilter);
+    const QString path = m_main.prompter().openFileName(msg::kTitleOpen, msg::kBrivakFilter);
     if (!path.isEmpty())
         openFile(path);
 }

@@ -687,10 +687,9 @@ void FrmMain::Help()
 {
     const QString path = manualPath();
     if (!QFileInfo::exists(path) || !QDesktopServices::openUrl(QUrl::fromLocalFile(path)))
-        m_prompter->message(QStringLiteral("The manual \"KT Manual.pdf\" could not be opened.\n"
-                                           "It belongs in %1")
-                                .arg(QDir::toNativeSeparators(QFileInfo(path).absolutePath())),
-                            appinfo::title(), Prompter::Icon::Information);
+        m_prompter->message(
+            msg::kManualNotOpened.arg(QDir::toNativeSeparators(QFileInfo(path).absolutePath())),
+            appinfo::title(), Prompter::Icon::Information);
 }
 
 void FrmMain::showDataWindow()

@@ -7,7 +7,6 @@
 #include "datafile/brv2_file.h"
 
 #include <QCheckBox>
-#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -273,8 +272,7 @@ void ArchiveBrowser::saveRun()
     QString path = m_prompter.saveFileName(archivetext::kSaveTitle, msg::kBrivakFilter);
     if (path.isEmpty())
         return;
-    if (QFileInfo(path).suffix().isEmpty())
-        path += QStringLiteral(".brv2");
+    path = brv2::withSuffix(path);
     ask(Action::Save, m_worker.fetch(run->key), *run, path);
 }
 

@@ -123,6 +123,8 @@ inline const QString kLiveError = QStringLiteral("Error");
 inline const QString kFileCorrupted = QStringLiteral("File Corrupted");
 inline const QString kFileError = QStringLiteral("File Error");
 inline const QString kBrivakFilter = QStringLiteral("Brivak Files (*.brv2)");
+inline const QString kTitleOpen = QStringLiteral("Open");
+inline const QString kTitleSave = QStringLiteral("Save");
 inline const QString kNothingToSave =
     QStringLiteral("There is no reading set to save. Read a logger or open a file first.");
 // %1: the file, %2: the system's reason.
@@ -171,6 +173,10 @@ inline const QString kPrnGraphSerial = QStringLiteral("( Serial No.  ");
 inline const QString kPrnGraphLocation = QStringLiteral(",    Location   ");
 inline const QString kPrnGraphClose = QStringLiteral(" )");
 inline const QString kNoReadingInRange = QStringLiteral("No reading lies in the selected range.");
+
+// %1: the folder the manual belongs in.
+inline const QString kManualNotOpened =
+    QStringLiteral("The manual \"KT Manual.pdf\" could not be opened.\nIt belongs in %1");
 
 inline const QString kSysInfoUnavailable =
     QStringLiteral("System Information Is Unavailable At This Time");

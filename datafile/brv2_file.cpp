@@ -160,6 +160,11 @@ Content failed(const QString &reason, Content::Status status = Content::Status::
 
 } // namespace
 
+QString withSuffix(const QString &path)
+{
+    return QFileInfo(path).suffix().isEmpty() ? path + QLatin1Char('.') + kSuffix : path;
+}
+
 int rowFieldCount(int model)
 {
     switch (model) {

@@ -20,6 +20,11 @@ namespace brv2 {
 // The largest image the program keeps (the receive buffer of a download).
 inline constexpr int kMaxImageLen = 33001;
 
+// The files' suffix, without the dot.
+inline const QString kSuffix = QStringLiteral("brv2");
+// `path` as a save dialog's answer is taken: a name typed without any suffix gets ".brv2".
+QString withSuffix(const QString &path);
+
 struct Content
 {
     enum class Status { Ok, FileError, FileCorrupted };

@@ -1,14 +1,11 @@
 #include "device/device_commands.h"
 
 #include "common/app_info.h"
-#include "common/datetext.h"
 #include "common/messages.h"
 #include "common/prompter.h"
 #include "device/device_host.h"
 #include "device/param_reply.h"
 #include "device/serial_link.h"
-
-#include <QTime>
 
 DeviceCommands::DeviceCommands(DeviceHost &host, QObject *parent)
     : QObject(parent), m_host(host),
@@ -30,7 +27,7 @@ DeviceCommands::DeviceCommands(DeviceHost &host, QObject *parent)
     connect(&host.link(), &SerialLink::lost, this, &DeviceCommands::onLinkLost);
 }
 
-void DeviceCommands::onLinkLost()
+void DeviceCommands::onLinkLost(const QString &reason)
 {
     if (!isRunning())
         return;
@@ -39,14 +36,19 @@ void DeviceCommands::onLinkLost()
     m_tmrData.cancel();
     m_eraseStep = EraseStep::None;
     setBusy(false);
+    m_error = DeviceError{DeviceError::Kind::LinkLost, QString(), reason};
     end();
 }
 
-void DeviceCommands::reportFailure(const QString &text, const QString &title,
-                                   Prompter::Icon icon)
+void DeviceCommands::fail(const QString &message, const Exchange &exchange, const QString &title,
+                          Prompter::Icon icon)
 {
+    m_eraseStep = EraseStep::None;
+    setBusy(false);
+    m_error = DeviceError{DeviceError::Kind::NoValidReply, message, exchange.failureReason()};
     if (m_host.link().isOpen())
-        m_host.prompter().message(text, title, icon);
+        m_host.prompter().message(m_error->message, title, icon);
+    end();
 }
 
 bool DeviceCommands::isRunning() const
@@ -58,9 +60,12 @@ int DeviceCommands::RetryCnt() const { return m_active ? m_active->retryCount() 
 
 bool DeviceCommands::portUsable()
 {
+    m_clock.reset();
+    m_error.reset();
     if (m_host.okPort())
         return true;
-    m_host.prompter().message(msg::kInvalidPort);
+    m_error = DeviceError{DeviceError::Kind::InvalidPort, msg::kInvalidPort};
+    m_host.prompter().message(m_error->message);
     return false;
 }
 
@@ -92,26 +97,18 @@ void DeviceCommands::Device_Time()
 
 void DeviceCommands::onClockReply(const QByteArray &reply)
 {
-    const ParamReply r(reply);
+    m_clock = ClockReading::fromReply(ParamReply(reply));
     setBusy(false);
-    if ((r.status() & 0x06) == 0) {
-        m_host.prompter().message(msg::kDeviceIsStoppedClock);
-    } else {
-        // Registers past their range carry into the next unit, as a time built from hours,
-        // minutes and seconds does; only the time of day is shown.
-        const int secs = r.clockHours() * 3600 + r.clockMinutes() * 60 + r.clockSeconds();
-        const QTime t = QTime(0, 0).addSecs(secs);
-        m_host.prompter().message(datetext::timeText(t), appinfo::title(),
-                                  Prompter::Icon::Information);
-    }
+    // The clock in an information box; that the logger is stopped in a plain one.
+    m_host.prompter().message(m_clock->text(), appinfo::title(),
+                              m_clock->stopped ? Prompter::Icon::None
+                                               : Prompter::Icon::Information);
     end();
 }
 
 void DeviceCommands::onClockFailed()
 {
-    setBusy(false);
-    reportFailure(msg::kNotResponding, msg::kTitleWarningDots, Prompter::Icon::None);
-    end();
+    fail(msg::kNotResponding, m_timerPara, msg::kTitleWarningDots, Prompter::Icon::None);
 }
 
 // --- Stop ---------------------------------------------------------------------------------------
@@ -148,9 +145,7 @@ void DeviceCommands::onStopAcknowledged()
 
 void DeviceCommands::onStopFailed()
 {
-    setBusy(false);
-    reportFailure(msg::kNotStopped, msg::kTitleWarning, Prompter::Icon::Information);
-    end();
+    fail(msg::kNotStopped, m_timerStop, msg::kTitleWarning, Prompter::Icon::Information);
 }
 
 // --- Clear & Stop -------------------------------------------------------------------------------
@@ -187,8 +182,5 @@ void DeviceCommands::onEraseAcknowledged()
 
 void DeviceCommands::onEraseFailed()
 {
-    m_eraseStep = EraseStep::None;
-    setBusy(false);
-    reportFailure(msg::kError, msg::kTitleWarning, Prompter::Icon::Information);
-    end();
+    fail(msg::kError, m_tmrData, msg::kTitleWarning, Prompter::Icon::Information);
 }

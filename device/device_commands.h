@@ -3,9 +3,12 @@
 #include "common/prompter.h"
 #include "device/command_frame.h"
 #include "device/device_host.h"
+#include "device/device_results.h"
 #include "device/exchanges.h"
 
 #include <QObject>
+
+#include <optional>
 
 // The main window's device commands that need no dialog of their own: Device Time, Stop Device
 // and Clear & Stop Device. They talk through the main window (its port, its enabling of the
@@ -15,9 +18,10 @@
 //   TimerStop 1000 ms, acknowledgement of exactly nine bytes, 4 sends;
 //   TmrData   2000 ms, full wait then judge nine bytes or more, 5 sends per step.
 // Every command tests the port first and, once it has sent something, ends with exactly one
-// message and the device commands enabled again. Nothing here waits inside a nested event loop:
-// the erase returns to the event loop between its 2-second waits, so the window stays responsive
-// while the commands stay disabled.
+// message and the device commands enabled again. The outcome is kept as values (the clock
+// read, or why the command failed); the message is made from them. Nothing here waits inside a
+// nested event loop: the erase returns to the event loop between its 2-second waits, so the window
+// stays responsive while the commands stay disabled.
 class DeviceCommands : public QObject
 {
     Q_OBJECT
@@ -46,6 +50,10 @@ public:
 
     // True while one of the commands waits for the logger.
     bool isRunning() const;
+    // What the last Device_Time read; nullopt until it has read the clock.
+    const std::optional<ClockReading> &clock() const { return m_clock; }
+    // Why the last command failed; nullopt when it did what was asked (or was not confirmed).
+    const std::optional<DeviceError> &error() const { return m_error; }
     EraseStep eraseStep() const { return m_eraseStep; }
 
     CommandBuffer &CmdBuf() { return m_cmdBuf; }
@@ -63,6 +71,7 @@ Q_SIGNALS:
     void finished();
 
 private:
+    // Starts a command: nothing kept from the last one, then the port tested.
     bool portUsable();
     void begin(Exchange &exchange, const QByteArray &frame);
     void end();
@@ -74,10 +83,11 @@ private:
     void onStopFailed();
     void onEraseAcknowledged();
     void onEraseFailed();
-    void onLinkLost();
-    // A failure's message, unless the port went away under the command: the main window has
-    // reported that, once.
-    void reportFailure(const QString &text, const QString &title, Prompter::Icon icon);
+    void onLinkLost(const QString &reason);
+    // Ends a command that failed: why is kept, and said in a box unless the port went away under
+    // the command (the main window has reported that, once).
+    void fail(const QString &message, const Exchange &exchange, const QString &title,
+              Prompter::Icon icon);
 
     DeviceHost &m_host;
     CommandBuffer m_cmdBuf;
@@ -87,4 +97,6 @@ private:
     Exchange *m_active = nullptr;
     EraseStep m_eraseStep = EraseStep::None;
     BusyShare m_busy{m_host};
+    std::optional<ClockReading> m_clock;
+    std::optional<DeviceError> m_error;
 };

@@ -2,7 +2,6 @@
 
 #include "common/clock.h"
 #include "common/messages.h"
-#include "common/model_codes.h"
 #include "common/numfmt.h"
 #include "common/prompter.h"
 #include "device/device_host.h"
@@ -26,7 +25,7 @@ bool wholeNumberIn(const QString &text, int lo, int hi, int *out)
 
 DeviceDetails::DeviceDetails(DeviceHost &host, QObject *parent) : LoggerDialog(host, parent) {}
 
-void DeviceDetails::onLinkLost(bool wasWaiting)
+void DeviceDetails::onLinkLost(bool wasWaiting, const QString &reason)
 {
     // A request or a programming step still waiting has ended; the panels stay as they are,
     // and "Send" says what every command says without a port.
@@ -35,6 +34,7 @@ void DeviceDetails::onLinkLost(bool wasWaiting)
     m_progressVisible = false;
     m_sendEnabled = true;
     Q_EMIT changed();
+    fail({DeviceError::Kind::LinkLost, QString(), reason});
 }
 
 void DeviceDetails::Fill_Date()
@@ -70,14 +70,22 @@ void DeviceDetails::onParameters(const QByteArray &reply)
 {
     const ParamReply r(reply);
     if (!r.enabled()) {
+        m_details.reset();
         m_frame1Visible = false;
         m_frame2Visible = true;
         Fill_Date();
-    } else {
-        m_labels = describe(r, m_labels);
+        setBusy(false);
+        Q_EMIT changed();
+        // The panel's own text is what the user is told.
+        fail({DeviceError::Kind::NotEnabled, msg::kEnablePanel});
+        return;
     }
+    m_details = LoggerDetails::fromReply(r);
+    clearError();
+    m_labels = describe(*m_details, m_labels);
     setBusy(false);
     Q_EMIT changed();
+    Q_EMIT detailsRead(*m_details);
 }
 
 void DeviceDetails::onNoParameters()
@@ -86,43 +94,19 @@ void DeviceDetails::onNoParameters()
     reportNoAnswer();
 }
 
-DeviceDetails::Labels DeviceDetails::describe(const ParamReply &r, const Labels &before)
+DeviceDetails::Labels DeviceDetails::describe(const LoggerDetails &d, const Labels &before)
 {
     Labels l = before;
     l.locationVisible = true;
-    l.Llocation1 = msg::kLocationPrefix + r.location();
+    l.Llocation1 = msg::kLocationPrefix + d.location;
     l.serialVisible = true;
-    l.lserno1 = msg::kDetailPrefix + r.serialText();
-    if (const QString name = model::label(r.model()); !name.isEmpty())
+    l.lserno1 = msg::kDetailPrefix + d.identity.serialText();
+    if (const QString name = d.modelName(); !name.isEmpty())
         l.lmodel1 = msg::kDetailPrefix + name;
-    if (r.waitingForDelayedStart())
-        l.ldevstatus1 = msg::kDetailPrefix + msg::kStatusStartLater;
-    else if (r.started())
-        l.ldevstatus1 = msg::kDetailPrefix + msg::kStatusStarted;
-    else
-        l.ldevstatus1 = msg::kDetailPrefix + msg::kStatusStopped;
-    // A byte count that is not a whole number of readings shows its fraction rather than
-    // pretending to a whole reading.
-    const double readings = r.memoryFull()
-                                ? double(model::capacity(r.model()))
-                                : double(r.storedBytes()) / model::bytesPerReading(r.model());
-    l.lno_readings1 = msg::kDetailPrefix + numfmt::plain(readings);
-    QString unit;
-    switch (r.intervalUnit()) {
-    case 'S':
-        unit = msg::kUnitSeconds;
-        break;
-    case 'M':
-        unit = msg::kUnitMinutes;
-        break;
-    case 'H':
-        unit = msg::kUnitHours;
-        break;
-    default:
-        break;
-    }
-    if (!unit.isEmpty())
-        l.linterval1 = msg::kDetailPrefix + QString::number(r.intervalCount()) + unit;
+    l.ldevstatus1 = msg::kDetailPrefix + d.statusText();
+    l.lno_readings1 = msg::kDetailPrefix + d.readingsText();
+    if (const QString interval = d.intervalText(); !interval.isEmpty())
+        l.linterval1 = msg::kDetailPrefix + interval;
     return l;
 }
 
@@ -196,6 +180,7 @@ void DeviceDetails::Command2()
         m_timerPara.cancel();
         setBusy(false);
     }
+    m_programmed.reset();
     m_serNo = serial;
     m_idDay = std::uint8_t(day);
     m_idMonth = std::uint8_t(month);
@@ -239,6 +224,10 @@ void DeviceDetails::Send_Step()
 
 void DeviceDetails::onAcknowledged()
 {
+    if (m_sendStep == 2) {
+        const std::uint8_t id[3] = {m_idDay, m_idMonth, m_idYear};
+        m_programmed = LoggerIdentity::fromLogger(m_serNo, id, QString());
+    }
     ++m_sendStep;
     Send_Step();
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/logger_identity.h"
+#include "device/device_results.h"
 #include "device/logger_dialog.h"
 
 #include <QString>
@@ -18,6 +20,10 @@ class ParamReply;
 //
 // The dialog keeps the main window's device commands disabled from its first activation until
 // it is closed; close() ends whatever is still waiting.
+//
+// Each request ends in detailsRead() with the logger's details, or in failed() with why not (a
+// logger never enabled fails with NotEnabled and gets the programming panel); the labels are
+// made from those values.
 class DeviceDetails : public LoggerDialog
 {
     Q_OBJECT
@@ -73,9 +79,19 @@ public:
     int SendStep() const { return m_sendStep; }
     int SerNo() const { return m_serNo; }
 
-    // The label texts a parameter block gives, starting from `before` (what the labels showed).
+    // The logger's details from the last reply that carried them.
+    const std::optional<LoggerDetails> &details() const { return m_details; }
+    // The serial number and identification bytes the programming panel wrote, once the logger
+    // has acknowledged both.
+    const std::optional<LoggerIdentity> &programmed() const { return m_programmed; }
+
+    // The label texts the details give, starting from `before` (what the labels showed).
     // Pure, for the dialog and for tests.
-    static Labels describe(const ParamReply &reply, const Labels &before);
+    static Labels describe(const LoggerDetails &details, const Labels &before);
+    static Labels describe(const ParamReply &reply, const Labels &before)
+    {
+        return describe(LoggerDetails::fromReply(reply), before);
+    }
 
     // Why a serial number or an identification field cannot be sent; nullopt when it can.
     // The value goes to `out`.
@@ -84,15 +100,20 @@ public:
     static std::optional<QString> checkMonth(const QString &text, int *out);
     static std::optional<QString> checkYear(const QString &text, int *out);
 
+Q_SIGNALS:
+    void detailsRead(const LoggerDetails &details);
+
 private:
     void requestParameters();
     void onParameters(const QByteArray &reply) override;
     void onNoParameters() override;
     void onAcknowledged() override;
-    void onLinkLost(bool wasWaiting) override;
+    void onLinkLost(bool wasWaiting, const QString &reason) override;
     void onClosing() override;
 
     Labels m_labels;
+    std::optional<LoggerDetails> m_details;
+    std::optional<LoggerIdentity> m_programmed;
     QString m_tday, m_tmnt, m_tyrs, m_tSerno;
     bool m_frame1Visible = true;
     bool m_frame2Visible = false;

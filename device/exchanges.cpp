@@ -1,6 +1,7 @@
 #include "device/exchanges.h"
 
 #include "device/command_frame.h"
+#include "device/device_texts.h"
 #include "device/serial_link.h"
 
 Exchange::Exchange(SerialLink *link, int intervalMs, QObject *parent)
@@ -50,15 +51,15 @@ void Exchange::fail(const QString &reason)
 
 QString Exchange::noReply(const QString &lastPoll) const
 {
-    return QStringLiteral("no valid reply to %1 requests: %2").arg(m_sends).arg(lastPoll);
+    return devicetext::kNoValidReply.arg(m_sends).arg(lastPoll);
 }
 
 namespace {
 QString bytesText(qint64 n)
 {
     if (n == 0)
-        return QStringLiteral("nothing");
-    return n == 1 ? QStringLiteral("1 byte") : QStringLiteral("%1 bytes").arg(n);
+        return devicetext::kNothing;
+    return n == 1 ? devicetext::kOneByte : devicetext::kBytes.arg(n);
 }
 } // namespace
 
@@ -87,10 +88,10 @@ void PollExchange::onTimer()
         send();
         return;
     }
-    fail(noReply(QStringLiteral("the last brought %1, %2%3 wanted")
-                     .arg(bytesText(count),
-                          m_rule == Rule::AtLeast ? QStringLiteral("at least ") : QString())
-                     .arg(m_threshold)));
+    fail(noReply(
+        devicetext::kLastBrought
+            .arg(bytesText(count), m_rule == Rule::AtLeast ? devicetext::kAtLeast : QString())
+            .arg(m_threshold)));
     Q_EMIT failed();
 }
 
@@ -117,8 +118,8 @@ void AckPollExchange::onTimer()
     ++m_retry;
     if (m_maxSends > 0 && m_retry >= m_maxSends) {
         fail(noReply(count == 9
-                         ? QStringLiteral("the last 9 bytes were no acknowledgement")
-                         : QStringLiteral("the last brought %1, 9 wanted").arg(bytesText(count))));
+                         ? devicetext::kLastNoAcknowledgement
+                         : devicetext::kLastBrought.arg(bytesText(count), QString()).arg(9)));
         Q_EMIT failed();
         return;
     }
@@ -143,7 +144,7 @@ void WaitExchange::onTimer()
             finish();
             Q_EMIT acknowledged();
         } else {
-            fail(QStringLiteral("the reply of %1 is no acknowledgement").arg(bytesText(count)));
+            fail(devicetext::kReplyNoAcknowledgement.arg(bytesText(count)));
             Q_EMIT failed();
         }
         return;
@@ -153,6 +154,6 @@ void WaitExchange::onTimer()
         send();
         return;
     }
-    fail(noReply(QStringLiteral("the last brought %1, at least 9 wanted").arg(bytesText(count))));
+    fail(noReply(devicetext::kLastBrought.arg(bytesText(count), devicetext::kAtLeast).arg(9)));
     Q_EMIT failed();
 }

@@ -1,6 +1,7 @@
 #include "device/frm_id_dev.h"
 
 #include "common/messages.h"
+#include "device/device_texts.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -90,10 +91,10 @@ frmIDdev::frmIDdev(DeviceHost &host, QWidget *parent)
     auto *v = new QVBoxLayout(m_frame2);
     v->addWidget(namedLabel("lNotEnabled", msg::kEnablePanel));
     auto *boxes = new QHBoxLayout;
-    m_tday = namedBox("tday", 2, QStringLiteral("Day"));
-    m_tmnt = namedBox("tmnt", 2, QStringLiteral("Month"));
-    m_tyrs = namedBox("tyrs", 3, QStringLiteral("Year - 2000"));
-    m_tSerno = namedBox("tSerno", 5, QStringLiteral("Serial number, 0 to 9999"));
+    m_tday = namedBox("tday", 2, devicetext::kTipDay);
+    m_tmnt = namedBox("tmnt", 2, devicetext::kTipMonth);
+    m_tyrs = namedBox("tyrs", 3, devicetext::kTipYear);
+    m_tSerno = namedBox("tSerno", 5, devicetext::kTipSerial);
     for (QLineEdit *b : {m_tday, m_tmnt, m_tyrs, m_tSerno})
         boxes->addWidget(b);
     m_command2 = new QPushButton(msg::kSend);

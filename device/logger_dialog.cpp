@@ -24,7 +24,7 @@ LoggerDialog::LoggerDialog(DeviceHost &host, QObject *parent)
     connect(&host.link(), &SerialLink::lost, this, &LoggerDialog::linkLost);
 }
 
-void LoggerDialog::linkLost()
+void LoggerDialog::linkLost(const QString &reason)
 {
     if (m_closed)
         return;
@@ -32,13 +32,22 @@ void LoggerDialog::linkLost()
     m_timerPara.cancel();
     m_sendTimer.cancel();
     setBusy(false);
-    onLinkLost(wasWaiting);
+    onLinkLost(wasWaiting, reason);
 }
 
 void LoggerDialog::reportNoAnswer()
 {
+    const DeviceError e{DeviceError::Kind::NoValidReply, msg::kNotResponding,
+                        m_timerPara.failureReason()};
     if (m_host.link().isOpen())
-        m_host.prompter().message(msg::kNotResponding, msg::kTitleWarningDots);
+        m_host.prompter().message(e.message, msg::kTitleWarningDots);
+    fail(e);
+}
+
+void LoggerDialog::fail(const DeviceError &error)
+{
+    m_error = error;
+    Q_EMIT failed(error);
 }
 
 void LoggerDialog::close()

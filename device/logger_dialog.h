@@ -2,9 +2,12 @@
 
 #include "device/command_frame.h"
 #include "device/device_host.h"
+#include "device/device_results.h"
 #include "device/exchanges.h"
 
 #include <QObject>
+
+#include <optional>
 
 // What the two dialogs that talk to a logger on their own (Device Details and Start Device)
 // share, without a window: the command buffer, the parameter request (exactly 40 bytes, once a
@@ -25,6 +28,8 @@ public:
 
     bool busy() const { return m_busy.isSet(); }
     bool isClosed() const { return m_closed; }
+    // Why the last request or run of the dialog failed; nullopt while nothing has gone wrong.
+    const std::optional<DeviceError> &error() const { return m_error; }
 
     // Dialog state.
     CommandBuffer &CmdBuf() { return m_cmdBuf; }
@@ -35,6 +40,8 @@ public:
 Q_SIGNALS:
     // Something the dialog shows has changed.
     void changed();
+    // A request or a run has failed; error() says why.
+    void failed(const DeviceError &error);
 
 protected:
     explicit LoggerDialog(DeviceHost &host, QObject *parent = nullptr);
@@ -46,15 +53,18 @@ protected:
     virtual void onNoParameters() = 0;
     virtual void onAcknowledged() = 0;
     // The line dropped; both exchanges have ended and the pointer is normal again.
-    // `wasWaiting`: a request or a step was still waiting for the logger. The main window
-    // reports the loss itself.
-    virtual void onLinkLost(bool wasWaiting) = 0;
+    // `wasWaiting`: a request or a step was still waiting for the logger; `reason` is the
+    // system's. The main window reports the loss itself.
+    virtual void onLinkLost(bool wasWaiting, const QString &reason) = 0;
     // What the dialog resets of its own when it closes.
     virtual void onClosing() {}
 
-    // "Not responding" in a warning box, unless the port went away meanwhile: the main window
-    // has reported that already.
+    // The parameter request went unanswered: "Not responding" in a warning box, unless the
+    // port went away meanwhile (the main window has reported that already), then failed().
     void reportNoAnswer();
+    // Keeps why the dialog failed and says so (failed()).
+    void fail(const DeviceError &error);
+    void clearError() { m_error.reset(); }
     void setBusy(bool busy) { m_busy.set(busy); }
 
     DeviceHost &m_host;
@@ -64,7 +74,8 @@ protected:
     bool m_closed = false;
 
 private:
-    void linkLost();
+    void linkLost(const QString &reason);
 
     BusyShare m_busy{m_host};
+    std::optional<DeviceError> m_error;
 };

@@ -4,6 +4,7 @@
 #include "common/numfmt.h"
 #include "common/prompter.h"
 #include "device/comport_file.h"
+#include "device/device_texts.h"
 #include "device/port_mapping.h"
 #include "device/serial_link.h"
 
@@ -17,30 +18,28 @@ bool PortController::ok_port() const { return m_link.isOpen(); }
 bool PortController::openSteps()
 {
     const QString device = portmap::deviceFor(m_commPort);
-    const QString name = QStringLiteral("COM%1").arg(m_commPort);
-    const QString opened = QStringLiteral("%1 \u2192 %2").arg(name, device);
+    const QString name = devicetext::kPortName.arg(m_commPort);
+    const QString opened = devicetext::kPortOpened.arg(name, device);
     switch (m_link.open(device, m_baudRate)) {
     case SerialLink::OpenResult::Ok:
         setStatus(opened);
         return true;
     case SerialLink::OpenResult::InvalidPort:
-        setStatus(QStringLiteral("%1: no such port").arg(name));
+        setStatus(devicetext::kNoSuchPort.arg(name));
         m_prompter.message(msg::kInvalidPort);
         return false;
     // The port exists: no box, but the status bar says why it is not open; every device
     // command then answers that the port is invalid.
     case SerialLink::OpenResult::Busy:
-        setStatus(opened + QStringLiteral(": in use by another program"));
+        setStatus(opened + devicetext::kPortBusy);
         return false;
     case SerialLink::OpenResult::NoPermission:
-        setStatus(opened + QStringLiteral(": no permission to open it; join the group %1 and "
-                                          "log in again")
-                               .arg(portmap::accessGroup(device)));
+        setStatus(opened + devicetext::kPortNoPermission.arg(portmap::accessGroup(device)));
         return false;
     case SerialLink::OpenResult::Failed:
         break;
     }
-    setStatus(opened + QStringLiteral(": cannot be opened"));
+    setStatus(opened + devicetext::kPortNotOpened);
     return false;
 }
 
@@ -121,7 +120,7 @@ void PortController::shutDown(bool withBreak)
 
 void PortController::portLost(const QString &reason)
 {
-    setStatus(QStringLiteral("COM%1: connection lost (%2)").arg(m_commPort).arg(reason));
+    setStatus(devicetext::kPortLostStatus.arg(devicetext::kPortName.arg(m_commPort), reason));
 }
 
 void PortController::setTick(Tick t)

@@ -1,5 +1,7 @@
 #include "device/port_mapping.h"
 
+#include "device/device_texts.h"
+
 #include <QFileInfo>
 #include <QSerialPortInfo>
 
@@ -22,7 +24,7 @@ QString deviceFor(int n)
     if (n < 1)
         return QString();
 #ifdef Q_OS_WIN
-    return QStringLiteral("COM%1").arg(n);
+    return devicetext::kPortName.arg(n);
 #else
     const QByteArray env = qgetenv(QStringLiteral("KESTRUN_COM%1").arg(n).toLatin1().constData());
     if (!env.isEmpty())

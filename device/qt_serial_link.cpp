@@ -1,5 +1,7 @@
 #include "device/qt_serial_link.h"
 
+#include "device/device_texts.h"
+
 #include <QFile>
 #include <QFileInfo>
 
@@ -163,9 +165,8 @@ void QtSerialLink::onError(QSerialPort::SerialPortError e)
     const bool gone = e == QSerialPort::ResourceError ||
                       (e == QSerialPort::ReadError && hungUp());
     if (gone) {
-        const QString reason = e == QSerialPort::ResourceError
-                                   ? m_port.errorString()
-                                   : QStringLiteral("the cable or the device was disconnected");
+        const QString reason =
+            e == QSerialPort::ResourceError ? m_port.errorString() : devicetext::kDisconnected;
         m_port.clearError();
         close();
         // The error can surface inside any read or write of an exchange; telling everyone from

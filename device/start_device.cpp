@@ -40,17 +40,23 @@ StartDevice::StartDevice(DeviceHost &host, QObject *parent) : LoggerDialog(host,
     connect(&m_startTimer, &QTimer::timeout, this, &StartDevice::onStartTimer);
 }
 
-void StartDevice::onLinkLost(bool)
+void StartDevice::onLinkLost(bool wasWaiting, const QString &reason)
 {
     // A run cut short says how far it got; with no port there is nothing to send to, so only
     // "Exit" is left, as when the logger never answered.
+    std::optional<DeviceError> why;
     if (running()) {
-        m_status = msg::kStartInterrupted.arg(m_step);
+        why = DeviceError{DeviceError::Kind::LinkLost, msg::kStartInterrupted.arg(m_step), reason};
+        m_status = why->message;
         m_step = 0;
         m_progressVisible = false;
+    } else if (wasWaiting) {
+        why = DeviceError{DeviceError::Kind::LinkLost, QString(), reason};
     }
     m_sendEnabled = false;
     Q_EMIT changed();
+    if (why)
+        fail(*why);
 }
 
 void StartDevice::load()
@@ -81,9 +87,10 @@ void StartDevice::onParameters(const QByteArray &reply)
     // The pointer goes back before any box: nobody should see an hourglass over a question.
     setBusy(false);
     if (!ParamReply(reply).enabled()) {
-        m_host.prompter().message(msg::kNotEnabled, appinfo::title(),
-                                  Prompter::Icon::Information);
+        const DeviceError why{DeviceError::Kind::NotEnabled, msg::kNotEnabled};
+        m_host.prompter().message(why.message, appinfo::title(), Prompter::Icon::Information);
         close();
+        fail(why);
         Q_EMIT closeRequested();
         return;
     }
@@ -280,18 +287,16 @@ void StartDevice::Command2()
 
     // Everything the twelve steps send is taken now; what the user changes during the run
     // belongs to the next one.
-    m_run.second = m_time.second();
-    m_run.minute = m_time.minute();
-    m_run.hour = m_time.hour();
-    m_run.day = m_date.day();
-    m_run.month = m_date.month();
-    m_run.year = m_date.year();
-    m_run.unitLetter = *m_unit == Unit::Second ? 'S' : *m_unit == Unit::Minute ? 'M' : 'H';
-    m_run.count = intervalText().toInt();
+    m_run.date = m_date;
+    m_run.time = m_time;
+    m_run.interval.unit = *m_unit == Unit::Second ? 'S' : *m_unit == Unit::Minute ? 'M' : 'H';
+    m_run.interval.count = intervalText().toInt();
     m_run.later = m_startLater;
     m_run.delay = delayMinutes();
     m_run.location = locationBytes(m_location);
 
+    m_programmed.reset();
+    clearError();
     m_status.clear();
     m_step = 1;
     Send_Start_Step();
@@ -304,7 +309,7 @@ void StartDevice::Send_Start_Step()
     if (m_closed)
         return;
     if (m_step >= 1 && m_step <= kSteps) {
-        const Run &r = m_run;
+        const Settings &r = m_run;
         // Two-digit values go out as separate digits, units first.
         const auto digits = [this](char what, int v) {
             m_cmdBuf.setAll('S', std::uint8_t(what), std::uint8_t(v % 10), std::uint8_t(v / 10),
@@ -312,28 +317,29 @@ void StartDevice::Send_Start_Step()
         };
         switch (m_step) {
         case 1:
-            digits('S', r.second);
+            digits('S', r.time.second());
             break;
         case 2:
-            digits('M', r.minute);
+            digits('M', r.time.minute());
             break;
         case 3:
-            digits('H', r.hour);
+            digits('H', r.time.hour());
             break;
         case 4:
-            digits('D', r.day);
+            digits('D', r.date.day());
             break;
         case 5:
-            digits('N', r.month);
+            digits('N', r.date.month());
             break;
         case 6: {
-            const int y = r.year - 2000;
+            const int y = r.date.year() - 2000;
             m_cmdBuf.setAll('S', 'Y', std::uint8_t(y % 4), std::uint8_t(y / 4), 0);
             break;
         }
         case 7:
-            m_cmdBuf.setAll('S', 'T', std::uint8_t(r.unitLetter), std::uint8_t(r.count % 10),
-                            std::uint8_t(r.count / 10));
+            m_cmdBuf.setAll('S', 'T', std::uint8_t(r.interval.unit),
+                            std::uint8_t(r.interval.count % 10),
+                            std::uint8_t(r.interval.count / 10));
             break;
         case 8:
             if (r.later)
@@ -358,6 +364,7 @@ void StartDevice::Send_Start_Step()
         Q_EMIT changed();
         return;
     }
+    m_programmed = m_run;
     m_sendEnabled = true;
     m_host.Enb_Controls();
     m_progressVisible = false;

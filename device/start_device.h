@@ -33,6 +33,20 @@ public:
 
     enum class Unit { Second, Minute, Hour };
 
+    // What a run of the twelve steps gives the logger, taken when "Send" is pressed.
+    struct Settings
+    {
+        // The logger's clock: date and time of day.
+        QDate date;
+        QTime time;
+        LoggerDetails::Interval interval;
+        // Start after `delay` minutes rather than now.
+        bool later = false;
+        int delay = 0;
+        // The 16 bytes sent.
+        QByteArray location;
+    };
+
     // The range of DtpDate. The year goes out as (year - 2000) mod 4 and div 4, one byte each,
     // so 3023 is the last year a logger can be given.
     static QDate earliestDate() { return QDate(2000, 1, 1); }
@@ -109,6 +123,8 @@ public:
 
     // Dialog state.
     int step() const { return m_step; }
+    // What the logger was given by the last run that it acknowledged to the end.
+    const std::optional<Settings> &programmed() const { return m_programmed; }
 
 Q_SIGNALS:
     // The program replaced what the user typed in hrs or min; the dialog selects the new text
@@ -118,20 +134,10 @@ Q_SIGNALS:
     void closeRequested();
 
 private:
-    struct Run
-    {
-        int second = 0, minute = 0, hour = 0, day = 0, month = 0, year = 2000;
-        char unitLetter = 'M';
-        int count = 1;
-        bool later = false;
-        int delay = 0;
-        QByteArray location;
-    };
-
     void onParameters(const QByteArray &reply) override;
     void onNoParameters() override;
     void onAcknowledged() override;
-    void onLinkLost(bool wasWaiting) override;
+    void onLinkLost(bool wasWaiting, const QString &reason) override;
     void onClosing() override;
     void onRetrying();
     bool running() const { return m_step >= 1 && m_step <= kSteps && !m_closed; }
@@ -149,7 +155,8 @@ private:
     QString m_min;
     QString m_location;
 
-    Run m_run;
+    Settings m_run;
+    std::optional<Settings> m_programmed;
     int m_step = 0;
     bool m_sendEnabled = false;
     bool m_progressVisible = false;

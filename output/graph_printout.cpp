@@ -1,5 +1,6 @@
 #include "output/graph_printout.h"
 
+#include "acquisition/graph_scale.h"
 #include "acquisition/reading_set.h"
 #include "acquisition/readings_table.h"
 #include "acquisition/table_queries.h"
@@ -72,13 +73,12 @@ GraphPrintout::GraphPrintout(PrintSurface &surface, const ReadingSet &set, const
 
 bool GraphPrintout::drawsValue() const
 {
-    // Every family with a value column, CO2 included.
-    return model::family(m_set.MODEL) != model::Family::Unknown;
+    return graphscale::drawsValue(m_set.MODEL);
 }
 
 bool GraphPrintout::drawsHumidity() const
 {
-    return model::isHumidity(m_set.MODEL);
+    return graphscale::drawsHumidity(m_set.MODEL);
 }
 
 bool GraphPrintout::Graph_Setup()
@@ -105,24 +105,20 @@ void GraphPrintout::Graph_Grid()
     }
 }
 
+GraphPrintout::Scale GraphPrintout::scaleOf(int column, int f, int t) const
+{
+    const graphscale::Range r = graphscale::ofRows(m_set.table(), column, f, t);
+    return Scale{r.top, r.bottom, m_g.GH / (r.top - r.bottom)};
+}
+
 GraphPrintout::Scale GraphPrintout::valueScale(int f, int t) const
 {
-    const ReadingsTable &table = m_set.table();
-    Scale s;
-    s.max = tablequery::Max_Val(table, f, t) + 1;
-    s.min = tablequery::Min_Val(table, f, t) - 1;
-    s.k = m_g.GH / (s.max - s.min);
-    return s;
+    return scaleOf(tablequery::kValueColumn, f, t);
 }
 
 GraphPrintout::Scale GraphPrintout::humidityScale(int f, int t) const
 {
-    const ReadingsTable &table = m_set.table();
-    Scale s;
-    s.max = tablequery::Max_RH(table, f, t) + 1;
-    s.min = tablequery::Min_RH(table, f, t) - 1;
-    s.k = m_g.GH / (s.max - s.min);
-    return s;
+    return scaleOf(tablequery::kHumidityColumn, f, t);
 }
 
 void GraphPrintout::trace(int f, int t)

@@ -69,6 +69,7 @@ private:
     };
     bool drawsValue() const;
     bool drawsHumidity() const;
+    Scale scaleOf(int column, int f, int t) const;
     Scale valueScale(int f, int t) const;
     Scale humidityScale(int f, int t) const;
     void trace(int f, int t);

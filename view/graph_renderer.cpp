@@ -1,7 +1,6 @@
 #include "view/graph_renderer.h"
 
 #include "acquisition/readings_table.h"
-#include "common/numfmt.h"
 #include "view/graph_series.h"
 
 #include <algorithm>
@@ -466,16 +465,17 @@ GraphRenderer::GraphRenderer(GraphSeries &series) : m_series(series) {}
 Bounds GraphRenderer::bounds(int model)
 {
     Bounds b;
-    const auto whole = [](double v) { return double(numfmt::toInt16HalfEven(v)); };
     if (drawsValue(model)) {
         const GraphSeries::Column &c = m_series.column(3);
-        b.Tv = (c.any ? whole(c.max) : 0) + 1;
-        b.Bv = (c.any ? whole(c.min) : 0) - 1;
+        const graphscale::Range r = graphscale::around(c.any, c.max, c.min);
+        b.Tv = r.top;
+        b.Bv = r.bottom;
     }
     if (drawsHumidity(model)) {
         const GraphSeries::Column &c = m_series.column(4);
-        b.Th = (c.any ? whole(c.max) : 0) + 1;
-        b.Bh = (c.any ? whole(c.min) : 0) - 1;
+        const graphscale::Range r = graphscale::around(c.any, c.max, c.min);
+        b.Th = r.top;
+        b.Bh = r.bottom;
     }
     return b;
 }

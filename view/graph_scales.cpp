@@ -2,7 +2,6 @@
 
 #include "acquisition/readings_table.h"
 #include "common/datetext.h"
-#include "common/model_codes.h"
 #include "common/numfmt.h"
 
 #include <QDateTime>
@@ -10,16 +9,6 @@
 #include <cmath>
 
 namespace graph {
-
-bool drawsValue(int model)
-{
-    return model::family(model) != model::Family::Unknown;
-}
-
-bool drawsHumidity(int model)
-{
-    return model::isHumidity(model);
-}
 
 AxisLabels Left_Axis(double t, double b, const View &view)
 {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "acquisition/graph_scale.h"
 #include "view/graph_view.h"
 
 #include <QDateTime>
@@ -14,12 +15,11 @@ class ReadingsTable;
 // the table's own date and time texts.
 namespace graph {
 
-// Models drawn with a value trace (every known code) and with a humidity trace.
-bool drawsValue(int model);
-bool drawsHumidity(int model);
+using graphscale::drawsHumidity;
+using graphscale::drawsValue;
 
-// Bounds of the two scales, whole numbers: one above the largest and one below the smallest
-// reading of the whole table (not only of the visible part). Bounds not drawn stay 0.
+// Bounds of the two scales by the graph's scale rule, over the whole table (not only the
+// visible part). Bounds not drawn stay 0.
 struct Bounds
 {
     double Tv = 0, Bv = 0; // value axis, top and bottom

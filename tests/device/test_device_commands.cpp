@@ -1,5 +1,6 @@
 // Device Time, Stop Device and Clear & Stop Device against a fake port: what is sent, how often,
-// what the user is told, and that the main window's commands come back on every outcome.
+// what the user is told, the outcome as values (the clock read, why a command failed), and that
+// the main window's commands come back on every outcome.
 
 #include "tests/support/fake_host.h"
 
@@ -11,6 +12,7 @@
 
 #include <QLocale>
 #include <QTest>
+#include <QTime>
 
 using Icon = Prompter::Icon;
 using Frames = QList<QByteArray>;
@@ -121,72 +123,82 @@ private Q_SLOTS:
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("title");
         QTest::addColumn<Icon>("icon");
+        QTest::addColumn<QTime>("clock");    // what Device Time read; invalid: stopped or none
+        QTest::addColumn<QString>("reason"); // why the command failed; empty: it did not
+        const QString none;
         const QString app = appinfo::title();
 
         // Device Time
         QTest::newRow("clock: started logger shows its time")
-            << int(Time) << Replies{params(40, 0x02, 0x45, 0x30, 0x12)} << Frames{kRP}
-            << "12:30:45" << app << Icon::Information;
+            << int(Time) << Replies{params(40, 0x02, 0x45, 0x30, 0x12)} << Frames{kRP} << "12:30:45"
+            << app << Icon::Information << QTime(12, 30, 45) << none;
         QTest::newRow("clock: delayed start shows the time, not stopped")
-            << int(Time) << Replies{params(40, 0x04, 0x07, 0x59, 0x23)} << Frames{kRP}
-            << "23:59:07" << app << Icon::Information;
+            << int(Time) << Replies{params(40, 0x04, 0x07, 0x59, 0x23)} << Frames{kRP} << "23:59:07"
+            << app << Icon::Information << QTime(23, 59, 7) << none;
         QTest::newRow("clock: memory-full flag alone is stopped")
             << int(Time) << Replies{params(40, 0x01, 0x45, 0x30, 0x12)} << Frames{kRP}
-            << msg::kDeviceIsStoppedClock << app << Icon::None;
+            << msg::kDeviceIsStoppedClock << app << Icon::None << QTime() << none;
         QTest::newRow("clock: stopped")
-            << int(Time) << Replies{params(40, 0x00)} << Frames{kRP}
-            << msg::kDeviceIsStoppedClock << app << Icon::None;
+            << int(Time) << Replies{params(40, 0x00)} << Frames{kRP} << msg::kDeviceIsStoppedClock
+            << app << Icon::None << QTime() << none;
         QTest::newRow("clock: 19 bytes are enough")
-            << int(Time) << Replies{params(19, 0x02, 0x01, 0x02, 0x03)} << Frames{kRP}
-            << "03:02:01" << app << Icon::Information;
+            << int(Time) << Replies{params(19, 0x02, 0x01, 0x02, 0x03)} << Frames{kRP} << "03:02:01"
+            << app << Icon::Information << QTime(3, 2, 1) << none;
         QTest::newRow("clock: 18 bytes are not, the 19 of the next poll are")
             << int(Time) << Replies{params(18, 0x02), params(19, 0x02, 0x01, 0x02, 0x03)}
-            << times(kRP, 2) << "03:02:01" << app << Icon::Information;
+            << times(kRP, 2) << "03:02:01" << app << Icon::Information << QTime(3, 2, 1) << none;
         QTest::newRow("clock: seconds 75 carry into the minute")
-            << int(Time) << Replies{params(40, 0x02, 0x75, 0x59, 0x10)} << Frames{kRP}
-            << "11:00:15" << app << Icon::Information;
+            << int(Time) << Replies{params(40, 0x02, 0x75, 0x59, 0x10)} << Frames{kRP} << "11:00:15"
+            << app << Icon::Information << QTime(11, 0, 15) << none;
         QTest::newRow("clock: hour 25 wraps to the next day")
-            << int(Time) << Replies{params(40, 0x02, 0x00, 0x05, 0x25)} << Frames{kRP}
-            << "01:05:00" << app << Icon::Information;
+            << int(Time) << Replies{params(40, 0x02, 0x00, 0x05, 0x25)} << Frames{kRP} << "01:05:00"
+            << app << Icon::Information << QTime(1, 5, 0) << none;
         QTest::newRow("clock: 18 bytes every time, 5 sends")
             << int(Time) << Replies(8, params(18, 0x02)) << times(kRP, 5) << msg::kNotResponding
-            << msg::kTitleWarningDots << Icon::None;
+            << msg::kTitleWarningDots << Icon::None << QTime()
+            << "no valid reply to 5 requests: the last brought 18 bytes, at least 19 wanted";
 
         // Stop Device
-        QTest::newRow("stop: acknowledged") << int(Stop) << Replies{ack()} << Frames{kAT}
-                                            << msg::kDeviceIsStopped << app << Icon::Information;
+        QTest::newRow("stop: acknowledged")
+            << int(Stop) << Replies{ack()} << Frames{kAT} << msg::kDeviceIsStopped << app
+            << Icon::Information << QTime() << none;
         QTest::newRow("stop: 10-byte acknowledgement refused, then a proper one")
-            << int(Stop) << Replies{ack(1), ack()} << times(kAT, 2) << msg::kDeviceIsStopped
-            << app << Icon::Information;
+            << int(Stop) << Replies{ack(1), ack()} << times(kAT, 2) << msg::kDeviceIsStopped << app
+            << Icon::Information << QTime() << none;
         QTest::newRow("stop: acknowledged on the fourth send")
             << int(Stop) << Replies{{}, badAck(), ack(3), ack()} << times(kAT, 4)
-            << msg::kDeviceIsStopped << app << Icon::Information;
+            << msg::kDeviceIsStopped << app << Icon::Information << QTime() << none;
         QTest::newRow("stop: never acknowledged, 4 sends")
             << int(Stop) << Replies(8, ack(1)) << times(kAT, 4) << msg::kNotStopped
-            << msg::kTitleWarning << Icon::Information;
+            << msg::kTitleWarning << Icon::Information << QTime()
+            << "no valid reply to 4 requests: the last brought 10 bytes, 9 wanted";
 
         // Clear & Stop
         QTest::newRow("erase: both steps acknowledged")
             << int(Erase) << Replies{ack(), ack()} << Frames{kAL, kAT} << msg::kCleared << app
-            << Icon::Information;
+            << Icon::Information << QTime() << none;
         QTest::newRow("erase: 12-byte acknowledgement accepted")
             << int(Erase) << Replies{ack(3), ack(3)} << Frames{kAL, kAT} << msg::kCleared << app
-            << Icon::Information;
+            << Icon::Information << QTime() << none;
         QTest::newRow("erase: 12 bytes without 1 2 3 fail at once")
-            << int(Erase) << Replies{badAck(12)} << Frames{kAL} << msg::kError
-            << msg::kTitleWarning << Icon::Information;
+            << int(Erase) << Replies{badAck(12)} << Frames{kAL} << msg::kError << msg::kTitleWarning
+            << Icon::Information << QTime() << "the reply of 12 bytes is no acknowledgement";
         QTest::newRow("erase: short replies resent, the fifth send acknowledged")
             << int(Erase) << Replies{{}, ack().left(8), {}, {}, ack(), ack()}
-            << times(kAL, 5) + Frames{kAT} << msg::kCleared << app << Icon::Information;
+            << times(kAL, 5) + Frames{kAT} << msg::kCleared << app << Icon::Information << QTime()
+            << none;
         QTest::newRow("erase: no reply to the erase, 5 sends")
             << int(Erase) << Replies{} << times(kAL, 5) << msg::kError << msg::kTitleWarning
-            << Icon::Information;
+            << Icon::Information << QTime()
+            << "no valid reply to 5 requests: the last brought nothing, at least 9 wanted";
         QTest::newRow("erase: stop step has its own 5 sends")
-            << int(Erase) << Replies{{}, {}, ack()} << times(kAL, 3) + times(kAT, 5)
-            << msg::kError << msg::kTitleWarning << Icon::Information;
+            << int(Erase) << Replies{{}, {}, ack()} << times(kAL, 3) + times(kAT, 5) << msg::kError
+            << msg::kTitleWarning << Icon::Information << QTime()
+            << "no valid reply to 5 requests: the last brought nothing, at least 9 wanted";
         QTest::newRow("erase: stop step refused")
             << int(Erase) << Replies{ack(), badAck()} << Frames{kAL, kAT} << msg::kError
-            << msg::kTitleWarning << Icon::Information;
+            << msg::kTitleWarning << Icon::Information << QTime()
+            << "the reply of 9 bytes is no acknowledgement";
     }
     void outcomes()
     {
@@ -196,6 +208,8 @@ private Q_SLOTS:
         QFETCH(QString, text);
         QFETCH(QString, title);
         QFETCH(Icon, icon);
+        QFETCH(QTime, clock);
+        QFETCH(QString, reason);
 
         m_host->prompts.yesNoAnswers = {true};
         run(Command(command));
@@ -214,6 +228,16 @@ private Q_SLOTS:
         QCOMPARE(m_host->busy, 0);
         QVERIFY(!m_cmds->isRunning());
         QCOMPARE(m_cmds->eraseStep(), DeviceCommands::EraseStep::None);
+
+        // The outcome as values, which the box was made from.
+        const bool failed = !reason.isEmpty();
+        const DeviceError why{DeviceError::Kind::NoValidReply, text, reason};
+        QCOMPARE(m_cmds->error(), failed ? std::optional(why) : std::nullopt);
+        QCOMPARE(m_cmds->clock().has_value(), command == Time && !failed);
+        if (m_cmds->clock()) {
+            QCOMPARE(m_cmds->clock()->stopped, !clock.isValid());
+            QCOMPARE(m_cmds->clock()->time, clock);
+        }
     }
 
     // The questions before stopping and erasing, and what No does.
@@ -269,6 +293,34 @@ private Q_SLOTS:
         QVERIFY(m_host->port.written.isEmpty());
         QCOMPARE(m_host->disables, 0);
         QVERIFY(!m_cmds->isRunning());
+        QCOMPARE(m_cmds->error(),
+                 std::optional(DeviceError{DeviceError::Kind::InvalidPort, msg::kInvalidPort}));
+    }
+
+    // A cable pulled while a command waits: no box of the command's own (the main window
+    // reports the loss), the commands back, and the system's reason kept.
+    void cablePulled_data()
+    {
+        QTest::addColumn<int>("command");
+        QTest::newRow("Device Time") << int(Time);
+        QTest::newRow("Stop Device") << int(Stop);
+        QTest::newRow("Clear & Stop") << int(Erase);
+    }
+    void cablePulled()
+    {
+        QFETCH(int, command);
+        m_host->prompts.yesNoAnswers = {true};
+        run(Command(command));
+        QVERIFY(m_cmds->isRunning());
+        m_host->prompts.shown.clear();
+        m_host->port.pull();
+        QVERIFY(!m_cmds->isRunning());
+        QVERIFY(m_host->prompts.shown.isEmpty());
+        QVERIFY(m_host->enabled);
+        QCOMPARE(m_host->busy, 0);
+        QCOMPARE(m_cmds->error(),
+                 std::optional(DeviceError{DeviceError::Kind::LinkLost, QString(), "gone"}));
+        QVERIFY(!m_cmds->clock());
     }
 
     // The clock query sets only the letters: the parameter bytes go out as the previous command

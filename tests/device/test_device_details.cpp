@@ -1,5 +1,6 @@
-// The Device Details dialog without its window: reading the parameter block into the label
-// texts, the checks of the programming panel, and the "Y" / "X" programming steps.
+// The Device Details dialog without its window: reading the parameter block into the logger's
+// details and the label texts, why a request failed, the checks of the programming panel, and
+// the "Y" / "X" programming steps.
 
 #include "tests/support/fake_host.h"
 
@@ -8,11 +9,16 @@
 #include "common/messages.h"
 #include "device/command_frame.h"
 #include "device/device_details.h"
+#include "device/device_results.h"
 #include "device/param_reply.h"
 
+#include <QSignalSpy>
 #include <QTest>
 
 using Frames = QList<QByteArray>;
+
+Q_DECLARE_METATYPE(LoggerDetails::Status)
+Q_DECLARE_METATYPE(LoggerIdentity)
 
 namespace {
 
@@ -229,6 +235,75 @@ private Q_SLOTS:
         QCOMPARE(l.lno_readings1, P + "8000");
     }
 
+    // The details a parameter block gives as values, which the labels above are made from.
+    void details_data()
+    {
+        using Status = LoggerDetails::Status;
+        QTest::addColumn<QByteArray>("reply");
+        QTest::addColumn<Status>("status");
+        QTest::addColumn<bool>("full");
+        QTest::addColumn<double>("readings");
+        QTest::addColumn<int>("seconds"); // -1: no interval the program knows
+        QTest::addColumn<QString>("model");
+        QTest::addColumn<LoggerIdentity>("identity");
+
+        const LoggerIdentity cold{"0045", "06 05 13", "Cold store 4"};
+        Block b;
+        QTest::newRow("started, 10 minutes")
+            << b.bytes() << Status::Started << false << 0.0 << 600 << "RV-110" << cold;
+        b.status = 0x01;
+        b.stored = 31998;
+        b.model = 2;
+        QTest::newRow("memory full, model 2")
+            << b.bytes() << Status::Stopped << true << 8000.0 << 600 << "RV-210" << cold;
+        b.status = 0x02;
+        b.stored = 1002;
+        b.model = 6;
+        b.unit = 'S';
+        b.tens = 0;
+        b.units = 2;
+        QTest::newRow("1002 bytes, model 6, 2 seconds")
+            << b.bytes() << Status::Started << false << 250.5 << 2 << "RV-220" << cold;
+        b.unit = 'H';
+        b.tens = 2;
+        b.units = 4;
+        b.model = 32;
+        b.stored = 1000;
+        b.serHi = 0x27;
+        b.serLo = 0x0F;
+        b.location = "  Bay 7";
+        QTest::newRow("24 hours, CO2, 9999")
+            << b.bytes() << Status::Started << false << 500.0 << 86400 << "RV-420(CO2 0-2000 PPM)"
+            << LoggerIdentity{"9999", "06 05 13", "Bay 7"};
+        b.unit = 'D';
+        b.model = 9;
+        QTest::newRow("unknown unit and model")
+            << b.bytes() << Status::Started << false << 250.0 << -1 << ""
+            << LoggerIdentity{"9999", "06 05 13", "Bay 7"};
+    }
+    void details()
+    {
+        QFETCH(QByteArray, reply);
+        QFETCH(LoggerDetails::Status, status);
+        QFETCH(bool, full);
+        QFETCH(double, readings);
+        QFETCH(int, seconds);
+        QFETCH(QString, model);
+        QFETCH(LoggerIdentity, identity);
+        QSignalSpy read(m_dlg.get(), &DeviceDetails::detailsRead);
+        openWith(reply);
+        QCOMPARE(read.size(), 1);
+        QVERIFY(!m_dlg->error());
+        const LoggerDetails &d = m_dlg->details().value();
+        QCOMPARE(d.status, status);
+        QCOMPARE(d.memoryFull, full);
+        QCOMPARE(d.readings, readings);
+        QCOMPARE(d.interval ? d.interval->seconds() : -1, seconds);
+        QCOMPARE(d.modelName(), model);
+        QCOMPARE(d.identity, identity);
+        QCOMPARE(d.location.size(), 16);
+    }
+
     // Activation asks once, with the parameter bytes as the buffer holds them, keeps the main
     // window's commands off and puts today's date into the identification boxes.
     void activation()
@@ -266,15 +341,19 @@ private Q_SLOTS:
     {
         QTest::addColumn<int>("length");
         QTest::addColumn<int>("acceptedAt"); // poll that takes it, 0 = never
-        QTest::newRow("40") << 40 << 1;
-        QTest::newRow("39") << 39 << 0;
-        QTest::newRow("41") << 41 << 0;
-        QTest::newRow("19") << 19 << 0;
+        QTest::addColumn<QString>("reason"); // why it failed
+        const QString five = QStringLiteral("no valid reply to 5 requests: the last brought ");
+        QTest::newRow("40") << 40 << 1 << "";
+        QTest::newRow("39") << 39 << 0 << five + "39 bytes, 40 wanted";
+        QTest::newRow("41") << 41 << 0 << five + "41 bytes, 40 wanted";
+        QTest::newRow("19") << 19 << 0 << five + "19 bytes, 40 wanted";
     }
     void requestRetries()
     {
         QFETCH(int, length);
         QFETCH(int, acceptedAt);
+        QFETCH(QString, reason);
+        QSignalSpy failed(m_dlg.get(), &DeviceDetails::failed);
         m_dlg->activate();
         for (int poll = 0; poll < 7 && m_dlg->TimerPara().isRunning(); ++poll) {
             m_host->port.feed((Block().bytes() + QByteArray(10, 'z')).left(length));
@@ -292,6 +371,10 @@ private Q_SLOTS:
             QVERIFY(!m_dlg->labels().serialVisible);
             QVERIFY(!m_host->enabled); // still off until the dialog is closed
         }
+        const DeviceError why{DeviceError::Kind::NoValidReply, msg::kNotResponding, reason};
+        QCOMPARE(m_dlg->error(), acceptedAt ? std::nullopt : std::optional(why));
+        QCOMPARE(failed.size(), acceptedAt ? 0 : 1);
+        QCOMPARE(m_dlg->details().has_value(), acceptedAt != 0);
         QCOMPARE(m_host->busy, 0);
         QVERIFY(!m_dlg->busy());
     }
@@ -321,8 +404,13 @@ private Q_SLOTS:
         QCOMPARE(m_dlg->frame2Visible(), panel);
         QCOMPARE(m_dlg->frame1Visible(), !panel);
         QCOMPARE(m_dlg->labels().serialVisible, !panel);
-        if (panel)
+        QCOMPARE(m_dlg->details().has_value(), !panel);
+        QCOMPARE(m_dlg->error().has_value(), panel);
+        if (panel) {
             QCOMPARE(m_dlg->tday(), QStringLiteral("7")); // today again
+            QCOMPARE(m_dlg->error()->kind, DeviceError::Kind::NotEnabled);
+            QCOMPARE(m_dlg->error()->message, msg::kEnablePanel);
+        }
         QVERIFY(!m_dlg->progressVisible());
         QVERIFY(m_dlg->sendEnabled());
     }
@@ -414,9 +502,11 @@ private Q_SLOTS:
         QCOMPARE(m_dlg->SendStep(), 2);
         QCOMPARE(m_dlg->progressValue(), 2);
 
+        QVERIFY(!m_dlg->programmed());
         m_host->port.feed(frames::acknowledgement());
         m_dlg->SendTimer().onTimer();
         QCOMPARE(m_dlg->SendStep(), 3);
+        QCOMPARE(m_dlg->programmed(), std::optional(LoggerIdentity{"9999", "28 02 25", ""}));
         const Frames expected{frames::make('Y', 28, 2, 25, 0), frames::make('X', 0x27, 0x0F, 0, 0),
                               frames::make('R', 'P', 0x0F, 0, 0)};
         QCOMPARE(m_host->port.written, expected);
@@ -435,6 +525,8 @@ private Q_SLOTS:
         m_host->port.feed(b.bytes());
         m_dlg->TimerPara().onTimer();
         QCOMPARE(m_dlg->labels().lserno1, P + "9999 28 02 25");
+        QCOMPARE(m_dlg->details()->identity.serialText(), QStringLiteral("9999 28 02 25"));
+        QVERIFY(!m_dlg->error()); // the panel's "not enabled" is over
         QVERIFY(m_host->prompts.shown.isEmpty());
         QCOMPARE(m_host->busy, 0);
     }

@@ -138,6 +138,8 @@ private Q_SLOTS:
         QCOMPARE(m_host->prompts.shown.last().title, appinfo::title());
         QCOMPARE(m_host->prompts.shown.last().icon, Icon::Information);
         QCOMPARE(closing.size(), 1);
+        QCOMPARE(m_dlg->error(),
+                 std::optional(DeviceError{DeviceError::Kind::NotEnabled, msg::kNotEnabled}));
         QVERIFY(m_dlg->isClosed());
         QVERIFY(m_host->enabled);
         QCOMPARE(m_host->busy, 0);
@@ -239,6 +241,14 @@ private Q_SLOTS:
         QVERIFY(!m_dlg->isClosed());
         QVERIFY(!m_dlg->SendTimer().isRunning());
         QCOMPARE(m_dlg->statusText(), msg::kAllStepsAcknowledged);
+
+        // What the logger was given, as values.
+        const StartDevice::Settings &given = m_dlg->programmed().value();
+        QCOMPARE(QDateTime(given.date, given.time), when);
+        QCOMPARE(given.interval.count, interval.toInt());
+        QCOMPARE(given.interval.unit, "SMH"[unit]);
+        QCOMPARE(given.later, later);
+        QVERIFY(!m_dlg->error());
     }
 
     // "Start After": the delay in minutes, high byte first. `edits` are typed in order, "h:" into

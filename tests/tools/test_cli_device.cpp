@@ -1,6 +1,6 @@
-// kestrun-cli against a simulated logger on a pseudo-terminal: each device subcommand, its
-// failures (no logger, wrong replies, a logger never enabled, a port that leads nowhere), and
-// the argument handling every subcommand shares.
+// kestrun-cli against a simulated logger on a pseudo-terminal: each device subcommand and what
+// its --json prints, its failures (no logger, wrong replies, a logger never enabled, a port that
+// leads nowhere), and the argument handling every subcommand shares.
 
 #include "cli_process.h"
 
@@ -8,6 +8,8 @@
 #include "common/messages.h"
 #include "tools/logger-sim/logger_sim.h"
 
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -127,6 +129,57 @@ private Q_SLOTS:
         QVERIFY2(r.ok(), r.err.constData());
         QCOMPARE(r.outText(), shown + '\n');
         QCOMPARE(m_sim->core().framesSeen(), 1);
+    }
+
+    // --json: the same values as one object, for scripts.
+    void json_data()
+    {
+        QTest::addColumn<QString>("subcommand");
+        QTest::addColumn<Setup>("setup");
+        QTest::addColumn<QByteArray>("object");
+        QTest::newRow("info: humidity logger, logging")
+            << "info" << Setup([](loggersim::LoggerSim &s) {
+                   s.state().model = loggersim::model::RV210;
+                   s.core().fillHistory(120);
+               })
+            << QByteArray(R"({"serial": 45, "id_bytes": "06 05 13", "location": "LAB A",
+                              "model": "RV-210", "model_code": 2, "status": "started",
+                              "memory_full": false, "readings": 120, "interval_seconds": 900})");
+        QTest::newRow("info: unknown model, waiting for a delayed start")
+            << "info" << Setup([](loggersim::LoggerSim &s) {
+                   s.state().model = 9;
+                   s.state().started = false;
+                   s.state().waiting = true;
+                   s.state().intervalUnit = 'H';
+                   s.state().intervalCount = 2;
+                   s.state().clearReadings();
+               })
+            << QByteArray(R"({"serial": 45, "id_bytes": "06 05 13", "location": "LAB A",
+                              "model": null, "model_code": 9, "status": "start_later",
+                              "memory_full": false, "readings": 0, "interval_seconds": 7200})");
+        QTest::newRow("time: logging")
+            << "time" << Setup([](loggersim::LoggerSim &) {})
+            << QByteArray(R"({"stopped": false, "time": "12:30:45"})");
+        QTest::newRow("time: stopped")
+            << "time" << Setup([](loggersim::LoggerSim &s) { s.state().started = false; })
+            << QByteArray(R"({"stopped": true, "time": null})");
+    }
+    void json()
+    {
+        QFETCH(QString, subcommand);
+        QFETCH(Setup, setup);
+        QFETCH(QByteArray, object);
+        logger().model = loggersim::model::RV110;
+        logger().clock = loggersim::RtcTime{2024, 5, 17, 12, 30, 45};
+        setup(*m_sim);
+        openSim();
+        const clitest::Result r = clitest::run({subcommand, "--json", "--port", kPortText});
+        QVERIFY2(r.ok(), r.err.constData());
+        QJsonParseError e;
+        const QJsonDocument printed = QJsonDocument::fromJson(r.out, &e);
+        QVERIFY2(e.error == QJsonParseError::NoError, r.out.constData());
+        QCOMPARE(printed.object(), QJsonDocument::fromJson(object).object());
+        QVERIFY(r.err.isEmpty());
     }
 
     void live_data()

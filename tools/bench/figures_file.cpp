@@ -16,7 +16,7 @@ namespace {
 void openFile(Stopwatch &sw, int model)
 {
     QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("full.brv2"));
+    const QString path = dir.filePath(brv2::withSuffix(QStringLiteral("full")));
     QString error;
     if (!brv2::writeFileAtomically(path, brv2::encodeImage(model, fullMemoryImage(model)),
                                    &error)) {
@@ -43,7 +43,7 @@ void openFile(Stopwatch &sw, int model)
 void saveFile(Stopwatch &sw, int model)
 {
     QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("full.brv2"));
+    const QString path = dir.filePath(brv2::withSuffix(QStringLiteral("full")));
     auto set = std::make_unique<ReadingSet>();
     setFromImage(*set, model, fullMemoryImage(model));
     set->Fill_Grid();

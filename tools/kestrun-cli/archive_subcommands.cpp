@@ -11,6 +11,7 @@
 #include "datafile/brv2_file.h"
 #include "tools/kestrun-cli/command_group.h"
 #include "tools/kestrun-cli/console.h"
+#include "tools/kestrun-cli/json_out.h"
 #include "tools/kestrun-cli/subcommand_parser.h"
 
 #include <QFileInfo>
@@ -26,7 +27,7 @@ using archive::RunRecord;
 
 const QString kNoArchive = QStringLiteral("no-archive");
 
-QJsonValue orNull(const QString &text) { return text.isEmpty() ? QJsonValue() : QJsonValue(text); }
+using jsonout::orNull;
 
 QString localIso(const QDateTime &t)
 {
@@ -115,7 +116,7 @@ int runList(const QStringList &words)
         QJsonArray array;
         for (const RunRecord &r : *runs)
             array.append(jsonOf(r));
-        console::out(QJsonDocument(array).toJson(QJsonDocument::Indented));
+        jsonout::print(QJsonDocument(array));
         return 0;
     }
     for (const RunRecord &r : *runs)

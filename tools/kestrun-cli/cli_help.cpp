@@ -98,12 +98,23 @@ QList<Command> subcommands()
         {QStringLiteral("info"), QStringLiteral("Device Details of the logger on a port"),
          QStringLiteral("Shows what the Device Details dialog shows of the logger on port N, "
                         "one \"label: value\" a line."),
-         {portOption()},
+         {portOption(),
+          {{QStringLiteral("json")},
+           QStringLiteral("One JSON object instead: serial (a number), id_bytes, location "
+                          "(without its padding), model (null for a code the program does not "
+                          "know), model_code, status (\"started\", \"stopped\" or "
+                          "\"start_later\"), memory_full, readings and interval_seconds (null "
+                          "for an interval unit the program does not know)."),
+           QString()}},
          {}},
         {QStringLiteral("time"), QStringLiteral("the logger's clock"),
          QStringLiteral("Shows the clock of the logger on port N, or \"Device is Stopped\" when "
                         "it is not logging."),
-         {portOption()},
+         {portOption(),
+          {{QStringLiteral("json")},
+           QStringLiteral("One JSON object instead: stopped (true or false) and time "
+                          "(HH:MM:SS, null when stopped)."),
+           QString()}},
          {}},
         {QStringLiteral("download"), QStringLiteral("read the logger's memory into a .brv2 file"),
          QStringLiteral("Reads the whole memory of the logger on port N, as Read Data does, and "

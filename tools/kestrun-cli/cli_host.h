@@ -27,13 +27,14 @@ public:
     void Enb_Controls() override {}
     void setBusy(bool) override {}
 
-    // The texts of the message boxes shown so far, one a line.
-    QString messages() const;
     // What a failed run tells the user: its message boxes, or, when the port went away and
     // nothing else was said, the status text that says so.
     QString failureText() const;
 
 private:
+    // The texts of the message boxes shown so far, one a line.
+    QString messages() const;
+
     QtSerialLink m_link;
     ScriptedPrompter m_prompter;
     PortController m_port{m_link, m_prompter};

@@ -16,34 +16,91 @@
 #include "datafile/set_io.h"
 #include "device/device_commands.h"
 #include "device/device_details.h"
-#include "device/exchanges.h"
+#include "device/device_results.h"
 #include "device/port_mapping.h"
+#include "run/run_document.h"
 #include "tools/kestrun-cli/archive_store.h"
 #include "tools/kestrun-cli/cli_host.h"
 #include "tools/kestrun-cli/console.h"
 #include "tools/kestrun-cli/interrupt_watch.h"
+#include "tools/kestrun-cli/json_out.h"
 #include "tools/kestrun-cli/progress_bar.h"
 #include "tools/kestrun-cli/subcommand_parser.h"
 #include "tools/kestrun-cli/table_text.h"
-#include "run/run_document.h"
 
 #include <QDir>
 #include <QEventLoop>
 #include <QFileInfo>
+#include <QJsonObject>
 
 #include <limits>
 
 namespace {
 
-// The value part of a Device Details label (the labels start with a colon and blanks).
-QString valueOf(const QString &label, const QString &prefix)
+const QString kJson = QStringLiteral("json");
+
+QString detailLine(const QString &caption, const QString &value)
 {
-    return label.startsWith(prefix) ? label.mid(prefix.size()) : label;
+    return caption + QStringLiteral(": ") + value;
 }
 
-QString detailLine(const QString &caption, const QString &label, const QString &prefix)
+// The Device Details dialog's lines, "caption: value".
+void printDetails(const LoggerDetails &d)
 {
-    return caption + QStringLiteral(": ") + valueOf(label, prefix);
+    console::outLine(detailLine(msg::kCaptionSerNo, d.identity.serialText()));
+    console::outLine(detailLine(msg::kCaptionLocation, d.location));
+    console::outLine(detailLine(msg::kCaptionModel, d.modelName()));
+    console::outLine(detailLine(msg::kCaptionDevStatus, d.statusText()));
+    console::outLine(detailLine(msg::kCaptionNoReadings, d.readingsText()));
+    console::outLine(detailLine(msg::kCaptionInterval, d.intervalText()));
+}
+
+QString statusName(LoggerDetails::Status s)
+{
+    switch (s) {
+    case LoggerDetails::Status::Started:
+        return QStringLiteral("started");
+    case LoggerDetails::Status::StartLater:
+        return QStringLiteral("start_later");
+    case LoggerDetails::Status::Stopped:
+        break;
+    }
+    return QStringLiteral("stopped");
+}
+
+QJsonObject jsonOf(const LoggerDetails &d)
+{
+    const int serial = d.identity.serialNumber();
+    return {
+        {QStringLiteral("serial"), serial >= 0 ? QJsonValue(serial) : QJsonValue()},
+        {QStringLiteral("id_bytes"), d.identity.idBytes},
+        {QStringLiteral("location"), d.identity.location},
+        {QStringLiteral("model"), jsonout::orNull(d.modelName())},
+        {QStringLiteral("model_code"), d.model},
+        {QStringLiteral("status"), statusName(d.status)},
+        {QStringLiteral("memory_full"), d.memoryFull},
+        {QStringLiteral("readings"), d.readings},
+        {QStringLiteral("interval_seconds"),
+         d.interval ? QJsonValue(d.interval->seconds()) : QJsonValue()},
+    };
+}
+
+QJsonObject jsonOf(const ClockReading &c)
+{
+    return {
+        {QStringLiteral("stopped"), c.stopped},
+        {QStringLiteral("time"),
+         c.stopped ? QJsonValue() : QJsonValue(c.time.toString(Qt::ISODate))},
+    };
+}
+
+// A device command that failed: the window's message and why; for a line that dropped, the
+// port's own notice, which says why.
+int failWith(const DeviceError &e, const CliHost &host)
+{
+    if (e.kind == DeviceError::Kind::LinkLost)
+        return console::fail(host.failureText());
+    return console::fail(e.message, e.reason);
 }
 
 // Why a file cannot be written to `path`, checked before a long download rather than after;
@@ -102,26 +159,18 @@ int runInfo(const QStringList &words)
 
     DeviceDetails details(host);
     QEventLoop loop;
-    // The dialog's own handlers run first (they were connected first); then the outcome is known.
-    QObject::connect(&details.TimerPara(), &PollExchange::replied, &loop, [&] { loop.exit(0); });
-    QObject::connect(&details.TimerPara(), &PollExchange::failed, &loop, [&] { loop.exit(1); });
+    QObject::connect(&details, &DeviceDetails::detailsRead, &loop, &QEventLoop::quit);
+    QObject::connect(&details, &DeviceDetails::failed, &loop, &QEventLoop::quit);
     details.activate();
-    const int status = loop.exec();
+    loop.exec();
     details.close();
-    if (status != 0)
-        return console::fail(host.failureText(), details.TimerPara().failureReason());
-    // A logger without a serial number gets the programming panel instead of its details;
-    // enabling it is the window's business.
-    if (details.frame2Visible())
-        return console::fail(msg::kEnablePanel);
-
-    const DeviceDetails::Labels &l = details.labels();
-    console::outLine(detailLine(msg::kCaptionSerNo, l.lserno1, msg::kDetailPrefix));
-    console::outLine(detailLine(msg::kCaptionLocation, l.Llocation1, msg::kLocationPrefix));
-    console::outLine(detailLine(msg::kCaptionModel, l.lmodel1, msg::kDetailPrefix));
-    console::outLine(detailLine(msg::kCaptionDevStatus, l.ldevstatus1, msg::kDetailPrefix));
-    console::outLine(detailLine(msg::kCaptionNoReadings, l.lno_readings1, msg::kDetailPrefix));
-    console::outLine(detailLine(msg::kCaptionInterval, l.linterval1, msg::kDetailPrefix));
+    // A logger without a serial number fails too: enabling it is the window's business.
+    if (const auto &e = details.error())
+        return failWith(*e, host);
+    if (p.isSet(kJson))
+        jsonout::print(QJsonDocument(jsonOf(*details.details())));
+    else
+        printDetails(*details.details());
     return 0;
 }
 
@@ -134,18 +183,16 @@ int runTime(const QStringList &words)
 
     DeviceCommands commands(host);
     QEventLoop loop;
-    bool answered = false;
-    QObject::connect(&commands.TimerPara(), &PollExchange::replied, &loop,
-                     [&] { answered = true; });
-    QObject::connect(&commands, &DeviceCommands::finished, &loop, [&] { loop.exit(0); });
+    QObject::connect(&commands, &DeviceCommands::finished, &loop, &QEventLoop::quit);
     commands.Device_Time();
-    if (!commands.isRunning())
-        return console::fail(host.failureText());
-    loop.exec();
-    // Device Time ends with exactly one message: the clock, "Device is Stopped" or why not.
-    if (!answered)
-        return console::fail(host.failureText(), commands.TimerPara().failureReason());
-    console::outLine(host.messages());
+    if (commands.isRunning())
+        loop.exec();
+    if (const auto &e = commands.error())
+        return failWith(*e, host);
+    if (p.isSet(kJson))
+        jsonout::print(QJsonDocument(jsonOf(*commands.clock())));
+    else
+        console::outLine(commands.clock()->text());
     return 0;
 }
 
