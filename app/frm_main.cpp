@@ -34,6 +34,10 @@
 
 namespace {
 
+// The live toolbar's first button says what it will do next.
+const QString kStartReading = QStringLiteral("Start Reading");
+const QString kStopReading = QStringLiteral("Stop Reading");
+
 // The main toolbar: 30 positions; the ones not listed are separators.
 struct ToolbarEntry
 {
@@ -370,7 +374,7 @@ void FrmMain::buildLiveToolbar()
         m_toolbarActions.insert(QLatin1String(key), a);
         return a;
     };
-    connect(add("RTCStart", QStringLiteral("Start Reading"), "live_start"), &QAction::triggered,
+    connect(add("RTCStart", kStartReading, "live_start"), &QAction::triggered,
             this, &FrmMain::RTCStart);
     connect(add("RTCClear", QStringLiteral("Clear Reading"), "live_clear"), &QAction::triggered,
             this, &FrmMain::RTCClear);
@@ -587,13 +591,13 @@ void FrmMain::RTCStart()
         m_data->Clear_screen();
         m_live->begin(); // "R","P" sent, Loop_Cntr 0, RTCinter 1, the parameter check armed
         start->setIcon(icon("live_stop"));
-        start->setText(QStringLiteral("Stop Reading"));
+        start->setText(kStopReading);
         RTC_On = true;
         m_comboRTC->setEnabled(false);
     } else {
         Enb_Controls();
         m_live->stop();
-        start->setText(QStringLiteral("Start Reading"));
+        start->setText(kStartReading);
         start->setIcon(icon("live_start"));
         RTC_On = false;
         m_comboRTC->setEnabled(true);
@@ -612,7 +616,7 @@ void FrmMain::RTCDone()
     Enb_Controls();
     QAction *start = m_toolbarActions.value(QStringLiteral("RTCStart"));
     start->setIcon(icon("live_start"));
-    start->setText(QStringLiteral("Start Reading"));
+    start->setText(kStartReading);
     m_toolbar1->hide();
     m_toolbar->show();
     m_live->stop();
