@@ -125,6 +125,8 @@ QVariant RunTableModel::data(const QModelIndex &index, int role) const
         return runOriginName(run.source);
     case RunColumn::Key:
         return run.key;
+    default: // the list's further columns are the command line's, not the browser's
+        break;
     }
     return {};
 }
