@@ -55,6 +55,15 @@ qint64 wallSeconds(const QDateTime &t)
     return t.date().toJulianDay() * 86400 + t.time().msecsSinceStartOfDay() / 1000;
 }
 
+// The wall-clock seconds of the first row that has a time; 0 when none has.
+qint64 firstValid(const std::vector<SummaryRow> &rows)
+{
+    for (const SummaryRow &r : rows)
+        if (r.time.isValid())
+            return wallSeconds(r.time);
+    return 0;
+}
+
 // The number of one sensor's cell; none for "***" and for anything no sensor can read.
 std::optional<double> readingOf(const SummaryRow &row, bool humidityColumn)
 {
@@ -67,8 +76,15 @@ class RowTimes
 public:
     explicit RowTimes(const std::vector<SummaryRow> &rows) : m_rows(rows), m_wall(rows.size())
     {
-        for (size_t i = 0; i < rows.size(); ++i)
-            m_wall[i] = wallSeconds(rows[i].time);
+        // A row without a time (none the program reads, but the table allows it) stands at
+        // the time of the row before it, or of the first row with a time: a step of zero,
+        // which neither the interval nor any duration counts.
+        qint64 last = firstValid(rows);
+        for (size_t i = 0; i < rows.size(); ++i) {
+            if (rows[i].time.isValid())
+                last = wallSeconds(rows[i].time);
+            m_wall[i] = last;
+        }
     }
 
     size_t size() const { return m_wall.size(); }
