@@ -164,17 +164,18 @@ void ReadingSet::setLoggerIdentity(const LoggerIdentity &identity, const QString
 {
     setSerialText(QLatin1String(imageload::kSerialPrefix) + identity.serialText());
     setLocationText(location16);
-    if (identity == m_identity)
-        return;
-    m_identity = identity;
-    Q_EMIT identityChanged();
+    setIdentity(identity);
 }
 
 void ReadingSet::setFileIdentity(const QString &serialCaption, const QString &locationCaption)
 {
     setSerialText(serialCaption);
     setLocationCaption(locationCaption);
-    const LoggerIdentity identity = LoggerIdentity::fromCaptions(serialCaption, locationCaption);
+    setIdentity(LoggerIdentity::fromCaptions(serialCaption, locationCaption));
+}
+
+void ReadingSet::setIdentity(const LoggerIdentity &identity)
+{
     if (identity == m_identity)
         return;
     m_identity = identity;

@@ -130,6 +130,7 @@ Q_SIGNALS:
     void unitOptionsVisibleChanged(bool visible);
 
 private:
+    void setIdentity(const LoggerIdentity &identity);
     void setUnitCaptions(const QString &valueUnit, const QString &humidityUnit);
     void setUnitOptionsVisible(bool visible);
     const QString &rowNumberText(int r);

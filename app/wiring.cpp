@@ -88,10 +88,8 @@ void wireHelpAndExport(FrmMain &main)
     QObject::connect(&main, &FrmMain::exportRequested, &main, [&main] {
         DesktopSpreadsheetOpener opener;
         // The table goes out whatever the limits; a Summary sheet only when they can judge.
-        const std::optional<report::RunSummary> run =
-            judgedOrSay(main.document(), main.prompter())
-                ? std::optional(report::summaryOf(main.document()))
-                : std::nullopt;
+        judgedOrSay(main.document(), main.prompter());
+        const std::optional<report::RunSummary> run = report::sheetSummaryOf(main.document());
         spreadsheet::exportTable(main.data()->table(), main.prompter(), opener, QString(),
                                  run ? &*run : nullptr);
     });

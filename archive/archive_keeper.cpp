@@ -2,28 +2,17 @@
 
 namespace archive {
 
-Keeper::Keeper(QObject *parent) : QObject(parent), m_context(new QObject)
-{
-    m_thread.setObjectName(QStringLiteral("archive"));
-    m_context->moveToThread(&m_thread);
-    m_thread.start();
-}
+Keeper::Keeper(QObject *parent) : QObject(parent), m_jobs(QStringLiteral("archive")) {}
 
+// The jobs still queued run first, so closing the program loses no run.
 Keeper::~Keeper()
 {
-    // Posted after every job still queued, so those run first; the archive is closed on the
-    // thread that opened it.
-    QMetaObject::invokeMethod(m_context, [this] {
-        m_archive.reset();
-        QThread::currentThread()->quit();
-    });
-    m_thread.wait();
-    delete m_context;
+    m_jobs.finish([this] { m_archive.reset(); });
 }
 
 void Keeper::post(std::function<void(Archive &)> job)
 {
-    QMetaObject::invokeMethod(m_context, [this, job = std::move(job)] {
+    m_jobs.post([this, job = std::move(job)] {
         if (!m_archive)
             m_archive = std::make_unique<Archive>();
         job(*m_archive);
@@ -49,7 +38,7 @@ void Keeper::sync()
 
 void Keeper::relocate()
 {
-    QMetaObject::invokeMethod(m_context, [this] { m_archive.reset(); });
+    m_jobs.post([this] { m_archive.reset(); });
 }
 
 } // namespace archive

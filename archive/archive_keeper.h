@@ -1,9 +1,9 @@
 #pragma once
 
 #include "archive/archive.h"
+#include "archive/job_thread.h"
 
 #include <QObject>
-#include <QThread>
 
 #include <functional>
 #include <memory>
@@ -36,9 +36,8 @@ Q_SIGNALS:
 private:
     void post(std::function<void(Archive &)> job);
 
-    QThread m_thread;
-    QObject *m_context = nullptr;       // lives on m_thread; jobs run in its events
-    std::unique_ptr<Archive> m_archive; // touched on m_thread only
+    JobThread m_jobs;
+    std::unique_ptr<Archive> m_archive; // touched by the jobs only
 };
 
 } // namespace archive

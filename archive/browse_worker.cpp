@@ -24,12 +24,9 @@ void take(std::optional<T> got, T &into, const ArchiveDb &db, BrowseWorker::Answ
 } // namespace
 
 BrowseWorker::BrowseWorker(Location location, std::function<void()> beforeEach, QObject *parent)
-    : QObject(parent), m_context(new QObject), m_beforeEach(std::move(beforeEach)),
-      m_location(std::move(location))
+    : QObject(parent), m_jobs(QStringLiteral("archive browser")),
+      m_beforeEach(std::move(beforeEach)), m_location(std::move(location))
 {
-    m_thread.setObjectName(QStringLiteral("archive browser"));
-    m_context->moveToThread(&m_thread);
-    m_thread.start();
 }
 
 BrowseWorker::~BrowseWorker()
@@ -38,14 +35,8 @@ BrowseWorker::~BrowseWorker()
         const std::lock_guard lock(m_mutex);
         m_closing = true;
     }
-    // After the questions still queued, which now pass their turn; the connection is closed on
-    // the thread that opened it.
-    QMetaObject::invokeMethod(m_context, [this] {
-        m_db.reset();
-        QThread::currentThread()->quit();
-    });
-    m_thread.wait();
-    delete m_context;
+    // After the questions still queued, which now pass their turn.
+    m_jobs.finish([this] { m_db.reset(); });
 }
 
 bool BrowseWorker::takeTurn(Ticket ticket)
@@ -67,7 +58,7 @@ void BrowseWorker::cancel(Ticket ticket)
 BrowseWorker::Ticket BrowseWorker::ask(std::function<void(ArchiveDb &, Answer &)> question)
 {
     const Ticket ticket = ++m_lastTicket;
-    QMetaObject::invokeMethod(m_context, [this, ticket, question = std::move(question)] {
+    m_jobs.post([this, ticket, question = std::move(question)] {
         if (!takeTurn(ticket))
             return;
         if (m_beforeEach)
@@ -108,7 +99,7 @@ BrowseWorker::Ticket BrowseWorker::remove(const QString &key)
 
 void BrowseWorker::relocate(Location location)
 {
-    QMetaObject::invokeMethod(m_context, [this, location = std::move(location)] {
+    m_jobs.post([this, location = std::move(location)] {
         m_db.reset();
         m_location = location;
     });

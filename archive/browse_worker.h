@@ -1,12 +1,12 @@
 #pragma once
 
 #include "archive/archive_location.h"
+#include "archive/job_thread.h"
 #include "archive/run_filter.h"
 #include "archive/run_record.h"
 
 #include <QList>
 #include <QObject>
-#include <QThread>
 
 #include <functional>
 #include <memory>
@@ -68,8 +68,7 @@ private:
     // On the worker's thread: whether the question of `ticket` is still wanted.
     bool takeTurn(Ticket ticket);
 
-    QThread m_thread;
-    QObject *m_context = nullptr; // lives on m_thread; questions run in its events
+    JobThread m_jobs;
     const std::function<void()> m_beforeEach;
     Ticket m_lastTicket = 0; // on the asking thread
 
@@ -78,7 +77,7 @@ private:
     std::set<Ticket> m_cancelled;
     bool m_closing = false;
 
-    // Touched on m_thread only (set before it starts).
+    // Touched by the questions only (set before the first).
     Location m_location;
     std::unique_ptr<ArchiveDb> m_db;
 };

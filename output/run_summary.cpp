@@ -19,6 +19,13 @@ RunSummary summaryOf(const RunDocument &doc)
     return {doc.summary(), doc.header()};
 }
 
+std::optional<RunSummary> sheetSummaryOf(const RunDocument &doc)
+{
+    if (!doc.limitsRefusal().isEmpty())
+        return std::nullopt;
+    return summaryOf(doc);
+}
+
 QString limitMark(const ReadingSet &set, const analysis::Summary &s, int row)
 {
     for (const analysis::SensorSummary &sensor : s.sensors) {

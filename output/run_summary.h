@@ -3,6 +3,8 @@
 #include "analysis/summary.h"
 #include "analysis/summary_output.h"
 
+#include <optional>
+
 class ReadingSet;
 
 class RunDocument;
@@ -18,6 +20,9 @@ struct RunSummary
 };
 
 RunSummary summaryOf(const RunDocument &doc);
+// The summary for the workbook's Summary sheet: none while the kept limits are refused (the
+// table goes out all the same; the caller says why, doc.limitsRefusal()).
+std::optional<RunSummary> sheetSummaryOf(const RunDocument &doc);
 
 // The text that marks a listed reading of table row `row` beyond a limit of `s`: "  > high",
 // "  < low", or empty.

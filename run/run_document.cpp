@@ -95,29 +95,27 @@ void RunDocument::clear()
     t.setText(0, 5, tabletext::kVoltage);
     m_set->setFileIdentity(QString(), QString());
     m_set->MODEL = 0;
-    m_origin = RunOrigin::None;
-    m_fileKind = 0;
-    setTitle(QString());
+    arrived(RunOrigin::None, 0, QString());
+}
+
+void RunDocument::arrived(RunOrigin origin, int fileKind, const QString &title)
+{
+    m_origin = origin;
+    m_fileKind = fileKind;
+    setTitle(title);
     changed();
 }
 
 void RunDocument::takeDownload(const QByteArray &image, int model)
 {
-    m_origin = RunOrigin::Download;
-    m_fileKind = kImageKind;
-    setTitle(QString());
     imageload::showImage(*m_set, image, model);
-    changed();
+    arrived(RunOrigin::Download, kImageKind, QString());
 }
 
 setio::Opened RunDocument::opened(const setio::Opened &result, RunOrigin origin, const QString &title)
 {
-    if (result.status != setio::Status::Ok)
-        return result;
-    m_origin = origin;
-    m_fileKind = result.dataKind;
-    setTitle(title);
-    changed();
+    if (result.status == setio::Status::Ok)
+        arrived(origin, result.dataKind, title);
     return result;
 }
 
@@ -133,10 +131,7 @@ setio::Opened RunDocument::openArchived(const QByteArray &bytes, const QString &
 
 void RunDocument::beginLive()
 {
-    m_origin = RunOrigin::Live;
-    m_fileKind = kLiveKind;
-    setTitle(QString());
-    changed();
+    arrived(RunOrigin::Live, kLiveKind, QString());
 }
 
 const analysis::Limits &RunDocument::lookupLimits() const

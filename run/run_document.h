@@ -102,6 +102,8 @@ Q_SIGNALS:
 
 private:
     void changed();
+    // A run came in one of the ways in.
+    void arrived(RunOrigin origin, int fileKind, const QString &title);
     void refreshNow();
     void watchSet();
     void recompute() const;

@@ -46,11 +46,9 @@ bool openRun(RunDocument &doc, const QString &path, bool fahrenheit)
 // As in the window, refused limits leave out the Summary sheet, and say why.
 bool writeWorkbook(const RunDocument &doc, const QString &path, QString *error)
 {
-    const QString &refusal = doc.limitsRefusal();
-    if (!refusal.isEmpty())
-        console::errLine(refusal);
-    const std::optional<report::RunSummary> run =
-        refusal.isEmpty() ? std::optional(report::summaryOf(doc)) : std::nullopt;
+    const std::optional<report::RunSummary> run = report::sheetSummaryOf(doc);
+    if (!run)
+        console::errLine(doc.limitsRefusal());
     QTemporaryDir scratch;
     if (!scratch.isValid()) {
         *error = scratch.errorString();
