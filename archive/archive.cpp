@@ -15,27 +15,42 @@ Archive::Archive(Location target, Location local)
 
 Archive::~Archive() = default;
 
+void Archive::giveUpIfAway()
+{
+    if (m_gaveUp.isEmpty() && (!m_target->isOpen() || m_target->fault() == ArchiveDb::Fault::NoAnswer))
+        m_gaveUp = m_target->error();
+}
+
 Archive::StoreOutcome Archive::store(RunRecord run)
 {
     StoreOutcome out;
     if (!run.storedAt.isValid())
         run.storedAt = QDateTime::currentDateTimeUtc();
-    out.stored = m_target->store(run);
     if (!m_target->location().isShared()) {
+        out.stored = m_target->store(run);
         if (!out.ok())
             out.message = m_target->error();
         return out;
     }
-    if (out.ok()) {
-        sync();
-        return out;
+    // Told once: a run stored after the shared archive was given up on says nothing more.
+    QString why;
+    if (m_gaveUp.isEmpty()) {
+        out.stored = m_target->store(run);
+        if (out.ok()) {
+            sync();
+            return out;
+        }
+        why = m_target->error();
+        giveUpIfAway();
     }
     // Nothing lost: the run waits here for the shared archive.
-    const QString why = m_target->error();
     ArchiveDb here(m_local);
     out.stored = here.store(run, true);
     out.keptHere = out.ok();
-    out.message = out.ok() ? archivetext::kKeptHere.arg(why) : why + QLatin1Char(' ') + here.error();
+    if (!out.ok())
+        out.message = (why.isEmpty() ? m_gaveUp : why) + QLatin1Char(' ') + here.error();
+    else if (!why.isEmpty())
+        out.message = archivetext::kKeptHere.arg(why);
     return out;
 }
 
@@ -53,9 +68,11 @@ Archive::SyncOutcome Archive::sync()
         return out;
     }
     out.waiting = int(waiting->size());
+    // Asked to send them: the server is asked again, even when it was given up on.
     for (const RunRecord &run : *waiting) {
         if (m_target->store(run) == ArchiveDb::Stored::Failed) {
             out.message = m_target->error();
+            giveUpIfAway();
             return out;
         }
         // Sent but not yet marked (a crash here) only means it is sent again, and kept once.
@@ -66,6 +83,8 @@ Archive::SyncOutcome Archive::sync()
         ++out.sent;
         --out.waiting;
     }
+    if (out.sent > 0)
+        tryServerAgain();
     return out;
 }
 
