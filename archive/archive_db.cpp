@@ -298,7 +298,14 @@ bool ArchiveDb::fail(const QSqlError &error)
     return fail(Fault::Failed, archivetext::kFailed.arg(describe(m_location), why.trimmed()));
 }
 
-bool ArchiveDb::exec(QSqlQuery &query) { return query.exec() || fail(query.lastError()); }
+// A statement whose preparing failed (PostgreSQL prepares on the server, where it can wait on a
+// lock past the statement timeout) fails with that reason, not with what running it would say.
+bool ArchiveDb::exec(QSqlQuery &query)
+{
+    if (query.lastError().type() != QSqlError::NoError)
+        return fail(query.lastError());
+    return query.exec() || fail(query.lastError());
+}
 
 bool ArchiveDb::exec(const QString &sql)
 {
