@@ -149,6 +149,23 @@ class TestArchive : public QObject
         return !QTest::currentTestFailed();
     }
 
+    // The test cluster's archive, empty, for a test that stops, starts or reaches the cluster
+    // itself; false when the test goes no further.
+    bool onTheCluster()
+    {
+        if (!chosen("postgres")) {
+            QTest::qSkip("PostgreSQL only", __FILE__, __LINE__);
+            return false;
+        }
+        if (qEnvironmentVariableIsEmpty("KESTRUN_TEST_PG_CLUSTER")) {
+            QTest::qSkip("no PostgreSQL cluster given (scripts/test starts one: KESTRUN_TEST_PG_CLUSTER)",
+                         __FILE__, __LINE__);
+            return false;
+        }
+        useBackend(true);
+        return !QTest::currentTestFailed();
+    }
+
 private Q_SLOTS:
     // The limits a record's verdict is judged by come from settings of this test's own.
     void initTestCase() { qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_dir.filePath("config"))); }
@@ -262,12 +279,7 @@ private Q_SLOTS:
     // The shared server stopped: the run waits here, is sent once it is back, and only once.
     void offlineThenSync()
     {
-        if (!chosen("postgres"))
-            QSKIP("PostgreSQL only");
-        if (qEnvironmentVariableIsEmpty("KESTRUN_TEST_PG_CLUSTER"))
-            QSKIP("no PostgreSQL cluster given (scripts/test starts one: KESTRUN_TEST_PG_CLUSTER)");
-        useBackend(true);
-        if (QTest::currentTestFailed())
+        if (!onTheCluster())
             return;
         const RunRecord run = downloaded(2, 45, "Freezer 2", 96, false, {10, 11});
         Archive archive(m_target, m_local);
@@ -314,12 +326,7 @@ private Q_SLOTS:
         QFETCH(int, mode);
         QFETCH(int, reached);
         QFETCH(QString, why);
-        if (!chosen("postgres"))
-            QSKIP("PostgreSQL only");
-        if (qEnvironmentVariableIsEmpty("KESTRUN_TEST_PG_CLUSTER"))
-            QSKIP("no PostgreSQL cluster given (scripts/test starts one: KESTRUN_TEST_PG_CLUSTER)");
-        useBackend(true);
-        if (QTest::currentTestFailed())
+        if (!onTheCluster())
             return;
         auto proxy = std::make_unique<testproxy::StallingProxy>(
             qEnvironmentVariable("KESTRUN_TEST_PG_CLUSTER") + "/.s.PGSQL.5432",

@@ -1,13 +1,15 @@
 // The archive through the real window: a download from the simulated logger and a live run are
 // kept without a word to the user, come back out of kestrun-cli byte for byte and are found and
-// opened in File -> Archive...; an archive that cannot take a run costs one message, never the
-// readings shown.
+// opened in File -> Archive...; an archive that cannot take a run, or a shared one that stops
+// answering, costs one message, never the readings shown.
 #include "tests/support/e2e_fixture.h"
 
 #include "acquisition/reading_set.h"
 #include "app/archive_commands.h"
 #include "app/data_commands.h"
 #include "archive/archive_browser.h"
+#include "archive/archive_texts.h"
+#include "tests/support/stalling_proxy.h"
 #include "tests/tools/cli_process.h"
 #include "view/frm_data.h"
 #include "view/summary_view.h"
@@ -199,6 +201,40 @@ private Q_SLOTS:
         qputenv("KESTRUN_ARCHIVE", QFile::encodeName(archiveFolder()));
         QCOMPARE(here.waitingToSend().value_or(QList<archive::RunRecord>()).size(), 0);
         QVERIFY2(g.prompter().messages().isEmpty(), qPrintable(g.prompter().messages().join('|')));
+    }
+
+    // A shared archive that stops answering while the window stores a run costs no more than
+    // the deadline its connection string sets, and one message: the runs wait here, also the
+    // next one, which finds it still silent.
+    void aSharedArchiveThatStopsAnsweringIsToldOnce()
+    {
+        const QString cluster = qEnvironmentVariable("KESTRUN_TEST_PG_CLUSTER");
+        if (cluster.isEmpty())
+            QSKIP("no PostgreSQL cluster given (scripts/test starts one: KESTRUN_TEST_PG_CLUSTER)");
+        testproxy::StallingProxy proxy(cluster + "/.s.PGSQL.5432", testproxy::StallingProxy::Mode::Forward);
+        proxy.stallOn("STALL ROOM");
+        const QString through = QStringLiteral("host=127.0.0.1 port=%1 user=postgres dbname=kestrun "
+                                               "connect_timeout=2 options='-c statement_timeout=1000'")
+                                    .arg(proxy.port());
+        qputenv("KESTRUN_ARCHIVE", through.toUtf8());
+        archive::ArchiveDb here(archive::localLocation());
+        const qsizetype before = here.waitingToSend().value_or(QList<archive::RunRecord>()).size();
+        {
+            e2e::Fixture f;
+            e2e::enableLogger(f.sim().state(), "STALL ROOM", 6);
+            QVERIFY2(f.start(), qPrintable(f.why()));
+            QSignalSpy kept(commands(f), &ArchiveCommands::keptOrFailed);
+            for (const int readings : {20, 21}) {
+                f.sim().core().fillHistory(readings);
+                QVERIFY(download(f));
+                QTRY_COMPARE_WITH_TIMEOUT(kept.count(), readings - 19, 20000);
+            }
+            QCOMPARE(f.prompter().messages(),
+                     QStringList{archivetext::kKeptHere.arg(archivetext::kNoAnswer.arg(through, "1.5"))});
+        }
+        qputenv("KESTRUN_ARCHIVE", QFile::encodeName(archiveFolder()));
+        QVERIFY(proxy.stalled());
+        QCOMPARE(here.waitingToSend().value_or(QList<archive::RunRecord>()).size(), before + 2);
     }
 };
 
