@@ -32,9 +32,10 @@ Archive::StoreOutcome Archive::store(RunRecord run)
             out.message = m_target->error();
         return out;
     }
-    // Told once: a run stored after the shared archive was given up on says nothing more.
-    QString why;
-    if (m_gaveUp.isEmpty()) {
+    // A run stored after the shared archive was given up on is not offered to it: it waits
+    // here at once, for the same reason.
+    QString why = m_gaveUp;
+    if (why.isEmpty()) {
         out.stored = m_target->store(run);
         if (out.ok()) {
             sync();
@@ -47,10 +48,7 @@ Archive::StoreOutcome Archive::store(RunRecord run)
     ArchiveDb here(m_local);
     out.stored = here.store(run, true);
     out.keptHere = out.ok();
-    if (!out.ok())
-        out.message = (why.isEmpty() ? m_gaveUp : why) + QLatin1Char(' ') + here.error();
-    else if (!why.isEmpty())
-        out.message = archivetext::kKeptHere.arg(why);
+    out.message = out.ok() ? archivetext::kKeptHere.arg(why) : why + QLatin1Char(' ') + here.error();
     return out;
 }
 

@@ -141,17 +141,19 @@ private:
 
 // Half as long again as the server's own limit, so that its message normally comes first; a
 // connection whose string asks for no statement timeout gets no deadline either.
+std::chrono::milliseconds ArchiveDb::answerWithin() const { return m_statementTimeout * 3 / 2; }
+
 void ArchiveDb::armDeadline()
 {
     if (isSQLite() || !m_open || m_watching == 0)
         return;
     const int s = socket();
-    if (m_statementTimeout.count() <= 0 || s < 0) {
+    if (answerWithin().count() <= 0 || s < 0) {
         m_deadline.disarm();
         m_armed = false;
         return;
     }
-    m_deadline.arm(s, m_statementTimeout * 3 / 2);
+    m_deadline.arm(s, answerWithin());
     m_armed = true;
 }
 
@@ -286,7 +288,7 @@ bool ArchiveDb::fail(const QSqlError &error)
         // that took longer than the statement timeout.
         const QString state = error.nativeErrorCode();
         if (m_deadline.expired())
-            return fail(Fault::NoAnswer, seconds(m_statementTimeout * 3 / 2));
+            return fail(Fault::NoAnswer, seconds(answerWithin()));
         if (state == QLatin1String("57014"))
             return fail(Fault::NoAnswer, seconds(m_statementTimeout));
         // No SQLSTATE (libpq lost the server), a connection exception or a server shutting

@@ -82,6 +82,7 @@ public:
 private:
     // Holds the deadline over one call, however many statements and rows it takes.
     class Watch;
+    std::chrono::milliseconds answerWithin() const;
     void armDeadline();
     void endDeadline();
     void dropConnection();

@@ -27,6 +27,8 @@
 #include <QTableView>
 #include <QtTest>
 
+#include <memory>
+
 class TestE2eArchive : public QObject
 {
     Q_OBJECT
@@ -163,12 +165,33 @@ private Q_SLOTS:
         QCOMPARE(fileBytes(damaged.fileName()), QByteArray(4096, 'x'));
     }
 
-    // Runs read while the shared database is away wait on this computer, the user told once;
-    // the program's next start sends them on (to the PostgreSQL server scripts/test starts).
+    // Runs read while the shared database is away (no server, or one that stops answering in
+    // the middle of storing the first run) wait on this computer, the user told once, with no
+    // wait beyond the deadlines the connection string sets; the program's next start sends
+    // them on (to the PostgreSQL server scripts/test starts).
+    void aSharedArchiveAwayIsToldOnceAndSentOnAtStart_data()
+    {
+        QTest::addColumn<bool>("stalls");
+        QTest::newRow("no server") << false;
+        QTest::newRow("a server that stops answering") << true;
+    }
     void aSharedArchiveAwayIsToldOnceAndSentOnAtStart()
     {
-        const QByteArray away = "host=" + QFile::encodeName(m_dir.filePath("no-server")) + " dbname=loggers";
-        qputenv("KESTRUN_ARCHIVE", away);
+        QFETCH(bool, stalls);
+        const QString cluster = qEnvironmentVariable("KESTRUN_TEST_PG_CLUSTER");
+        if (stalls && cluster.isEmpty())
+            QSKIP("no PostgreSQL cluster given (scripts/test starts one: KESTRUN_TEST_PG_CLUSTER)");
+        std::unique_ptr<testproxy::StallingProxy> proxy;
+        QString away = "host=" + m_dir.filePath("no-server") + " dbname=loggers";
+        if (stalls) {
+            proxy = std::make_unique<testproxy::StallingProxy>(cluster + "/.s.PGSQL.5432",
+                                                               testproxy::StallingProxy::Mode::Forward);
+            proxy->stallOn("DOCK 4");
+            away = QStringLiteral("host=127.0.0.1 port=%1 user=postgres dbname=kestrun "
+                                  "connect_timeout=2 options='-c statement_timeout=1000'")
+                       .arg(proxy->port());
+        }
+        qputenv("KESTRUN_ARCHIVE", away.toUtf8());
         {
             e2e::Fixture f;
             e2e::enableLogger(f.sim().state(), "DOCK 4", 5);
@@ -182,7 +205,11 @@ private Q_SLOTS:
             QCOMPARE(f.prompter().messages().size(), 1);
             QVERIFY2(f.prompter().messages().at(0).contains(QStringLiteral("kept on this computer")),
                      qPrintable(f.prompter().messages().at(0)));
+            if (stalls)
+                QCOMPARE(f.prompter().messages().at(0),
+                         archivetext::kKeptHere.arg(archivetext::kNoAnswer.arg(away, "1.5")));
         }
+        proxy.reset();
         archive::ArchiveDb here(archive::localLocation());
         QCOMPARE(here.waitingToSend().value_or(QList<archive::RunRecord>()).size(), 2);
 
@@ -201,40 +228,6 @@ private Q_SLOTS:
         qputenv("KESTRUN_ARCHIVE", QFile::encodeName(archiveFolder()));
         QCOMPARE(here.waitingToSend().value_or(QList<archive::RunRecord>()).size(), 0);
         QVERIFY2(g.prompter().messages().isEmpty(), qPrintable(g.prompter().messages().join('|')));
-    }
-
-    // A shared archive that stops answering while the window stores a run costs no more than
-    // the deadline its connection string sets, and one message: the runs wait here, also the
-    // next one, which finds it still silent.
-    void aSharedArchiveThatStopsAnsweringIsToldOnce()
-    {
-        const QString cluster = qEnvironmentVariable("KESTRUN_TEST_PG_CLUSTER");
-        if (cluster.isEmpty())
-            QSKIP("no PostgreSQL cluster given (scripts/test starts one: KESTRUN_TEST_PG_CLUSTER)");
-        testproxy::StallingProxy proxy(cluster + "/.s.PGSQL.5432", testproxy::StallingProxy::Mode::Forward);
-        proxy.stallOn("STALL ROOM");
-        const QString through = QStringLiteral("host=127.0.0.1 port=%1 user=postgres dbname=kestrun "
-                                               "connect_timeout=2 options='-c statement_timeout=1000'")
-                                    .arg(proxy.port());
-        qputenv("KESTRUN_ARCHIVE", through.toUtf8());
-        archive::ArchiveDb here(archive::localLocation());
-        const qsizetype before = here.waitingToSend().value_or(QList<archive::RunRecord>()).size();
-        {
-            e2e::Fixture f;
-            e2e::enableLogger(f.sim().state(), "STALL ROOM", 6);
-            QVERIFY2(f.start(), qPrintable(f.why()));
-            QSignalSpy kept(commands(f), &ArchiveCommands::keptOrFailed);
-            for (const int readings : {20, 21}) {
-                f.sim().core().fillHistory(readings);
-                QVERIFY(download(f));
-                QTRY_COMPARE_WITH_TIMEOUT(kept.count(), readings - 19, 20000);
-            }
-            QCOMPARE(f.prompter().messages(),
-                     QStringList{archivetext::kKeptHere.arg(archivetext::kNoAnswer.arg(through, "1.5"))});
-        }
-        qputenv("KESTRUN_ARCHIVE", QFile::encodeName(archiveFolder()));
-        QVERIFY(proxy.stalled());
-        QCOMPARE(here.waitingToSend().value_or(QList<archive::RunRecord>()).size(), before + 2);
     }
 };
 

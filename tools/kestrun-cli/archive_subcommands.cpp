@@ -163,6 +163,7 @@ int runImport(const QStringList &words)
             continue;
         }
         const auto stored = a.store(*run);
+        // Kept here because the shared archive was given up on: told once, at the end.
         if (stored.ok() && stored.keptHere && !a.gaveUpBecause().isEmpty())
             ++waiting;
         else if (!stored.message.isEmpty())
