@@ -8,9 +8,9 @@
 #include "archive/archive.h"
 #include "archive/browse_worker.h"
 #include "archive/record_of_run.h"
+#include "common/output_file.h"
 #include "run/run_document.h"
 #include "archive/run_table_model.h"
-#include "datafile/brv2_file.h"
 #include "datafile/set_io.h"
 #include "device/command_frame.h"
 #include "tools/logger-sim/logger_core.h"
@@ -185,7 +185,7 @@ private Q_SLOTS:
         // An imported copy of the file Save writes is the same run.
         const QString path = m_dir.filePath("freezer.brv2");
         QString error;
-        QVERIFY(brv2::writeFileAtomically(path, freezer.bytes, &error));
+        QVERIFY(outputfile::write(path, freezer.bytes, &error));
         const auto imported = recordFromFile(path, &error);
         QVERIFY2(imported, qPrintable(error));
         QCOMPARE(imported->key, freezer.key);
