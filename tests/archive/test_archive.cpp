@@ -342,7 +342,7 @@ private Q_SLOTS:
             runs << downloaded(1, 40 + i, i == reached ? "STALL HERE" : "ROOM", 10 + i);
             files << m_dir.filePath(QStringLiteral("run%1.brv2").arg(i));
             QString error;
-            QVERIFY2(brv2::writeFileAtomically(files.last(), runs.last().bytes, &error), qPrintable(error));
+            QVERIFY2(outputfile::write(files.last(), runs.last().bytes, &error), qPrintable(error));
         }
         QProcessEnvironment env = clitest::environment();
         env.insert("KESTRUN_ARCHIVE", through);
