@@ -3,6 +3,7 @@
 #include "archive/archive_texts.h"
 #include "archive/run_table_model.h"
 #include "common/messages.h"
+#include "common/output_file.h"
 #include "common/prompter.h"
 #include "datafile/brv2_file.h"
 
@@ -236,8 +237,8 @@ void ArchiveBrowser::finish(const Pending &done, const BrowseWorker::Answer &ans
     }
     QString error;
     if (answer.ok && done.action == Action::Save &&
-        !brv2::writeFileAtomically(done.path, answer.bytes, &error))
-        failure = msg::kSaveFailed.arg(done.path, error);
+        !outputfile::write(done.path, answer.bytes, &error))
+        failure = outputfile::failureText(done.path, error);
     if (!failure.isEmpty())
         m_prompter.message(failure, archivetext::kArchiveTitle, Prompter::Icon::Critical);
 }

@@ -2,6 +2,7 @@
 
 #include "archive/run_record.h"
 
+#include <QRegularExpression>
 #include <QStringList>
 
 namespace archive {
@@ -86,13 +87,22 @@ RunQuery countQuery(const RunFilter &filter)
 
 QDateTime parseBound(const QString &text, bool endOfDay)
 {
-    const QDateTime t = parseTime(text.trimmed());
-    if (t.isValid())
-        return t;
-    const QDate d = QDate::fromString(text.trimmed(), Qt::ISODate);
-    if (!d.isValid())
+    // The whole text, and only these forms: a date followed by anything is no date.
+    static const QRegularExpression form(QStringLiteral(
+        "^([0-9]{4})-([0-9]{2})-([0-9]{2})(?:T([0-9]{2}):([0-9]{2})(?::([0-9]{2}))?)?$"));
+    const QRegularExpressionMatch m = form.match(text.trimmed());
+    if (!m.hasMatch())
         return QDateTime();
-    return QDateTime(d, endOfDay ? QTime(23, 59, 59) : QTime(0, 0), Qt::UTC);
+    const auto number = [&m](int field, int unnamed) {
+        return m.hasCaptured(field) ? m.captured(field).toInt() : unnamed;
+    };
+    // A bound names the first or the last second of the day or minute it gives.
+    const int lastOrFirst = endOfDay ? 59 : 0;
+    const QDate d(number(1, 0), number(2, 0), number(3, 0));
+    const QTime t(number(4, endOfDay ? 23 : 0), number(5, lastOrFirst), number(6, lastOrFirst));
+    if (!d.isValid() || !t.isValid())
+        return QDateTime();
+    return QDateTime(d, t, Qt::UTC);
 }
 
 } // namespace archive

@@ -57,8 +57,8 @@ RunQuery listQuery(const RunFilter &filter, RunColumn sortColumn = RunColumn::St
 // would cost a sort of the whole archive at every count).
 RunQuery countQuery(const RunFilter &filter);
 
-// A date the user typed ("2024-05-17" or "2024-05-17T08:00:00") as the first or the last
-// moment it names; invalid when it is neither.
+// A date the user typed as the first or the last moment it names: a date "2024-05-17", or a
+// date and time "2024-05-17T08:00" or "2024-05-17T08:00:30"; invalid for anything else.
 QDateTime parseBound(const QString &text, bool endOfDay);
 
 } // namespace archive

@@ -10,9 +10,9 @@
 #include "archive/archive_texts.h"
 #include "archive/browse_worker.h"
 #include "archive/record_of_run.h"
+#include "common/output_file.h"
 #include "run/run_document.h"
 #include "archive/run_table_model.h"
-#include "datafile/brv2_file.h"
 #include "datafile/set_io.h"
 #include "device/command_frame.h"
 #include "tools/logger-sim/logger_core.h"
@@ -206,7 +206,7 @@ private Q_SLOTS:
         // An imported copy of the file Save writes is the same run.
         const QString path = m_dir.filePath("freezer.brv2");
         QString error;
-        QVERIFY(brv2::writeFileAtomically(path, freezer.bytes, &error));
+        QVERIFY(outputfile::write(path, freezer.bytes, &error));
         const auto imported = recordFromFile(path, &error);
         QVERIFY2(imported, qPrintable(error));
         QCOMPARE(imported->key, freezer.key);
@@ -342,7 +342,7 @@ private Q_SLOTS:
             runs << downloaded(1, 40 + i, i == reached ? "STALL HERE" : "ROOM", 10 + i);
             files << m_dir.filePath(QStringLiteral("run%1.brv2").arg(i));
             QString error;
-            QVERIFY2(brv2::writeFileAtomically(files.last(), runs.last().bytes, &error), qPrintable(error));
+            QVERIFY2(outputfile::write(files.last(), runs.last().bytes, &error), qPrintable(error));
         }
         QProcessEnvironment env = clitest::environment();
         env.insert("KESTRUN_ARCHIVE", through);

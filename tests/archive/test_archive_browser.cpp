@@ -109,6 +109,11 @@ private Q_SLOTS:
         QTest::newRow("alarms only") << "" << "" << "" << "" << true << 2 << false;
         QTest::newRow("alarms of one logger") << "45" << "" << "" << "" << true << 1 << false;
         QTest::newRow("a date that does not read") << "" << "" << "17.05.x" << "" << false << 4 << true;
+        QTest::newRow("up to a minute, its last second") << "" << "" << "" << "2024-05-01T12:00" << false << 1 << false;
+        QTest::newRow("from a second") << "" << "" << "2024-07-04T12:00:00" << "" << false << 1 << false;
+        QTest::newRow("a date followed by more") << "" << "" << "2024-06-01junk" << "" << false << 4 << true;
+        QTest::newRow("a time that is no time") << "" << "" << "2024-06-01T99:99:99" << "" << false << 4 << true;
+        QTest::newRow("a date and hour only") << "" << "" << "2024-06-01T12" << "" << false << 4 << true;
     }
     void filters()
     {
