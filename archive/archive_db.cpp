@@ -1,6 +1,7 @@
 #include "archive/archive_db.h"
 
 #include "archive/archive_texts.h"
+#include "archive/private_files.h"
 
 #include <QAtomicInteger>
 #include <QDir>
@@ -26,14 +27,47 @@ const QString kRunColumns = QStringLiteral(
 constexpr int kFirstFailedColumn = 19;
 constexpr int kCompressedColumn = 25;
 
-// Forward migrations: the statements that bring version n - 1 to version n. `%BLOB%` is the
-// dialect's type for bytes. Runs and their bytes live in two tables so that listing never
-// touches the bytes. The bytes are kept as qCompress (zlib) makes them: a ".brv2" file is text
-// that shrinks about eight times, which makes storing quicker and an archive of years small.
-const QList<QStringList> &migrations()
+// The location as search compares it, filled in for the runs there before it was kept: one
+// statement a run, by its key (a site's runs are tens of thousands, its places many).
+bool foldLocations(const QSqlDatabase &db, QSqlError *error)
 {
-    static const QList<QStringList> steps{
-        {
+    QSqlQuery runs(db);
+    runs.setForwardOnly(true);
+    QList<std::pair<QString, QString>> folded;
+    if (!runs.exec(QStringLiteral("SELECT run_key, location FROM runs"))) {
+        *error = runs.lastError();
+        return false;
+    }
+    while (runs.next())
+        folded.append({runs.value(0).toString(), searchFolded(runs.value(1).toString())});
+    QSqlQuery update(db);
+    update.prepare(QStringLiteral("UPDATE runs SET location_folded = ? WHERE run_key = ?"));
+    for (const auto &[key, location] : folded) {
+        update.bindValue(0, location);
+        update.bindValue(1, key);
+        if (!update.exec()) {
+            *error = update.lastError();
+            return false;
+        }
+    }
+    return true;
+}
+
+// What brings version n - 1 to version n: statements, then code for what SQL cannot work out.
+struct Migration
+{
+    QStringList statements;
+    bool (*fill)(const QSqlDatabase &db, QSqlError *error) = nullptr;
+};
+
+// Forward migrations. `%BLOB%` is the dialect's type for bytes. Runs and their bytes live in
+// two tables so that listing never touches the bytes. The bytes are kept as qCompress (zlib)
+// makes them: a ".brv2" file is text that shrinks about eight times, which makes storing
+// quicker and an archive of years small.
+const QList<Migration> &migrations()
+{
+    static const QList<Migration> steps{
+        {{
             QStringLiteral(
                 "CREATE TABLE runs ("
                 "run_key VARCHAR(16) PRIMARY KEY, sha256 CHAR(64) NOT NULL UNIQUE, "
@@ -49,17 +83,21 @@ const QList<QStringList> &migrations()
             QStringLiteral("CREATE INDEX runs_stored_at ON runs(stored_at)"),
             QStringLiteral("CREATE INDEX runs_last_reading ON runs(last_reading)"),
             QStringLiteral("CREATE INDEX runs_to_send ON runs(to_send)"),
-        },
+        }},
         // Each sensor's failed readings: how many, the longest run of them in seconds, and
         // when the first was taken. Runs stored before have none (NULL).
-        {
+        {{
             QStringLiteral("ALTER TABLE runs ADD COLUMN failed1 INTEGER"),
             QStringLiteral("ALTER TABLE runs ADD COLUMN failed_longest1 BIGINT"),
             QStringLiteral("ALTER TABLE runs ADD COLUMN failed_at1 VARCHAR(19)"),
             QStringLiteral("ALTER TABLE runs ADD COLUMN failed2 INTEGER"),
             QStringLiteral("ALTER TABLE runs ADD COLUMN failed_longest2 BIGINT"),
             QStringLiteral("ALTER TABLE runs ADD COLUMN failed_at2 VARCHAR(19)"),
-        },
+        }},
+        // The location folded as search compares it (searchFolded): the same for SQLite and
+        // PostgreSQL, whose own LOWER() knows no accents and, in SQLite, no letters beyond
+        // ASCII.
+        {{QStringLiteral("ALTER TABLE runs ADD COLUMN location_folded TEXT")}, foldLocations},
     };
     return steps;
 }
@@ -141,6 +179,9 @@ bool ArchiveDb::fail(Fault fault, const QString &why)
         break;
     case Fault::Damaged:
         m_error = archivetext::kDamaged.arg(where, why);
+        // Not written to again through this connection, whatever asks.
+        if (isSQLite())
+            m_damaged = why;
         break;
     case Fault::Full:
         m_error = archivetext::kDiskFull.arg(where);
@@ -149,6 +190,7 @@ bool ArchiveDb::fail(Fault fault, const QString &why)
         m_error = archivetext::kReadOnly.arg(where);
         break;
     case Fault::Newer:
+    case Fault::Older:
     case Fault::NotFound:
     case Fault::Failed:
         m_error = why;
@@ -215,7 +257,6 @@ bool ArchiveDb::configure(QSqlDatabase &db)
     if (isSQLite()) {
         db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_name);
         db.setDatabaseName(m_location.where);
-        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=10000"));
         return true;
     }
     QString why;
@@ -227,40 +268,53 @@ bool ArchiveDb::configure(QSqlDatabase &db)
     return true;
 }
 
+bool ArchiveDb::prepareFile()
+{
+    const QFileInfo file(m_location.where);
+    if (file.exists() && !file.isFile())
+        return fail(Fault::Damaged, archivetext::kNotAFile);
+    // The log beside the file is made and removed in its folder: a folder this user cannot
+    // write makes the archive read-only as much as the file itself.
+    if (file.exists()) {
+        m_readOnly = !file.isWritable() || !QFileInfo(file.absolutePath()).isWritable();
+        return true;
+    }
+    m_readOnly = false;
+    if (!makeArchiveFolders(file.absolutePath()) || !createArchiveFile(file.absoluteFilePath()))
+        return fail(Fault::ReadOnly, QString());
+    return true;
+}
+
 bool ArchiveDb::open()
 {
     if (m_open)
         return true;
-    if (isSQLite()) {
-        const QFileInfo file(m_location.where);
-        if (file.exists() && !file.isFile())
-            return fail(Fault::Damaged, archivetext::kNotAFile);
-        if (!QDir().mkpath(file.absolutePath()))
-            return fail(Fault::ReadOnly, QString());
-    }
+    if (isSQLite() && !prepareFile())
+        return false;
     // A connection that failed to open before is tried again as it is.
     QSqlDatabase db = database();
     if (!db.isValid() && !configure(db))
         return false;
     if (!db.isValid())
         return fail(Fault::Failed, archivetext::kNoDriver.arg(db.lastError().text()));
+    if (isSQLite())
+        db.setConnectOptions(m_readOnly ? QStringLiteral("QSQLITE_BUSY_TIMEOUT=10000;QSQLITE_OPEN_READONLY")
+                                        : QStringLiteral("QSQLITE_BUSY_TIMEOUT=10000"));
     if (!db.open()) {
         if (isSQLite())
             return fail(db.lastError());
         return fail(Fault::Unreachable, db.lastError().databaseText().trimmed());
     }
     m_open = true;
-    // WAL lets a reader list while another program stores. A damaged file fails here first.
-    if (isSQLite()) {
-        QSqlQuery q(db);
-        if (!q.exec(QStringLiteral("PRAGMA journal_mode=WAL"))) {
-            fail(q.lastError());
-            if (m_fault == Fault::Damaged) {
-                m_open = false;
-                db.close();
-                return false;
-            }
-        }
+    // A damaged file fails here first. A file that turns out not to take writes (a read-only
+    // file system) is read as it is.
+    const bool ready = isSQLite() ? m_readOnly || useWriteAheadLog() : findReadOnly();
+    if (!ready && isSQLite() && m_fault == Fault::ReadOnly)
+        m_readOnly = true;
+    else if (!ready && (!isSQLite() || m_fault == Fault::Damaged)) {
+        m_open = false;
+        db.close();
+        return false;
     }
     if (!migrate()) {
         m_open = false;
@@ -269,6 +323,57 @@ bool ArchiveDb::open()
     }
     fail(Fault::None, QString());
     return true;
+}
+
+// WAL lets a reader list while another program stores.
+bool ArchiveDb::useWriteAheadLog()
+{
+    QSqlQuery q(database());
+    if (!q.exec(QStringLiteral("PRAGMA journal_mode")) || !q.next())
+        return fail(q.lastError());
+    if (q.value(0).toString().compare(QLatin1String("wal"), Qt::CaseInsensitive) == 0)
+        return true;
+    return writable() && exec(QStringLiteral("PRAGMA journal_mode=WAL"));
+}
+
+// Read-only as the server sees it: a read-only server or session, or a user who may neither
+// create the tables nor add to them.
+bool ArchiveDb::findReadOnly()
+{
+    QSqlQuery q(database());
+    if (!q.exec(QStringLiteral(
+            "SELECT current_setting('transaction_read_only') = 'on' OR CASE "
+            "WHEN to_regclass('runs') IS NULL THEN NOT has_schema_privilege(current_schema(), 'CREATE') "
+            "ELSE NOT (has_table_privilege('runs', 'INSERT') AND has_table_privilege('runs', 'UPDATE') "
+            "AND has_table_privilege('run_bytes', 'INSERT')) END")) ||
+        !q.next())
+        return fail(q.lastError());
+    m_readOnly = q.value(0).toBool();
+    return true;
+}
+
+bool ArchiveDb::writable()
+{
+    if (m_readOnly)
+        return fail(Fault::ReadOnly, QString());
+    if (!m_damaged.isEmpty())
+        return fail(Fault::Damaged, m_damaged);
+    if (!isSQLite() || m_checked)
+        return true;
+    // Pages that do not read as pages; the first fault is enough to say so.
+    QSqlQuery q(database());
+    if (!q.exec(QStringLiteral("PRAGMA quick_check(1)")) || !q.next())
+        return fail(q.lastError());
+    const QString found = q.value(0).toString();
+    if (found != QLatin1String("ok"))
+        return fail(Fault::Damaged, found);
+    m_checked = true;
+    return true;
+}
+
+QString ArchiveDb::readOnlyNote() const
+{
+    return m_readOnly ? archivetext::kReadOnlyNote.arg(describe(m_location)) : QString();
 }
 
 bool ArchiveDb::migrate()
@@ -289,8 +394,12 @@ bool ArchiveDb::migrate()
         return false;
     if (*current == latest)
         return true;
+    if (*current < latest && m_readOnly)
+        return fail(Fault::Older, archivetext::kReadOnlyOlder.arg(describe(m_location))
+                                      .arg(*current)
+                                      .arg(latest));
     if (*current < latest) {
-        if (!begin())
+        if (!writable() || !begin())
             return false;
         // Another program may have migrated meanwhile: look again under the lock.
         const bool ok = (isSQLite() || exec(QStringLiteral("SELECT pg_advisory_xact_lock(20411)"))) &&
@@ -314,9 +423,13 @@ bool ArchiveDb::applySteps(int from)
 {
     const QString blob = isSQLite() ? QStringLiteral("BLOB") : QStringLiteral("BYTEA");
     for (int v = from; v <= int(migrations().size()); ++v) {
-        for (QString sql : migrations().at(v - 1))
+        const Migration &step = migrations().at(v - 1);
+        for (QString sql : step.statements)
             if (!exec(sql.replace(QLatin1String("%BLOB%"), blob)))
                 return false;
+        QSqlError error;
+        if (step.fill && !step.fill(database(), &error))
+            return fail(error);
         QSqlQuery q(database());
         q.prepare(QStringLiteral("INSERT INTO schema_version (version) VALUES (?)"));
         q.addBindValue(v);
@@ -328,11 +441,12 @@ bool ArchiveDb::applySteps(int from)
 
 ArchiveDb::Stored ArchiveDb::store(const RunRecord &run, bool toSend)
 {
-    if (!open() || !begin())
+    if (!open() || !writable() || !begin())
         return Stored::Failed;
     QSqlQuery q(database());
-    q.prepare(QStringLiteral("INSERT INTO runs (%1) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, "
-                             "?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?) ON CONFLICT DO NOTHING")
+    q.prepare(QStringLiteral("INSERT INTO runs (%1, location_folded) VALUES (?, ?, ?, ?, ?, ?, ?, "
+                             "?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?) "
+                             "ON CONFLICT DO NOTHING")
                   .arg(kRunColumns));
     const QDateTime storedAt = run.storedAt.isValid() ? run.storedAt
                                                       : QDateTime::currentDateTimeUtc();
@@ -346,7 +460,8 @@ ArchiveDb::Stored ArchiveDb::store(const RunRecord &run, bool toSend)
                       run.status ? QVariant(*run.status) : QVariant(), nullable(run.minimum[0]),
                       nullable(run.maximum[0]), nullable(run.minimum[1]), nullable(run.maximum[1]),
                       toSend ? 1 : 0} +
-             failedValues(run.failed[0]) + failedValues(run.failed[1]))
+             failedValues(run.failed[0]) + failedValues(run.failed[1]) +
+             QVariantList{searchFolded(run.location)})
         q.addBindValue(v);
     if (!exec(q)) {
         rollback();
@@ -475,7 +590,7 @@ bool ArchiveDb::unpack(const QByteArray &compressed, const QString &sha256, RunR
 
 bool ArchiveDb::remove(const QString &key)
 {
-    if (!open() || !begin())
+    if (!open() || !writable() || !begin())
         return false;
     QSqlQuery b(database()), r(database());
     b.prepare(QStringLiteral("DELETE FROM run_bytes WHERE run_key = ?"));
@@ -536,7 +651,7 @@ std::optional<QList<RunRecord>> ArchiveDb::waitingToSend()
 
 bool ArchiveDb::markSent(const QString &key)
 {
-    if (!open())
+    if (!open() || !writable())
         return false;
     QSqlQuery q(database());
     q.prepare(QStringLiteral("UPDATE runs SET to_send = 0 WHERE run_key = ?"));

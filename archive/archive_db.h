@@ -19,11 +19,17 @@ namespace archive {
 // Opening brings the schema up to date (a version table, forward migrations); every change is
 // one transaction, so a run is there whole or not at all.
 //
+// An archive this user may not write (a SQLite file or folder without write permission, a
+// PostgreSQL user granted only SELECT) opens to be read: listing and getting work, everything
+// that writes fails with the read-only message, and no migration is tried. An older schema on
+// such an archive is one message (Fault::Older), not a half-read list. A SQLite file that fails
+// its integrity check, or that this connection found damaged, is never written to.
+//
 // A connection belongs to the thread that opened it; a worker thread that stores opens its own.
 class ArchiveDb
 {
 public:
-    static constexpr int kSchemaVersion = 2;
+    static constexpr int kSchemaVersion = 3;
 
     // Why the last call failed.
     enum class Fault {
@@ -33,6 +39,7 @@ public:
         Full,        // the disk is full
         ReadOnly,    // the file or its folder cannot be written
         Newer,       // made by a newer Kestrun
+        Older,       // made by an older Kestrun, and read-only: it cannot be brought up to date
         NotFound,    // no run of that key
         Failed       // anything else; error() says what
     };
@@ -45,6 +52,11 @@ public:
 
     bool open();
     bool isOpen() const { return m_open; }
+    // Opened to be read only (known once open).
+    bool isReadOnly() const { return m_readOnly; }
+    // For the user, when the archive is read-only: that nothing can be stored in it. Empty
+    // otherwise.
+    QString readOnlyNote() const;
     const Location &location() const { return m_location; }
     Fault fault() const { return m_fault; }
     // One sentence for the user: which archive, and why.
@@ -77,6 +89,16 @@ private:
     bool commit();
     void rollback();
     bool configure(QSqlDatabase &db);
+    // SQLite: the folder and the file made when they are missing, and whether this user may
+    // write them.
+    bool prepareFile();
+    // SQLite: the write-ahead log switched on (once for a file; a write).
+    bool useWriteAheadLog();
+    // PostgreSQL: whether this user may store runs.
+    bool findReadOnly();
+    // Before anything is written: not read-only, and for SQLite a file that passed the
+    // integrity check (once per connection) and was not found damaged since.
+    bool writable();
     bool migrate();
     bool applySteps(int from);
     // The run's bytes from their stored form, checked against their hash.
@@ -86,6 +108,9 @@ private:
     Location m_location;
     QString m_name; // the Qt SQL connection's name
     bool m_open = false;
+    bool m_readOnly = false;
+    bool m_checked = false;   // the SQLite file passed its integrity check
+    QString m_damaged;        // why this connection found the file damaged; empty: it did not
     Fault m_fault = Fault::None;
     QString m_error;
 };

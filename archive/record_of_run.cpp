@@ -66,7 +66,7 @@ std::optional<RunRecord> recordFromFile(const QString &path, QString *why)
     RunDocument doc;
     const setio::Opened opened = doc.openFile(path);
     if (opened.status != setio::Status::Ok) {
-        *why = setio::message(opened.status);
+        *why = setio::explained(opened);
         return std::nullopt;
     }
     // Open read the whole file; read again for its exact bytes.
