@@ -9,6 +9,7 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStringList>
+#include <QUrl>
 #include <QVariant>
 
 #include <libpq-fe.h>
@@ -256,7 +257,6 @@ bool ArchiveDb::configure(QSqlDatabase &db)
 {
     if (isSQLite()) {
         db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_name);
-        db.setDatabaseName(m_location.where);
         return true;
     }
     QString why;
@@ -285,6 +285,37 @@ bool ArchiveDb::prepareFile()
     return true;
 }
 
+void ArchiveDb::nameFile(QSqlDatabase &db, bool asItStands) const
+{
+    QString options = QStringLiteral("QSQLITE_BUSY_TIMEOUT=10000");
+    if (m_readOnly)
+        options += QStringLiteral(";QSQLITE_OPEN_READONLY");
+    if (asItStands) {
+        options += QStringLiteral(";QSQLITE_OPEN_URI");
+        db.setDatabaseName(QUrl::fromLocalFile(m_location.where).toString(QUrl::FullyEncoded) +
+                           QStringLiteral("?immutable=1"));
+    } else {
+        db.setDatabaseName(m_location.where);
+    }
+    db.setConnectOptions(options);
+}
+
+bool ArchiveDb::readable(QSqlDatabase &db)
+{
+    {
+        QSqlQuery probe(db);
+        if (probe.exec(QStringLiteral("SELECT COUNT(*) FROM sqlite_master")) && probe.next())
+            return true;
+        // SQLITE_READONLY (its folder, the index not made) or SQLITE_CANTOPEN.
+        const int code = probe.lastError().nativeErrorCode().toInt() & 0xff;
+        if ((code != 8 && code != 14) || QFileInfo::exists(m_location.where + QStringLiteral("-wal")))
+            return fail(probe.lastError());
+    }
+    db.close();
+    nameFile(db, true);
+    return db.open() || fail(db.lastError());
+}
+
 bool ArchiveDb::open()
 {
     if (m_open)
@@ -298,20 +329,25 @@ bool ArchiveDb::open()
     if (!db.isValid())
         return fail(Fault::Failed, archivetext::kNoDriver.arg(db.lastError().text()));
     if (isSQLite())
-        db.setConnectOptions(m_readOnly ? QStringLiteral("QSQLITE_BUSY_TIMEOUT=10000;QSQLITE_OPEN_READONLY")
-                                        : QStringLiteral("QSQLITE_BUSY_TIMEOUT=10000"));
+        nameFile(db, false);
     if (!db.open()) {
         if (isSQLite())
             return fail(db.lastError());
         return fail(Fault::Unreachable, db.lastError().databaseText().trimmed());
     }
     m_open = true;
-    // A damaged file fails here first. A file that turns out not to take writes (a read-only
-    // file system) is read as it is.
-    const bool ready = isSQLite() ? m_readOnly || useWriteAheadLog() : findReadOnly();
-    if (!ready && isSQLite() && m_fault == Fault::ReadOnly)
-        m_readOnly = true;
-    else if (!ready && (!isSQLite() || m_fault == Fault::Damaged)) {
+    // A damaged file fails here first.
+    bool ready = true;
+    if (!isSQLite()) {
+        ready = findReadOnly();
+    } else if (m_readOnly) {
+        ready = readable(db);
+    } else if (!useWriteAheadLog()) {
+        // A file that turns out not to take writes (a read-only file system) is read as it is.
+        m_readOnly = m_fault == Fault::ReadOnly;
+        ready = m_fault != Fault::Damaged;
+    }
+    if (!ready) {
         m_open = false;
         db.close();
         return false;
@@ -331,7 +367,10 @@ bool ArchiveDb::useWriteAheadLog()
     QSqlQuery q(database());
     if (!q.exec(QStringLiteral("PRAGMA journal_mode")) || !q.next())
         return fail(q.lastError());
-    if (q.value(0).toString().compare(QLatin1String("wal"), Qt::CaseInsensitive) == 0)
+    const QString mode = q.value(0).toString();
+    // Left open, the question would keep the file from changing its mode (silently).
+    q.finish();
+    if (mode.compare(QLatin1String("wal"), Qt::CaseInsensitive) == 0)
         return true;
     return writable() && exec(QStringLiteral("PRAGMA journal_mode=WAL"));
 }
@@ -364,9 +403,12 @@ bool ArchiveDb::writable()
     QSqlQuery q(database());
     if (!q.exec(QStringLiteral("PRAGMA quick_check(1)")) || !q.next())
         return fail(q.lastError());
-    const QString found = q.value(0).toString();
-    if (found != QLatin1String("ok"))
-        return fail(Fault::Damaged, found);
+    QStringList found = q.value(0).toString().split(QLatin1Char('\n'));
+    if (found != QStringList{QStringLiteral("ok")}) {
+        // What was found, without the heading naming the database ("*** in database main ***").
+        found.removeIf([](const QString &line) { return line.startsWith(QLatin1String("***")); });
+        return fail(Fault::Damaged, found.join(QStringLiteral("; ")));
+    }
     m_checked = true;
     return true;
 }

@@ -92,6 +92,14 @@ private:
     // SQLite: the folder and the file made when they are missing, and whether this user may
     // write them.
     bool prepareFile();
+    // SQLite: the file named on the connection, opened to write or to read; `asItStands` reads
+    // it without the locks and the log's index (immutable).
+    void nameFile(QSqlDatabase &db, bool asItStands) const;
+    // SQLite, read-only: whether the file can be read. A file in WAL mode is read through the
+    // index beside it, which a folder this user cannot write cannot take while nobody has the
+    // archive open; with no log beside it either, the file holds all there is and is read as
+    // it stands.
+    bool readable(QSqlDatabase &db);
     // SQLite: the write-ahead log switched on (once for a file; a write).
     bool useWriteAheadLog();
     // PostgreSQL: whether this user may store runs.
