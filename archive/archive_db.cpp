@@ -4,7 +4,6 @@
 #include "archive/private_files.h"
 
 #include <QAtomicInteger>
-#include <QDir>
 #include <QFileInfo>
 #include <QSqlError>
 #include <QSqlQuery>
