@@ -54,12 +54,13 @@ RunRecord describe(const RunDocument &doc, RunOrigin source, const QByteArray &b
     return r;
 }
 
-// Whether the file opened; the program's message ("File Error", ...) in `why` when not.
+// Whether the file opened; the program's message with its reason ("File Error: ...") in `why`
+// when not.
 bool opened(const setio::Opened &result, QString *why)
 {
     if (result.status == setio::Status::Ok)
         return true;
-    *why = setio::message(result.status);
+    *why = setio::explained(result);
     return false;
 }
 

@@ -13,10 +13,11 @@ constexpr const char *kColumns[kListColumnCount] = {
     "readings",   "status",  "source",          "run_key",   "failed1",       "failed_longest1",
     "failed_at1", "failed2", "failed_longest2", "failed_at2"};
 
-// LIKE's wildcards typed by the user match themselves.
+// LIKE's wildcards typed by the user match themselves, also those folding made (a full-width
+// percent sign is a percent sign once folded).
 QString likePattern(const QString &text)
 {
-    QString escaped = text.toLower();
+    QString escaped = searchFolded(text);
     escaped.replace(QLatin1Char('\\'), QLatin1String("\\\\"));
     escaped.replace(QLatin1Char('%'), QLatin1String("\\%"));
     escaped.replace(QLatin1Char('_'), QLatin1String("\\_"));
@@ -33,7 +34,7 @@ RunQuery chosenRuns(const RunFilter &filter)
         q.values << *filter.serial;
     }
     if (!filter.location.trimmed().isEmpty()) {
-        where << QStringLiteral("LOWER(location) LIKE ? ESCAPE '\\'");
+        where << QStringLiteral("location_folded LIKE ? ESCAPE '\\'");
         q.values << likePattern(filter.location.trimmed());
     }
     // Logger times are stored as ISO text, which sorts as the times do.
@@ -83,6 +84,26 @@ RunQuery countQuery(const RunFilter &filter)
     RunQuery q = chosenRuns(filter);
     q.sql.prepend(QStringLiteral("SELECT COUNT(*)"));
     return q;
+}
+
+QString searchFolded(const QString &text)
+{
+    // Qt folds one character to one: going through the capitals first gives the folds of
+    // several characters too ("ß" to "SS" to "ss"), and folding once more before that the
+    // capital sharp s as well. Taken apart again afterwards, as folding can make characters
+    // that decompose.
+    const QString folded = text.normalized(QString::NormalizationForm_KD)
+                               .toCaseFolded()
+                               .toUpper()
+                               .toCaseFolded()
+                               .normalized(QString::NormalizationForm_KD);
+    QList<uint> kept = folded.toUcs4();
+    kept.removeIf([](uint c) {
+        const QChar::Category category = QChar::category(char32_t(c));
+        return category == QChar::Mark_NonSpacing || category == QChar::Mark_SpacingCombining ||
+               category == QChar::Mark_Enclosing;
+    });
+    return QString::fromUcs4(reinterpret_cast<const char32_t *>(kept.constData()), kept.size());
 }
 
 QDateTime parseBound(const QString &text, bool endOfDay)

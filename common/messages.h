@@ -193,4 +193,11 @@ inline const QString kManualNotOpened =
 inline const QString kSysInfoUnavailable =
     QStringLiteral("System Information Is Unavailable At This Time");
 
+// A message with why after it, as the command line says it ("File Error: row 12: the time
+// field is not a time"); the message alone when there is no reason.
+inline QString withReason(const QString &text, const QString &reason)
+{
+    return reason.isEmpty() ? text : text + QStringLiteral(": ") + reason;
+}
+
 } // namespace msg

@@ -252,6 +252,11 @@ Opened open(ReadingSet &set, const QString &path) { return show(set, brv2::readF
 
 Opened openBytes(ReadingSet &set, const QByteArray &bytes) { return show(set, brv2::decode(bytes)); }
 
+QString explained(const Opened &opened)
+{
+    return msg::withReason(message(opened.status), opened.reason);
+}
+
 QString message(Status status)
 {
     switch (status) {

@@ -17,6 +17,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScopeGuard>
 #include <QSemaphore>
 #include <QStandardPaths>
 #include <QTableView>
@@ -148,6 +149,7 @@ private Q_SLOTS:
         ArchiveBrowser browser(*m_worker, m_prompter);
         browser.show();
         QVERIFY(!browser.openButton()->isEnabled());
+        QVERIFY(browser.readOnlyLabel()->isHidden());
         // Sorted by the database on a header click.
         browser.table()->horizontalHeader()->setSortIndicator(int(RunColumn::Readings), Qt::AscendingOrder);
         QTRY_VERIFY(!browser.isAsking());
@@ -204,6 +206,36 @@ private Q_SLOTS:
         QTRY_VERIFY(!browser.isAsking());
         QCOMPARE(opened.size(), 1);
         QCOMPARE(m_prompter.messages(), QStringList{archivetext::kNoSuchRun.arg(m_lab.key)});
+    }
+
+    // An archive this user may only read: listed and opened as any other, with the note that
+    // nothing can be stored, and nothing offered to delete.
+    void aReadOnlyArchive()
+    {
+        m_db.reset(); // closed: its log goes back into the file
+        const QString file = location().where;
+        const auto protect = [&](QFile::Permissions write) {
+            QFile::setPermissions(file, QFile::ReadOwner | write);
+            QFile::setPermissions(m_dir.path(), QFile::ReadOwner | QFile::ExeOwner | write);
+        };
+        protect({});
+        const auto restore = qScopeGuard([&] { protect(QFile::WriteOwner); });
+        if (QFileInfo(file).isWritable())
+            QSKIP("this user writes whatever the permissions say (root)");
+        ArchiveBrowser browser(*m_worker, m_prompter);
+        browser.show();
+        QTRY_VERIFY(!browser.isAsking());
+        QCOMPARE(browser.table()->model()->rowCount(), 4);
+        QCOMPARE(browser.readOnlyLabel()->text(), archivetext::kReadOnlyNote.arg(file));
+        QVERIFY(browser.readOnlyLabel()->isVisible());
+        browser.table()->selectRow(rowOf(browser, m_lab.key));
+        QVERIFY(browser.openButton()->isEnabled() && browser.saveButton()->isEnabled());
+        QVERIFY(!browser.deleteButton()->isEnabled());
+        QSignalSpy opened(&browser, &ArchiveBrowser::runOpened);
+        browser.openButton()->click();
+        QTRY_COMPARE(opened.size(), 1);
+        QCOMPARE(opened.at(0).at(0).toByteArray(), m_lab.bytes);
+        QVERIFY(m_prompter.shown.isEmpty());
     }
 
     // A slow archive: the dialog is built, shown and filtered while its first question is still

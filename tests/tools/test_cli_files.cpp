@@ -328,7 +328,7 @@ private Q_SLOTS:
     // The same logger read by the command line gives the file the window saved, byte for byte;
     // with standard error on a terminal the download shows its progress there. The run is kept
     // in the archive KESTRUN_ARCHIVE names and comes back out of it byte for byte; importing
-    // files skips the damaged one and takes the others.
+    // files skips the damaged one, saying why, and takes the others.
     void downloadWritesWhatSaveWrites()
     {
         QProcessEnvironment env = clitest::environment();
@@ -407,7 +407,11 @@ private Q_SLOTS:
         const clitest::Result import =
             clitest::run({"archive", "import", junk, file("rows"), file("image")}, 30000, env);
         QCOMPARE(import.exitCode, 1);
-        QCOMPARE(import.errText(), junk + ": " + msg::kFileError + '\n');
+        // Named with its reason, as `summary` gives it.
+        const clitest::Result why = clitest::run({"summary", junk}, 30000, env);
+        QCOMPARE(why.exitCode, 1);
+        QVERIFY2(why.errText().startsWith(msg::kFileError + ": "), qPrintable(why.errText()));
+        QCOMPARE(import.errText(), junk + ": " + why.errText());
         QCOMPARE(import.outText().count('\n'), 2);
         QCOMPARE(clitest::run({"archive", "list"}, 30000, env).outText().count('\n'), 2);
     }

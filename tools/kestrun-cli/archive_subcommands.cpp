@@ -89,6 +89,14 @@ QString textLine(const RunRecord &r)
         .join(QLatin1Char('\t'));
 }
 
+// An archive this user may only read is read, and said to be so on standard error, where it
+// does not disturb what a script reads.
+void noteReadOnly(const archive::ArchiveDb &db)
+{
+    if (const QString note = db.readOnlyNote(); !note.isEmpty())
+        console::errLine(note);
+}
+
 int runList(const QStringList &words)
 {
     SubcommandParser p(QStringLiteral("archive list"));
@@ -117,6 +125,7 @@ int runList(const QStringList &words)
     const auto runs = a.db().list(filter);
     if (!runs)
         return console::fail(a.db().error());
+    noteReadOnly(a.db());
     if (p.isSet(QStringLiteral("json"))) {
         QJsonArray array;
         for (const RunRecord &r : *runs)
@@ -141,6 +150,7 @@ int runGet(const QStringList &words)
     const auto bytes = a.db().bytes(p.positionalArguments().first().trimmed().toLower());
     if (!bytes)
         return console::fail(a.db().error());
+    noteReadOnly(a.db());
     QString error;
     const QString path = outputfile::absoluteName(*output);
     if (!outputfile::write(path, *bytes, &error))

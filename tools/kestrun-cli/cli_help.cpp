@@ -239,11 +239,13 @@ QList<Command> subcommands()
          QStringLiteral("the archived runs, newest first (--json for scripts)"),
          QStringLiteral("Lists the archived runs, newest stored first: one tab-separated line a "
                         "run (key, stored at, source, serial, location, model, readings, first "
-                        "and last reading, verdict), or a JSON array with --json."),
+                        "and last reading, verdict), or a JSON array with --json. An archive "
+                        "you may only read is listed, with a note on standard error."),
          {{{QStringLiteral("serial")}, QStringLiteral("Only the logger of serial number N."),
            QStringLiteral("N")},
           {{QStringLiteral("location")},
-           QStringLiteral("Only runs whose location contains TEXT, in any case."),
+           QStringLiteral("Only runs whose location contains TEXT, in any case and with or "
+                          "without accents."),
            QStringLiteral("TEXT")},
           {{QStringLiteral("since")},
            QStringLiteral("Only runs with readings on or after DATE: YYYY-MM-DD, "
@@ -266,8 +268,10 @@ QList<Command> subcommands()
          {{QStringLiteral("KEY"), QStringLiteral("The run's key."), QStringLiteral("KEY")}}},
         {QStringLiteral("archive import"), QStringLiteral("bring .brv2 files into the archive"),
          QStringLiteral("Brings \".brv2\" files into the archive, one \"KEY<tab>FILE\" line "
-                        "each. A file that cannot be read is named on standard error and "
-                        "skipped; the others go in (exit status 1 when any was skipped)."),
+                        "each. A file that cannot be read is named on standard error with the "
+                        "reason 'summary' gives for it, and skipped; the others go in (exit "
+                        "status 1 when any was skipped). A damaged archive is left as "
+                        "it is: nothing goes in."),
          {},
          {{QStringLiteral("FILE"),
            QStringLiteral("The files to import; - reads one from standard input."),

@@ -35,7 +35,7 @@ bool openRun(RunDocument &doc, const QString &path, bool fahrenheit)
     const setio::Opened opened = doc.openFile(path);
     if (opened.status == setio::Status::Ok)
         return true;
-    console::fail(setio::message(opened.status), opened.reason);
+    console::fail(setio::explained(opened));
     return false;
 }
 
