@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <map>
 #include <utility>
 
 namespace analysis {
@@ -114,16 +115,33 @@ public:
     // count): a clock that stands still or goes back makes no interval short or negative.
     std::optional<qint64> medianStep() const
     {
-        std::vector<qint64> steps;
-        steps.reserve(m_wall.size());
-        for (size_t i = 1; i < m_wall.size(); ++i)
-            if (m_wall[i] != m_wall[i - 1])
-                steps.push_back(std::abs(m_wall[i] - m_wall[i - 1]));
-        if (steps.empty())
+        // Counted by length: a run of weeks has millions of steps of a handful of lengths.
+        // Times all over the place are sorted out one by one instead.
+        constexpr size_t kMostLengths = 4096;
+        std::map<qint64, qint64> counts;
+        qint64 steps = 0;
+        auto last = counts.end();
+        for (size_t i = 1; i < m_wall.size(); ++i) {
+            if (m_wall[i] == m_wall[i - 1])
+                continue;
+            const qint64 length = std::abs(m_wall[i] - m_wall[i - 1]);
+            if (last == counts.end() || last->first != length) {
+                if (counts.size() >= kMostLengths)
+                    return medianOfAllSteps();
+                last = counts.try_emplace(length, 0).first;
+            }
+            ++last->second;
+            ++steps;
+        }
+        if (steps == 0)
             return std::nullopt;
-        const auto mid = steps.begin() + std::ptrdiff_t((steps.size() - 1) / 2);
-        std::nth_element(steps.begin(), mid, steps.end());
-        return *mid;
+        qint64 below = 0;
+        for (const auto &[length, count] : counts) {
+            below += count;
+            if (below > (steps - 1) / 2)
+                return length;
+        }
+        return std::nullopt;
     }
 
     std::vector<TimeStepBack> stepsBack() const
@@ -136,6 +154,18 @@ public:
     }
 
 private:
+    qint64 medianOfAllSteps() const
+    {
+        std::vector<qint64> steps;
+        steps.reserve(m_wall.size());
+        for (size_t i = 1; i < m_wall.size(); ++i)
+            if (m_wall[i] != m_wall[i - 1])
+                steps.push_back(std::abs(m_wall[i] - m_wall[i - 1]));
+        const auto mid = steps.begin() + std::ptrdiff_t((steps.size() - 1) / 2);
+        std::nth_element(steps.begin(), mid, steps.end());
+        return *mid;
+    }
+
     const std::vector<SummaryRow> &m_rows;
     std::vector<qint64> m_wall;
 };

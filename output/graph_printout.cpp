@@ -9,6 +9,7 @@
 #include "common/model_codes.h"
 #include "common/numfmt.h"
 #include "output/print_surface.h"
+#include "output/trace_batch.h"
 
 #include <QTimeZone>
 
@@ -140,6 +141,7 @@ void GraphPrintout::trace(int f, int t)
     // marker ended the previous step and nothing has been drawn since (one trace only), it is
     // already there and is not drawn twice.
     const bool redrawStart = humidity;
+    TraceBatch marks(m_surface, m_in.markerRadius, kValueColour, kHumidityColour);
     double prevV = 0, prevH = 0;
     bool havePrevV = tablequery::cellNumber(table, f, kValueCol, &prevV);
     bool havePrevH = humidity && tablequery::cellNumber(table, f, kHumidityCol, &prevH);
@@ -150,11 +152,11 @@ void GraphPrintout::trace(int f, int t)
         if (havePrevV) {
             const QPointF a(x(r - 1), y(prevV, v));
             if (!markedV || redrawStart)
-                Mark_Filled(a.x(), a.y(), kValueColour);
+                marks.marker(a, false);
             if (haveV) {
                 const QPointF b(x(r), y(cur, v));
-                m_surface.line(a, b, kValueColour);
-                Mark_Filled(b.x(), b.y(), kValueColour);
+                marks.segment(a, b, false);
+                marks.marker(b, false);
             }
         }
         markedV = havePrevV && haveV;
@@ -166,16 +168,17 @@ void GraphPrintout::trace(int f, int t)
             const bool haveH = tablequery::cellNumber(table, r, kHumidityCol, &curH);
             if (havePrevH) {
                 const QPointF a(x(r - 1), y(prevH, h));
-                Mark_Open(a.x(), a.y(), kHumidityColour);
+                marks.marker(a, true);
                 if (haveH) {
                     const QPointF b(x(r), y(curH, h));
-                    m_surface.line(a, b, kHumidityColour);
-                    Mark_Open(b.x(), b.y(), kHumidityColour);
+                    marks.segment(a, b, true);
+                    marks.marker(b, true);
                 }
             }
             havePrevH = haveH;
             prevH = curH;
         }
+        marks.readingDone();
     }
 }
 
