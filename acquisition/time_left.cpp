@@ -34,11 +34,17 @@ QString TimeLeft::text(int seconds)
 {
     if (seconds <= 0)
         return {};
-    if (seconds < 60)
-        return QStringLiteral("about %1 s left").arg(seconds);
-    const int rounded = (seconds + 5) / 10 * 10;
-    const int minutes = rounded / 60;
-    const int rest = rounded % 60;
-    return rest == 0 ? QStringLiteral("about %1 min left").arg(minutes)
-                     : QStringLiteral("about %1 min %2 s left").arg(minutes).arg(rest);
+    // Above a minute the figure moves in steps of 10 s.
+    return QStringLiteral("about %1 left").arg(duration(seconds < 60 ? seconds
+                                                                     : (seconds + 5) / 10 * 10));
+}
+
+QString TimeLeft::duration(int seconds)
+{
+    const int minutes = seconds / 60;
+    const int rest = seconds % 60;
+    if (minutes == 0)
+        return QStringLiteral("%1 s").arg(rest);
+    return rest == 0 ? QStringLiteral("%1 min").arg(minutes)
+                     : QStringLiteral("%1 min %2 s").arg(minutes).arg(rest);
 }

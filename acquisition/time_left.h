@@ -21,6 +21,8 @@ public:
     // "about 1 min 10 s left", "about 40 s left"; empty when nothing is left or nothing known.
     // Above a minute the figure is rounded to 10 s, so it does not flicker.
     static QString text(int seconds);
+    // "1 min 14 s", "40 s", "2 min": a span of whole seconds as users read it.
+    static QString duration(int seconds);
 
 private:
     qint64 m_total = 0;

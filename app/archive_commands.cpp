@@ -27,6 +27,15 @@ void ArchiveCommands::keepShown()
         return;
     // The bytes Save writes for what is shown.
     m_keeper->keep(archive::recordOf(doc));
+    ++m_asked;
+}
+
+void ArchiveCommands::whenLastKept(std::function<void(bool)> then)
+{
+    if (m_answered == m_asked)
+        then(m_lastKept);
+    else
+        m_waiting.emplace_back(m_asked, std::move(then));
 }
 
 ArchiveBrowser *ArchiveCommands::browser() const { return m_browser; }
@@ -78,6 +87,17 @@ void ArchiveCommands::onKept(const archive::Archive::StoreOutcome &outcome)
         m_toldAway = false; // stored in the shared archive, and the waiting runs sent after it
     if (m_browser)
         m_browser->refresh();
+    ++m_answered;
+    m_lastKept = outcome.ok();
+    std::vector<std::function<void(bool)>> due;
+    std::erase_if(m_waiting, [&](auto &w) {
+        if (w.first != m_answered)
+            return false;
+        due.push_back(std::move(w.second));
+        return true;
+    });
+    for (const auto &then : due)
+        then(m_lastKept);
     Q_EMIT keptOrFailed();
 }
 
@@ -86,7 +106,7 @@ void ArchiveCommands::onSynced(const archive::Archive::SyncOutcome &outcome)
     if (outcome.ok())
         m_toldAway = false;
     else if (outcome.waiting > 0)
-        tellAway(archivetext::kWaitingHere.arg(outcome.message).arg(outcome.waiting));
+        tellAway(archivetext::kWaitingHere.arg(outcome.message, QString::number(outcome.waiting)));
 }
 
 void ArchiveCommands::tellAway(const QString &message)

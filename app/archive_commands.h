@@ -5,6 +5,10 @@
 #include <QObject>
 #include <QPointer>
 
+#include <functional>
+#include <utility>
+#include <vector>
+
 class ArchiveBrowser;
 namespace archive {
 class BrowseWorker;
@@ -26,6 +30,9 @@ public:
     // The run shown, from a download or a live run.
     void keepShown();
     archive::Keeper &keeper() { return *m_keeper; }
+    // Calls `then` with whether the run last handed to the keeper was kept, once the keeper
+    // has said so (at once when it has).
+    void whenLastKept(std::function<void(bool)> then);
 
     // File -> "Archive...": the runs kept, to open into the data window, save or delete.
     void openBrowser();
@@ -50,6 +57,11 @@ private:
     // opening and kept, connection and all, for the next.
     archive::BrowseWorker *m_browse = nullptr;
     QPointer<ArchiveBrowser> m_browser;
+    // Runs handed to the keeper and answered so far; it answers them in order.
+    int m_asked = 0;
+    int m_answered = 0;
+    bool m_lastKept = false;
+    std::vector<std::pair<int, std::function<void(bool)>>> m_waiting;
     // The shared archive's absence is told once, until runs reach it again.
     bool m_toldAway = false;
 };

@@ -88,7 +88,7 @@ void DataCommands::onDownloadFinished(int outcome)
         m_main.Enb_Controls();
         break;
     }
-    Q_EMIT downloadFinished();
+    Q_EMIT downloadFinished(Downloader::Outcome(outcome) == Downloader::Outcome::Done);
 }
 
 void DataCommands::SaveData()

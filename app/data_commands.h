@@ -31,8 +31,8 @@ public:
     Downloader &downloader() { return *m_download; }
 
 Q_SIGNALS:
-    // A download ended (whatever the outcome); for tests and the command line.
-    void downloadFinished();
+    // A download ended, with readings shown (`done`) or not.
+    void downloadFinished(bool done);
     // A download's readings are in the data window's set, not yet drawn.
     void runDownloaded();
     // A file read in the background was opened (or was found not to open).

@@ -1,5 +1,6 @@
 #include "app/frm_main.h"
 
+#include "acquisition/erase_guard.h"
 #include "acquisition/live_readings.h"
 #include "acquisition/reading_set.h"
 #include "acquisition/readings_table.h"
@@ -108,6 +109,7 @@ FrmMain::FrmMain(SerialLink *link, Prompter *prompter, QWidget *parent) : QMainW
     m_link = link;
     m_prompter = prompter;
     m_port = new PortController(*m_link, *m_prompter, this);
+    m_eraseGuard = new EraseGuard(*this, this);
 
     setWindowTitle(QStringLiteral("BRIVAK QTRN"));
     setWindowIcon(icon("app"));
@@ -289,7 +291,7 @@ void FrmMain::buildMenus()
             &QAction::triggered, this, [this] { Q_EMIT stopDeviceRequested(); });
     connect(addMenuAction(device, QStringLiteral("ClearStopDevice"),
                           QStringLiteral("Clear && Stop Device")),
-            &QAction::triggered, this, [this] { Q_EMIT eraseDeviceRequested(); });
+            &QAction::triggered, this, [this] { Clear_Stop(); });
 
     // A menu that is never shown.
     QMenu *graph = addMenu(QStringLiteral("Graph"), QStringLiteral("     &Graph                 "));
@@ -350,7 +352,7 @@ void FrmMain::buildToolbar()
     on("IdentyDevice", [this] { Identify_Device(); });
     on("StartDevice", [this] { Start_Device(msg::kConfirmStartToolbar); });
     on("StopDevice", [this] { Q_EMIT stopDeviceRequested(); });
-    on("ClearStop", [this] { Q_EMIT eraseDeviceRequested(); });
+    on("ClearStop", [this] { Clear_Stop(); });
     on("ExportExcel", [this] { Q_EMIT exportRequested(); });
 }
 
@@ -547,13 +549,20 @@ void FrmMain::Identify_Device()
 
 void FrmMain::Start_Device(const QString &confirmation)
 {
-    if (!m_prompter->askYesNo(confirmation, msg::kTitleWarning, Prompter::Icon::Information))
-        return;
-    if (!guardPort())
-        return;
-    M_Show = false;
-    setEnabled(false);
-    Q_EMIT startDeviceRequested();
+    m_eraseGuard->beforeErase([this, confirmation] {
+        if (!m_prompter->askYesNo(confirmation, msg::kTitleWarning, Prompter::Icon::Information))
+            return;
+        if (!guardPort())
+            return;
+        M_Show = false;
+        setEnabled(false);
+        Q_EMIT startDeviceRequested();
+    });
+}
+
+void FrmMain::Clear_Stop()
+{
+    m_eraseGuard->beforeErase([this] { Q_EMIT eraseDeviceRequested(); });
 }
 
 void FrmMain::Read_Device()

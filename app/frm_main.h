@@ -9,6 +9,7 @@
 
 #include <memory>
 
+class EraseGuard;
 class FrmData;
 class RunDocument;
 class LiveReadings;
@@ -47,6 +48,8 @@ public:
     // The run shown: its readings, how they were obtained, its limits and its summary.
     RunDocument &document() { return *m_doc; }
     LiveReadings &live() { return *m_live; }
+    // Offers to read a logger's unread readings before Start Device or Clear & Stop erase it.
+    EraseGuard &eraseGuard() { return *m_eraseGuard; }
 
     // DeviceHost
     SerialLink &link() override { return *m_link; }
@@ -115,6 +118,7 @@ private:
     void Print_Options(bool graph);
     void Identify_Device();
     void Start_Device(const QString &confirmation);
+    void Clear_Stop();
     void Read_Device();
     void Real_Time();
     void Zoom_In();
@@ -144,6 +148,7 @@ private:
     QMdiSubWindow *m_dataSub = nullptr;
     FrmData *m_data = nullptr;
     LiveReadings *m_live = nullptr;
+    EraseGuard *m_eraseGuard = nullptr;
     QToolBar *m_toolbar = nullptr;
     QToolBar *m_toolbar1 = nullptr;
     QComboBox *m_comboRTC = nullptr;

@@ -35,6 +35,18 @@ bool QtPrompter::askYesNo(const QString &text, const QString &title, Icon icon)
     return box.exec() == QMessageBox::Yes;
 }
 
+Prompter::Answer QtPrompter::askYesNoCancel(const QString &text, const QString &title, Icon icon)
+{
+    QMessageBox box(toQt(icon), title, text,
+                    QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, m_parent);
+    box.setDefaultButton(QMessageBox::Yes);
+    switch (box.exec()) {
+    case QMessageBox::Yes: return Answer::Yes;
+    case QMessageBox::No: return Answer::No;
+    default: return Answer::Cancel; // Cancel, Escape or the close button
+    }
+}
+
 std::optional<QString> QtPrompter::inputText(const QString &prompt, const QString &title,
                                              const QString &defaultText, QPoint topLeftTwips)
 {

@@ -13,6 +13,7 @@ public:
 
     void message(const QString &text, const QString &title, Icon icon) override;
     bool askYesNo(const QString &text, const QString &title, Icon icon) override;
+    Answer askYesNoCancel(const QString &text, const QString &title, Icon icon) override;
     std::optional<QString> inputText(const QString &prompt, const QString &title,
                                      const QString &defaultText, QPoint topLeftTwips) override;
     QString openFileName(const QString &title, const QString &filter) override;

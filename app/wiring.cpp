@@ -3,6 +3,7 @@
 #include "app/about/frm_about.h"
 #include "app/archive_commands.h"
 #include "app/data_commands.h"
+#include "acquisition/erase_guard.h"
 #include "app/frm_main.h"
 #include "common/window_opener.h"
 #include "device/device_commands.h"
@@ -128,9 +129,25 @@ void wirePrinting(FrmMain &main)
     });
 }
 
+// Before Start Device or Clear & Stop erase a logger, what it holds may be read and kept: a
+// download as Read Data makes it, and the archive's word that the run is kept.
+void wireEraseGuard(FrmMain &main, DataCommands *data, ArchiveCommands *archive)
+{
+    EraseGuard &guard = main.eraseGuard();
+    QObject::connect(data, &DataCommands::downloadFinished, &guard, [&main, &guard, archive](bool done) {
+        if (!guard.isRunning())
+            return;
+        if (!done || main.document().readingCount() == 0)
+            guard.readDone(done);
+        else
+            archive->whenLastKept([&guard](bool kept) { guard.readDone(kept); });
+    });
+    guard.setReader([data] { data->Read_data(); });
+}
+
 // Every download and every live run stopped with rows go to the archive; its browser opens runs
 // into the data window.
-void wireArchive(FrmMain &main, DataCommands *data)
+ArchiveCommands *wireArchive(FrmMain &main, DataCommands *data)
 {
     auto *commands = new ArchiveCommands(main);
     commands->setObjectName(QStringLiteral("ArchiveCommands"));
@@ -140,6 +157,7 @@ void wireArchive(FrmMain &main, DataCommands *data)
     QObject::connect(&main, &FrmMain::archiveSettingRequested, commands,
                      &ArchiveCommands::openSettings);
     QObject::connect(commands, &ArchiveCommands::runOpened, data, &DataCommands::openRun);
+    return commands;
 }
 
 } // namespace
@@ -157,7 +175,7 @@ void wireAll(FrmMain &main)
     wireStartDevice(main);
     wireHelpAndExport(main);
     wirePrinting(main);
-    wireArchive(main, data);
+    wireEraseGuard(main, data, wireArchive(main, data));
 }
 
 } // namespace wiring

@@ -1,16 +1,20 @@
 #include "archive/archive_db.h"
 
 #include "archive/archive_texts.h"
+#include "archive/connection_string.h"
 
 #include <QAtomicInteger>
 #include <QDir>
 #include <QFileInfo>
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStringList>
 #include <QVariant>
 
 #include <libpq-fe.h>
+
+#include <mutex>
 
 namespace archive {
 namespace {
@@ -64,32 +68,8 @@ const QList<QStringList> &migrations()
     return steps;
 }
 
-// libpq's connection string or URI as key='value' pairs, the form Qt's driver passes on; a
-// connection attempt gives up after a few seconds unless the string says otherwise.
-std::optional<QString> libpqOptions(const QString &connection, QString *why)
-{
-    char *error = nullptr;
-    PQconninfoOption *options = PQconninfoParse(connection.toUtf8().constData(), &error);
-    if (!options) {
-        *why = error ? QString::fromUtf8(error).trimmed() : archivetext::kNoMemory;
-        PQfreemem(error);
-        return std::nullopt;
-    }
-    QStringList pairs;
-    bool timeout = false;
-    for (const PQconninfoOption *o = options; o->keyword; ++o) {
-        if (!o->val)
-            continue;
-        QString value = QString::fromUtf8(o->val);
-        value.replace(QLatin1Char('\\'), QLatin1String("\\\\")).replace(QLatin1Char('\''), QLatin1String("\\'"));
-        pairs << QStringLiteral("%1='%2'").arg(QLatin1String(o->keyword), value);
-        timeout = timeout || qstrcmp(o->keyword, "connect_timeout") == 0;
-    }
-    PQconninfoFree(options);
-    if (!timeout)
-        pairs << QStringLiteral("connect_timeout=5");
-    return pairs.join(QLatin1Char(' '));
-}
+// Seconds as a message gives them ("15", "0.6").
+QString seconds(std::chrono::milliseconds ms) { return QString::number(double(ms.count()) / 1000.0); }
 
 QVariant nullable(const std::optional<double> &v) { return v ? QVariant(*v) : QVariant(); }
 // A text for a NOT NULL column: a null QString would be bound as NULL.
@@ -105,6 +85,133 @@ QVariantList failedValues(const std::optional<FailedReadings> &f)
 }
 
 } // namespace
+
+// Qt's driver frees a query's prepared statement when the query goes, and warns when the
+// connection is gone; for a connection dropped on purpose that is no news to anyone. While one
+// of these lives, that warning is left out (other threads' messages pass on unchanged).
+class QuietAboutFreeing
+{
+public:
+    QuietAboutFreeing()
+    {
+        const std::lock_guard lock(s_mutex);
+        if (s_users++ == 0)
+            s_previous = qInstallMessageHandler(&filter);
+    }
+    ~QuietAboutFreeing()
+    {
+        const std::lock_guard lock(s_mutex);
+        if (--s_users == 0)
+            qInstallMessageHandler(s_previous);
+    }
+    QuietAboutFreeing(const QuietAboutFreeing &) = delete;
+    QuietAboutFreeing &operator=(const QuietAboutFreeing &) = delete;
+
+private:
+    static void filter(QtMsgType type, const QMessageLogContext &context, const QString &message)
+    {
+        if (type != QtWarningMsg || !message.startsWith(QLatin1String("Unable to free statement")))
+            s_previous(type, context, message);
+    }
+
+    static inline std::mutex s_mutex;
+    static inline int s_users = 0;
+    static inline QtMessageHandler s_previous = nullptr;
+};
+
+class ArchiveDb::Watch
+{
+public:
+    explicit Watch(ArchiveDb &db) : m_db(db)
+    {
+        if (m_db.m_watching++ == 0)
+            m_db.armDeadline();
+    }
+    ~Watch()
+    {
+        if (--m_db.m_watching == 0)
+            m_db.endDeadline();
+    }
+    Watch(const Watch &) = delete;
+    Watch &operator=(const Watch &) = delete;
+
+private:
+    ArchiveDb &m_db;
+};
+
+// Half as long again as the server's own limit, so that its message normally comes first; a
+// connection whose string asks for no statement timeout gets no deadline either.
+std::chrono::milliseconds ArchiveDb::answerWithin() const { return m_statementTimeout * 3 / 2; }
+
+void ArchiveDb::armDeadline()
+{
+    if (isSQLite() || !m_open || m_watching == 0)
+        return;
+    const int s = socket();
+    if (answerWithin().count() <= 0 || s < 0) {
+        m_deadline.disarm();
+        m_armed = false;
+        return;
+    }
+    m_deadline.arm(s, answerWithin());
+    m_armed = true;
+}
+
+void ArchiveDb::endDeadline()
+{
+    // Answered at the last moment, but the connection is gone all the same.
+    const bool expired = m_armed && m_deadline.disarm();
+    m_armed = false;
+    if (expired)
+        dropConnection();
+    if (m_closeWhenDone) {
+        m_closeWhenDone = false;
+        database().close();
+    }
+    m_quiet.reset();
+}
+
+// The next call connects afresh. Closed once the call under way ends: its queries still hold
+// statements prepared on the connection, which Qt frees (or fails to) as they go.
+void ArchiveDb::dropConnection()
+{
+    m_open = false;
+    if (m_watching == 0) {
+        database().close();
+        return;
+    }
+    m_closeWhenDone = true;
+    if (!m_quiet)
+        m_quiet = std::make_unique<QuietAboutFreeing>();
+}
+
+int ArchiveDb::socket() const
+{
+    // Qt's driver names the type by libpq's struct ("pg_conn*"); its documentation, by the
+    // typedef.
+    const QVariant handle = database().driver()->handle();
+    if (qstrcmp(handle.typeName(), "pg_conn*") != 0 && qstrcmp(handle.typeName(), "PGconn*") != 0)
+        return -1;
+    PGconn *connection = *static_cast<PGconn *const *>(handle.constData());
+    return connection ? PQsocket(connection) : -1;
+}
+
+bool ArchiveDb::limitStatements()
+{
+    QSqlQuery q(database());
+    if (!q.exec(QStringLiteral("SELECT source, setting FROM pg_settings WHERE name = 'statement_timeout'")) ||
+        !q.next())
+        return fail(q.lastError());
+    const std::chrono::milliseconds theirs{q.value(1).toLongLong()};
+    if (q.value(0).toString() == QLatin1String("client") ||
+        (theirs.count() > 0 && theirs <= kStatementTimeout)) {
+        m_statementTimeout = theirs;
+    } else if (!exec(QStringLiteral("SET statement_timeout = %1").arg(kStatementTimeout.count()))) {
+        return false;
+    }
+    armDeadline();
+    return true;
+}
 
 ArchiveDb::ArchiveDb(Location location)
     : m_location(std::move(location)),
@@ -124,20 +231,23 @@ ArchiveDb::~ArchiveDb()
 
 QSqlDatabase ArchiveDb::database() const { return QSqlDatabase::database(m_name, false); }
 
-bool ArchiveDb::fail(Fault fault, const QString &why)
+bool ArchiveDb::fail(Fault fault, QString why)
 {
     m_fault = fault;
     const QString where = describe(m_location);
+    why = withoutSecrets(why, m_secrets);
     switch (fault) {
     case Fault::None:
         m_error.clear();
         return true;
     case Fault::Unreachable:
         m_error = archivetext::kUnreachable.arg(where, why);
-        // The next call connects afresh.
-        if (m_open)
-            database().close();
-        m_open = false;
+        dropConnection();
+        break;
+    case Fault::NoAnswer:
+        m_error = archivetext::kNoAnswer.arg(where, why);
+        if (m_deadline.expired())
+            dropConnection();
         break;
     case Fault::Damaged:
         m_error = archivetext::kDamaged.arg(where, why);
@@ -174,9 +284,15 @@ bool ArchiveDb::fail(const QSqlError &error)
             break;
         }
     } else {
+        // The deadline ran out and dropped the connection, or the server cancelled a statement
+        // that took longer than the statement timeout.
+        const QString state = error.nativeErrorCode();
+        if (m_deadline.expired())
+            return fail(Fault::NoAnswer, seconds(answerWithin()));
+        if (state == QLatin1String("57014"))
+            return fail(Fault::NoAnswer, seconds(m_statementTimeout));
         // No SQLSTATE (libpq lost the server), a connection exception or a server shutting
         // down: the shared archive went away.
-        const QString state = error.nativeErrorCode();
         if (!m_open || state.isEmpty() || state.startsWith(QLatin1String("08")) ||
             state.startsWith(QLatin1String("57P")))
             return fail(Fault::Unreachable, why.trimmed());
@@ -184,7 +300,14 @@ bool ArchiveDb::fail(const QSqlError &error)
     return fail(Fault::Failed, archivetext::kFailed.arg(describe(m_location), why.trimmed()));
 }
 
-bool ArchiveDb::exec(QSqlQuery &query) { return query.exec() || fail(query.lastError()); }
+// A statement whose preparing failed (PostgreSQL prepares on the server, where it can wait on a
+// lock past the statement timeout) fails with that reason, not with what running it would say.
+bool ArchiveDb::exec(QSqlQuery &query)
+{
+    if (query.lastError().type() != QSqlError::NoError)
+        return fail(query.lastError());
+    return query.exec() || fail(query.lastError());
+}
 
 bool ArchiveDb::exec(const QString &sql)
 {
@@ -219,11 +342,12 @@ bool ArchiveDb::configure(QSqlDatabase &db)
         return true;
     }
     QString why;
-    const auto options = libpqOptions(m_location.where, &why);
-    if (!options)
+    const auto connection = ConnectionString::parse(m_location.where, &why);
+    if (!connection)
         return fail(Fault::Failed, archivetext::kBadConnection.arg(describe(m_location), why));
+    m_secrets = connection->secrets();
     db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), m_name);
-    db.setConnectOptions(*options);
+    db.setConnectOptions(connection->forDriver());
     return true;
 }
 
@@ -231,6 +355,9 @@ bool ArchiveDb::open()
 {
     if (m_open)
         return true;
+    if (!m_location.refused.isEmpty())
+        return fail(Fault::Failed, m_location.refused);
+    const Watch watch(*this);
     if (isSQLite()) {
         const QFileInfo file(m_location.where);
         if (file.exists() && !file.isFile())
@@ -244,12 +371,18 @@ bool ArchiveDb::open()
         return false;
     if (!db.isValid())
         return fail(Fault::Failed, archivetext::kNoDriver.arg(db.lastError().text()));
+    m_statementTimeout = kStatementTimeout;
     if (!db.open()) {
         if (isSQLite())
             return fail(db.lastError());
         return fail(Fault::Unreachable, db.lastError().databaseText().trimmed());
     }
     m_open = true;
+    armDeadline();
+    if (!isSQLite() && !limitStatements()) {
+        dropConnection();
+        return false;
+    }
     // WAL lets a reader list while another program stores. A damaged file fails here first.
     if (isSQLite()) {
         QSqlQuery q(db);
@@ -328,6 +461,7 @@ bool ArchiveDb::applySteps(int from)
 
 ArchiveDb::Stored ArchiveDb::store(const RunRecord &run, bool toSend)
 {
+    const Watch watch(*this);
     if (!open() || !begin())
         return Stored::Failed;
     QSqlQuery q(database());
@@ -409,6 +543,7 @@ std::optional<QList<RunRecord>> ArchiveDb::list(const RunFilter &filter)
 
 std::optional<QList<RunRecord>> ArchiveDb::runs(const RunQuery &query)
 {
+    const Watch watch(*this);
     if (!open())
         return std::nullopt;
     QSqlQuery q = prepared(query, true);
@@ -422,6 +557,7 @@ std::optional<QList<RunRecord>> ArchiveDb::runs(const RunQuery &query)
 
 std::optional<int> ArchiveDb::count(const RunFilter &filter)
 {
+    const Watch watch(*this);
     if (!open())
         return std::nullopt;
     // The list's own conditions counted, so the count can never disagree with the list.
@@ -447,6 +583,7 @@ QSqlQuery ArchiveDb::prepared(const RunQuery &query, bool forwardOnly) const
 
 std::optional<QByteArray> ArchiveDb::bytes(const QString &key)
 {
+    const Watch watch(*this);
     if (!open())
         return std::nullopt;
     QSqlQuery q(database());
@@ -475,6 +612,7 @@ bool ArchiveDb::unpack(const QByteArray &compressed, const QString &sha256, RunR
 
 bool ArchiveDb::remove(const QString &key)
 {
+    const Watch watch(*this);
     if (!open() || !begin())
         return false;
     QSqlQuery b(database()), r(database());
@@ -495,6 +633,7 @@ bool ArchiveDb::remove(const QString &key)
 
 std::optional<QList<RunRecord>> ArchiveDb::waitingToSend()
 {
+    const Watch watch(*this);
     if (!open())
         return std::nullopt;
     QSqlQuery q(database());
@@ -536,6 +675,7 @@ std::optional<QList<RunRecord>> ArchiveDb::waitingToSend()
 
 bool ArchiveDb::markSent(const QString &key)
 {
+    const Watch watch(*this);
     if (!open())
         return false;
     QSqlQuery q(database());

@@ -1,13 +1,17 @@
 #pragma once
 
 #include "archive/archive_location.h"
+#include "archive/command_deadline.h"
 #include "archive/run_filter.h"
 #include "archive/run_record.h"
 
 #include <QList>
 #include <QSqlDatabase>
 #include <QString>
+#include <QStringList>
 
+#include <chrono>
+#include <memory>
 #include <optional>
 
 class QSqlError;
@@ -15,20 +19,29 @@ class QSqlQuery;
 
 namespace archive {
 
+class QuietAboutFreeing;
+
 // One connection to one archive database, SQLite or PostgreSQL, through the same statements.
 // Opening brings the schema up to date (a version table, forward migrations); every change is
 // one transaction, so a run is there whole or not at all.
 //
 // A connection belongs to the thread that opened it; a worker thread that stores opens its own.
+//
+// Every call to a PostgreSQL database has a deadline: the server cancels a statement after the
+// statement timeout (10 s unless the connection string sets one, or the server has a shorter
+// one), and a server that does not answer at all is given half as long again, then the
+// connection is dropped (Fault::NoAnswer).
 class ArchiveDb
 {
 public:
     static constexpr int kSchemaVersion = 2;
+    static constexpr std::chrono::milliseconds kStatementTimeout{10000};
 
     // Why the last call failed.
     enum class Fault {
         None,
         Unreachable, // the shared database could not be reached
+        NoAnswer,    // the shared database stopped answering (a deadline ran out)
         Damaged,     // not a database, or a damaged one: reported, never replaced
         Full,        // the disk is full
         ReadOnly,    // the file or its folder cannot be written
@@ -67,10 +80,19 @@ public:
     bool markSent(const QString &key);
 
 private:
+    // Holds the deadline over one call, however many statements and rows it takes.
+    class Watch;
+    std::chrono::milliseconds answerWithin() const;
+    void armDeadline();
+    void endDeadline();
+    void dropConnection();
+    // The connection's statement timeout: the user's, a shorter one of the server's, or ours.
+    bool limitStatements();
+    int socket() const;
     // `query` prepared on this connection with its values bound, not yet run.
     QSqlQuery prepared(const RunQuery &query, bool forwardOnly) const;
     bool fail(const QSqlError &error);
-    bool fail(Fault fault, const QString &why);
+    bool fail(Fault fault, QString why);
     bool exec(QSqlQuery &query);
     bool exec(const QString &sql);
     bool begin();
@@ -88,6 +110,14 @@ private:
     bool m_open = false;
     Fault m_fault = Fault::None;
     QString m_error;
+    QStringList m_secrets; // of the connection string: never in a message
+
+    CommandDeadline m_deadline;
+    int m_watching = 0; // calls under way (one calls another)
+    bool m_armed = false;
+    bool m_closeWhenDone = false;
+    std::unique_ptr<QuietAboutFreeing> m_quiet; // while a dropped connection is closed
+    std::chrono::milliseconds m_statementTimeout{kStatementTimeout};
 };
 
 // The list columns of one row of listQuery() as a record (no bytes).

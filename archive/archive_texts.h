@@ -84,6 +84,8 @@ inline const QString kWaitingHere =
 // What the database layer says went wrong. %1 the archive as describe() names it, %2 the
 // database's (or libpq's) reason, unless a text says otherwise.
 inline const QString kUnreachable = QStringLiteral("The shared archive %1 could not be reached: %2");
+// %2 the seconds it was given (a server that stalls, or a network that went away mid-command).
+inline const QString kNoAnswer = QStringLiteral("The shared archive %1 did not answer within %2 s.");
 inline const QString kDamaged = QStringLiteral(
     "The archive %1 is damaged (%2). It was left as it is; move it away to start a new archive.");
 inline const QString kDiskFull = QStringLiteral("The archive %1 could not be written: the disk is full.");
@@ -102,6 +104,12 @@ inline const QString kNoSuchRun = QStringLiteral("The archive holds no run with 
 // first digits of their hash) changed since they were stored.
 inline const QString kNotAFile = QStringLiteral("it is not a file");
 inline const QString kHashMismatch = QStringLiteral("the bytes of the run %1 do not match their hash");
+// A connection string that libpq cannot read, in place of the string (nothing of it is shown).
+inline const QString kConnectionNotShown = QStringLiteral("(not shown)");
+// Why a URI is not valid when its user part cannot be told from its host.
+inline const QString kAmbiguousUri = QStringLiteral(
+    "the user name and password of a URI cannot hold an unencoded '@' or '/' (write them "
+    "percent-encoded, or put the password in ~/.pgpass)");
 // libpq's reason when it could not say one.
 inline const QString kNoMemory = QStringLiteral("out of memory");
 

@@ -34,6 +34,11 @@ inline const QString kConfirmStop = QStringLiteral(
 inline const QString kConfirmErase =
     QStringLiteral("After this Operation, Device will be erased and will not take further "
                    "readings ! Do you want to continue...? ");
+// Asked before a command erases a logger that holds readings; %1 how many, %2 about how long
+// reading them takes.
+inline const QString kReadBeforeErase =
+    QStringLiteral("The logger holds %1 readings that will be erased. Read and keep them first "
+                   "(about %2)?");
 // The menu and the toolbar ask with six and seven blanks after "any," respectively.
 inline const QString kConfirmStartMenu =
     QStringLiteral("Restarting the device will erase all the 'Old Data' stored in memory,if any,"

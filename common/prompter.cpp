@@ -11,6 +11,13 @@ bool ScriptedPrompter::askYesNo(const QString &text, const QString &title, Icon 
     return yesNoAnswers.isEmpty() ? false : yesNoAnswers.takeFirst();
 }
 
+Prompter::Answer ScriptedPrompter::askYesNoCancel(const QString &text, const QString &title,
+                                                  Icon icon)
+{
+    shown.append({QStringLiteral("question"), text, title, icon});
+    return yesNoCancelAnswers.isEmpty() ? Answer::No : yesNoCancelAnswers.takeFirst();
+}
+
 std::optional<QString> ScriptedPrompter::inputText(const QString &prompt, const QString &title,
                                                    const QString &defaultText, QPoint topLeftTwips)
 {

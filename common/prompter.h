@@ -19,6 +19,7 @@ class Prompter
 {
 public:
     enum class Icon { None, Information, Warning, Critical, Question };
+    enum class Answer { Yes, No, Cancel };
 
     virtual ~Prompter() = default;
 
@@ -28,6 +29,9 @@ public:
     // A Yes/No question; true only for Yes.
     virtual bool askYesNo(const QString &text, const QString &title = appinfo::title(),
                           Icon icon = Icon::Information) = 0;
+    // A Yes/No/Cancel question; Yes is the default button.
+    virtual Answer askYesNoCancel(const QString &text, const QString &title = appinfo::title(),
+                                  Icon icon = Icon::Question) = 0;
     // An input box; nullopt on Cancel. `topLeftTwips` places the box (twips from the screen's
     // top left corner); a null point lets the platform place it.
     virtual std::optional<QString> inputText(const QString &prompt, const QString &title,
@@ -42,7 +46,7 @@ public:
 };
 
 // A Prompter for tests and for programs without a display: records everything and answers
-// from scripted queues (Yes/No answers default to No, inputs and file names to cancel).
+// from scripted queues (Yes/No and Yes/No/Cancel answers default to No, inputs and file names to cancel).
 class ScriptedPrompter : public Prompter
 {
 public:
@@ -56,6 +60,7 @@ public:
 
     void message(const QString &text, const QString &title, Icon icon) override;
     bool askYesNo(const QString &text, const QString &title, Icon icon) override;
+    Answer askYesNoCancel(const QString &text, const QString &title, Icon icon) override;
     std::optional<QString> inputText(const QString &prompt, const QString &title,
                                      const QString &defaultText, QPoint topLeftTwips) override;
     QString openFileName(const QString &title, const QString &filter) override;
@@ -64,6 +69,7 @@ public:
 
     QList<Shown> shown;
     QList<bool> yesNoAnswers;
+    QList<Answer> yesNoCancelAnswers; // an empty queue answers No
     QList<std::optional<QString>> inputAnswers;
     QStringList fileAnswers;
     QList<bool> printerAnswers;

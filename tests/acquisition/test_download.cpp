@@ -1,6 +1,9 @@
 #include "acquisition/download.h"
 #include "acquisition/memory_image.h"
 #include "acquisition/time_left.h"
+#include "acquisition/unread_readings.h"
+#include "common/messages.h"
+#include "device/param_reply.h"
 #include "tests/support/fake_serial_link.h"
 
 #include <QSignalSpy>
@@ -310,6 +313,43 @@ private Q_SLOTS:
             left = t.update(a.x(), a.y());
         QCOMPARE(left, seconds);
         QCOMPARE(TimeLeft::text(left), text);
+    }
+
+    // What erasing would lose, from the parameter block: readings by the model's words, and
+    // the time both requests, the block and the image take at 120 bytes a second.
+    void unreadBeforeErase_data()
+    {
+        QTest::addColumn<int>("model");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<int>("stored");
+        QTest::addColumn<int>("serial");
+        QTest::addColumn<QString>("question");
+        const auto ask = [](const char *n, const char *t) {
+            return msg::kReadBeforeErase.arg(QLatin1String(n), QLatin1String(t));
+        };
+        QTest::newRow("4,320 temperatures") << 1 << 0x02 << 8640 << 45 << ask("4,320", "1 min 13 s");
+        QTest::newRow("humidity pairs") << 2 << 0x02 << 8640 << 45 << ask("2,160", "1 min 13 s");
+        QTest::newRow("full memory") << 1 << 0x03 << 10 << 45 << ask("16,000", "4 min 28 s");
+        QTest::newRow("one reading") << 7 << 0x00 << 2 << 45 << ask("1", "1 s");
+        QTest::newRow("empty") << 1 << 0x02 << 0 << 45 << QString();
+        QTest::newRow("never enabled") << 1 << 0x02 << 8640 << 0xFFFF << QString();
+    }
+    void unreadBeforeErase()
+    {
+        QFETCH(int, model);
+        QFETCH(int, status);
+        QFETCH(int, stored);
+        QFETCH(int, serial);
+        QFETCH(QString, question);
+        QByteArray block(40, '\0');
+        block[6] = char(status);
+        block[16] = char(stored & 0xFF);
+        block[17] = char(stored >> 8);
+        block[18] = char(model);
+        block[22] = char(serial >> 8);
+        block[23] = char(serial & 0xFF);
+        const UnreadReadings u = UnreadReadings::of(ParamReply(block));
+        QCOMPARE(u.readings == 0 ? QString() : u.question(), question);
     }
 
     void gapEndsTheTransfer()

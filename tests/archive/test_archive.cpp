@@ -1,11 +1,13 @@
 // The archive on real databases, every body once per backend (SQLite in a temporary folder,
 // the PostgreSQL cluster the test script starts): store, list with filters, get, import, the
-// browser's model, the duplicate kept once, the outbox while the server is stopped, a process
-// killed while storing, two processes storing into one file, a damaged file.
+// browser's model, the duplicate kept once, the outbox while the server is stopped or stops
+// answering, a process killed while storing, two processes storing into one file, a damaged
+// file.
 
 #include "acquisition/image_loader.h"
 #include "acquisition/reading_set.h"
 #include "archive/archive.h"
+#include "archive/archive_texts.h"
 #include "archive/browse_worker.h"
 #include "archive/record_of_run.h"
 #include "run/run_document.h"
@@ -14,6 +16,8 @@
 #include "datafile/set_io.h"
 #include "device/command_frame.h"
 #include "tools/logger-sim/logger_core.h"
+#include "tests/support/stalling_proxy.h"
+#include "tests/tools/cli_process.h"
 
 #include <QCryptographicHash>
 #include <QProcess>
@@ -145,6 +149,23 @@ class TestArchive : public QObject
         return !QTest::currentTestFailed();
     }
 
+    // The test cluster's archive, empty, for a test that stops, starts or reaches the cluster
+    // itself; false when the test goes no further.
+    bool onTheCluster()
+    {
+        if (!chosen("postgres")) {
+            QTest::qSkip("PostgreSQL only", __FILE__, __LINE__);
+            return false;
+        }
+        if (qEnvironmentVariableIsEmpty("KESTRUN_TEST_PG_CLUSTER")) {
+            QTest::qSkip("no PostgreSQL cluster given (scripts/test starts one: KESTRUN_TEST_PG_CLUSTER)",
+                         __FILE__, __LINE__);
+            return false;
+        }
+        useBackend(true);
+        return !QTest::currentTestFailed();
+    }
+
 private Q_SLOTS:
     // The limits a record's verdict is judged by come from settings of this test's own.
     void initTestCase() { qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_dir.filePath("config"))); }
@@ -258,12 +279,7 @@ private Q_SLOTS:
     // The shared server stopped: the run waits here, is sent once it is back, and only once.
     void offlineThenSync()
     {
-        if (!chosen("postgres"))
-            QSKIP("PostgreSQL only");
-        if (qEnvironmentVariableIsEmpty("KESTRUN_TEST_PG_CLUSTER"))
-            QSKIP("no PostgreSQL cluster given (scripts/test starts one: KESTRUN_TEST_PG_CLUSTER)");
-        useBackend(true);
-        if (QTest::currentTestFailed())
+        if (!onTheCluster())
             return;
         const RunRecord run = downloaded(2, 45, "Freezer 2", 96, false, {10, 11});
         Archive archive(m_target, m_local);
@@ -285,6 +301,68 @@ private Q_SLOTS:
         QCOMPARE(archive.db().bytes(run.key).value_or(QByteArray()), run.bytes);
         ArchiveDb here(m_local);
         QCOMPARE(here.waitingToSend().value_or(QList<RunRecord>{run}).size(), 0);
+    }
+
+    // kestrun-cli importing several files through a proxy to the server that stalls in the
+    // middle (a server whose process stops, a link that goes quiet), or that accepts and never
+    // answers: the run then being stored ends when the deadline the connection string sets runs
+    // out, the server is given up on once (one connection, not one per file), that run and
+    // those after it wait here, and the user is told once. They are sent on later.
+    void serverThatStopsAnswering_data()
+    {
+        using testproxy::StallingProxy;
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<int>("reached"); // runs the server took before it stopped answering
+        QTest::addColumn<QString>("why"); // %1: the archive as messages name it
+        QTest::newRow("stalls mid-import")
+            << int(StallingProxy::Mode::Forward) << 2 << archivetext::kNoAnswer.arg("%1", "1.5");
+        QTest::newRow("accepts, never answers")
+            << int(StallingProxy::Mode::Silent) << 0
+            << archivetext::kUnreachable.arg(
+                   "%1", "connection to server at \"127.0.0.1\", port PORT failed: timeout expired");
+    }
+    void serverThatStopsAnswering()
+    {
+        QFETCH(int, mode);
+        QFETCH(int, reached);
+        QFETCH(QString, why);
+        if (!onTheCluster())
+            return;
+        auto proxy = std::make_unique<testproxy::StallingProxy>(
+            qEnvironmentVariable("KESTRUN_TEST_PG_CLUSTER") + "/.s.PGSQL.5432",
+            testproxy::StallingProxy::Mode(mode));
+        proxy->stallOn("STALL HERE");
+        // Deadlines as a site sets them: connecting gives up after 2 s, a statement after 1 s.
+        const QString through = QStringLiteral("host=127.0.0.1 port=%1 user=postgres dbname=kestrun "
+                                               "connect_timeout=2 options='-c statement_timeout=1000'")
+                                    .arg(proxy->port());
+        QList<RunRecord> runs;
+        QStringList files{"archive", "import"};
+        for (int i = 0; i < 5; ++i) {
+            runs << downloaded(1, 40 + i, i == reached ? "STALL HERE" : "ROOM", 10 + i);
+            files << m_dir.filePath(QStringLiteral("run%1.brv2").arg(i));
+            QString error;
+            QVERIFY2(brv2::writeFileAtomically(files.last(), runs.last().bytes, &error), qPrintable(error));
+        }
+        QProcessEnvironment env = clitest::environment();
+        env.insert("KESTRUN_ARCHIVE", through);
+        const QTemporaryDir data; // this computer's archive, where runs wait
+        env.insert("XDG_DATA_HOME", data.path());
+        const clitest::Result import = clitest::run(files, 60000, env);
+        QVERIFY2(import.ok(), import.err.constData());
+        QCOMPARE(import.outText().count('\n'), 5);
+        why = why.arg(through).replace("PORT", QString::number(proxy->port()));
+        QCOMPARE(import.errText(), archivetext::kWaitingHere.arg(why, QString::number(5 - reached)) + '\n');
+        QCOMPARE(proxy->connections(), 1);
+        proxy.reset();
+
+        ArchiveDb here({Location::Kind::SQLite, data.filePath("Brivak/Kestrun/archive.sqlite")});
+        QCOMPARE(keysOf(here.waitingToSend().value_or(QList<RunRecord>())), keysOf(runs.mid(reached)));
+        Archive direct(m_target, here.location());
+        QCOMPARE(direct.db().count({}), reached);
+        const auto sent = direct.sync();
+        QVERIFY2(sent.ok(), qPrintable(sent.message));
+        QCOMPARE(sent.sent, 5 - reached);
     }
 
     // An archive of the first schema, from before failed readings were kept: it opens, its runs

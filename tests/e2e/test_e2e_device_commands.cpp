@@ -5,7 +5,10 @@
 
 #include "common/clock.h"
 #include "common/datetext.h"
+#include "archive/archive_texts.h"
 #include "common/messages.h"
+#include "view/frm_data.h"
+#include "run/run_document.h"
 #include "device/frm_id_dev.h"
 
 #include <QGroupBox>
@@ -141,21 +144,58 @@ private Q_SLOTS:
         QVERIFY(m_f->deviceCommandsEnabled());
     }
 
+    // Before Clear & Stop erases the readings it offers to read and keep them; only a run the
+    // archive has taken, or the user's No, lets the erase go on.
+    void clearAndStop_data()
+    {
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<bool>("archiveBroken");
+        QTest::addColumn<bool>("erased");
+        QTest::addColumn<int>("shownReadings");
+        QTest::addColumn<int>("frames");
+        using A = Prompter::Answer;
+        QTest::newRow("read and kept, then erased") << int(A::Yes) << false << true << 30 << 5;
+        QTest::newRow("erased unread") << int(A::No) << false << true << 0 << 3;
+        QTest::newRow("cancelled") << int(A::Cancel) << false << false << 0 << 1;
+        QTest::newRow("not kept, not erased") << int(A::Yes) << true << false << 30 << 3;
+    }
     void clearAndStop()
     {
-        QVERIFY(logger().storedBytes() > 0);
+        QFETCH(int, answer);
+        QFETCH(bool, archiveBroken);
+        QFETCH(bool, erased);
+        QFETCH(int, shownReadings);
+        QFETCH(int, frames);
+        const QByteArray archive = qgetenv("KESTRUN_ARCHIVE");
+        if (archiveBroken) // a folder below a file: the run cannot be kept
+            qputenv("KESTRUN_ARCHIVE", QFile::encodeName(QCoreApplication::applicationFilePath()) + "/archive");
+        logger().serial = 45;
+        const int stored = logger().storedBytes();
+        QVERIFY(stored > 0);
         QVERIFY2(m_f->start(), qPrintable(m_f->why()));
+        qputenv("KESTRUN_ARCHIVE", archive);
+        m_f->prompter().yesNoCancelAnswers = {Prompter::Answer(answer)};
         m_f->prompter().yesNoAnswers = {true};
         m_f->menu(QStringLiteral("ClearStopDevice"));
-        QCOMPARE(m_f->prompter().shown.first().text, msg::kConfirmErase);
-        QVERIFY(m_f->deviceCommandsDisabled());
-        QTRY_COMPARE_WITH_TIMEOUT(m_f->prompter().messages(), QStringList{msg::kCleared}, 8000);
-        QCOMPARE(m_f->lastMessage().icon, Icon::Information);
-        QCOMPARE(logger().storedBytes(), 0);
-        QVERIFY(!logger().started);
-        QVERIFY(!logger().waiting);
-        QCOMPARE(framesSeen(), 2);
-        QVERIFY(m_f->deviceCommandsEnabled());
+        QTRY_VERIFY_WITH_TIMEOUT(!m_f->prompter().shown.isEmpty(), 4000);
+        QCOMPARE(m_f->prompter().shown.first().text,
+                 msg::kReadBeforeErase.arg(QStringLiteral("30"), QStringLiteral("2 s")));
+        if (erased) {
+            QTRY_COMPARE_WITH_TIMEOUT(m_f->prompter().messages(), QStringList{msg::kCleared}, 20000);
+            QCOMPARE(m_f->prompter().shown.at(1).text, msg::kConfirmErase);
+            QCOMPARE(logger().storedBytes(), 0);
+            QVERIFY(!logger().started);
+        } else if (archiveBroken) {
+            QTRY_COMPARE_WITH_TIMEOUT(m_f->prompter().messages().size(), 1, 20000);
+            QVERIFY(m_f->prompter().messages().first().startsWith(archivetext::kNotKept.left(20)));
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(m_f->deviceCommandsEnabled(), 4000);
+        if (!erased) {
+            QCOMPARE(logger().storedBytes(), stored);
+            QCOMPARE(m_f->prompter().shown.size(), archiveBroken ? 2 : 1); // no confirmation
+        }
+        QCOMPARE(m_f->main().document().readingCount(), shownReadings);
+        QCOMPARE(framesSeen(), frames);
     }
 
     // A refused acknowledgement ends the erase at once, without a second try.
@@ -167,18 +207,20 @@ private Q_SLOTS:
         m_f->toolbar(QStringLiteral("ClearStop"));
         QTRY_COMPARE_WITH_TIMEOUT(m_f->prompter().messages(), QStringList{msg::kError}, 6000);
         QCOMPARE(m_f->lastMessage().title, msg::kTitleWarning);
-        QCOMPARE(framesSeen(), 1);
+        QCOMPARE(framesSeen(), 2); // the parameter block asked before, then the refused erase
         QVERIFY(m_f->deviceCommandsEnabled());
     }
 
+    // No to a confirmation erases and stops nothing; Clear & Stop has only asked the logger
+    // what it holds (a logger never enabled holds nothing a download could keep).
     void noToConfirmationSendsNothing()
     {
         QVERIFY2(m_f->start(), qPrintable(m_f->why()));
         m_f->toolbar(QStringLiteral("StopDevice"));
         m_f->toolbar(QStringLiteral("ClearStop"));
-        QCOMPARE(m_f->prompter().shown.size(), 2);
+        QTRY_COMPARE_WITH_TIMEOUT(m_f->prompter().shown.size(), 2, 4000);
         QTest::qWait(300);
-        QCOMPARE(framesSeen(), 0);
+        QCOMPARE(framesSeen(), 1);
         QVERIFY(logger().started);
         QVERIFY(m_f->deviceCommandsEnabled());
     }

@@ -228,7 +228,8 @@ private Q_SLOTS:
             f->toolbar(QStringLiteral("StopDevice"));
             break;
         case ClearStop:
-            pullOnFrame("AL");
+            // Pulled while it asks what the logger holds: before that is known nothing is erased.
+            pullOnFrame("RP");
             f->toolbar(QStringLiteral("ClearStop"));
             break;
         case LiveRun: {
@@ -243,9 +244,8 @@ private Q_SLOTS:
             break;
         }
         case StartSequence: {
-            f->toolbar(QStringLiteral("StartDevice"));
-            start = f->main().findChild<Frmdata1 *>();
-            QVERIFY(start);
+            f->toolbar(QStringLiteral("StartDevice")); // opens once the logger has said what it holds
+            QTRY_VERIFY_WITH_TIMEOUT((start = f->main().findChild<Frmdata1 *>()), 5000);
             auto *send = start->findChild<QPushButton *>(QStringLiteral("Command2"));
             QTRY_VERIFY_WITH_TIMEOUT(send->isEnabled(), 5000);
             pullOnFrame("SH"); // step 3, the hours

@@ -30,11 +30,14 @@ class TestE2eStartDevice : public QObject
     int framesSeen() { return m_f->sim().core().framesSeen(); }
     int openDialogs() { return int(m_f->main().findChildren<Frmdata1 *>().size()); }
 
-    // Start Device from the toolbar, confirmed.
+    // Start Device from the toolbar, the readings left unread, confirmed: the dialog opens once
+    // the logger has told what it holds (one parameter request).
     QPointer<Frmdata1> openStart()
     {
+        m_f->prompter().yesNoCancelAnswers = {Prompter::Answer::No};
         m_f->prompter().yesNoAnswers = {true};
         m_f->toolbar(QStringLiteral("StartDevice"));
+        QTest::qWaitFor([this] { return m_f->main().findChild<Frmdata1 *>() != nullptr; }, 4000);
         return m_f->main().findChild<Frmdata1 *>();
     }
     template<typename T> static T *w(Frmdata1 *d, const char *name)
@@ -86,12 +89,14 @@ private Q_SLOTS:
         QVERIFY2(m_f->start(), qPrintable(m_f->why()));
         QPointer<Frmdata1> dlg = openStart();
         QVERIFY(dlg);
-        QCOMPARE(m_f->prompter().shown.first().text, msg::kConfirmStartToolbar);
+        QCOMPARE(m_f->prompter().shown.first().text,
+                 msg::kReadBeforeErase.arg(QStringLiteral("50"), QStringLiteral("3 s")));
+        QCOMPARE(m_f->prompter().shown.at(1).text, msg::kConfirmStartToolbar);
         QVERIFY(!m_f->main().isEnabled());
         QVERIFY(!m_f->main().M_Show);
         QVERIFY(m_f->deviceCommandsDisabled());
         QTRY_VERIFY_WITH_TIMEOUT(w<QPushButton>(dlg, "Command2")->isEnabled(), 4000);
-        QCOMPARE(framesSeen(), 1);
+        QCOMPARE(framesSeen(), 2); // what it holds, then the dialog's own parameter request
 
         QTest::mouseClick(w<QRadioButton>(dlg, "OptHour"), Qt::LeftButton);
         w<QComboBox>(dlg, "CmbInterval")->setCurrentIndex(1); // "2"
@@ -105,7 +110,7 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(w<QPushButton>(dlg, "Command2")->isEnabled(), 25000);
         QVERIFY(!w<QProgressBar>(dlg, "ProgressBar1")->isVisible());
         QCOMPARE(w<QLabel>(dlg, "LblStatus")->text(), msg::kAllStepsAcknowledged);
-        QCOMPARE(framesSeen(), 13);
+        QCOMPARE(framesSeen(), 14);
         QVERIFY(m_f->prompter().messages().isEmpty());
 
         QVERIFY(logger().waiting);
@@ -150,7 +155,7 @@ private Q_SLOTS:
         QCOMPARE(m_f->lastMessage().icon, Prompter::Icon::Information);
         QVERIFY(mainIsBack());
         QTRY_VERIFY(dlg.isNull());
-        QCOMPARE(framesSeen(), 1);
+        QCOMPARE(framesSeen(), 2);
         QVERIFY(logger().started);
     }
 

@@ -15,6 +15,7 @@
 #include "analysis/analysis_texts.h"
 #include "analysis/limits_store.h"
 #include "analysis/summary_input.h"
+#include "archive/archive_texts.h"
 #include "archive/run_record.h"
 #include "datafile/brv2_file.h"
 #include "output/report.h"
@@ -498,6 +499,17 @@ private Q_SLOTS:
             QVERIFY2(r.finished && r.exitCode == exits.at(i) && said.contains(printed.at(i)),
                      qPrintable(args.join(' ') + " -> " + QString::number(r.exitCode) + ": " + said));
         }
+    }
+
+    // KESTRUN_ARCHIVE holding a password is refused as the Archive dialog refuses one: in its
+    // words, and nothing connects.
+    void archiveWithAPasswordIsRefused()
+    {
+        QProcessEnvironment env = clitest::environment();
+        env.insert("KESTRUN_ARCHIVE", "host=" + m_dir.filePath("no-server") + " password=s3cr3t");
+        const clitest::Result list = clitest::run({"archive", "list"}, 30000, env);
+        QCOMPARE(list.exitCode, 1);
+        QCOMPARE(list.errText(), archivetext::kHoldsPassword + '\n');
     }
 
     void damagedFiles_data()

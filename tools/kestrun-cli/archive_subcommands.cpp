@@ -6,6 +6,7 @@
 
 #include "analysis/quantity.h"
 #include "archive/archive.h"
+#include "archive/archive_texts.h"
 #include "archive/record_of_run.h"
 #include "common/model_codes.h"
 #include "datafile/brv2_file.h"
@@ -152,6 +153,7 @@ int runImport(const QStringList &words)
         return *status;
     archive::Archive a;
     int status = 0;
+    int waiting = 0; // kept here since the shared archive was given up on
     for (const QString &file : p.positionalArguments()) {
         QString why;
         const auto run = archive::recordFromFile(file, &why);
@@ -161,7 +163,10 @@ int runImport(const QStringList &words)
             continue;
         }
         const auto stored = a.store(*run);
-        if (!stored.message.isEmpty())
+        // Kept here because the shared archive was given up on: told once, at the end.
+        if (stored.ok() && stored.keptHere && !a.gaveUpBecause().isEmpty())
+            ++waiting;
+        else if (!stored.message.isEmpty())
             console::errLine(QStringLiteral("%1: %2").arg(file, stored.message));
         if (!stored.ok()) {
             // The archive itself failed: the next file would fail the same way.
@@ -169,6 +174,9 @@ int runImport(const QStringList &words)
         }
         console::outLine(run->key + QLatin1Char('\t') + file);
     }
+    // The shared archive's absence is told once, for every run it left waiting here.
+    if (waiting > 0)
+        console::errLine(archivetext::kWaitingHere.arg(a.gaveUpBecause(), QString::number(waiting)));
     return status;
 }
 

@@ -323,7 +323,8 @@ help::Program make()
          QStringLiteral("Where runs are archived: a folder (a SQLite archive in it) or a libpq "
                         "connection string such as 'service=loggers' or "
                         "'postgresql://host/db'. Without it, the window's Archive setting, "
-                        "else a SQLite file in the per-user data folder.")},
+                        "else a SQLite file in the per-user data folder. A connection string "
+                        "holding a password is refused, as the Archive setting refuses it.")},
     };
     p.files = {
         {QStringLiteral("*.brv2"),
