@@ -4,6 +4,9 @@
 #include "analysis/analysis_texts.h"
 
 #include <algorithm>
+#include <array>
+#include <cstdint>
+#include <cstring>
 #include <cmath>
 #include <cstdlib>
 #include <map>
@@ -53,6 +56,13 @@ constexpr double kZeroCelsius = 273.15;
 // steps and durations are counted the same way (and without a time-zone look-up per row).
 qint64 wallSeconds(const QDateTime &t)
 {
+    // The table's times are kept as UTC: their wall clock is the count from the epoch, with
+    // no calendar worked out for each of a million rows.
+    if (t.timeSpec() == Qt::UTC) {
+        constexpr qint64 kEpochDay = 2440588; // 1970-01-01 as a Julian day
+        const qint64 ms = t.toMSecsSinceEpoch();
+        return kEpochDay * 86400 + (ms >= 0 ? ms / 1000 : -((-ms + 999) / 1000));
+    }
     return t.date().toJulianDay() * 86400 + t.time().msecsSinceStartOfDay() / 1000;
 }
 
@@ -327,8 +337,7 @@ public:
         m_m2 += d * (x - m_mean);
         if (m_out.quantity == Quantity::Temperature) {
             // The Arrhenius weight is taken of each shown value back in °C.
-            const double c = m_fahrenheit ? sensor::Conv_Celsius(x) : x;
-            m_mktSum += std::exp(-kMktActivation / (c + kZeroCelsius));
+            m_mktSum += arrheniusWeight(x);
         }
     }
 
@@ -347,7 +356,28 @@ public:
     }
 
 private:
+    // A sensor reads few distinct values, one decimal apart: the weight of each is worked out
+    // once and kept in a small table by value.
+    double arrheniusWeight(double shown)
+    {
+        std::uint64_t bits = 0;
+        std::memcpy(&bits, &shown, sizeof bits);
+        Weight &w = m_weights[(bits ^ (bits >> 29) ^ (bits >> 41)) % m_weights.size()];
+        if (!w.known || w.shown != shown) {
+            const double c = m_fahrenheit ? sensor::Conv_Celsius(shown) : shown;
+            w = {shown, std::exp(-kMktActivation / (c + kZeroCelsius)), true};
+        }
+        return w.weight;
+    }
+
+    struct Weight
+    {
+        double shown = 0;
+        double weight = 0;
+        bool known = false;
+    };
     const bool m_fahrenheit;
+    std::array<Weight, 256> m_weights{};
     SensorSummary m_out;
     double m_mean = 0;
     double m_m2 = 0;
