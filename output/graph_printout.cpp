@@ -87,6 +87,7 @@ bool GraphPrintout::Graph_Setup()
     if (!m_surface.begin(QPageLayout::Landscape))
         return false;
     m_g = GraphGeometry::forPaper(m_surface.paperWidth(), m_surface.paperHeight());
+    m_scales.clear();
     m_surface.setUserScale(m_g.W, m_g.H);
     m_surface.setLineWidth(kLineWidth);
     // One face for every text of the page, the title included.
@@ -108,8 +109,11 @@ void GraphPrintout::Graph_Grid()
 
 GraphPrintout::Scale GraphPrintout::scaleOf(int column, int f, int t) const
 {
+    const auto key = std::make_tuple(column, f, t);
+    if (const auto known = m_scales.find(key); known != m_scales.end())
+        return known->second;
     const graphscale::Range r = graphscale::ofRows(m_set.table(), column, f, t);
-    return Scale{r.top, r.bottom, m_g.GH / (r.top - r.bottom)};
+    return m_scales[key] = Scale{r.top, r.bottom, m_g.GH / (r.top - r.bottom)};
 }
 
 GraphPrintout::Scale GraphPrintout::valueScale(int f, int t) const
