@@ -2,14 +2,15 @@
 
 #include "archive/archive_texts.h"
 #include "archive/connection_string.h"
+#include "archive/private_files.h"
 
 #include <QAtomicInteger>
-#include <QDir>
 #include <QFileInfo>
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStringList>
+#include <QUrl>
 #include <QVariant>
 
 #include <libpq-fe.h>
@@ -30,14 +31,47 @@ const QString kRunColumns = QStringLiteral(
 constexpr int kFirstFailedColumn = 19;
 constexpr int kCompressedColumn = 25;
 
-// Forward migrations: the statements that bring version n - 1 to version n. `%BLOB%` is the
-// dialect's type for bytes. Runs and their bytes live in two tables so that listing never
-// touches the bytes. The bytes are kept as qCompress (zlib) makes them: a ".brv2" file is text
-// that shrinks about eight times, which makes storing quicker and an archive of years small.
-const QList<QStringList> &migrations()
+// The location as search compares it, filled in for the runs there before it was kept: one
+// statement a run, by its key (a site's runs are tens of thousands, its places many).
+bool foldLocations(const QSqlDatabase &db, QSqlError *error)
 {
-    static const QList<QStringList> steps{
-        {
+    QSqlQuery runs(db);
+    runs.setForwardOnly(true);
+    QList<std::pair<QString, QString>> folded;
+    if (!runs.exec(QStringLiteral("SELECT run_key, location FROM runs"))) {
+        *error = runs.lastError();
+        return false;
+    }
+    while (runs.next())
+        folded.append({runs.value(0).toString(), searchFolded(runs.value(1).toString())});
+    QSqlQuery update(db);
+    update.prepare(QStringLiteral("UPDATE runs SET location_folded = ? WHERE run_key = ?"));
+    for (const auto &[key, location] : folded) {
+        update.bindValue(0, location);
+        update.bindValue(1, key);
+        if (!update.exec()) {
+            *error = update.lastError();
+            return false;
+        }
+    }
+    return true;
+}
+
+// What brings version n - 1 to version n: statements, then code for what SQL cannot work out.
+struct Migration
+{
+    QStringList statements;
+    bool (*fill)(const QSqlDatabase &db, QSqlError *error) = nullptr;
+};
+
+// Forward migrations. `%BLOB%` is the dialect's type for bytes. Runs and their bytes live in
+// two tables so that listing never touches the bytes. The bytes are kept as qCompress (zlib)
+// makes them: a ".brv2" file is text that shrinks about eight times, which makes storing
+// quicker and an archive of years small.
+const QList<Migration> &migrations()
+{
+    static const QList<Migration> steps{
+        {{
             QStringLiteral(
                 "CREATE TABLE runs ("
                 "run_key VARCHAR(16) PRIMARY KEY, sha256 CHAR(64) NOT NULL UNIQUE, "
@@ -53,17 +87,21 @@ const QList<QStringList> &migrations()
             QStringLiteral("CREATE INDEX runs_stored_at ON runs(stored_at)"),
             QStringLiteral("CREATE INDEX runs_last_reading ON runs(last_reading)"),
             QStringLiteral("CREATE INDEX runs_to_send ON runs(to_send)"),
-        },
+        }},
         // Each sensor's failed readings: how many, the longest run of them in seconds, and
         // when the first was taken. Runs stored before have none (NULL).
-        {
+        {{
             QStringLiteral("ALTER TABLE runs ADD COLUMN failed1 INTEGER"),
             QStringLiteral("ALTER TABLE runs ADD COLUMN failed_longest1 BIGINT"),
             QStringLiteral("ALTER TABLE runs ADD COLUMN failed_at1 VARCHAR(19)"),
             QStringLiteral("ALTER TABLE runs ADD COLUMN failed2 INTEGER"),
             QStringLiteral("ALTER TABLE runs ADD COLUMN failed_longest2 BIGINT"),
             QStringLiteral("ALTER TABLE runs ADD COLUMN failed_at2 VARCHAR(19)"),
-        },
+        }},
+        // The location folded as search compares it (searchFolded): the same for SQLite and
+        // PostgreSQL, whose own LOWER() knows no accents and, in SQLite, no letters beyond
+        // ASCII.
+        {{QStringLiteral("ALTER TABLE runs ADD COLUMN location_folded TEXT")}, foldLocations},
     };
     return steps;
 }
@@ -251,6 +289,9 @@ bool ArchiveDb::fail(Fault fault, QString why)
         break;
     case Fault::Damaged:
         m_error = archivetext::kDamaged.arg(where, why);
+        // Not written to again through this connection, whatever asks.
+        if (isSQLite())
+            m_damaged = why;
         break;
     case Fault::Full:
         m_error = archivetext::kDiskFull.arg(where);
@@ -259,6 +300,7 @@ bool ArchiveDb::fail(Fault fault, QString why)
         m_error = archivetext::kReadOnly.arg(where);
         break;
     case Fault::Newer:
+    case Fault::Older:
     case Fault::NotFound:
     case Fault::Failed:
         m_error = why;
@@ -337,8 +379,6 @@ bool ArchiveDb::configure(QSqlDatabase &db)
 {
     if (isSQLite()) {
         db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_name);
-        db.setDatabaseName(m_location.where);
-        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=10000"));
         return true;
     }
     QString why;
@@ -351,6 +391,54 @@ bool ArchiveDb::configure(QSqlDatabase &db)
     return true;
 }
 
+bool ArchiveDb::prepareFile()
+{
+    const QFileInfo file(m_location.where);
+    if (file.exists() && !file.isFile())
+        return fail(Fault::Damaged, archivetext::kNotAFile);
+    // The log beside the file is made and removed in its folder: a folder this user cannot
+    // write makes the archive read-only as much as the file itself.
+    if (file.exists()) {
+        m_readOnly = !file.isWritable() || !QFileInfo(file.absolutePath()).isWritable();
+        return true;
+    }
+    m_readOnly = false;
+    if (!makeArchiveFolders(file.absolutePath()) || !createArchiveFile(file.absoluteFilePath()))
+        return fail(Fault::ReadOnly, QString());
+    return true;
+}
+
+void ArchiveDb::nameFile(QSqlDatabase &db, bool asItStands) const
+{
+    QString options = QStringLiteral("QSQLITE_BUSY_TIMEOUT=10000");
+    if (m_readOnly)
+        options += QStringLiteral(";QSQLITE_OPEN_READONLY");
+    if (asItStands) {
+        options += QStringLiteral(";QSQLITE_OPEN_URI");
+        db.setDatabaseName(QUrl::fromLocalFile(m_location.where).toString(QUrl::FullyEncoded) +
+                           QStringLiteral("?immutable=1"));
+    } else {
+        db.setDatabaseName(m_location.where);
+    }
+    db.setConnectOptions(options);
+}
+
+bool ArchiveDb::readable(QSqlDatabase &db)
+{
+    {
+        QSqlQuery probe(db);
+        if (probe.exec(QStringLiteral("SELECT COUNT(*) FROM sqlite_master")) && probe.next())
+            return true;
+        // SQLITE_READONLY (its folder, the index not made) or SQLITE_CANTOPEN.
+        const int code = probe.lastError().nativeErrorCode().toInt() & 0xff;
+        if ((code != 8 && code != 14) || QFileInfo::exists(m_location.where + QStringLiteral("-wal")))
+            return fail(probe.lastError());
+    }
+    db.close();
+    nameFile(db, true);
+    return db.open() || fail(db.lastError());
+}
+
 bool ArchiveDb::open()
 {
     if (m_open)
@@ -358,13 +446,8 @@ bool ArchiveDb::open()
     if (!m_location.refused.isEmpty())
         return fail(Fault::Failed, m_location.refused);
     const Watch watch(*this);
-    if (isSQLite()) {
-        const QFileInfo file(m_location.where);
-        if (file.exists() && !file.isFile())
-            return fail(Fault::Damaged, archivetext::kNotAFile);
-        if (!QDir().mkpath(file.absolutePath()))
-            return fail(Fault::ReadOnly, QString());
-    }
+    if (isSQLite() && !prepareFile())
+        return false;
     // A connection that failed to open before is tried again as it is.
     QSqlDatabase db = database();
     if (!db.isValid() && !configure(db))
@@ -372,6 +455,8 @@ bool ArchiveDb::open()
     if (!db.isValid())
         return fail(Fault::Failed, archivetext::kNoDriver.arg(db.lastError().text()));
     m_statementTimeout = kStatementTimeout;
+    if (isSQLite())
+        nameFile(db, false);
     if (!db.open()) {
         if (isSQLite())
             return fail(db.lastError());
@@ -383,17 +468,21 @@ bool ArchiveDb::open()
         dropConnection();
         return false;
     }
-    // WAL lets a reader list while another program stores. A damaged file fails here first.
-    if (isSQLite()) {
-        QSqlQuery q(db);
-        if (!q.exec(QStringLiteral("PRAGMA journal_mode=WAL"))) {
-            fail(q.lastError());
-            if (m_fault == Fault::Damaged) {
-                m_open = false;
-                db.close();
-                return false;
-            }
-        }
+    // A damaged file fails here first.
+    bool ready = true;
+    if (!isSQLite()) {
+        ready = findReadOnly();
+    } else if (m_readOnly) {
+        ready = readable(db);
+    } else if (!useWriteAheadLog()) {
+        // A file that turns out not to take writes (a read-only file system) is read as it is.
+        m_readOnly = m_fault == Fault::ReadOnly;
+        ready = m_fault != Fault::Damaged;
+    }
+    if (!ready) {
+        m_open = false;
+        db.close();
+        return false;
     }
     if (!migrate()) {
         m_open = false;
@@ -402,6 +491,63 @@ bool ArchiveDb::open()
     }
     fail(Fault::None, QString());
     return true;
+}
+
+// WAL lets a reader list while another program stores.
+bool ArchiveDb::useWriteAheadLog()
+{
+    QSqlQuery q(database());
+    if (!q.exec(QStringLiteral("PRAGMA journal_mode")) || !q.next())
+        return fail(q.lastError());
+    const QString mode = q.value(0).toString();
+    // Left open, the question would keep the file from changing its mode (silently).
+    q.finish();
+    if (mode.compare(QLatin1String("wal"), Qt::CaseInsensitive) == 0)
+        return true;
+    return writable() && exec(QStringLiteral("PRAGMA journal_mode=WAL"));
+}
+
+// Read-only as the server sees it: a read-only server or session, or a user who may neither
+// create the tables nor add to them.
+bool ArchiveDb::findReadOnly()
+{
+    QSqlQuery q(database());
+    if (!q.exec(QStringLiteral(
+            "SELECT current_setting('transaction_read_only') = 'on' OR CASE "
+            "WHEN to_regclass('runs') IS NULL THEN NOT has_schema_privilege(current_schema(), 'CREATE') "
+            "ELSE NOT (has_table_privilege('runs', 'INSERT') AND has_table_privilege('runs', 'UPDATE') "
+            "AND has_table_privilege('run_bytes', 'INSERT')) END")) ||
+        !q.next())
+        return fail(q.lastError());
+    m_readOnly = q.value(0).toBool();
+    return true;
+}
+
+bool ArchiveDb::writable()
+{
+    if (m_readOnly)
+        return fail(Fault::ReadOnly, QString());
+    if (!m_damaged.isEmpty())
+        return fail(Fault::Damaged, m_damaged);
+    if (!isSQLite() || m_checked)
+        return true;
+    // Pages that do not read as pages; the first fault is enough to say so.
+    QSqlQuery q(database());
+    if (!q.exec(QStringLiteral("PRAGMA quick_check(1)")) || !q.next())
+        return fail(q.lastError());
+    QStringList found = q.value(0).toString().split(QLatin1Char('\n'));
+    if (found != QStringList{QStringLiteral("ok")}) {
+        // What was found, without the heading naming the database ("*** in database main ***").
+        found.removeIf([](const QString &line) { return line.startsWith(QLatin1String("***")); });
+        return fail(Fault::Damaged, found.join(QStringLiteral("; ")));
+    }
+    m_checked = true;
+    return true;
+}
+
+QString ArchiveDb::readOnlyNote() const
+{
+    return m_readOnly ? archivetext::kReadOnlyNote.arg(describe(m_location)) : QString();
 }
 
 bool ArchiveDb::migrate()
@@ -422,8 +568,12 @@ bool ArchiveDb::migrate()
         return false;
     if (*current == latest)
         return true;
+    if (*current < latest && m_readOnly)
+        return fail(Fault::Older, archivetext::kReadOnlyOlder.arg(describe(m_location))
+                                      .arg(*current)
+                                      .arg(latest));
     if (*current < latest) {
-        if (!begin())
+        if (!writable() || !begin())
             return false;
         // Another program may have migrated meanwhile: look again under the lock.
         const bool ok = (isSQLite() || exec(QStringLiteral("SELECT pg_advisory_xact_lock(20411)"))) &&
@@ -447,9 +597,13 @@ bool ArchiveDb::applySteps(int from)
 {
     const QString blob = isSQLite() ? QStringLiteral("BLOB") : QStringLiteral("BYTEA");
     for (int v = from; v <= int(migrations().size()); ++v) {
-        for (QString sql : migrations().at(v - 1))
+        const Migration &step = migrations().at(v - 1);
+        for (QString sql : step.statements)
             if (!exec(sql.replace(QLatin1String("%BLOB%"), blob)))
                 return false;
+        QSqlError error;
+        if (step.fill && !step.fill(database(), &error))
+            return fail(error);
         QSqlQuery q(database());
         q.prepare(QStringLiteral("INSERT INTO schema_version (version) VALUES (?)"));
         q.addBindValue(v);
@@ -462,11 +616,12 @@ bool ArchiveDb::applySteps(int from)
 ArchiveDb::Stored ArchiveDb::store(const RunRecord &run, bool toSend)
 {
     const Watch watch(*this);
-    if (!open() || !begin())
+    if (!open() || !writable() || !begin())
         return Stored::Failed;
     QSqlQuery q(database());
-    q.prepare(QStringLiteral("INSERT INTO runs (%1) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, "
-                             "?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?) ON CONFLICT DO NOTHING")
+    q.prepare(QStringLiteral("INSERT INTO runs (%1, location_folded) VALUES (?, ?, ?, ?, ?, ?, ?, "
+                             "?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?) "
+                             "ON CONFLICT DO NOTHING")
                   .arg(kRunColumns));
     const QDateTime storedAt = run.storedAt.isValid() ? run.storedAt
                                                       : QDateTime::currentDateTimeUtc();
@@ -480,7 +635,8 @@ ArchiveDb::Stored ArchiveDb::store(const RunRecord &run, bool toSend)
                       run.status ? QVariant(*run.status) : QVariant(), nullable(run.minimum[0]),
                       nullable(run.maximum[0]), nullable(run.minimum[1]), nullable(run.maximum[1]),
                       toSend ? 1 : 0} +
-             failedValues(run.failed[0]) + failedValues(run.failed[1]))
+             failedValues(run.failed[0]) + failedValues(run.failed[1]) +
+             QVariantList{searchFolded(run.location)})
         q.addBindValue(v);
     if (!exec(q)) {
         rollback();
@@ -613,7 +769,7 @@ bool ArchiveDb::unpack(const QByteArray &compressed, const QString &sha256, RunR
 bool ArchiveDb::remove(const QString &key)
 {
     const Watch watch(*this);
-    if (!open() || !begin())
+    if (!open() || !writable() || !begin())
         return false;
     QSqlQuery b(database()), r(database());
     b.prepare(QStringLiteral("DELETE FROM run_bytes WHERE run_key = ?"));
@@ -676,7 +832,7 @@ std::optional<QList<RunRecord>> ArchiveDb::waitingToSend()
 bool ArchiveDb::markSent(const QString &key)
 {
     const Watch watch(*this);
-    if (!open())
+    if (!open() || !writable())
         return false;
     QSqlQuery q(database());
     q.prepare(QStringLiteral("UPDATE runs SET to_send = 0 WHERE run_key = ?"));

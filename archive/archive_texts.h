@@ -98,6 +98,15 @@ inline const QString kNoDriver = QStringLiteral("The database driver for the arc
 // %2 the archive's schema version, %3 the newest this program knows.
 inline const QString kNewer = QStringLiteral(
     "The archive %1 was made by a newer Kestrun (schema version %2; this one knows up to %3).");
+// An archive this user may only read. %1 the archive; for the older one, %2 its schema version,
+// %3 the one this program keeps.
+inline const QString kReadOnlyNote = QStringLiteral(
+    "The archive %1 is read-only for you: its runs can be listed and opened, but nothing can be "
+    "stored in it or deleted from it.");
+inline const QString kReadOnlyOlder = QStringLiteral(
+    "The archive %1 is read-only for you and was made by an older Kestrun (schema version %2; "
+    "this one needs %3). It can be read once someone who may write to it has opened it with "
+    "this version.");
 // %1 the key asked for.
 inline const QString kNoSuchRun = QStringLiteral("The archive holds no run with the key %1.");
 // Reasons inside kDamaged: the archive's path is a folder or a device; a run's bytes (%1 the

@@ -52,6 +52,16 @@ RunRecord describe(const RunFacts &run, RunOrigin source, const QByteArray &byte
     return r;
 }
 
+// Whether the file opened; the program's message with its reason ("File Error: ...") in `why`
+// when not.
+bool opened(const setio::Opened &result, QString *why)
+{
+    if (result.status == setio::Status::Ok)
+        return true;
+    *why = setio::explained(result);
+    return false;
+}
+
 } // namespace
 
 RunRecord recordOf(const RunDocument &doc)
@@ -59,21 +69,24 @@ RunRecord recordOf(const RunDocument &doc)
     return describe(factsOf(doc), doc.origin(), doc.fileBytes());
 }
 
+std::optional<RunRecord> recordFromBytes(const QByteArray &bytes, QString *why)
+{
+    const RunFacts run = readRunFacts(bytes);
+    if (!opened(run.opened, why))
+        return std::nullopt;
+    return describe(run, RunOrigin::File, bytes);
+}
+
 std::optional<RunRecord> recordFromFile(const QString &path, QString *why)
 {
     // Read once: the bytes kept are the bytes the facts are read from.
-    QString unreadable;
-    const std::optional<QByteArray> bytes = brv2::readBytes(path, &unreadable);
+    setio::Opened unreadable;
+    const std::optional<QByteArray> bytes = brv2::readBytes(path, &unreadable.reason);
     if (!bytes) {
-        *why = msg::kFileError;
+        opened(unreadable, why);
         return std::nullopt;
     }
-    const RunFacts run = readRunFacts(*bytes);
-    if (run.opened.status != setio::Status::Ok) {
-        *why = setio::message(run.opened.status);
-        return std::nullopt;
-    }
-    return describe(run, RunOrigin::File, *bytes);
+    return recordFromBytes(*bytes, why);
 }
 
 } // namespace archive

@@ -8,7 +8,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
-#include <QSaveFile>
 
 #include <QStringDecoder>
 
@@ -263,6 +262,11 @@ Content failed(const QString &reason, Content::Status status = Content::Status::
     return c;
 }
 
+QString tooLarge()
+{
+    return QStringLiteral("it is larger than %1 MB").arg(kMaxFileSize >> 20);
+}
+
 } // namespace
 
 QString withSuffix(const QString &path)
@@ -488,7 +492,7 @@ std::optional<QByteArray> readBytes(const QString &path, QString *reason)
         return std::nullopt;
     }
     if (f.size() > kMaxFileSize) {
-        *reason = QStringLiteral("it is larger than %1 MB").arg(kMaxFileSize >> 20);
+        *reason = tooLarge();
         return std::nullopt;
     }
     return f.readAll();
@@ -501,29 +505,23 @@ Content readFile(const QString &path)
     return bytes ? decode(*bytes) : failed(reason);
 }
 
-bool writeFileAtomically(const QString &path, const QByteArray &bytes, QString *error)
+std::optional<QByteArray> readStream(QIODevice &in, QString *why)
 {
-    QSaveFile f(path);
-    // Unbuffered, so a write the disk cuts short (full, or a file size limit) shows in write()'s
-    // count: buffered, the short write at commit() goes unnoticed and the old file is replaced
-    // by a truncated one.
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
-        if (error)
-            *error = f.errorString();
-        return false;
+    // In pieces: a stream tells no size, and the whole limit is not set aside for a small file.
+    QByteArray bytes;
+    char piece[64 * 1024];
+    for (qint64 n; (n = in.read(piece, sizeof piece)) != 0;) {
+        if (n < 0) {
+            *why = QStringLiteral("it cannot be read: %1").arg(in.errorString());
+            return std::nullopt;
+        }
+        bytes.append(piece, n);
+        if (bytes.size() > kMaxFileSize) {
+            *why = tooLarge();
+            return std::nullopt;
+        }
     }
-    if (f.write(bytes) != bytes.size()) {
-        if (error)
-            *error = f.errorString();
-        f.cancelWriting();
-        return false;
-    }
-    if (!f.commit()) {
-        if (error)
-            *error = f.errorString();
-        return false;
-    }
-    return true;
+    return bytes;
 }
 
 } // namespace brv2

@@ -9,6 +9,10 @@
 #include <initializer_list>
 #include <optional>
 
+#include <optional>
+
+class QIODevice;
+
 // The ".brv2" data file: a text file of comma-separated records ended by CR LF, numbers as
 // plain decimal text, strings in double quotes, dates as #yyyy-mm-dd#.
 //
@@ -90,8 +94,7 @@ int parseByteRecord(QStringView field); // -1 when it is not a date of day 0..25
 Content readFile(const QString &path);
 // The bytes of a file readFile() would read; nullopt with the reason it gives otherwise.
 std::optional<QByteArray> readBytes(const QString &path, QString *reason);
-// Writes `bytes` to a temporary file beside `path` and moves it into place only when all of it
-// was written, so a failed save leaves any previous file as it was.
-bool writeFileAtomically(const QString &path, const QByteArray &bytes, QString *error);
-
+// The whole of a file that comes as a stream without a name (standard input), up to the size
+// readFile takes; nullopt with why when it cannot be read or is larger.
+std::optional<QByteArray> readStream(QIODevice &in, QString *why);
 } // namespace brv2

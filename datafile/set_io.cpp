@@ -10,6 +10,7 @@
 #include "common/messages.h"
 #include "common/model_codes.h"
 #include "common/numfmt.h"
+#include "common/output_file.h"
 #include "common/prompter.h"
 #include "datafile/brv2_file.h"
 
@@ -309,7 +310,7 @@ QByteArray encode(const ReadingSet &set, int dataKind)
 
 bool save(const ReadingSet &set, int dataKind, const QString &path, QString *error)
 {
-    return brv2::writeFileAtomically(path, encode(set, dataKind), error);
+    return outputfile::write(path, encode(set, dataKind), error);
 }
 
 Loaded load(const QByteArray &bytes, bool fahrenheit, const Progress &progress, RowTaker *rows)
@@ -398,6 +399,11 @@ Opened open(ReadingSet &set, const QString &path)
 Opened openBytes(ReadingSet &set, const QByteArray &bytes)
 {
     return show(set, load(bytes, set.Cels_Faren == 0));
+}
+
+QString explained(const Opened &opened)
+{
+    return msg::withReason(message(opened.status), opened.reason);
 }
 
 QString message(Status status)

@@ -68,6 +68,8 @@ public:
     // The same for a file read elsewhere (a FileLoader), in the unit shown; a file read in
     // another unit (the user switched while it was read) is read again.
     setio::Opened openLoaded(setio::Loaded loaded, const QString &path);
+    // A ".brv2" file that came without a name of its own (standard input), named by `title`.
+    setio::Opened openFileBytes(const QByteArray &bytes, const QString &title);
     // A run's file bytes kept in the archive, named by `title`.
     setio::Opened openArchived(const QByteArray &bytes, const QString &title);
     // A live run begins: its rows arrive in the set one by one.

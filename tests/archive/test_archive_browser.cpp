@@ -17,6 +17,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScopeGuard>
 #include <QSemaphore>
 #include <QStandardPaths>
 #include <QTableView>
@@ -109,6 +110,11 @@ private Q_SLOTS:
         QTest::newRow("alarms only") << "" << "" << "" << "" << true << 2 << false;
         QTest::newRow("alarms of one logger") << "45" << "" << "" << "" << true << 1 << false;
         QTest::newRow("a date that does not read") << "" << "" << "17.05.x" << "" << false << 4 << true;
+        QTest::newRow("up to a minute, its last second") << "" << "" << "" << "2024-05-01T12:00" << false << 1 << false;
+        QTest::newRow("from a second") << "" << "" << "2024-07-04T12:00:00" << "" << false << 1 << false;
+        QTest::newRow("a date followed by more") << "" << "" << "2024-06-01junk" << "" << false << 4 << true;
+        QTest::newRow("a time that is no time") << "" << "" << "2024-06-01T99:99:99" << "" << false << 4 << true;
+        QTest::newRow("a date and hour only") << "" << "" << "2024-06-01T12" << "" << false << 4 << true;
     }
     void filters()
     {
@@ -143,6 +149,7 @@ private Q_SLOTS:
         ArchiveBrowser browser(*m_worker, m_prompter);
         browser.show();
         QVERIFY(!browser.openButton()->isEnabled());
+        QVERIFY(browser.readOnlyLabel()->isHidden());
         // Sorted by the database on a header click.
         browser.table()->horizontalHeader()->setSortIndicator(int(RunColumn::Readings), Qt::AscendingOrder);
         QTRY_VERIFY(!browser.isAsking());
@@ -199,6 +206,36 @@ private Q_SLOTS:
         QTRY_VERIFY(!browser.isAsking());
         QCOMPARE(opened.size(), 1);
         QCOMPARE(m_prompter.messages(), QStringList{archivetext::kNoSuchRun.arg(m_lab.key)});
+    }
+
+    // An archive this user may only read: listed and opened as any other, with the note that
+    // nothing can be stored, and nothing offered to delete.
+    void aReadOnlyArchive()
+    {
+        m_db.reset(); // closed: its log goes back into the file
+        const QString file = location().where;
+        const auto protect = [&](QFile::Permissions write) {
+            QFile::setPermissions(file, QFile::ReadOwner | write);
+            QFile::setPermissions(m_dir.path(), QFile::ReadOwner | QFile::ExeOwner | write);
+        };
+        protect({});
+        const auto restore = qScopeGuard([&] { protect(QFile::WriteOwner); });
+        if (QFileInfo(file).isWritable())
+            QSKIP("this user writes whatever the permissions say (root)");
+        ArchiveBrowser browser(*m_worker, m_prompter);
+        browser.show();
+        QTRY_VERIFY(!browser.isAsking());
+        QCOMPARE(browser.table()->model()->rowCount(), 4);
+        QCOMPARE(browser.readOnlyLabel()->text(), archivetext::kReadOnlyNote.arg(file));
+        QVERIFY(browser.readOnlyLabel()->isVisible());
+        browser.table()->selectRow(rowOf(browser, m_lab.key));
+        QVERIFY(browser.openButton()->isEnabled() && browser.saveButton()->isEnabled());
+        QVERIFY(!browser.deleteButton()->isEnabled());
+        QSignalSpy opened(&browser, &ArchiveBrowser::runOpened);
+        browser.openButton()->click();
+        QTRY_COMPARE(opened.size(), 1);
+        QCOMPARE(opened.at(0).at(0).toByteArray(), m_lab.bytes);
+        QVERIFY(m_prompter.shown.isEmpty());
     }
 
     // A slow archive: the dialog is built, shown and filtered while its first question is still
