@@ -8,7 +8,6 @@
 #include "common/model_codes.h"
 #include "common/numfmt.h"
 
-#include <QHash>
 
 #include <algorithm>
 #include <functional>
@@ -330,11 +329,7 @@ void ReadingSet::Fill_Grid()
                                     : shownAs(numfmt::plain(v), v);
     });
 
-    // Consecutive rows mostly share their date: its text is made once per day. A logging
-    // interval repeats the same times of day from one day to the next: each of their texts is
-    // made once and shared.
-    QString dateText = datetext::dateText(date);
-    QHash<int, QString> timeTexts;
+    datetext::SharedTexts texts;
     for (int i = n; i >= 1; --i) {
         switch (family) {
         case model::Family::Temperature: {
@@ -365,10 +360,7 @@ void ReadingSet::Fill_Grid()
         }
         t.setValue(i, kNumberCol, rowNumberText(i), i);
         const QTime time = timeOfDay(hour, minute, second);
-        auto timeText = timeTexts.constFind(time.msecsSinceStartOfDay());
-        if (timeText == timeTexts.constEnd())
-            timeText = timeTexts.insert(time.msecsSinceStartOfDay(), datetext::timeText(time));
-        t.setMoment(i, date, time, dateText, *timeText);
+        t.setMoment(i, date, time, texts.date(date), texts.time(time));
 
         // One interval back, with a single borrow per unit.
         switch (IntvUnit) {
@@ -395,7 +387,6 @@ void ReadingSet::Fill_Grid()
         if (hour < 0) {
             hour += 24;
             date = date.addDays(-1);
-            dateText = datetext::dateText(date);
         }
     }
     t.endBatch();

@@ -121,6 +121,8 @@ public:
     // Fills the table from RawData: the newest reading is the last row, earlier rows step back
     // one interval each; invalid readings show "***" in red. Lays out the table first.
     void Fill_Grid();
+    // The running number text of row r ("1", "2", ...), made once and shared by every fill.
+    const QString &rowNumberText(int r);
 
 Q_SIGNALS:
     void serialTextChanged(const QString &text);
@@ -133,7 +135,6 @@ private:
     void setIdentity(const LoggerIdentity &identity);
     void setUnitCaptions(const QString &valueUnit, const QString &humidityUnit);
     void setUnitOptionsVisible(bool visible);
-    const QString &rowNumberText(int r);
 
     ReadingsTable *m_table = nullptr;
     std::vector<QString> m_rowNumbers; // "0", "1", "2", ... shared by every fill

@@ -15,7 +15,8 @@ const QString kEmpty;
 
 } // namespace
 
-ReadingsTable::ReadingsTable(QObject *parent) : QAbstractTableModel(parent), m_rows(1)
+ReadingsTable::ReadingsTable(QObject *parent)
+    : QAbstractTableModel(parent), m_rows(1), m_facts(1)
 {
     m_align.fill(kDefaultAlignment);
 }
@@ -26,16 +27,16 @@ void ReadingsTable::setRows(int n)
     if (n == rows())
         return;
     if (m_batch > 0) {
-        m_rows.resize(n);
+        resizeRows(n);
         return;
     }
     if (n > rows()) {
         beginInsertRows({}, rows() - 1, n - 2);
-        m_rows.resize(n);
+        resizeRows(n);
         endInsertRows();
     } else {
         beginRemoveRows({}, n - 1, rows() - 2);
-        m_rows.resize(n);
+        resizeRows(n);
         endRemoveRows();
     }
 }
@@ -55,10 +56,11 @@ void ReadingsTable::setCols(int n)
     const int old = m_cols;
     m_cols = n;
     if (n < old) {
-        for (Row &row : m_rows) {
+        for (int r = 0; r < rows(); ++r) {
+            Row &row = m_rows[r];
             for (int c = n; c < old; ++c) {
                 row.cell[c].clear();
-                derive(row, 1, c);
+                derive(r, c);
             }
             row.red &= std::uint8_t((1u << n) - 1);
         }
@@ -84,9 +86,8 @@ void ReadingsTable::setText(int r, int c, const QString &text)
 {
     if (!inGrid(r, c))
         return;
-    Row &row = m_rows[r];
-    row.cell[c] = text;
-    derive(row, r, c);
+    m_rows[r].cell[c] = text;
+    derive(r, c);
     announce(r, c);
 }
 
@@ -114,7 +115,7 @@ void ReadingsTable::setCell(int r, int c, const QString &text, bool red)
         return;
     Row &row = m_rows[r];
     row.cell[c] = text;
-    derive(row, r, c);
+    derive(r, c);
     if (red)
         row.red |= std::uint8_t(1u << c);
     else
@@ -127,16 +128,18 @@ int ReadingsTable::numberSlot(int c)
     return c == kNumberCol ? 0 : c == kValueCol ? 1 : c == kHumidityCol ? 2 : -1;
 }
 
-void ReadingsTable::derive(Row &row, int r, int c)
+void ReadingsTable::derive(int r, int c)
 {
     if (r == 0)
         return;
+    const Row &row = m_rows[r];
+    Facts &facts = m_facts[r];
     switch (c) {
     case kDateCol:
-        row.date = row.cell[c].isEmpty() ? QDate() : datetext::parseDate(row.cell[c]);
+        facts.date = row.cell[c].isEmpty() ? QDate() : datetext::parseDate(row.cell[c]);
         break;
     case kTimeCol:
-        row.time = row.cell[c].isEmpty() ? QTime() : datetext::parseTime(row.cell[c]);
+        facts.time = row.cell[c].isEmpty() ? QTime() : datetext::parseTime(row.cell[c]);
         break;
     case kNumberCol:
     case kValueCol:
@@ -144,7 +147,7 @@ void ReadingsTable::derive(Row &row, int r, int c)
         double v = kNone;
         if (!numfmt::parse(row.cell[c], &v))
             v = kNone;
-        row.number[numberSlot(c)] = v;
+        facts.number[numberSlot(c)] = v;
         break;
     }
     default:
@@ -163,26 +166,48 @@ double ReadingsTable::numberOrNaN(int r, int c) const
     const int slot = numberSlot(c);
     if (slot < 0 || r < 1 || !inGrid(r, c))
         return kNone;
-    return m_rows[r].number[slot];
+    return m_facts[r].number[slot];
 }
 
 QDate ReadingsTable::date(int r) const
 {
-    return r >= 1 && r < rows() ? m_rows[r].date : QDate();
+    return r >= 1 && r < rows() ? m_facts[r].date : QDate();
 }
 
 QTime ReadingsTable::time(int r) const
 {
-    return r >= 1 && r < rows() ? m_rows[r].time : QTime();
+    return r >= 1 && r < rows() ? m_facts[r].time : QTime();
 }
 
-QDateTime ReadingsTable::readingTime(int r) const
+namespace {
+
+QDateTime momentOf(const QDate &d, const QTime &t)
 {
-    const QDate d = date(r);
-    const QTime t = time(r);
     if (!d.isValid() || !t.isValid())
         return QDateTime();
     return QDateTime(d, t, Qt::UTC);
+}
+
+} // namespace
+
+QDateTime ReadingsTable::readingTime(int r) const
+{
+    return momentOf(date(r), time(r));
+}
+
+void ReadingsTable::forEachReading(
+    const std::function<void(const QDateTime &time, double value, double humidity)> &take) const
+{
+    const bool humidity = m_cols > kHumidityCol;
+    for (auto f = m_facts.begin() + 1; f != m_facts.end(); ++f)
+        take(momentOf(f->date, f->time), m_cols > kValueCol ? f->number[1] : kNone,
+             humidity ? f->number[2] : kNone);
+}
+
+void ReadingsTable::resizeRows(int n)
+{
+    m_rows.resize(size_t(n));
+    m_facts.resize(size_t(n));
 }
 
 void ReadingsTable::setValue(int r, int c, const QString &text, double number, bool red)
@@ -192,7 +217,7 @@ void ReadingsTable::setValue(int r, int c, const QString &text, double number, b
         return;
     Row &row = m_rows[r];
     row.cell[c] = text;
-    row.number[slot] = number;
+    m_facts[r].number[slot] = number;
     if (red)
         row.red |= std::uint8_t(1u << c);
     else
@@ -208,9 +233,10 @@ void ReadingsTable::setMoment(int r, const QDate &date, const QTime &time, const
     Row &row = m_rows[r];
     row.cell[kDateCol] = dateText;
     row.cell[kTimeCol] = timeText;
-    row.date = date;
+    Facts &facts = m_facts[r];
+    facts.date = date;
     // The text shows whole seconds, and so does the moment.
-    row.time = time.isValid() ? QTime(time.hour(), time.minute(), time.second()) : QTime();
+    facts.time = time.isValid() ? QTime(time.hour(), time.minute(), time.second()) : QTime();
     announce(r, kDateCol);
     announce(r, kTimeCol);
 }
@@ -235,9 +261,8 @@ void ReadingsTable::editColumn(int c, const std::function<bool(QString &text)> &
         return;
     bool changed = false;
     for (int r = 1; r < rows(); ++r) {
-        Row &row = m_rows[r];
-        if (edit(row.cell[c])) {
-            derive(row, r, c);
+        if (edit(m_rows[r].cell[c])) {
+            derive(r, c);
             changed = true;
         }
     }
@@ -252,11 +277,11 @@ void ReadingsTable::convertValues(int c, const std::function<QString(double numb
         return;
     bool changed = false;
     for (int r = 1; r < rows(); ++r) {
-        Row &row = m_rows[r];
-        if (std::isnan(row.number[slot]))
+        const double number = m_facts[r].number[slot];
+        if (std::isnan(number))
             continue;
-        row.cell[c] = convert(row.number[slot]);
-        derive(row, r, c);
+        m_rows[r].cell[c] = convert(number);
+        derive(r, c);
         changed = true;
     }
     if (changed && m_batch == 0)
@@ -267,11 +292,11 @@ int ReadingsTable::appendRow()
 {
     const int r = rows();
     if (m_batch > 0) {
-        m_rows.emplace_back();
+        resizeRows(r + 1);
         return r;
     }
     beginInsertRows({}, r - 1, r - 1);
-    m_rows.emplace_back();
+    resizeRows(r + 1);
     endInsertRows();
     return r;
 }
@@ -336,7 +361,7 @@ QVariant ReadingsTable::tint(int r, int c) const
     if (slot < 0 || r < 1 || r >= rows())
         return {};
     // Comparisons with NaN (no number, no limit) are false: no tint.
-    const double v = m_rows[r].number[slot + 1];
+    const double v = m_facts[r].number[slot + 1];
     if (v > m_tintHigh[slot])
         return QColor(255, 205, 205);
     if (v < m_tintLow[slot])

@@ -73,6 +73,10 @@ public:
     // Both as one moment of wall-clock time, kept as UTC so no daylight-saving gap or repeat
     // moves a reading; invalid when either cell is not a date or a time.
     QDateTime readingTime(int r) const;
+    // readingTime() and the numbers of the value cells (NaN: none) of every reading row in
+    // order, for readers of all of them.
+    void forEachReading(
+        const std::function<void(const QDateTime &time, double value, double humidity)> &take) const;
 
     // A number cell (c = kNumberCol, kValueCol or kHumidityCol) with the number its text shows
     // (NaN: none).
@@ -117,15 +121,21 @@ private:
     struct Row
     {
         std::array<QString, kMaxCols> cell;
+        std::uint8_t red = 0; // one bit per column
+    };
+    // What a row's texts show, kept apart from them: readers of every row's numbers and
+    // times go through far less memory.
+    struct Facts
+    {
         std::array<double, 3> number{kNone, kNone, kNone}; // columns 0, 3 and 4; NaN: none
         QDate date;
         QTime time;
-        std::uint8_t red = 0; // one bit per column
     };
     bool inGrid(int r, int c) const { return r >= 0 && r < rows() && c >= 0 && c < m_cols; }
     static int numberSlot(int c);
     // Keeps the number or the moment behind cell (r, c) in step with its new text.
-    void derive(Row &row, int r, int c);
+    void derive(int r, int c);
+    void resizeRows(int n);
     void announce(int r, int c);
     QVariant tint(int r, int c) const;
 
@@ -134,6 +144,7 @@ private:
     // A deque, not a vector: appending a live row to a long table never moves the rows
     // already there.
     std::deque<Row> m_rows;
+    std::deque<Facts> m_facts; // beside m_rows, row for row
     std::array<double, 2> m_tintHigh{kNone, kNone}; // columns 3 and 4
     std::array<double, 2> m_tintLow{kNone, kNone};
     std::array<Qt::Alignment, kMaxCols> m_align;

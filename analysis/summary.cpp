@@ -4,8 +4,12 @@
 #include "analysis/analysis_texts.h"
 
 #include <algorithm>
+#include <array>
+#include <cstdint>
+#include <cstring>
 #include <cmath>
 #include <cstdlib>
+#include <map>
 #include <utility>
 
 namespace analysis {
@@ -52,6 +56,13 @@ constexpr double kZeroCelsius = 273.15;
 // steps and durations are counted the same way (and without a time-zone look-up per row).
 qint64 wallSeconds(const QDateTime &t)
 {
+    // The table's times are kept as UTC: their wall clock is the count from the epoch, with
+    // no calendar worked out for each of a million rows.
+    if (t.timeSpec() == Qt::UTC) {
+        constexpr qint64 kEpochDay = 2440588; // 1970-01-01 as a Julian day
+        const qint64 ms = t.toMSecsSinceEpoch();
+        return kEpochDay * 86400 + (ms >= 0 ? ms / 1000 : -((-ms + 999) / 1000));
+    }
     return t.date().toJulianDay() * 86400 + t.time().msecsSinceStartOfDay() / 1000;
 }
 
@@ -114,16 +125,33 @@ public:
     // count): a clock that stands still or goes back makes no interval short or negative.
     std::optional<qint64> medianStep() const
     {
-        std::vector<qint64> steps;
-        steps.reserve(m_wall.size());
-        for (size_t i = 1; i < m_wall.size(); ++i)
-            if (m_wall[i] != m_wall[i - 1])
-                steps.push_back(std::abs(m_wall[i] - m_wall[i - 1]));
-        if (steps.empty())
+        // Counted by length: a run of weeks has millions of steps of a handful of lengths.
+        // Times all over the place are sorted out one by one instead.
+        constexpr size_t kMostLengths = 4096;
+        std::map<qint64, qint64> counts;
+        qint64 steps = 0;
+        auto last = counts.end();
+        for (size_t i = 1; i < m_wall.size(); ++i) {
+            if (m_wall[i] == m_wall[i - 1])
+                continue;
+            const qint64 length = std::abs(m_wall[i] - m_wall[i - 1]);
+            if (last == counts.end() || last->first != length) {
+                if (counts.size() >= kMostLengths)
+                    return medianOfAllSteps();
+                last = counts.try_emplace(length, 0).first;
+            }
+            ++last->second;
+            ++steps;
+        }
+        if (steps == 0)
             return std::nullopt;
-        const auto mid = steps.begin() + std::ptrdiff_t((steps.size() - 1) / 2);
-        std::nth_element(steps.begin(), mid, steps.end());
-        return *mid;
+        qint64 below = 0;
+        for (const auto &[length, count] : counts) {
+            below += count;
+            if (below > (steps - 1) / 2)
+                return length;
+        }
+        return std::nullopt;
     }
 
     std::vector<TimeStepBack> stepsBack() const
@@ -136,6 +164,18 @@ public:
     }
 
 private:
+    qint64 medianOfAllSteps() const
+    {
+        std::vector<qint64> steps;
+        steps.reserve(m_wall.size());
+        for (size_t i = 1; i < m_wall.size(); ++i)
+            if (m_wall[i] != m_wall[i - 1])
+                steps.push_back(std::abs(m_wall[i] - m_wall[i - 1]));
+        const auto mid = steps.begin() + std::ptrdiff_t((steps.size() - 1) / 2);
+        std::nth_element(steps.begin(), mid, steps.end());
+        return *mid;
+    }
+
     const std::vector<SummaryRow> &m_rows;
     std::vector<qint64> m_wall;
 };
@@ -297,8 +337,7 @@ public:
         m_m2 += d * (x - m_mean);
         if (m_out.quantity == Quantity::Temperature) {
             // The Arrhenius weight is taken of each shown value back in °C.
-            const double c = m_fahrenheit ? sensor::Conv_Celsius(x) : x;
-            m_mktSum += std::exp(-kMktActivation / (c + kZeroCelsius));
+            m_mktSum += arrheniusWeight(x);
         }
     }
 
@@ -317,7 +356,28 @@ public:
     }
 
 private:
+    // A sensor reads few distinct values, one decimal apart: the weight of each is worked out
+    // once and kept in a small table by value.
+    double arrheniusWeight(double shown)
+    {
+        std::uint64_t bits = 0;
+        std::memcpy(&bits, &shown, sizeof bits);
+        Weight &w = m_weights[(bits ^ (bits >> 29) ^ (bits >> 41)) % m_weights.size()];
+        if (!w.known || w.shown != shown) {
+            const double c = m_fahrenheit ? sensor::Conv_Celsius(shown) : shown;
+            w = {shown, std::exp(-kMktActivation / (c + kZeroCelsius)), true};
+        }
+        return w.weight;
+    }
+
+    struct Weight
+    {
+        double shown = 0;
+        double weight = 0;
+        bool known = false;
+    };
     const bool m_fahrenheit;
+    std::array<Weight, 256> m_weights{};
     SensorSummary m_out;
     double m_mean = 0;
     double m_m2 = 0;

@@ -1,8 +1,10 @@
 #include "analysis/summary_input.h"
 
 #include "acquisition/reading_set.h"
+#include "acquisition/readings_table.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace analysis {
 
@@ -13,8 +15,12 @@ SummaryInput summaryInputOf(const ReadingSet &set)
     in.fahrenheit = set.Cels_Faren == 0;
     const int n = set.readingCount();
     in.rows.reserve(size_t(std::max(n, 0)));
-    for (int i = 1; i <= n; ++i)
-        in.rows.push_back({set.readingTime(i), set.value(i), set.humidity(i)});
+    const auto number = [](double v) {
+        return std::isnan(v) ? std::nullopt : std::optional<double>(v);
+    };
+    set.table().forEachReading([&](const QDateTime &time, double value, double humidity) {
+        in.rows.push_back({time, number(value), number(humidity)});
+    });
     return in;
 }
 

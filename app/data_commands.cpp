@@ -10,15 +10,28 @@
 #include "datafile/brv2_file.h"
 #include "datafile/set_io.h"
 #include "device/serial_link.h"
+#include "run/file_loader.h"
 #include "run/run_document.h"
 #include "view/frm_data.h"
 
 #include <QFileInfo>
 #include <QProgressBar>
 
+namespace {
+
+// Files up to this size open in a moment (some 25,000 rows); larger ones are read in the
+// background with the progress shown.
+constexpr qint64 kBackgroundBytes = 1 << 20;
+
+} // namespace
+
 DataCommands::DataCommands(FrmMain &main)
-    : QObject(&main), m_main(main), m_download(new Downloader(main.link(), this))
+    : QObject(&main), m_main(main), m_download(new Downloader(main.link(), this)),
+      m_loader(new FileLoader(this))
 {
+    connect(m_loader, &FileLoader::progress, this,
+            [this](int v) { m_main.data()->progressBar()->setValue(v); });
+    connect(m_loader, &FileLoader::loaded, this, &DataCommands::onFileLoaded);
     connect(m_download, &Downloader::labelShown, this, [this] {
         FrmData *d = m_main.data();
         d->progressLabel()->setText(msg::kReading);
@@ -110,10 +123,34 @@ void DataCommands::OpenData()
 void DataCommands::openFile(const QString &path)
 {
     FrmData *d = m_main.data();
+    // The file being read is shown when it is read.
+    if (m_loader->isReading())
+        return;
+    if (QFileInfo(path).size() > kBackgroundBytes) {
+        // As during a download: the window can be looked at, nothing else started.
+        m_main.Dsb_Controls();
+        m_main.setBusy(true);
+        d->progressLabel()->setText(msg::kReading);
+        d->progressBar()->setRange(0, setio::kProgressMax);
+        d->progressBar()->setValue(0);
+        d->timeLeftLabel()->clear();
+        d->showProgress(true);
+        m_loader->start(path, m_main.document().set().Cels_Faren == 0);
+        return;
+    }
     d->setCursor(Qt::WaitCursor);
     const setio::Opened opened = m_main.document().openFile(path);
     d->unsetCursor();
     showOpened(opened);
+}
+
+void DataCommands::onFileLoaded(const QString &path)
+{
+    m_main.data()->showProgress(false);
+    m_main.setBusy(false);
+    m_main.Enb_Controls();
+    showOpened(m_main.document().openLoaded(m_loader->take(), path));
+    Q_EMIT fileOpened();
 }
 
 void DataCommands::openRun(const QByteArray &bytes, const QString &title)

@@ -3,6 +3,7 @@
 #include <QObject>
 
 class Downloader;
+class FileLoader;
 namespace setio {
 struct Opened;
 }
@@ -20,7 +21,9 @@ public:
     void Read_data();
     void SaveData();
     void OpenData();
-    // What Open does once the file is picked (also for a file named at start-up).
+    // What Open does once the file is picked (also for a file named at start-up). A large
+    // file is read on a thread of its own while the window shows how far it has come; the
+    // run shown stays until the file is read.
     void openFile(const QString &path);
     // The same for a run's file bytes kept in the archive; `title` names the run.
     void openRun(const QByteArray &bytes, const QString &title);
@@ -32,12 +35,16 @@ Q_SIGNALS:
     void downloadFinished(bool done);
     // A download's readings are in the data window's set, not yet drawn.
     void runDownloaded();
+    // A file read in the background was opened (or was found not to open).
+    void fileOpened();
 
 private:
     void onDownloadFinished(int outcome);
     void endDownload();
     void showOpened(const setio::Opened &opened);
+    void onFileLoaded(const QString &path);
 
     FrmMain &m_main;
     Downloader *m_download = nullptr;
+    FileLoader *m_loader = nullptr;
 };

@@ -4,9 +4,9 @@
 #include "acquisition/reading_set.h"
 #include "common/messages.h"
 #include "common/numfmt.h"
+#include "datafile/brv2_file.h"
 #include "run/run_document.h"
-
-#include <QFile>
+#include "run/run_facts.h"
 
 namespace archive {
 namespace {
@@ -33,24 +33,22 @@ void addSummary(RunRecord &r, const analysis::Summary &s, bool judged)
     }
 }
 
-RunRecord describe(const RunDocument &doc, RunOrigin source, const QByteArray &bytes)
+RunRecord describe(const RunFacts &run, RunOrigin source, const QByteArray &bytes)
 {
     RunRecord r;
     setBytes(r, bytes);
     r.source = source;
     r.computer = computerName();
     r.user = userName();
-    r.model = doc.set().MODEL;
-    r.serial = doc.identity().serialNumber();
-    r.idBytes = doc.identity().idBytes;
-    r.location = doc.identity().location;
+    r.model = run.model;
+    r.serial = run.identity.serialNumber();
+    r.idBytes = run.identity.idBytes;
+    r.location = run.identity.location;
     // The reading set's times are wall-clock times kept as UTC, as the archive keeps them.
-    r.readings = doc.readingCount();
-    if (r.readings > 0) {
-        r.first = doc.set().readingTime(1);
-        r.last = doc.set().readingTime(r.readings);
-    }
-    addSummary(r, doc.summary(), doc.limitsRefusal().isEmpty());
+    r.readings = run.readings;
+    r.first = run.first;
+    r.last = run.last;
+    addSummary(r, run.summary, run.limitsRefusal.isEmpty());
     return r;
 }
 
@@ -68,29 +66,27 @@ bool opened(const setio::Opened &result, QString *why)
 
 RunRecord recordOf(const RunDocument &doc)
 {
-    return describe(doc, doc.origin(), doc.fileBytes());
-}
-
-std::optional<RunRecord> recordFromFile(const QString &path, QString *why)
-{
-    RunDocument doc;
-    if (!opened(doc.openFile(path), why))
-        return std::nullopt;
-    // Open read the whole file; read again for its exact bytes.
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly)) {
-        *why = msg::kFileError;
-        return std::nullopt;
-    }
-    return describe(doc, RunOrigin::File, f.readAll());
+    return describe(factsOf(doc), doc.origin(), doc.fileBytes());
 }
 
 std::optional<RunRecord> recordFromBytes(const QByteArray &bytes, QString *why)
 {
-    RunDocument doc;
-    if (!opened(doc.openFileBytes(bytes, QString()), why))
+    const RunFacts run = readRunFacts(bytes);
+    if (!opened(run.opened, why))
         return std::nullopt;
-    return describe(doc, RunOrigin::File, bytes);
+    return describe(run, RunOrigin::File, bytes);
+}
+
+std::optional<RunRecord> recordFromFile(const QString &path, QString *why)
+{
+    // Read once: the bytes kept are the bytes the facts are read from.
+    setio::Opened unreadable;
+    const std::optional<QByteArray> bytes = brv2::readBytes(path, &unreadable.reason);
+    if (!bytes) {
+        opened(unreadable, why);
+        return std::nullopt;
+    }
+    return recordFromBytes(*bytes, why);
 }
 
 } // namespace archive

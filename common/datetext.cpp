@@ -7,10 +7,10 @@
 
 #include <algorithm>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace datetext {
-namespace {
 
 // One element of a compiled date/time format.
 struct Token
@@ -31,7 +31,13 @@ struct Compiled
     std::vector<Token> timeTokens;
     QString am, pm;
     QStringList monthShort, monthLong, dayShort, dayLong;
+    QStringList markersUpper, markersLower; // AM and PM as the two marker tokens show them
+    // Whether the table's own texts are read directly (readOwnDate, readOwnTime), not by QLocale.
+    bool ownDates = false;
+    bool ownTimes = false;
 };
+
+namespace {
 
 std::vector<Token> compile(const QString &fmt)
 {
@@ -204,6 +210,168 @@ QString render(const Compiled &c, const std::vector<Token> &tokens, const QDate 
     return s;
 }
 
+bool isNumber(Token::Kind k)
+{
+    switch (k) {
+    case Token::Day:
+    case Token::Month:
+    case Token::Year2:
+    case Token::Year4:
+    case Token::Hour24:
+    case Token::Hour12:
+    case Token::Minute:
+    case Token::Second:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// Whether the texts of a format can be taken apart token by token: no two numbers side by
+// side (where one ends would be a guess), no two-digit year (its century would be), and no
+// field twice.
+bool readable(const std::vector<Token> &tokens)
+{
+    std::vector<Token::Kind> seen;
+    for (size_t i = 0; i < tokens.size(); ++i) {
+        const Token::Kind k = tokens[i].kind;
+        if (k == Token::Year2)
+            return false;
+        if (i > 0 && isNumber(k) && isNumber(tokens[i - 1].kind))
+            return false;
+        if (k != Token::Literal && std::find(seen.begin(), seen.end(), k) != seen.end())
+            return false;
+        seen.push_back(k);
+    }
+    return true;
+}
+
+// The one of `names` that the text continues with at `pos` (the longest); -1 for none.
+int matchName(QStringView text, qsizetype &pos, const QStringList &names)
+{
+    int found = -1;
+    qsizetype length = 0;
+    const QStringView rest = text.mid(pos);
+    for (int i = 0; i < names.size(); ++i) {
+        const QString &n = names.at(i);
+        if (n.size() > length && rest.startsWith(n)) {
+            found = i;
+            length = n.size();
+        }
+    }
+    pos += length;
+    return found;
+}
+
+struct Fields
+{
+    int day = 1, month = 1, year = 2000, hour = 0, minute = 0, second = 0;
+    int weekday = 0; // 1 to 7 when the text names one
+    int pm = -1;     // -1: no marker, 0: AM, 1: PM
+};
+
+// Takes apart a text that is exactly what render() makes for some value: each number with the
+// digits appendNumber() gives it (padded to its width, no further leading zero), each name and
+// literal as the format has it, nothing before or after. Anything else is refused.
+bool split(const Compiled &c, const std::vector<Token> &tokens, QStringView text, Fields &f)
+{
+    qsizetype pos = 0;
+    for (const Token &tok : tokens) {
+        if (tok.kind == Token::Literal) {
+            if (!text.mid(pos).startsWith(tok.text))
+                return false;
+            pos += tok.text.size();
+            continue;
+        }
+        if (isNumber(tok.kind)) {
+            const qsizetype start = pos;
+            int n = 0;
+            while (pos < text.size() && pos - start < 6 && text[pos] >= u'0' && text[pos] <= u'9')
+                n = n * 10 + (text[pos++].unicode() - u'0');
+            const qsizetype digits = pos - start;
+            if (digits < std::max(tok.width, 1) || (digits > tok.width && text[start] == u'0'))
+                return false;
+            switch (tok.kind) {
+            case Token::Day: f.day = n; break;
+            case Token::Month: f.month = n; break;
+            case Token::Year4: f.year = n; break;
+            case Token::Hour24:
+            case Token::Hour12: f.hour = n; break;
+            case Token::Minute: f.minute = n; break;
+            case Token::Second: f.second = n; break;
+            default: break;
+            }
+            continue;
+        }
+        switch (tok.kind) {
+        case Token::MonthShort:
+        case Token::MonthLong:
+            f.month = 1 + matchName(text, pos,
+                                    tok.kind == Token::MonthShort ? c.monthShort : c.monthLong);
+            if (f.month == 0)
+                return false;
+            break;
+        case Token::DayShort:
+        case Token::DayLong:
+            f.weekday = 1 + matchName(text, pos,
+                                      tok.kind == Token::DayShort ? c.dayShort : c.dayLong);
+            if (f.weekday == 0)
+                return false;
+            break;
+        case Token::AmPmUpper:
+        case Token::AmPmLower:
+            f.pm = matchName(text, pos,
+                             tok.kind == Token::AmPmUpper ? c.markersUpper : c.markersLower);
+            if (f.pm < 0)
+                return false;
+            break;
+        default:
+            return false;
+        }
+    }
+    return pos == text.size();
+}
+
+bool has(const std::vector<Token> &tokens, Token::Kind kind)
+{
+    return std::any_of(tokens.begin(), tokens.end(), [kind](const Token &t) { return t.kind == kind; });
+}
+
+// The table's own texts are read without QLocale: a text that is exactly what this program
+// writes for a value is that value. Anything else (another form, a typing error, a value out
+// of range) is left to QLocale as before.
+std::optional<QDate> readOwnDate(const Compiled &c, QStringView text)
+{
+    Fields f;
+    if (!split(c, c.dateTokens, text, f))
+        return std::nullopt;
+    const QDate d(f.year, f.month, f.day);
+    if (!d.isValid() || (f.weekday != 0 && f.weekday != d.dayOfWeek()))
+        return std::nullopt;
+    return d;
+}
+
+std::optional<QTime> readOwnTime(const Compiled &c, QStringView text)
+{
+    Fields f;
+    if (!split(c, c.timeTokens, text, f))
+        return std::nullopt;
+    int hour = f.hour;
+    if (f.pm >= 0) {
+        if (has(c.timeTokens, Token::Hour12)) {
+            if (hour < 1 || hour > 12)
+                return std::nullopt;
+            hour = hour % 12 + 12 * f.pm;
+        } else if ((hour >= 12) != (f.pm == 1)) {
+            return std::nullopt;
+        }
+    }
+    const QTime t(hour, f.minute, f.second);
+    if (!t.isValid())
+        return std::nullopt;
+    return t;
+}
+
 // Some regional formats cannot be read back by QLocale (day-period words, zone names, AM/PM
 // texts its parser does not recognise). Every format in use is therefore tried on sample
 // values first; one that loses anything is replaced by an unambiguous numeric form.
@@ -227,6 +395,38 @@ bool timesRoundTrip(const Compiled &c)
         if (c.locale.toTime(render(c, c.timeTokens, QDate(), t), c.timeFmt) != t)
             return false;
     }
+    return true;
+}
+
+// Reading the table's own texts directly is taken up only for a format whose texts QLocale
+// reads back, the same way, over every month and every hour: the two readers then agree on
+// every text this program writes.
+bool ownDatesAgree(const Compiled &c)
+{
+    if (!readable(c.dateTokens))
+        return false;
+    // Each text is checked against QLocale and against this reader.
+    for (int year : {1930, 1999, 2000, 2024, 2099})
+        for (int month = 1; month <= 12; ++month)
+            for (int day : {1, 9, 10, 28}) {
+                const QDate d(year, month, day);
+                const QString text = render(c, c.dateTokens, d, QTime());
+                if (c.locale.toDate(text, c.dateFmt) != d || readOwnDate(c, text) != d)
+                    return false;
+            }
+    return true;
+}
+
+bool ownTimesAgree(const Compiled &c)
+{
+    if (!readable(c.timeTokens))
+        return false;
+    for (int hour = 0; hour < 24; ++hour)
+        for (const QTime &t : {QTime(hour, 0, 0), QTime(hour, 7, 9), QTime(hour, 59, 59)}) {
+            const QString text = render(c, c.timeTokens, QDate(), t);
+            if (c.locale.toTime(text, c.timeFmt) != t || readOwnTime(c, text) != t)
+                return false;
+        }
     return true;
 }
 
@@ -262,6 +462,10 @@ std::shared_ptr<const Compiled> compiled()
             c->timeFmt = kFallbackTime;
             c->timeTokens = compile(c->timeFmt);
         }
+        c->markersUpper = QStringList{c->am.toUpper(), c->pm.toUpper()};
+        c->markersLower = QStringList{c->am.toLower(), c->pm.toLower()};
+        c->ownDates = ownDatesAgree(*c);
+        c->ownTimes = ownTimesAgree(*c);
         g_compiled = c;
     }
     return g_compiled;
@@ -285,17 +489,43 @@ QString timeText(const QTime &t)
     return render(*c, c->timeTokens, QDate(), t);
 }
 
-QDate parseDate(const QString &text)
+Reader::Reader() : m_compiled(compiled()) {}
+Reader::~Reader() = default;
+
+namespace {
+
+// The text without blanks around it, as QLocale is given it; most texts have none.
+QStringView trimmedView(const QString &text)
 {
-    const auto c = compiled();
-    return c->locale.toDate(text.trimmed(), c->dateFmt);
+    const bool blanks = !text.isEmpty() && (text.front().isSpace() || text.back().isSpace());
+    return blanks ? QStringView(text).trimmed() : QStringView(text);
 }
 
-QTime parseTime(const QString &text)
+} // namespace
+
+QDate Reader::date(const QString &text) const
 {
-    const auto c = compiled();
-    return c->locale.toTime(text.trimmed(), c->timeFmt);
+    const Compiled &c = *m_compiled;
+    const QStringView trimmed = trimmedView(text);
+    if (c.ownDates)
+        if (const std::optional<QDate> own = readOwnDate(c, trimmed))
+            return *own;
+    return c.locale.toDate(trimmed.toString(), c.dateFmt);
 }
+
+QTime Reader::time(const QString &text) const
+{
+    const Compiled &c = *m_compiled;
+    const QStringView trimmed = trimmedView(text);
+    if (c.ownTimes)
+        if (const std::optional<QTime> own = readOwnTime(c, trimmed))
+            return *own;
+    return c.locale.toTime(trimmed.toString(), c.timeFmt);
+}
+
+QDate parseDate(const QString &text) { return Reader().date(text); }
+
+QTime parseTime(const QString &text) { return Reader().time(text); }
 
 QTime parseTypedTime(const QString &text)
 {
@@ -329,6 +559,30 @@ void localeChanged()
 {
     QMutexLocker lock(&g_mutex);
     g_compiled.reset();
+}
+
+const QString &SharedTexts::date(const QDate &d)
+{
+    if (d != m_date || m_dateText.isNull()) {
+        m_date = d;
+        m_dateText = dateText(d);
+    }
+    return m_dateText;
+}
+
+const QString &SharedTexts::time(const QTime &t)
+{
+    static const QString none;
+    if (!t.isValid())
+        return none;
+    // The texts show whole seconds.
+    const int second = t.msecsSinceStartOfDay() / 1000;
+    if (m_times.empty())
+        m_times.resize(86400);
+    QString &text = m_times[size_t(second)];
+    if (text.isNull())
+        text = timeText(QTime::fromMSecsSinceStartOfDay(second * 1000));
+    return text;
 }
 
 } // namespace datetext

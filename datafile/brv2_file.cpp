@@ -9,7 +9,12 @@
 #include <QFileInfo>
 #include <QHash>
 
+#include <QStringDecoder>
+
+#include <algorithm>
+#include <array>
 #include <cmath>
+#include <cstring>
 #include <optional>
 
 namespace brv2 {
@@ -54,61 +59,161 @@ QString quoted(QString s)
 
 // Reads the fields of a sequential comma-separated file: commas and line breaks both separate
 // fields; quoted strings and #date# literals are taken whole.
+//
+// It reads the file's bytes as they are: separators, quotes and blanks are ASCII in UTF-8 and
+// in Latin-1 alike, so fields are found in the bytes, and only a field's own bytes are turned
+// into text, as the whole file decoded at once would show them. A row file of weeks is then
+// read without a copy of it as text, and a field goes into a buffer the caller keeps.
 class FieldReader
 {
 public:
-    explicit FieldReader(const QString &text) : m_t(text) {}
+    FieldReader(const QByteArray &file, bool utf8)
+        : m_t(file.constData()), m_size(file.size()), m_utf8(utf8)
+    {}
 
     bool atEnd()
     {
         skipBlanksAndBreaks();
-        return m_pos >= m_t.size();
+        return m_pos >= m_size;
+    }
+    qsizetype position() const { return m_pos; }
+
+    // The next field into `field`; false at the end of the file or in an unterminated quote.
+    bool next(QString &field, char *kind = nullptr)
+    {
+        skipBlanksAndBreaks();
+        if (m_pos >= m_size)
+            return false;
+        const char c = m_t[m_pos];
+        if (c == '"' || c == '#') {
+            const void *close = std::memchr(m_t + m_pos + 1, c, size_t(m_size - m_pos - 1));
+            if (!close)
+                return false; // unterminated
+            const qsizetype end = static_cast<const char *>(close) - m_t;
+            decodeInto(field, m_pos + 1, end, false);
+            m_pos = end + 1;
+            // Anything up to the separator after a closing quote is ignored.
+            while (m_pos < m_size && !isSeparator(m_t[m_pos]))
+                ++m_pos;
+        } else {
+            const qsizetype start = m_pos;
+            while (m_pos < m_size && !isSeparator(m_t[m_pos]))
+                ++m_pos;
+            decodeInto(field, start, m_pos, true);
+        }
+        if (kind)
+            *kind = c;
+        if (m_pos < m_size && m_t[m_pos] == ',')
+            ++m_pos;
+        return true;
     }
 
     std::optional<QString> next(QChar *kind = nullptr)
     {
-        skipBlanksAndBreaks();
-        if (m_pos >= m_t.size())
-            return std::nullopt;
-        const QChar c = m_t.at(m_pos);
         QString field;
-        if (c == QLatin1Char('"') || c == QLatin1Char('#')) {
-            const qsizetype end = m_t.indexOf(c, m_pos + 1);
-            if (end < 0)
-                return std::nullopt; // unterminated
-            field = m_t.mid(m_pos + 1, end - m_pos - 1);
-            m_pos = end + 1;
-            // Anything up to the separator after a closing quote is ignored.
-            while (m_pos < m_t.size() && !isSeparator(m_t.at(m_pos)))
-                ++m_pos;
-        } else {
-            const qsizetype start = m_pos;
-            while (m_pos < m_t.size() && !isSeparator(m_t.at(m_pos)))
-                ++m_pos;
-            field = m_t.mid(start, m_pos - start).trimmed();
-        }
+        char k = 0;
+        if (!next(field, &k))
+            return std::nullopt;
         if (kind)
-            *kind = c;
-        if (m_pos < m_t.size() && m_t.at(m_pos) == QLatin1Char(','))
-            ++m_pos;
+            *kind = QLatin1Char(k);
         return field;
     }
 
 private:
-    static bool isSeparator(QChar c)
-    {
-        return c == QLatin1Char(',') || c == QLatin1Char('\r') || c == QLatin1Char('\n');
-    }
+    static bool isSeparator(char c) { return c == ',' || c == '\r' || c == '\n'; }
+    static bool isAsciiSpace(char16_t c) { return c == u' ' || (c >= u'\t' && c <= u'\r'); }
+
     void skipBlanksAndBreaks()
     {
-        while (m_pos < m_t.size() &&
-               (m_t.at(m_pos) == QLatin1Char(' ') || m_t.at(m_pos) == QLatin1Char('\t') ||
-                m_t.at(m_pos) == QLatin1Char('\r') || m_t.at(m_pos) == QLatin1Char('\n')))
+        while (m_pos < m_size &&
+               (m_t[m_pos] == ' ' || m_t[m_pos] == '\t' || m_t[m_pos] == '\r' || m_t[m_pos] == '\n'))
             ++m_pos;
     }
 
-    const QString &m_t;
+    void decodeInto(QString &field, qsizetype from, qsizetype to, bool trim)
+    {
+        const char *bytes = m_t + from;
+        const qsizetype n = to - from;
+        if (std::all_of(bytes, bytes + n, [](char b) { return (b & 0x80) == 0; })) {
+            // Plain ASCII, the same in both encodings: copied into the buffer as it is.
+            qsizetype first = 0, last = n;
+            if (trim) {
+                while (first < last && isAsciiSpace(char16_t(bytes[first])))
+                    ++first;
+                while (last > first && isAsciiSpace(char16_t(bytes[last - 1])))
+                    --last;
+            }
+            field.resize(last - first);
+            QChar *out = field.data();
+            for (qsizetype i = first; i < last; ++i)
+                out[i - first] = QLatin1Char(bytes[i]);
+            return;
+        }
+        if (!m_utf8) {
+            field = QString::fromLatin1(bytes, n);
+        } else if (from == 0) {
+            // The file decoded as a whole drops a byte order mark at its very start only.
+            field = QString::fromUtf8(bytes, n);
+        } else {
+            QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless |
+                                                            QStringConverter::Flag::ConvertInitialBom);
+            field = utf8(QByteArrayView(bytes, n));
+        }
+        if (trim)
+            field = field.trimmed();
+    }
+
+    const char *m_t;
+    qsizetype m_size;
+    bool m_utf8;
     qsizetype m_pos = 0;
+};
+
+// Captions are written as UTF-8; an old file in Latin-1 still reads as text: a file is read as
+// UTF-8 when all of it decodes without a replacement character. Bytes from 0x80 up stand in
+// runs between ASCII bytes, and each run decodes the same on its own as within the file.
+bool readsAsUtf8(const QByteArray &file)
+{
+    const char *b = file.constData();
+    const char *end = b + file.size();
+    while (b < end) {
+        const char *run = std::find_if(b, end, [](char c) { return (c & 0x80) != 0; });
+        if (run == end)
+            break;
+        const char *after = std::find_if(run, end, [](char c) { return (c & 0x80) == 0; });
+        if (QString::fromUtf8(run, after - run).contains(QChar::ReplacementCharacter))
+            return false;
+        b = after;
+    }
+    return true;
+}
+
+// Rows a row file can hold: each ends a line.
+qsizetype linesIn(const QByteArray &file)
+{
+    qsizetype n = 0;
+    const char *b = file.constData();
+    const char *end = b + file.size();
+    while (const void *nl = std::memchr(b, '\n', size_t(end - b))) {
+        ++n;
+        b = static_cast<const char *>(nl) + 1;
+    }
+    return n + 1;
+}
+
+// Keeps every row of the file, for decode() without a sink of its own.
+class KeepRows : public RowSink
+{
+public:
+    explicit KeepRows(QList<QStringList> &rows) : m_rows(rows) {}
+    QString row(const QString *fields, int count, qsizetype) override
+    {
+        m_rows.append(QStringList(fields, fields + count));
+        return QString();
+    }
+
+private:
+    QList<QStringList> &m_rows;
 };
 
 std::optional<long long> wholeNumber(const QString &field)
@@ -223,32 +328,66 @@ QByteArray encodeImage(int model, const QByteArray &image)
     return out;
 }
 
-QByteArray encodeRows(int model, int imageLen, int dataKind, const QString &locationCaption,
-                      const QString &serialCaption, const QList<QStringList> &rows)
+QByteArray rowsHeader(int model, int imageLen, int dataKind, const QString &locationCaption,
+                      const QString &serialCaption)
 {
     QString out;
     out += QStringLiteral("%1,%2,%3\r\n").arg(model).arg(imageLen).arg(dataKind);
     out += quoted(locationCaption) + QLatin1Char(',') + quoted(serialCaption) +
            QStringLiteral("\r\n");
-    for (const QStringList &row : rows) {
-        for (int i = 0; i < row.size(); ++i) {
-            if (i > 0)
-                out += QLatin1Char(',');
-            out += quoted(row.at(i));
-        }
-        out += QStringLiteral("\r\n");
-    }
     return out.toUtf8();
+}
+
+namespace {
+
+// A row's fields, each quoted as quoted() quotes it, and the row's line break.
+template <class Fields>
+void appendFields(QByteArray &file, const Fields &fields)
+{
+    bool first = true;
+    for (QStringView f : fields) {
+        if (!first)
+            file += ',';
+        first = false;
+        file += '"';
+        const qsizetype at = file.size();
+        file += f.toUtf8();
+        std::replace(file.begin() + at, file.end(), '"', '\'');
+        file += '"';
+    }
+    file += "\r\n";
+}
+
+} // namespace
+
+void appendRow(QByteArray &file, std::initializer_list<QStringView> fields)
+{
+    appendFields(file, fields);
+}
+
+QByteArray encodeRows(int model, int imageLen, int dataKind, const QString &locationCaption,
+                      const QString &serialCaption, const QList<QStringList> &rows)
+{
+    QByteArray out = rowsHeader(model, imageLen, dataKind, locationCaption, serialCaption);
+    for (const QStringList &row : rows)
+        appendFields(out, row);
+    return out;
 }
 
 Content decode(const QByteArray &file)
 {
     Content c;
-    // Captions are written as UTF-8; an old file in Latin-1 still reads as text.
-    QString text = QString::fromUtf8(file);
-    if (text.contains(QChar::ReplacementCharacter))
-        text = QString::fromLatin1(file);
-    FieldReader in(text);
+    KeepRows keep(c.rows);
+    Content out = decode(file, keep);
+    if (out.status == Content::Status::Ok)
+        out.rows = std::move(c.rows);
+    return out;
+}
+
+Content decode(const QByteArray &file, RowSink &sink)
+{
+    Content c;
+    FieldReader in(file, readsAsUtf8(file));
 
     static const char *const kHeaderFields[] = {"model code", "image length", "data kind"};
     std::optional<long long> rec1[3];
@@ -318,38 +457,52 @@ Content decode(const QByteArray &file)
     c.serialCaption = *ser;
     const int fields = rowFieldCount(c.model);
     if (fields > 0) {
-        while (!in.atEnd()) {
-            QStringList row;
-            row.reserve(fields);
+        sink.begin(c, linesIn(file));
+        std::array<QString, 4> row;
+        for (qsizetype n = 1; !in.atEnd(); ++n) {
             for (int i = 0; i < fields; ++i) {
-                const auto f = in.next();
-                if (!f)
-                    return failed(QStringLiteral("row %1: the file ends inside the row")
-                                      .arg(c.rows.size() + 1));
-                row << *f;
+                if (!in.next(row[size_t(i)]))
+                    return failed(QStringLiteral("row %1: the file ends inside the row").arg(n));
             }
-            c.rows.append(row);
+            const QString refused = sink.row(row.data(), fields, in.position());
+            if (!refused.isEmpty())
+                return failed(refused);
         }
     }
     c.status = Content::Status::Ok;
     return c;
 }
 
-Content readFile(const QString &path)
+std::optional<QByteArray> readBytes(const QString &path, QString *reason)
 {
     // Only a regular file: a device or a pipe under a ".brv2" name (a link to /dev/zero in an
     // unpacked archive) would be read for ever.
     const QFileInfo info(path);
-    if (!info.exists())
-        return failed(QStringLiteral("there is no such file"));
-    if (!info.isFile())
-        return failed(QStringLiteral("it is not a regular file"));
+    if (!info.exists()) {
+        *reason = QStringLiteral("there is no such file");
+        return std::nullopt;
+    }
+    if (!info.isFile()) {
+        *reason = QStringLiteral("it is not a regular file");
+        return std::nullopt;
+    }
     QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return failed(QStringLiteral("it cannot be read: %1").arg(f.errorString()));
-    if (f.size() > kMaxFileSize)
-        return failed(tooLarge());
-    return decode(f.readAll());
+    if (!f.open(QIODevice::ReadOnly)) {
+        *reason = QStringLiteral("it cannot be read: %1").arg(f.errorString());
+        return std::nullopt;
+    }
+    if (f.size() > kMaxFileSize) {
+        *reason = tooLarge();
+        return std::nullopt;
+    }
+    return f.readAll();
+}
+
+Content readFile(const QString &path)
+{
+    QString reason;
+    const std::optional<QByteArray> bytes = readBytes(path, &reason);
+    return bytes ? decode(*bytes) : failed(reason);
 }
 
 std::optional<QByteArray> readStream(QIODevice &in, QString *why)

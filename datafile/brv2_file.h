@@ -4,6 +4,10 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <QStringView>
+
+#include <initializer_list>
+#include <optional>
 
 #include <optional>
 
@@ -54,7 +58,33 @@ int rowFieldCount(int model);
 QByteArray encodeImage(int model, const QByteArray &image);
 QByteArray encodeRows(int model, int imageLen, int dataKind, const QString &locationCaption,
                       const QString &serialCaption, const QList<QStringList> &rows);
+// The same in parts, for rows that are not all at hand as texts: the header records, then
+// one row at a time.
+QByteArray rowsHeader(int model, int imageLen, int dataKind, const QString &locationCaption,
+                      const QString &serialCaption);
+void appendRow(QByteArray &file, std::initializer_list<QStringView> fields);
 Content decode(const QByteArray &file);
+
+// Takes the rows of a row file one at a time as decode() reads them, so a file of millions of
+// rows is never held as texts.
+class RowSink
+{
+public:
+    virtual ~RowSink() = default;
+    // Before the first row: the file's header and captions (no rows), and the most rows the
+    // file can hold.
+    virtual void begin(const Content &header, qsizetype rows)
+    {
+        Q_UNUSED(header);
+        Q_UNUSED(rows);
+    }
+    // One row's fields as the file holds them (date, time, value[, humidity]), and the file
+    // position after it. Empty to go on; a reason ends the reading, and the file does not
+    // open, for that reason.
+    virtual QString row(const QString *fields, int count, qsizetype position) = 0;
+};
+// decode() with the rows handed to `rows` instead of kept in Content::rows.
+Content decode(const QByteArray &file, RowSink &rows);
 
 // One image byte as its date record text and back (both forms of day 0 are read).
 QString byteRecord(int byte);
@@ -62,6 +92,8 @@ int parseByteRecord(QStringView field); // -1 when it is not a date of day 0..25
 
 // Reads a whole file (at most a sane size); FileError when it cannot be read.
 Content readFile(const QString &path);
+// The bytes of a file readFile() would read; nullopt with the reason it gives otherwise.
+std::optional<QByteArray> readBytes(const QString &path, QString *reason);
 // The whole of a file that comes as a stream without a name (standard input), up to the size
 // readFile takes; nullopt with why when it cannot be read or is larger.
 std::optional<QByteArray> readStream(QIODevice &in, QString *why);

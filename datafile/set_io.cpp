@@ -14,8 +14,11 @@
 #include "common/prompter.h"
 #include "datafile/brv2_file.h"
 
+#include <QHash>
 #include <QLocale>
 
+#include <algorithm>
+#include <limits>
 #include <optional>
 
 namespace setio {
@@ -27,9 +30,9 @@ bool isInvalidText(const QString &t) { return t == tabletext::kInvalid; }
 
 // A date text of this machine's form; texts of other common forms (a file from a machine with
 // other regional settings) are read too and shown in this machine's form.
-std::optional<QDate> readDate(const QString &text)
+std::optional<QDate> readDate(const datetext::Reader &reader, const QString &text)
 {
-    QDate d = datetext::parseDate(text);
+    QDate d = reader.date(text);
     if (!d.isValid()) {
         static const char *const forms[] = {"yyyy-MM-dd", "dd/MM/yyyy", "M/d/yyyy", "dd.MM.yyyy",
                                             "d MMM yyyy", "yyyy/MM/dd"};
@@ -45,9 +48,9 @@ std::optional<QDate> readDate(const QString &text)
     return d;
 }
 
-std::optional<QTime> readTime(const QString &text)
+std::optional<QTime> readTime(const datetext::Reader &reader, const QString &text)
 {
-    QTime t = datetext::parseTime(text);
+    QTime t = reader.time(text);
     if (!t.isValid()) {
         const QLocale c = QLocale::c();
         for (const char *f : {"HH:mm:ss", "H:mm:ss", "h:mm:ss AP", "HH:mm"}) {
@@ -112,55 +115,174 @@ QString storedValue(const ReadingSet &set, int r)
     return numfmt::plain(sensor::Conv_Celsius(*f));
 }
 
-// One row of a row file as the table shows it.
-struct FileRow
+// Results of a reader kept per text: a row file of weeks holds a few hundred distinct values,
+// each read once. A file of nothing but distinct texts is read text by text once the memory
+// is full.
+template <class Result>
+class Remembered
 {
-    QDate date;
-    QTime time;
-    QString value;
-    QString humidity;
+public:
+    template <class Read>
+    const Result &operator()(const QString &text, Read read)
+    {
+        const auto it = m_known.constFind(text);
+        if (it != m_known.constEnd())
+            return *it;
+        if (m_known.size() >= kMostKept) {
+            m_spare = read(text);
+            return m_spare;
+        }
+        return *m_known.insert(text, read(text));
+    }
+
+private:
+    static constexpr qsizetype kMostKept = 1 << 17;
+    QHash<QString, Result> m_known;
+    Result m_spare;
 };
 
-// Builds the rows of a row file as the table shows them, or nullopt (and why) when a row does
-// not hold what it must.
-std::optional<QList<FileRow>> fileRows(const brv2::Content &c, bool fahrenheit, QString *why)
+// A value cell as the table shows it: its text and the number the text shows.
+struct Cell
 {
-    QList<FileRow> out;
-    const model::Family fam = model::family(c.model);
-    const bool temperature = model::hasTemperature(c.model);
-    const char *pattern = fam == model::Family::Voltage ? "#0.000"
-                          : fam == model::Family::CO2   ? nullptr
-                                                        : "#00.0";
-    const ColumnText valueText(pattern, sensor::valueRange(c.model), temperature && fahrenheit);
-    const ColumnText humidityText("#00.0", sensor::kHumidityRange, false);
-    out.reserve(c.rows.size());
-    const auto reject = [&](const char *what) {
-        *why = QStringLiteral("row %1: %2").arg(out.size() + 1).arg(QLatin1String(what));
-        return std::nullopt;
-    };
-    for (const QStringList &row : c.rows) {
-        const auto date = readDate(row.at(0));
-        if (!date)
-            return reject("the date field is not a date");
-        const auto time = readTime(row.at(1));
+    QString text;
+    double number = std::numeric_limits<double>::quiet_NaN();
+};
+
+// Turns the fields of a row file into rows as the table shows them; the reason, when a row
+// does not hold what it must.
+class RowReader
+{
+public:
+    RowReader(int model, bool fahrenheit)
+        : m_humidity(model::isHumidity(model)),
+          m_valueText(patternOf(model), sensor::valueRange(model),
+                      model::hasTemperature(model) && fahrenheit),
+          m_humidityText("#00.0", sensor::kHumidityRange, false)
+    {}
+
+    const char *read(const QString *fields, ShownRow &row)
+    {
+        if (fields[0] != m_dateText) {
+            m_date = readDate(m_moments, fields[0]);
+            m_dateText = fields[0];
+        }
+        if (!m_date)
+            return "the date field is not a date";
+        const std::optional<QTime> time = readTime(m_moments, fields[1]);
         if (!time)
-            return reject("the time field is not a time");
-        const auto value = valueText(row.at(2));
+            return "the time field is not a time";
+        const std::optional<Cell> &value = m_values(fields[2], m_valueText);
         if (!value)
-            return reject("the value field is not a number");
-        FileRow read{*date, *time, *value, QString()};
-        if (model::isHumidity(c.model)) {
-            const auto h = humidityText(row.at(3));
+            return "the value field is not a number";
+        row.date = *m_date;
+        row.time = *time;
+        row.value = value->text;
+        row.valueNumber = value->number;
+        if (m_humidity) {
+            const std::optional<Cell> &h = m_humidities(fields[3], m_humidityText);
             if (!h)
-                return reject("the humidity field is not a number");
+                return "the humidity field is not a number";
             // The humidity is compensated with the temperature: without a temperature the
             // sensor reports none, as a download shows it.
-            read.humidity = isInvalidText(*value) ? tabletext::kInvalid : *h;
+            const bool noTemperature = isInvalidText(value->text);
+            row.humidity = noTemperature ? tabletext::kInvalid : h->text;
+            row.humidityNumber = noTemperature ? Cell().number : h->number;
         }
-        out.append(read);
+        return nullptr;
     }
-    return out;
-}
+
+private:
+    static const char *patternOf(int model)
+    {
+        const model::Family fam = model::family(model);
+        return fam == model::Family::Voltage ? "#0.000" : fam == model::Family::CO2 ? nullptr
+                                                                                   : "#00.0";
+    }
+
+    // The cell of a stored value, or none for a value that is no number.
+    class CellText
+    {
+    public:
+        CellText(const char *pattern, sensor::Range range, bool toFahrenheit)
+            : m_text(pattern, range, toFahrenheit)
+        {}
+        std::optional<Cell> operator()(const QString &stored) const
+        {
+            const std::optional<QString> text = m_text(stored);
+            if (!text)
+                return std::nullopt;
+            Cell c{*text};
+            if (!numfmt::parse(c.text, &c.number))
+                c.number = Cell().number;
+            return c;
+        }
+
+    private:
+        ColumnText m_text;
+    };
+
+    const bool m_humidity;
+    const CellText m_valueText;
+    const CellText m_humidityText;
+    const datetext::Reader m_moments;
+    // Rows in order mostly share their date with the row before.
+    QString m_dateText;
+    std::optional<QDate> m_date;
+    Remembered<std::optional<Cell>> m_values;
+    Remembered<std::optional<Cell>> m_humidities;
+};
+
+const QString kStopped = QStringLiteral("the reading was stopped");
+
+// The rows of a file as decode() reads them, turned into rows as the table shows them.
+class ShownRows : public brv2::RowSink
+{
+public:
+    ShownRows(bool fahrenheit, qsizetype fileSize, const Progress &progress, RowTaker &taker)
+        : m_fahrenheit(fahrenheit), m_fileSize(std::max<qsizetype>(fileSize, 1)),
+          m_progress(progress), m_taker(taker)
+    {}
+
+    void begin(const brv2::Content &header, qsizetype rows) override
+    {
+        m_reader.emplace(header.model, m_fahrenheit);
+        m_taker.expect(rows);
+    }
+
+    QString row(const QString *fields, int, qsizetype position) override
+    {
+        ++m_rows;
+        ShownRow row;
+        if (const char *what = m_reader->read(fields, row))
+            return QStringLiteral("row %1: %2").arg(m_rows).arg(QLatin1String(what));
+        m_taker.take(std::move(row));
+        if (m_progress && m_rows % kRowsBetweenReports == 0 &&
+            !m_progress(int(position * kProgressMax / m_fileSize)))
+            return kStopped;
+        return QString();
+    }
+
+private:
+    static constexpr qsizetype kRowsBetweenReports = 4096;
+    const bool m_fahrenheit;
+    std::optional<RowReader> m_reader; // for the file's model
+    const qsizetype m_fileSize;
+    const Progress &m_progress;
+    RowTaker &m_taker;
+    qsizetype m_rows = 0;
+};
+
+// Keeps the rows for showing them.
+class KeepShown : public RowTaker
+{
+public:
+    explicit KeepShown(std::vector<ShownRow> &rows) : m_rows(rows) {}
+    void expect(qsizetype rows) override { m_rows.reserve(size_t(rows)); }
+    void take(ShownRow &&row) override { m_rows.push_back(std::move(row)); }
+
+private:
+    std::vector<ShownRow> &m_rows;
+};
 
 } // namespace
 
@@ -172,18 +294,18 @@ QByteArray encode(const ReadingSet &set, int dataKind)
     }
     const ReadingsTable &t = set.table();
     const int fields = brv2::rowFieldCount(set.MODEL);
-    QList<QStringList> rows;
+    QByteArray out = brv2::rowsHeader(set.MODEL, set.ImageLen, dataKind, set.locationCaption(),
+                                      set.SerialText());
     if (fields > 0) {
-        rows.reserve(t.rows() - 1);
         for (int r = 1; r < t.rows(); ++r) {
-            QStringList row{t.text(r, 1), t.text(r, 2), storedValue(set, r)};
+            const QString value = storedValue(set, r);
             if (fields == 4)
-                row << t.text(r, kHumidityCol);
-            rows.append(row);
+                brv2::appendRow(out, {t.text(r, 1), t.text(r, 2), value, t.text(r, kHumidityCol)});
+            else
+                brv2::appendRow(out, {t.text(r, 1), t.text(r, 2), value});
         }
     }
-    return brv2::encodeRows(set.MODEL, set.ImageLen, dataKind, set.locationCaption(),
-                            set.SerialText(), rows);
+    return out;
 }
 
 bool save(const ReadingSet &set, int dataKind, const QString &path, QString *error)
@@ -191,35 +313,59 @@ bool save(const ReadingSet &set, int dataKind, const QString &path, QString *err
     return outputfile::write(path, encode(set, dataKind), error);
 }
 
-namespace {
-
-Opened show(ReadingSet &set, const brv2::Content &c)
+Loaded load(const QByteArray &bytes, bool fahrenheit, const Progress &progress, RowTaker *rows)
 {
-    Opened out;
-    out.reason = c.reason;
-    if (c.status == brv2::Content::Status::FileCorrupted) {
-        out.status = Status::FileCorrupted;
-        return out;
-    }
-    if (c.status != brv2::Content::Status::Ok)
-        return out;
-    if (c.isImage()) {
+    Loaded out;
+    out.fahrenheit = fahrenheit;
+    KeepShown keep(out.rows);
+    ShownRows shown(fahrenheit, bytes.size(), progress, rows ? *rows : keep);
+    out.content = brv2::decode(bytes, shown);
+    out.opened.reason = out.content.reason;
+    switch (out.content.status) {
+    case brv2::Content::Status::FileCorrupted:
+        out.opened.status = Status::FileCorrupted;
+        break;
+    case brv2::Content::Status::FileError:
+        break;
+    case brv2::Content::Status::Ok:
         // Too short to hold a trailer: nothing in it can be shown.
-        if (c.image.size() < memimage::kOverhead) {
-            out.reason = QStringLiteral("the image holds %1 bytes, fewer than the %2 of a "
-                                        "lead-in and trailer")
-                             .arg(c.image.size())
-                             .arg(memimage::kOverhead);
-            return out;
+        if (out.content.isImage() && out.content.image.size() < memimage::kOverhead) {
+            out.opened.reason = QStringLiteral("the image holds %1 bytes, fewer than the %2 of a "
+                                               "lead-in and trailer")
+                                    .arg(out.content.image.size())
+                                    .arg(memimage::kOverhead);
+            break;
         }
-        imageload::showImage(set, c.image, c.model);
-        out.status = Status::Ok;
-        out.dataKind = c.dataKind;
-        return out;
+        out.opened.status = Status::Ok;
+        out.opened.dataKind = out.content.dataKind;
+        break;
     }
-    const auto rows = fileRows(c, set.Cels_Faren == 0, &out.reason);
-    if (!rows)
-        return out;
+    if (out.opened.status != Status::Ok)
+        out.rows = {};
+    return out;
+}
+
+Loaded loadFile(const QString &path, bool fahrenheit, const Progress &progress)
+{
+    QString reason;
+    const std::optional<QByteArray> bytes = brv2::readBytes(path, &reason);
+    if (!bytes) {
+        Loaded failed;
+        failed.opened.reason = reason;
+        return failed;
+    }
+    return load(*bytes, fahrenheit, progress);
+}
+
+Opened show(ReadingSet &set, Loaded loaded)
+{
+    if (loaded.opened.status != Status::Ok)
+        return loaded.opened;
+    const brv2::Content &c = loaded.content;
+    if (c.isImage()) {
+        imageload::showImage(set, c.image, c.model);
+        return loaded.opened;
+    }
     ReadingsTable &t = set.table();
     t.beginBatch();
     t.setRows(1);
@@ -227,30 +373,33 @@ Opened show(ReadingSet &set, const brv2::Content &c)
     set.ImageLen = qBound(0, c.imageLen, ReadingSet::kMemImageSize);
     set.setFileIdentity(c.serialCaption, c.locationCaption);
     set.Format_Grid();
-    t.setRows(int(rows->size()) + 1);
+    t.setRows(int(loaded.rows.size()) + 1);
     const bool humidity = t.cols() > kHumidityCol;
-    for (int i = 0; i < rows->size(); ++i) {
-        const FileRow &row = rows->at(i);
-        const int r = i + 1;
-        t.setValue(r, kNumberCol, QString::number(r), r);
-        // Shown in this machine's form, whatever form the file has.
-        t.setMoment(r, row.date, row.time, datetext::dateText(row.date),
-                    datetext::timeText(row.time));
-        t.setCell(r, kValueCol, row.value, isInvalidText(row.value));
+    // Shown in this machine's form, whatever form the file has.
+    datetext::SharedTexts texts;
+    for (size_t i = 0; i < loaded.rows.size(); ++i) {
+        const ShownRow &row = loaded.rows[i];
+        const int r = int(i) + 1;
+        t.setValue(r, kNumberCol, set.rowNumberText(r), r);
+        t.setMoment(r, row.date, row.time, texts.date(row.date), texts.time(row.time));
+        t.setValue(r, kValueCol, row.value, row.valueNumber, isInvalidText(row.value));
         if (humidity)
-            t.setCell(r, kHumidityCol, row.humidity, isInvalidText(row.humidity));
+            t.setValue(r, kHumidityCol, row.humidity, row.humidityNumber,
+                       isInvalidText(row.humidity));
     }
     t.endBatch();
-    out.status = Status::Ok;
-    out.dataKind = c.dataKind;
-    return out;
+    return loaded.opened;
 }
 
-} // namespace
+Opened open(ReadingSet &set, const QString &path)
+{
+    return show(set, loadFile(path, set.Cels_Faren == 0));
+}
 
-Opened open(ReadingSet &set, const QString &path) { return show(set, brv2::readFile(path)); }
-
-Opened openBytes(ReadingSet &set, const QByteArray &bytes) { return show(set, brv2::decode(bytes)); }
+Opened openBytes(ReadingSet &set, const QByteArray &bytes)
+{
+    return show(set, load(bytes, set.Cels_Faren == 0));
+}
 
 QString explained(const Opened &opened)
 {

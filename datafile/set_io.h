@@ -1,6 +1,13 @@
 #pragma once
 
+#include "datafile/brv2_file.h"
+
+#include <QDate>
 #include <QString>
+#include <QTime>
+
+#include <functional>
+#include <vector>
 
 class Prompter;
 class ReadingSet;
@@ -27,6 +34,54 @@ struct Opened
     // the window shows only the message of the status, the command line both.
     QString reason;
 };
+
+// One row of a row file as the table shows it: its moment, and the text of each value cell
+// with the number the text shows (NaN for "***").
+struct ShownRow
+{
+    QDate date;
+    QTime time;
+    QString value;
+    double valueNumber = 0;
+    QString humidity; // humidity models only
+    double humidityNumber = 0;
+};
+
+// Takes the rows of a row file one at a time, as the table would show them.
+class RowTaker
+{
+public:
+    virtual ~RowTaker() = default;
+    // Before the first row: the most rows that can follow.
+    virtual void expect(qsizetype rows) { Q_UNUSED(rows); }
+    virtual void take(ShownRow &&row) = 0;
+};
+
+// How far a long read has come, now and then: 0 to kProgressMax. Returning false stops it
+// (the file then does not open).
+inline constexpr int kProgressMax = 1000;
+using Progress = std::function<bool(int done)>;
+
+// A file read completely and checked, not yet shown. It is made without a reading set, on any
+// thread, and then shown at once: the window reads a long file on a thread of its own.
+struct Loaded
+{
+    Opened opened;
+    // The unit the rows were made in (a set that shows another unit cannot take them).
+    bool fahrenheit = false;
+    brv2::Content content;      // the header, captions and image; the rows are below
+    std::vector<ShownRow> rows; // a row file's rows, unless a taker took them
+};
+
+// Reads a file's bytes, the rows in degF when `fahrenheit`. When `rows` is given, a row file's
+// rows go to it instead of into Loaded::rows, and nothing can show the result: for readers
+// that need a file's figures but not its table.
+Loaded load(const QByteArray &bytes, bool fahrenheit, const Progress &progress = {},
+            RowTaker *rows = nullptr);
+Loaded loadFile(const QString &path, bool fahrenheit, const Progress &progress = {});
+// Shows what was loaded in the unit it was loaded for: an image file as a download shows it,
+// a row file's rows in the table. Nothing changes for a file that did not load.
+Opened show(ReadingSet &set, Loaded loaded);
 
 // Reads the file completely before anything is replaced: on any failure the set, its model
 // code and the caller's data kind stay as they were. An image file is shown as a download

@@ -10,6 +10,7 @@
 #include "common/numfmt.h"
 #include "common/text_from_file.h"
 #include "output/print_surface.h"
+#include "output/trace_batch.h"
 
 #include <QTimeZone>
 
@@ -87,6 +88,7 @@ bool GraphPrintout::Graph_Setup()
     if (!m_surface.begin(QPageLayout::Landscape))
         return false;
     m_g = GraphGeometry::forPaper(m_surface.paperWidth(), m_surface.paperHeight());
+    m_scales.clear();
     m_surface.setUserScale(m_g.W, m_g.H);
     m_surface.setLineWidth(kLineWidth);
     // One face for every text of the page, the title included.
@@ -108,8 +110,11 @@ void GraphPrintout::Graph_Grid()
 
 GraphPrintout::Scale GraphPrintout::scaleOf(int column, int f, int t) const
 {
+    const auto key = std::make_tuple(column, f, t);
+    if (const auto known = m_scales.find(key); known != m_scales.end())
+        return known->second;
     const graphscale::Range r = graphscale::ofRows(m_set.table(), column, f, t);
-    return Scale{r.top, r.bottom, m_g.GH / (r.top - r.bottom)};
+    return m_scales[key] = Scale{r.top, r.bottom, m_g.GH / (r.top - r.bottom)};
 }
 
 GraphPrintout::Scale GraphPrintout::valueScale(int f, int t) const
@@ -141,6 +146,7 @@ void GraphPrintout::trace(int f, int t)
     // marker ended the previous step and nothing has been drawn since (one trace only), it is
     // already there and is not drawn twice.
     const bool redrawStart = humidity;
+    TraceBatch marks(m_surface, m_in.markerRadius, kValueColour, kHumidityColour);
     double prevV = 0, prevH = 0;
     bool havePrevV = tablequery::cellNumber(table, f, kValueCol, &prevV);
     bool havePrevH = humidity && tablequery::cellNumber(table, f, kHumidityCol, &prevH);
@@ -151,11 +157,11 @@ void GraphPrintout::trace(int f, int t)
         if (havePrevV) {
             const QPointF a(x(r - 1), y(prevV, v));
             if (!markedV || redrawStart)
-                Mark_Filled(a.x(), a.y(), kValueColour);
+                marks.marker(a, false);
             if (haveV) {
                 const QPointF b(x(r), y(cur, v));
-                m_surface.line(a, b, kValueColour);
-                Mark_Filled(b.x(), b.y(), kValueColour);
+                marks.segment(a, b, false);
+                marks.marker(b, false);
             }
         }
         markedV = havePrevV && haveV;
@@ -167,16 +173,17 @@ void GraphPrintout::trace(int f, int t)
             const bool haveH = tablequery::cellNumber(table, r, kHumidityCol, &curH);
             if (havePrevH) {
                 const QPointF a(x(r - 1), y(prevH, h));
-                Mark_Open(a.x(), a.y(), kHumidityColour);
+                marks.marker(a, true);
                 if (haveH) {
                     const QPointF b(x(r), y(curH, h));
-                    m_surface.line(a, b, kHumidityColour);
-                    Mark_Open(b.x(), b.y(), kHumidityColour);
+                    marks.segment(a, b, true);
+                    marks.marker(b, true);
                 }
             }
             havePrevH = haveH;
             prevH = curH;
         }
+        marks.readingDone();
     }
 }
 

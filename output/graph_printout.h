@@ -6,6 +6,9 @@
 #include <QDateTime>
 #include <QString>
 
+#include <map>
+#include <tuple>
+
 class PrintSurface;
 class QPagedPaintDevice;
 class ReadingSet;
@@ -87,6 +90,9 @@ private:
     int m_endRow = 0;
     bool m_rangeFound = false;
     // Where the printed scale labels end, so the unit captions keep clear of them.
+    // The scales worked out, by column and rows: each looks at every reading, and the page asks
+    // for them again for the trace, the limit lines and the labels.
+    mutable std::map<std::tuple<int, int, int>, Scale> m_scales;
     double m_valueLabelsLeft = 1e12;
     double m_humidityLabelsRight = 0;
 };

@@ -5,6 +5,7 @@
 #include <QImage>
 #include <QPageSize>
 #include <QPagedPaintDevice>
+#include <QPainterPath>
 #include <QPen>
 #include <QSvgRenderer>
 
@@ -64,8 +65,10 @@ PrintSurface::PrintSurface(QPagedPaintDevice &device) : m_device(device) {}
 
 PrintSurface::~PrintSurface()
 {
-    if (m_painter.isActive())
+    if (m_painter.isActive()) {
+        drawWaitingGlyphs();
         m_painter.end();
+    }
 }
 
 bool PrintSurface::begin(QPageLayout::Orientation orientation)
@@ -116,6 +119,7 @@ bool PrintSurface::end()
 {
     if (!m_painter.isActive())
         return false;
+    drawWaitingGlyphs();
     const bool ended = m_painter.end();
     m_jobMemory.reset();
     return ended;
@@ -165,6 +169,7 @@ void PrintSurface::setItalic(bool italic)
 
 void PrintSurface::applyFont()
 {
+    drawWaitingGlyphs();
     m_metrics.reset();
     m_glyphs.reset();
     if (m_painter.isActive())
@@ -216,10 +221,12 @@ void PrintSurface::drawLineText(const QString &text)
     if (m_y > 0 && m_y + h > m_scaleH)
         newPage();
     if (!text.isEmpty()) {
-        useTextPen();
         const QPointF baseline(m_x * m_sx, m_y * m_sy + m_ascentPx);
-        if (!drawPlainText(baseline, text))
+        if (!drawPlainText(baseline, text)) {
+            drawWaitingGlyphs();
+            useTextPen();
             m_painter.drawText(baseline, text);
+        }
     }
     m_x = 0;
     m_y += h;
@@ -253,31 +260,41 @@ bool PrintSurface::drawPlainText(QPointF baseline, const QString &text)
     if (!m_glyphs->raw.isValid())
         return false;
 
-    m_runGlyphs.clear();
-    m_runPositions.clear();
+    // The glyphs wait with those of the lines before: a page of lines is drawn as one run,
+    // the same glyphs in the same places, and Qt's PDF writer takes far less time over it.
+    const qsizetype before = m_runGlyphs.size();
     double x = 0;
     for (QChar ch : text) {
         const char16_t c = ch.unicode();
-        if (c < kFirstPlain || c > kLastPlain || (c > 0x7E && c < 0xA0))
-            return false;
         const int i = c - kFirstPlain;
-        const quint32 glyph = m_glyphs->glyph[i];
-        if (glyph == 0) // the face has no such character
+        const quint32 glyph =
+            c < kFirstPlain || c > kLastPlain || (c > 0x7E && c < 0xA0) ? 0 : m_glyphs->glyph[i];
+        if (glyph == 0) { // not a plain character, or the face has no such character
+            m_runGlyphs.resize(before);
+            m_runPositions.resize(before);
             return false;
+        }
         if (c != u' ' && c != 0xA0) {
             m_runGlyphs.append(glyph);
-            m_runPositions.append(QPointF(x, 0));
+            m_runPositions.append(baseline + QPointF(x, 0));
         }
         x += m_glyphs->advance[i];
     }
+    return true;
+}
+
+void PrintSurface::drawWaitingGlyphs()
+{
     if (m_runGlyphs.isEmpty())
-        return true;
+        return;
+    useTextPen();
     QGlyphRun run;
     run.setRawFont(m_glyphs->raw);
     run.setGlyphIndexes(m_runGlyphs);
     run.setPositions(m_runPositions);
-    m_painter.drawGlyphRun(baseline, run);
-    return true;
+    m_painter.drawGlyphRun(QPointF(0, 0), run);
+    m_runGlyphs.clear();
+    m_runPositions.clear();
 }
 
 void PrintSurface::printAt(QStringView text)
@@ -285,6 +302,7 @@ void PrintSurface::printAt(QStringView text)
     if (text.isEmpty())
         return;
     ensureMetrics();
+    drawWaitingGlyphs();
     useTextPen();
     m_painter.drawText(QPointF(m_x * m_sx, m_y * m_sy + m_ascentPx), text.toString());
 }
@@ -324,6 +342,7 @@ void PrintSurface::useTextPen()
 
 void PrintSurface::newPage()
 {
+    drawWaitingGlyphs();
     m_device.newPage();
     ++m_pages;
     m_x = 0;
@@ -337,6 +356,7 @@ void PrintSurface::setLineWidth(double dots)
 
 void PrintSurface::line(QPointF from, QPointF to, const QColor &colour, Qt::PenStyle style)
 {
+    drawWaitingGlyphs();
     QPen pen(colour, m_lineWidthDots * m_dpiX / kDotsPerInch, style);
     pen.setCapStyle(Qt::RoundCap);
     m_painter.setPen(pen);
@@ -346,6 +366,7 @@ void PrintSurface::line(QPointF from, QPointF to, const QColor &colour, Qt::PenS
 
 void PrintSurface::circle(QPointF centre, double radius, const QColor &colour, FillStyle fill)
 {
+    drawWaitingGlyphs();
     m_painter.setPen(QPen(colour, m_lineWidthDots * m_dpiX / kDotsPerInch));
     m_textPen = false;
     m_painter.setBrush(fill == FillStyle::Solid ? QBrush(colour) : QBrush(Qt::NoBrush));
@@ -354,8 +375,57 @@ void PrintSurface::circle(QPointF centre, double radius, const QColor &colour, F
     m_painter.setBrush(Qt::NoBrush);
 }
 
+void PrintSurface::circles(const std::vector<QPointF> &centres, double radius,
+                           const QColor &colour, FillStyle fill)
+{
+    drawWaitingGlyphs();
+    if (centres.empty())
+        return;
+    QPainterPath path;
+    path.setFillRule(Qt::WindingFill);
+    const double r = radius * m_sx;
+    for (const QPointF &c : centres)
+        path.addEllipse(toDevice(c), r, r);
+    m_painter.setPen(QPen(colour, m_lineWidthDots * m_dpiX / kDotsPerInch));
+    m_textPen = false;
+    m_painter.setBrush(fill == FillStyle::Solid ? QBrush(colour) : QBrush(Qt::NoBrush));
+    m_painter.drawPath(path);
+    m_painter.setBrush(Qt::NoBrush);
+}
+
+void PrintSurface::polylines(const std::vector<std::vector<QPointF>> &lines, const QColor &colour)
+{
+    drawWaitingGlyphs();
+    QPainterPath path;
+    for (const std::vector<QPointF> &line : lines) {
+        if (line.empty())
+            continue;
+        path.moveTo(toDevice(line.front()));
+        for (size_t i = 1; i < line.size(); ++i)
+            path.lineTo(toDevice(line[i]));
+    }
+    if (path.isEmpty())
+        return;
+    m_painter.setPen(QPen(colour, m_lineWidthDots * m_dpiX / kDotsPerInch, Qt::SolidLine,
+                          Qt::RoundCap, Qt::RoundJoin));
+    m_textPen = false;
+    m_painter.setBrush(Qt::NoBrush);
+    m_painter.drawPath(path);
+}
+
+double PrintSurface::lineReach() const
+{
+    return m_lineWidthDots * m_dpiX / kDotsPerInch / 2;
+}
+
+double PrintSurface::circleReach(double radius) const
+{
+    return radius * m_sx + lineReach();
+}
+
 bool PrintSurface::picture(const QString &path, QPointF topLeft, QSizeF size)
 {
+    drawWaitingGlyphs();
     if (!QFile::exists(path))
         return false;
     const QRectF target(toDevice(topLeft), QSizeF(size.width() * m_sx, size.height() * m_sy));

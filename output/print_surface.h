@@ -16,6 +16,7 @@
 #include <initializer_list>
 #include <memory>
 #include <optional>
+#include <vector>
 
 class QPagedPaintDevice;
 
@@ -116,6 +117,15 @@ public:
     void line(QPointF from, QPointF to, const QColor &colour,
               Qt::PenStyle style = Qt::SolidLine);
     void circle(QPointF centre, double radius, const QColor &colour, FillStyle fill);
+    // The same as line() and circle() for many of one colour at once, as one drawing: every
+    // circle of the list, and every line through its points (joined round, as separate lines
+    // with round ends overlap). Where they overlap, nothing shows which was drawn first.
+    void circles(const std::vector<QPointF> &centres, double radius, const QColor &colour,
+                 FillStyle fill);
+    void polylines(const std::vector<std::vector<QPointF>> &lines, const QColor &colour);
+    // How far a line's ink and a circle's reach from where they are drawn, in device pixels.
+    double lineReach() const;
+    double circleReach(double radius) const;
     // Draws a picture (SVG or bitmap resource or file) with its top-left corner at `topLeft`
     // and the given size in the current scale. A picture that cannot be loaded is skipped:
     // false then, and nothing is drawn.
@@ -130,6 +140,7 @@ private:
     void ensureMetrics() const;
     void drawLineText(const QString &text);
     bool drawPlainText(QPointF baseline, const QString &text);
+    void drawWaitingGlyphs();
     void useTextPen();
 
     struct JobMemory;

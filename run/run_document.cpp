@@ -124,6 +124,14 @@ setio::Opened RunDocument::openFile(const QString &path)
     return opened(setio::open(*m_set, path), RunOrigin::File, QFileInfo(path).absoluteFilePath());
 }
 
+setio::Opened RunDocument::openLoaded(setio::Loaded loaded, const QString &path)
+{
+    if (loaded.fahrenheit != (m_set->Cels_Faren == 0))
+        return openFile(path);
+    return opened(setio::show(*m_set, std::move(loaded)), RunOrigin::File,
+                  QFileInfo(path).absoluteFilePath());
+}
+
 setio::Opened RunDocument::openFileBytes(const QByteArray &bytes, const QString &title)
 {
     return opened(setio::openBytes(*m_set, bytes), RunOrigin::File, title);

@@ -65,6 +65,9 @@ public:
     // A ".brv2" file, read completely before anything is replaced: on failure the run shown
     // stays as it was. Its title is the file's full name.
     setio::Opened openFile(const QString &path);
+    // The same for a file read elsewhere (a FileLoader), in the unit shown; a file read in
+    // another unit (the user switched while it was read) is read again.
+    setio::Opened openLoaded(setio::Loaded loaded, const QString &path);
     // A ".brv2" file that came without a name of its own (standard input), named by `title`.
     setio::Opened openFileBytes(const QByteArray &bytes, const QString &title);
     // A run's file bytes kept in the archive, named by `title`.

@@ -112,6 +112,34 @@ private Q_SLOTS:
         QVERIFY(!datetext::combine(date, time).isValid());
     }
 
+    // The table's own texts are read without QLocale; every text is still read as QLocale
+    // reads it in the table's format, whether it is exactly the table's form or nearly.
+    void readAsQLocaleReads_data()
+    {
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<QString>("date");
+        QTest::addColumn<QString>("time");
+        QTest::newRow("C, the table's form") << "C" << "15 Jun 2024" << "08:00:02";
+        QTest::newRow("C, blanks around") << "C" << " 15 Jun 2024 " << " 23:59:59 ";
+        QTest::newRow("C, small letters, leading zero") << "C" << "05 jun 2024" << "8:00:02";
+        QTest::newRow("en_US, the table's form") << "en_US" << "6/15/2024" << "1:05:07 PM";
+        QTest::newRow("en_US, padded, small letters") << "en_US" << "06/15/2024" << "01:05:07 pm";
+        QTest::newRow("en_US, noon and midnight") << "en_US" << "2/29/2024" << "12:00:00 AM";
+        QTest::newRow("en_GB, not padded") << "en_GB" << "1/3/2024" << "13:0:10";
+        QTest::newRow("de_DE, out of range") << "de_DE" << "31.02.2024" << "24:00:00";
+        QTest::newRow("de_DE, a year of five digits") << "de_DE" << "01.03.02024" << "013:00:10";
+    }
+    void readAsQLocaleReads()
+    {
+        QFETCH(QString, locale);
+        QFETCH(QString, date);
+        QFETCH(QString, time);
+        pin(locale);
+        const QLocale l;
+        QCOMPARE(datetext::parseDate(date), l.toDate(date.trimmed(), datetext::dateFormat()));
+        QCOMPARE(datetext::parseTime(time), l.toTime(time.trimmed(), datetext::timeFormat()));
+    }
+
     // Typed by hand, a time may leave out its seconds; anything else must be the table's form.
     void typedTimes_data()
     {

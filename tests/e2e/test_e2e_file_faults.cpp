@@ -4,13 +4,17 @@
 #include "fault_support.h"
 
 #include "app/app_help.h"
+#include "app/data_commands.h"
+#include "common/datetext.h"
 #include "common/messages.h"
 #include "datafile/brv2_file.h"
 #include "datafile/set_io.h"
 
 #include <QDir>
 #include <QFileInfo>
+#include <QProgressBar>
 #include <QRegularExpression>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -262,6 +266,63 @@ private Q_SLOTS:
 
         // The window goes on: the next file opens.
         opensAnother([this](const QString &file) { open(file); });
+    }
+
+    // A row file of weeks is read in the background: meanwhile the window shows how far it has
+    // come and keeps the run it showed, with nothing open that could start something else;
+    // then it shows the file, or says in one message that the file does not open.
+    void largeFileIsReadInTheBackground_data()
+    {
+        QTest::addColumn<bool>("damaged");
+        QTest::newRow("opens") << false;
+        QTest::newRow("its last row is no row") << true;
+    }
+    void largeFileIsReadInTheBackground()
+    {
+        QFETCH(bool, damaged);
+        constexpr int kRows = 40000; // some 1.4 MB
+        QList<QStringList> rows;
+        const QDateTime start(QDate(2024, 6, 1), QTime(8, 0), Qt::UTC);
+        for (int i = 0; i < kRows; ++i) {
+            const QDateTime t = start.addSecs(2 * i);
+            rows << QStringList{datetext::dateText(t.date()), datetext::timeText(t.time()),
+                                QString::number(4 + (i % 30) / 10.0, 'f', 1)};
+        }
+        if (damaged)
+            rows.last()[0] = QStringLiteral("no date");
+        const QString big = path(QStringLiteral("weeks.brv2"));
+        QFile out(big);
+        QVERIFY(out.open(QIODevice::WriteOnly) && out.write(rowFile(1, rows)) > (1 << 20));
+        out.close();
+
+        FrmMain &main = f->main();
+        FrmData *d = main.data();
+        auto *commands = main.findChild<DataCommands *>();
+        QVERIFY(commands);
+        QSignalSpy opened(commands, &DataCommands::fileOpened);
+        QSignalSpy progress(d->progressBar(), &QProgressBar::valueChanged);
+        const e2e::Shown before = e2e::Shown::of(main);
+        open(big);
+        QVERIFY(!d->progressBar()->isHidden());
+        QCOMPARE(d->progressLabel()->text(), msg::kReading);
+        QVERIFY(!main.menuAction(QStringLiteral("mOpen"))->isEnabled());
+        QVERIFY(e2e::Shown::of(main) == before);
+
+        QVERIFY(opened.wait(60000));
+        QVERIFY(!progress.isEmpty());
+        for (qsizetype i = 1; i < progress.size(); ++i)
+            QVERIFY(progress.at(i).at(0).toInt() > progress.at(i - 1).at(0).toInt());
+        QVERIFY(d->progressBar()->isHidden());
+        QVERIFY(main.menuAction(QStringLiteral("mOpen"))->isEnabled());
+        if (damaged) {
+            QCOMPARE(f->prompter().messages(), QStringList{msg::kFileError});
+            QVERIFY(e2e::Shown::of(main) == before);
+        } else {
+            QVERIFY(f->prompter().messages().isEmpty());
+            QCOMPARE(d->table().rows(), kRows + 1);
+            QCOMPARE(d->table().text(kRows, 3), QStringLiteral("04.9"));
+            QCOMPARE(d->caption(), QFileInfo(big).absoluteFilePath());
+        }
     }
 
     // Names that are no file to read: each would otherwise be read for ever or not at all.

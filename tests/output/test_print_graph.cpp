@@ -4,12 +4,15 @@
 #include "common/messages.h"
 #include "output/graph_printout.h"
 #include "output/print_inputs.h"
+#include "output/print_surface.h"
+#include "output/trace_batch.h"
 #include "print_test_support.h"
 
 #include <QLocale>
 #include <QTest>
 
 #include <algorithm>
+#include <cmath>
 
 using namespace printtest;
 using printout::PrintInputs;
@@ -169,6 +172,7 @@ private Q_SLOTS:
     void timeLabelsEvenlySpacedInTime();
     void headerAndLegend_data();
     void headerAndLegend();
+    void denseTracesAreTheSamePicture();
 
 private:
     QString print(const ReadingSet &set, const PrintInputs &in);
@@ -544,6 +548,81 @@ void TestPrintGraph::headerAndLegend()
     QVERIFY(hasColour(img, legend, kRed));
     QCOMPARE(hasColour(img, legend, kBlue), humidity);
     QVERIFY(!hasColour(img, QRect(0, 0, g.left() - 1, g.top() - 1), kRed));
+}
+
+// A week of readings every 2 s puts thirty to a printer's dot. Their marks are drawn as far
+// fewer drawing operations, and the page is the same picture as every mark drawn one by one:
+// two noisy traces that cross again and again, which one lies on top where they meet included.
+void TestPrintGraph::denseTracesAreTheSamePicture()
+{
+    constexpr int kSteps = 20000;
+    constexpr double kRadius = 20;
+    // Readings on levels 40 twips apart, as a sensor's one decimal puts them.
+    const auto level = [](double y) { return 40 * std::round(y / 40); };
+    std::vector<QPointF> value, humidity;
+    quint32 noise = 7;
+    const auto jitter = [&noise] {
+        noise = noise * 1103515245u + 12345u;
+        return double(noise >> 16) / 65536.0 * 240 - 120;
+    };
+    for (int i = 0; i <= kSteps; ++i) {
+        const double x = 1500 + i * 12000.0 / kSteps;
+        const double wave = 2500 * std::sin(i * 2 * M_PI / 4000);
+        value.emplace_back(x, level(5500 + wave + jitter()));
+        humidity.emplace_back(x, level(5500 - wave + 3 * jitter()));
+    }
+    const auto draw = [&](bool batched) {
+        const QString path = m_dir.filePath(QStringLiteral("dense%1.pdf").arg(batched));
+        {
+            auto printer = pdfPrinter(path);
+            PrintSurface surface(*printer);
+            if (!surface.begin(QPageLayout::Landscape))
+                return QImage();
+            surface.setLineWidth(2);
+            printout::TraceBatch batch(surface, kRadius, kRed, kBlue);
+            const auto marker = [&](QPointF p, bool h) {
+                if (batched)
+                    batch.marker(p, h);
+                else
+                    surface.circle(p, kRadius, h ? kBlue : kRed,
+                                   h ? PrintSurface::FillStyle::Transparent
+                                     : PrintSurface::FillStyle::Solid);
+            };
+            const auto segment = [&](QPointF a, QPointF b, bool h) {
+                if (batched)
+                    batch.segment(a, b, h);
+                else
+                    surface.line(a, b, h ? kBlue : kRed);
+            };
+            for (int i = 1; i <= kSteps; ++i) {
+                for (const bool h : {false, true}) {
+                    const std::vector<QPointF> &trace = h ? humidity : value;
+                    marker(trace[i - 1], h);
+                    segment(trace[i - 1], trace[i], h);
+                    marker(trace[i], h);
+                }
+                batch.readingDone();
+            }
+            batch.flush();
+            surface.end();
+        }
+        return renderPage(path, 300);
+    };
+    const QImage one = draw(false);
+    const QImage batched = draw(true);
+    QVERIFY(!one.isNull());
+    QCOMPARE(batched.size(), one.size());
+    qint64 inked = 0, differing = 0;
+    for (int y = 0; y < one.height(); ++y)
+        for (int x = 0; x < one.width(); ++x) {
+            const QRgb a = one.pixel(x, y);
+            inked += a == kRed.rgb() || a == kBlue.rgb();
+            differing += a != batched.pixel(x, y);
+        }
+    // Where a mark kept stands a fraction of a printer's dot from the one it stands for, a
+    // pixel at the very edge of the ink may turn; nothing more.
+    QVERIFY2(inked > 200000, qPrintable(QString::number(inked)));
+    QVERIFY2(differing * 500 < inked, qPrintable(QStringLiteral("%1 of %2").arg(differing).arg(inked)));
 }
 
 QTEST_MAIN(TestPrintGraph)

@@ -8,6 +8,8 @@
 #include "common/output_file.h"
 #include "device/command_frame.h"
 #include "run/run_document.h"
+#include "run/run_facts.h"
+#include "analysis/summary_output.h"
 #include "tools/logger-sim/logger_core.h"
 
 #include <QSignalSpy>
@@ -19,18 +21,19 @@ namespace {
 constexpr int kModel = 2; // temperature and humidity
 constexpr int kReadings = 12;
 
-QByteArray memoryImage()
+QByteArray memoryImage(int model = kModel, int readings = kReadings, const QSet<int> &failed = {})
 {
     loggersim::LoggerCore core;
     loggersim::LoggerState &s = core.state();
-    s.model = kModel;
+    s.model = quint8(model);
+    s.failedReadings = failed;
     s.serial = 45;
     s.idBytes = {6, 5, 13};
     s.setLocation("COLD ROOM");
     s.intervalUnit = 'M';
     s.intervalCount = 10;
     s.clock = loggersim::RtcTime{2026, 12, 4, 20, 0, 0};
-    core.fillHistory(kReadings);
+    core.fillHistory(readings);
     return core.memoryImage(frames::make('R', 'R'));
 }
 
@@ -130,6 +133,52 @@ private Q_SLOTS:
         QCOMPARE(doc.openFile(written("noise", "noise")).status, setio::Status::FileError);
         QCOMPARE(doc.origin(), RunOrigin::Download);
         QCOMPARE(doc.fileBytes(), before);
+    }
+
+    // What the archive keeps of a file it imports is read without a table, and is what the
+    // file opened as the window opens it shows: whose, how many, from when to when, and the
+    // one summary under the limits kept for the logger, failed readings and excursions too.
+    void factsOfAFileAsOpened_data()
+    {
+        QTest::addColumn<int>("model");
+        QTest::addColumn<bool>("image");
+        QTest::newRow("row file, temperature and humidity") << kModel << false;
+        QTest::newRow("row file, temperature") << 1 << false;
+        QTest::newRow("row file, voltage") << 7 << false;
+        QTest::newRow("image file") << kModel << true;
+    }
+    void factsOfAFileAsOpened()
+    {
+        QFETCH(int, model);
+        QFETCH(bool, image);
+        analysis::Limits band;
+        band[analysis::Quantity::Temperature] = {23.0, 19.0};
+        band[analysis::Quantity::Humidity].high = 50.0;
+        band[analysis::Quantity::Voltage].low = 1.5;
+        band.delayMinutes = 30;
+        LimitsStore kept(m_dir.filePath("band.ini"));
+        QVERIFY(kept.setForLogger(QStringLiteral("0045"), band));
+        RunDocument downloaded(&kept);
+        downloaded.takeDownload(memoryImage(model, 400, {3, 4, 5, 200, 399}), model);
+        const QByteArray bytes =
+            image ? downloaded.fileBytes() : setio::encode(downloaded.set(), 2);
+
+        RunDocument opened(&kept);
+        QCOMPARE(opened.openFile(written("file", bytes)).status, setio::Status::Ok);
+        const RunFacts want = factsOf(opened);
+        const RunFacts read = readRunFacts(bytes, &kept);
+        QCOMPARE(read.opened.status, setio::Status::Ok);
+        QCOMPARE(read.model, want.model);
+        QCOMPARE(read.identity, want.identity);
+        QCOMPARE(read.readings, 400);
+        QCOMPARE(read.first, want.first);
+        QCOMPARE(read.last, want.last);
+        QCOMPARE(read.limitsRefusal, want.limitsRefusal);
+        QVERIFY(want.summary.invalid > 0);
+        QVERIFY(want.summary.verdict != analysis::Verdict::NoLimits);
+        QCOMPARE(analysis::summaryJson(read.summary, opened.header()),
+                 analysis::summaryJson(want.summary, opened.header()));
+        QCOMPARE(readRunFacts("noise", &kept).opened.status, setio::Status::FileError);
     }
 
     void summaryFollowsTheRun()

@@ -25,10 +25,10 @@ public:
     // Time inside the timed stretch that the figure does not count (a download's line time).
     void discount(double seconds) { m_seconds -= seconds; }
     // A figure that is not one stretch of work (the longest the window went without painting)
-    // gives its value in seconds directly.
-    void record(double seconds)
+    // gives its value directly: in seconds, or in bytes for a figure in megabytes.
+    void record(double value)
     {
-        m_seconds += seconds;
+        m_seconds += value;
         m_timed = true;
     }
     void fail(const QString &why) { m_failure = why; }
@@ -44,10 +44,10 @@ private:
     QString m_failure;
 };
 
-enum class Unit { Microseconds, Milliseconds, Seconds };
+enum class Unit { Microseconds, Milliseconds, Seconds, Megabytes };
 
 // Which runs include a figure: the default run, or only when asked for by its switch.
-enum class Group { Default, Download, DownloadFast };
+enum class Group { Default, Download, DownloadFast, Huge };
 
 struct Figure
 {

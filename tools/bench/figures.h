@@ -38,6 +38,15 @@ void downloadFourHundred(Stopwatch &sw);
 void downloadEmptyMemory(Stopwatch &sw);
 void downloadOverheadFast(Stopwatch &sw);
 
+// figures_rows.cpp
+void openWeekOfRows(Stopwatch &sw);
+void summarizeWeekOfRows(Stopwatch &sw);
+void reportWeekOfRows(Stopwatch &sw);
+void peakOfTable(Stopwatch &sw);
+void peakOfSummary(Stopwatch &sw);
+void importBigFile(Stopwatch &sw);
+void peakOfImport(Stopwatch &sw);
+
 // figures_archive.cpp
 void storeFullMemoryRun(Stopwatch &sw);
 void listFilteredRuns(Stopwatch &sw);
