@@ -4,6 +4,7 @@
 #include "common/datetext.h"
 #include "common/model_codes.h"
 #include "common/numfmt.h"
+#include "common/text_from_file.h"
 
 #include <QStringList>
 
@@ -43,7 +44,9 @@ QString jsonString(const QString &text)
             out += QStringLiteral("\\t");
             break;
         default:
-            if (c.unicode() < 0x20)
+            // Beyond what JSON requires, DEL, the C1 controls and the line separators too: a
+            // terminal showing the JSON takes no control character from a file.
+            if (textfromfile::isControl(c.unicode()))
                 out += QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
             else
                 out += c;
@@ -283,8 +286,9 @@ QByteArray summaryJson(const Summary &s, const RunHeader &header)
 QString summaryText(const Summary &s, const RunHeader &header)
 {
     QString out;
-    out += line(QStringLiteral("Serial number"), header.serial);
-    out += line(QStringLiteral("Location"), header.location);
+    // Both come from the file or the logger.
+    out += line(QStringLiteral("Serial number"), textfromfile::shown(header.serial));
+    out += line(QStringLiteral("Location"), textfromfile::shown(header.location));
     out += line(QStringLiteral("Model"), model::label(s.model));
     out += line(QStringLiteral("Readings"),
                 QStringLiteral("%1 (%2 invalid)").arg(s.readings).arg(s.invalid));

@@ -106,7 +106,7 @@ void ArchiveCommands::onSynced(const archive::Archive::SyncOutcome &outcome)
     if (outcome.ok())
         m_toldAway = false;
     else if (outcome.waiting > 0)
-        tellAway(archivetext::kWaitingHere.arg(outcome.message).arg(outcome.waiting));
+        tellAway(archivetext::kWaitingHere.arg(outcome.message, QString::number(outcome.waiting)));
 }
 
 void ArchiveCommands::tellAway(const QString &message)

@@ -5,6 +5,7 @@
 #include "acquisition/time_left.h"
 #include "app/frm_main.h"
 #include "common/messages.h"
+#include "common/output_file.h"
 #include "common/prompter.h"
 #include "datafile/brv2_file.h"
 #include "datafile/set_io.h"
@@ -91,8 +92,9 @@ void DataCommands::SaveData()
     path = brv2::withSuffix(path);
     QString error;
     if (!doc.save(path, &error)) {
-        m_main.prompter().message(msg::kSaveFailed.arg(QFileInfo(path).absoluteFilePath(), error),
-                                  appinfo::title(), Prompter::Icon::Warning);
+        m_main.prompter().message(
+            outputfile::failureText(QFileInfo(path).absoluteFilePath(), error), appinfo::title(),
+            Prompter::Icon::Warning);
         return;
     }
     doc.setTitle(QStringLiteral(" - ") + QFileInfo(path).absoluteFilePath());

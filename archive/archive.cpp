@@ -15,23 +15,36 @@ Archive::Archive(Location target, Location local)
 
 Archive::~Archive() = default;
 
+void Archive::giveUpIfAway()
+{
+    if (m_gaveUp.isEmpty() && (!m_target->isOpen() || m_target->fault() == ArchiveDb::Fault::NoAnswer))
+        m_gaveUp = m_target->error();
+}
+
 Archive::StoreOutcome Archive::store(RunRecord run)
 {
     StoreOutcome out;
     if (!run.storedAt.isValid())
         run.storedAt = QDateTime::currentDateTimeUtc();
-    out.stored = m_target->store(run);
     if (!m_target->location().isShared()) {
+        out.stored = m_target->store(run);
         if (!out.ok())
             out.message = m_target->error();
         return out;
     }
-    if (out.ok()) {
-        sync();
-        return out;
+    // A run stored after the shared archive was given up on is not offered to it: it waits
+    // here at once, for the same reason.
+    QString why = m_gaveUp;
+    if (why.isEmpty()) {
+        out.stored = m_target->store(run);
+        if (out.ok()) {
+            sync();
+            return out;
+        }
+        why = m_target->error();
+        giveUpIfAway();
     }
     // Nothing lost: the run waits here for the shared archive.
-    const QString why = m_target->error();
     ArchiveDb here(m_local);
     out.stored = here.store(run, true);
     out.keptHere = out.ok();
@@ -53,9 +66,11 @@ Archive::SyncOutcome Archive::sync()
         return out;
     }
     out.waiting = int(waiting->size());
+    // Asked to send them: the server is asked again, even when it was given up on.
     for (const RunRecord &run : *waiting) {
         if (m_target->store(run) == ArchiveDb::Stored::Failed) {
             out.message = m_target->error();
+            giveUpIfAway();
             return out;
         }
         // Sent but not yet marked (a crash here) only means it is sent again, and kept once.
@@ -66,6 +81,8 @@ Archive::SyncOutcome Archive::sync()
         ++out.sent;
         --out.waiting;
     }
+    if (out.sent > 0)
+        tryServerAgain();
     return out;
 }
 

@@ -10,6 +10,10 @@ namespace archive {
 // a shared database that cannot take them, they wait in this computer's archive, marked to
 // send, until sync() sends them on (nothing lost, nothing twice: a run sent is marked, and the
 // shared archive keeps the same bytes once however often they arrive).
+//
+// Once the shared archive cannot be reached or stops answering, it is given up on: the runs
+// stored after go straight to this computer's archive, without a wait each, until
+// tryServerAgain() or a sync() that reaches it.
 class Archive
 {
 public:
@@ -38,13 +42,22 @@ public:
     };
     SyncOutcome sync();
 
+    // Why the shared archive was given up on (the first message of its absence); empty while
+    // it is not.
+    const QString &gaveUpBecause() const { return m_gaveUp; }
+    void tryServerAgain() { m_gaveUp.clear(); }
+
     // The chosen archive, for listing, getting and deleting (opened on first use).
     ArchiveDb &db() { return *m_target; }
     const Location &local() const { return m_local; }
 
 private:
+    // Gives the shared archive up when its failure is the server's, not the run's.
+    void giveUpIfAway();
+
     std::unique_ptr<ArchiveDb> m_target;
     Location m_local;
+    QString m_gaveUp;
 };
 
 } // namespace archive

@@ -3,6 +3,7 @@
 #include "archive/archive_texts.h"
 #include "archive/run_table_model.h"
 #include "common/messages.h"
+#include "common/output_file.h"
 #include "common/prompter.h"
 #include "datafile/brv2_file.h"
 
@@ -111,6 +112,11 @@ void ArchiveBrowser::build()
     header->setResizeContentsPrecision(40);
     root->addWidget(m_table, 1);
 
+    m_readOnly = new QLabel(this);
+    m_readOnly->setWordWrap(true);
+    m_readOnly->hide();
+    root->addWidget(m_readOnly);
+
     auto *buttons = new QHBoxLayout;
     m_count = new QLabel(this);
     m_count->setWordWrap(true);
@@ -198,6 +204,8 @@ void ArchiveBrowser::enableButtons()
     const bool chosen = m_table->selectionModel()->hasSelection() && !m_pending;
     for (QPushButton *b : {m_open, m_save, m_delete})
         b->setEnabled(chosen);
+    // Nothing can be deleted from an archive that cannot be written.
+    m_delete->setEnabled(chosen && m_readOnly->text().isEmpty());
 }
 
 void ArchiveBrowser::onListed()
@@ -212,6 +220,12 @@ void ArchiveBrowser::onListed()
 
 void ArchiveBrowser::onAnswer(const BrowseWorker::Answer &answer)
 {
+    // Every answer says what the archive is now (the worker may have been moved to another).
+    if (answer.readOnlyNote != m_readOnly->text()) {
+        m_readOnly->setText(answer.readOnlyNote);
+        m_readOnly->setVisible(!answer.readOnlyNote.isEmpty());
+        enableButtons();
+    }
     if (answer.ticket == m_counting) {
         m_counting = 0;
         m_runCount = answer.ok ? std::optional<int>(answer.count) : std::nullopt;
@@ -236,8 +250,8 @@ void ArchiveBrowser::finish(const Pending &done, const BrowseWorker::Answer &ans
     }
     QString error;
     if (answer.ok && done.action == Action::Save &&
-        !brv2::writeFileAtomically(done.path, answer.bytes, &error))
-        failure = msg::kSaveFailed.arg(done.path, error);
+        !outputfile::write(done.path, answer.bytes, &error))
+        failure = outputfile::failureText(done.path, error);
     if (!failure.isEmpty())
         m_prompter.message(failure, archivetext::kArchiveTitle, Prompter::Icon::Critical);
 }

@@ -46,6 +46,8 @@ public:
     QTableView *table() const { return m_table; }
     // The status line: the number of runs listed, or why not, or that the archive is asked.
     QLabel *countLabel() const { return m_count; }
+    // That the archive is read-only; hidden while it is not.
+    QLabel *readOnlyLabel() const { return m_readOnly; }
     QPushButton *openButton() const { return m_open; }
     QPushButton *saveButton() const { return m_save; }
     QPushButton *deleteButton() const { return m_delete; }
@@ -110,6 +112,7 @@ private:
     QCheckBox *m_alarmsOnly = nullptr;
     QTableView *m_table = nullptr;
     QLabel *m_count = nullptr;
+    QLabel *m_readOnly = nullptr;
     QPushButton *m_open = nullptr;
     QPushButton *m_save = nullptr;
     QPushButton *m_delete = nullptr;

@@ -1,16 +1,21 @@
 #include "archive/archive_db.h"
 
 #include "archive/archive_texts.h"
+#include "archive/connection_string.h"
+#include "archive/private_files.h"
 
 #include <QAtomicInteger>
-#include <QDir>
 #include <QFileInfo>
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStringList>
+#include <QUrl>
 #include <QVariant>
 
 #include <libpq-fe.h>
+
+#include <mutex>
 
 namespace archive {
 namespace {
@@ -26,14 +31,47 @@ const QString kRunColumns = QStringLiteral(
 constexpr int kFirstFailedColumn = 19;
 constexpr int kCompressedColumn = 25;
 
-// Forward migrations: the statements that bring version n - 1 to version n. `%BLOB%` is the
-// dialect's type for bytes. Runs and their bytes live in two tables so that listing never
-// touches the bytes. The bytes are kept as qCompress (zlib) makes them: a ".brv2" file is text
-// that shrinks about eight times, which makes storing quicker and an archive of years small.
-const QList<QStringList> &migrations()
+// The location as search compares it, filled in for the runs there before it was kept: one
+// statement a run, by its key (a site's runs are tens of thousands, its places many).
+bool foldLocations(const QSqlDatabase &db, QSqlError *error)
 {
-    static const QList<QStringList> steps{
-        {
+    QSqlQuery runs(db);
+    runs.setForwardOnly(true);
+    QList<std::pair<QString, QString>> folded;
+    if (!runs.exec(QStringLiteral("SELECT run_key, location FROM runs"))) {
+        *error = runs.lastError();
+        return false;
+    }
+    while (runs.next())
+        folded.append({runs.value(0).toString(), searchFolded(runs.value(1).toString())});
+    QSqlQuery update(db);
+    update.prepare(QStringLiteral("UPDATE runs SET location_folded = ? WHERE run_key = ?"));
+    for (const auto &[key, location] : folded) {
+        update.bindValue(0, location);
+        update.bindValue(1, key);
+        if (!update.exec()) {
+            *error = update.lastError();
+            return false;
+        }
+    }
+    return true;
+}
+
+// What brings version n - 1 to version n: statements, then code for what SQL cannot work out.
+struct Migration
+{
+    QStringList statements;
+    bool (*fill)(const QSqlDatabase &db, QSqlError *error) = nullptr;
+};
+
+// Forward migrations. `%BLOB%` is the dialect's type for bytes. Runs and their bytes live in
+// two tables so that listing never touches the bytes. The bytes are kept as qCompress (zlib)
+// makes them: a ".brv2" file is text that shrinks about eight times, which makes storing
+// quicker and an archive of years small.
+const QList<Migration> &migrations()
+{
+    static const QList<Migration> steps{
+        {{
             QStringLiteral(
                 "CREATE TABLE runs ("
                 "run_key VARCHAR(16) PRIMARY KEY, sha256 CHAR(64) NOT NULL UNIQUE, "
@@ -49,47 +87,27 @@ const QList<QStringList> &migrations()
             QStringLiteral("CREATE INDEX runs_stored_at ON runs(stored_at)"),
             QStringLiteral("CREATE INDEX runs_last_reading ON runs(last_reading)"),
             QStringLiteral("CREATE INDEX runs_to_send ON runs(to_send)"),
-        },
+        }},
         // Each sensor's failed readings: how many, the longest run of them in seconds, and
         // when the first was taken. Runs stored before have none (NULL).
-        {
+        {{
             QStringLiteral("ALTER TABLE runs ADD COLUMN failed1 INTEGER"),
             QStringLiteral("ALTER TABLE runs ADD COLUMN failed_longest1 BIGINT"),
             QStringLiteral("ALTER TABLE runs ADD COLUMN failed_at1 VARCHAR(19)"),
             QStringLiteral("ALTER TABLE runs ADD COLUMN failed2 INTEGER"),
             QStringLiteral("ALTER TABLE runs ADD COLUMN failed_longest2 BIGINT"),
             QStringLiteral("ALTER TABLE runs ADD COLUMN failed_at2 VARCHAR(19)"),
-        },
+        }},
+        // The location folded as search compares it (searchFolded): the same for SQLite and
+        // PostgreSQL, whose own LOWER() knows no accents and, in SQLite, no letters beyond
+        // ASCII.
+        {{QStringLiteral("ALTER TABLE runs ADD COLUMN location_folded TEXT")}, foldLocations},
     };
     return steps;
 }
 
-// libpq's connection string or URI as key='value' pairs, the form Qt's driver passes on; a
-// connection attempt gives up after a few seconds unless the string says otherwise.
-std::optional<QString> libpqOptions(const QString &connection, QString *why)
-{
-    char *error = nullptr;
-    PQconninfoOption *options = PQconninfoParse(connection.toUtf8().constData(), &error);
-    if (!options) {
-        *why = error ? QString::fromUtf8(error).trimmed() : archivetext::kNoMemory;
-        PQfreemem(error);
-        return std::nullopt;
-    }
-    QStringList pairs;
-    bool timeout = false;
-    for (const PQconninfoOption *o = options; o->keyword; ++o) {
-        if (!o->val)
-            continue;
-        QString value = QString::fromUtf8(o->val);
-        value.replace(QLatin1Char('\\'), QLatin1String("\\\\")).replace(QLatin1Char('\''), QLatin1String("\\'"));
-        pairs << QStringLiteral("%1='%2'").arg(QLatin1String(o->keyword), value);
-        timeout = timeout || qstrcmp(o->keyword, "connect_timeout") == 0;
-    }
-    PQconninfoFree(options);
-    if (!timeout)
-        pairs << QStringLiteral("connect_timeout=5");
-    return pairs.join(QLatin1Char(' '));
-}
+// Seconds as a message gives them ("15", "0.6").
+QString seconds(std::chrono::milliseconds ms) { return QString::number(double(ms.count()) / 1000.0); }
 
 QVariant nullable(const std::optional<double> &v) { return v ? QVariant(*v) : QVariant(); }
 // A text for a NOT NULL column: a null QString would be bound as NULL.
@@ -105,6 +123,133 @@ QVariantList failedValues(const std::optional<FailedReadings> &f)
 }
 
 } // namespace
+
+// Qt's driver frees a query's prepared statement when the query goes, and warns when the
+// connection is gone; for a connection dropped on purpose that is no news to anyone. While one
+// of these lives, that warning is left out (other threads' messages pass on unchanged).
+class QuietAboutFreeing
+{
+public:
+    QuietAboutFreeing()
+    {
+        const std::lock_guard lock(s_mutex);
+        if (s_users++ == 0)
+            s_previous = qInstallMessageHandler(&filter);
+    }
+    ~QuietAboutFreeing()
+    {
+        const std::lock_guard lock(s_mutex);
+        if (--s_users == 0)
+            qInstallMessageHandler(s_previous);
+    }
+    QuietAboutFreeing(const QuietAboutFreeing &) = delete;
+    QuietAboutFreeing &operator=(const QuietAboutFreeing &) = delete;
+
+private:
+    static void filter(QtMsgType type, const QMessageLogContext &context, const QString &message)
+    {
+        if (type != QtWarningMsg || !message.startsWith(QLatin1String("Unable to free statement")))
+            s_previous(type, context, message);
+    }
+
+    static inline std::mutex s_mutex;
+    static inline int s_users = 0;
+    static inline QtMessageHandler s_previous = nullptr;
+};
+
+class ArchiveDb::Watch
+{
+public:
+    explicit Watch(ArchiveDb &db) : m_db(db)
+    {
+        if (m_db.m_watching++ == 0)
+            m_db.armDeadline();
+    }
+    ~Watch()
+    {
+        if (--m_db.m_watching == 0)
+            m_db.endDeadline();
+    }
+    Watch(const Watch &) = delete;
+    Watch &operator=(const Watch &) = delete;
+
+private:
+    ArchiveDb &m_db;
+};
+
+// Half as long again as the server's own limit, so that its message normally comes first; a
+// connection whose string asks for no statement timeout gets no deadline either.
+std::chrono::milliseconds ArchiveDb::answerWithin() const { return m_statementTimeout * 3 / 2; }
+
+void ArchiveDb::armDeadline()
+{
+    if (isSQLite() || !m_open || m_watching == 0)
+        return;
+    const int s = socket();
+    if (answerWithin().count() <= 0 || s < 0) {
+        m_deadline.disarm();
+        m_armed = false;
+        return;
+    }
+    m_deadline.arm(s, answerWithin());
+    m_armed = true;
+}
+
+void ArchiveDb::endDeadline()
+{
+    // Answered at the last moment, but the connection is gone all the same.
+    const bool expired = m_armed && m_deadline.disarm();
+    m_armed = false;
+    if (expired)
+        dropConnection();
+    if (m_closeWhenDone) {
+        m_closeWhenDone = false;
+        database().close();
+    }
+    m_quiet.reset();
+}
+
+// The next call connects afresh. Closed once the call under way ends: its queries still hold
+// statements prepared on the connection, which Qt frees (or fails to) as they go.
+void ArchiveDb::dropConnection()
+{
+    m_open = false;
+    if (m_watching == 0) {
+        database().close();
+        return;
+    }
+    m_closeWhenDone = true;
+    if (!m_quiet)
+        m_quiet = std::make_unique<QuietAboutFreeing>();
+}
+
+int ArchiveDb::socket() const
+{
+    // Qt's driver names the type by libpq's struct ("pg_conn*"); its documentation, by the
+    // typedef.
+    const QVariant handle = database().driver()->handle();
+    if (qstrcmp(handle.typeName(), "pg_conn*") != 0 && qstrcmp(handle.typeName(), "PGconn*") != 0)
+        return -1;
+    PGconn *connection = *static_cast<PGconn *const *>(handle.constData());
+    return connection ? PQsocket(connection) : -1;
+}
+
+bool ArchiveDb::limitStatements()
+{
+    QSqlQuery q(database());
+    if (!q.exec(QStringLiteral("SELECT source, setting FROM pg_settings WHERE name = 'statement_timeout'")) ||
+        !q.next())
+        return fail(q.lastError());
+    const std::chrono::milliseconds theirs{q.value(1).toLongLong()};
+    if (q.value(0).toString() == QLatin1String("client") ||
+        (theirs.count() > 0 && theirs <= kStatementTimeout)) {
+        m_statementTimeout = theirs;
+    } else if (!exec(QStringLiteral("SET statement_timeout = %1").arg(kStatementTimeout.count()))) {
+        return false;
+    }
+    armDeadline();
+    return true;
+}
 
 ArchiveDb::ArchiveDb(Location location)
     : m_location(std::move(location)),
@@ -124,23 +269,29 @@ ArchiveDb::~ArchiveDb()
 
 QSqlDatabase ArchiveDb::database() const { return QSqlDatabase::database(m_name, false); }
 
-bool ArchiveDb::fail(Fault fault, const QString &why)
+bool ArchiveDb::fail(Fault fault, QString why)
 {
     m_fault = fault;
     const QString where = describe(m_location);
+    why = withoutSecrets(why, m_secrets);
     switch (fault) {
     case Fault::None:
         m_error.clear();
         return true;
     case Fault::Unreachable:
         m_error = archivetext::kUnreachable.arg(where, why);
-        // The next call connects afresh.
-        if (m_open)
-            database().close();
-        m_open = false;
+        dropConnection();
+        break;
+    case Fault::NoAnswer:
+        m_error = archivetext::kNoAnswer.arg(where, why);
+        if (m_deadline.expired())
+            dropConnection();
         break;
     case Fault::Damaged:
         m_error = archivetext::kDamaged.arg(where, why);
+        // Not written to again through this connection, whatever asks.
+        if (isSQLite())
+            m_damaged = why;
         break;
     case Fault::Full:
         m_error = archivetext::kDiskFull.arg(where);
@@ -149,6 +300,7 @@ bool ArchiveDb::fail(Fault fault, const QString &why)
         m_error = archivetext::kReadOnly.arg(where);
         break;
     case Fault::Newer:
+    case Fault::Older:
     case Fault::NotFound:
     case Fault::Failed:
         m_error = why;
@@ -174,9 +326,15 @@ bool ArchiveDb::fail(const QSqlError &error)
             break;
         }
     } else {
+        // The deadline ran out and dropped the connection, or the server cancelled a statement
+        // that took longer than the statement timeout.
+        const QString state = error.nativeErrorCode();
+        if (m_deadline.expired())
+            return fail(Fault::NoAnswer, seconds(answerWithin()));
+        if (state == QLatin1String("57014"))
+            return fail(Fault::NoAnswer, seconds(m_statementTimeout));
         // No SQLSTATE (libpq lost the server), a connection exception or a server shutting
         // down: the shared archive went away.
-        const QString state = error.nativeErrorCode();
         if (!m_open || state.isEmpty() || state.startsWith(QLatin1String("08")) ||
             state.startsWith(QLatin1String("57P")))
             return fail(Fault::Unreachable, why.trimmed());
@@ -184,7 +342,14 @@ bool ArchiveDb::fail(const QSqlError &error)
     return fail(Fault::Failed, archivetext::kFailed.arg(describe(m_location), why.trimmed()));
 }
 
-bool ArchiveDb::exec(QSqlQuery &query) { return query.exec() || fail(query.lastError()); }
+// A statement whose preparing failed (PostgreSQL prepares on the server, where it can wait on a
+// lock past the statement timeout) fails with that reason, not with what running it would say.
+bool ArchiveDb::exec(QSqlQuery &query)
+{
+    if (query.lastError().type() != QSqlError::NoError)
+        return fail(query.lastError());
+    return query.exec() || fail(query.lastError());
+}
 
 bool ArchiveDb::exec(const QString &sql)
 {
@@ -214,53 +379,110 @@ bool ArchiveDb::configure(QSqlDatabase &db)
 {
     if (isSQLite()) {
         db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_name);
-        db.setDatabaseName(m_location.where);
-        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=10000"));
         return true;
     }
     QString why;
-    const auto options = libpqOptions(m_location.where, &why);
-    if (!options)
+    const auto connection = ConnectionString::parse(m_location.where, &why);
+    if (!connection)
         return fail(Fault::Failed, archivetext::kBadConnection.arg(describe(m_location), why));
+    m_secrets = connection->secrets();
     db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), m_name);
-    db.setConnectOptions(*options);
+    db.setConnectOptions(connection->forDriver());
     return true;
+}
+
+bool ArchiveDb::prepareFile()
+{
+    const QFileInfo file(m_location.where);
+    if (file.exists() && !file.isFile())
+        return fail(Fault::Damaged, archivetext::kNotAFile);
+    // The log beside the file is made and removed in its folder: a folder this user cannot
+    // write makes the archive read-only as much as the file itself.
+    if (file.exists()) {
+        m_readOnly = !file.isWritable() || !QFileInfo(file.absolutePath()).isWritable();
+        return true;
+    }
+    m_readOnly = false;
+    if (!makeArchiveFolders(file.absolutePath()) || !createArchiveFile(file.absoluteFilePath()))
+        return fail(Fault::ReadOnly, QString());
+    return true;
+}
+
+void ArchiveDb::nameFile(QSqlDatabase &db, bool asItStands) const
+{
+    QString options = QStringLiteral("QSQLITE_BUSY_TIMEOUT=10000");
+    if (m_readOnly)
+        options += QStringLiteral(";QSQLITE_OPEN_READONLY");
+    if (asItStands) {
+        options += QStringLiteral(";QSQLITE_OPEN_URI");
+        db.setDatabaseName(QUrl::fromLocalFile(m_location.where).toString(QUrl::FullyEncoded) +
+                           QStringLiteral("?immutable=1"));
+    } else {
+        db.setDatabaseName(m_location.where);
+    }
+    db.setConnectOptions(options);
+}
+
+bool ArchiveDb::readable(QSqlDatabase &db)
+{
+    {
+        QSqlQuery probe(db);
+        if (probe.exec(QStringLiteral("SELECT COUNT(*) FROM sqlite_master")) && probe.next())
+            return true;
+        // SQLITE_READONLY (its folder, the index not made) or SQLITE_CANTOPEN.
+        const int code = probe.lastError().nativeErrorCode().toInt() & 0xff;
+        if ((code != 8 && code != 14) || QFileInfo::exists(m_location.where + QStringLiteral("-wal")))
+            return fail(probe.lastError());
+    }
+    db.close();
+    nameFile(db, true);
+    return db.open() || fail(db.lastError());
 }
 
 bool ArchiveDb::open()
 {
     if (m_open)
         return true;
-    if (isSQLite()) {
-        const QFileInfo file(m_location.where);
-        if (file.exists() && !file.isFile())
-            return fail(Fault::Damaged, archivetext::kNotAFile);
-        if (!QDir().mkpath(file.absolutePath()))
-            return fail(Fault::ReadOnly, QString());
-    }
+    if (!m_location.refused.isEmpty())
+        return fail(Fault::Failed, m_location.refused);
+    const Watch watch(*this);
+    if (isSQLite() && !prepareFile())
+        return false;
     // A connection that failed to open before is tried again as it is.
     QSqlDatabase db = database();
     if (!db.isValid() && !configure(db))
         return false;
     if (!db.isValid())
         return fail(Fault::Failed, archivetext::kNoDriver.arg(db.lastError().text()));
+    m_statementTimeout = kStatementTimeout;
+    if (isSQLite())
+        nameFile(db, false);
     if (!db.open()) {
         if (isSQLite())
             return fail(db.lastError());
         return fail(Fault::Unreachable, db.lastError().databaseText().trimmed());
     }
     m_open = true;
-    // WAL lets a reader list while another program stores. A damaged file fails here first.
-    if (isSQLite()) {
-        QSqlQuery q(db);
-        if (!q.exec(QStringLiteral("PRAGMA journal_mode=WAL"))) {
-            fail(q.lastError());
-            if (m_fault == Fault::Damaged) {
-                m_open = false;
-                db.close();
-                return false;
-            }
-        }
+    armDeadline();
+    if (!isSQLite() && !limitStatements()) {
+        dropConnection();
+        return false;
+    }
+    // A damaged file fails here first.
+    bool ready = true;
+    if (!isSQLite()) {
+        ready = findReadOnly();
+    } else if (m_readOnly) {
+        ready = readable(db);
+    } else if (!useWriteAheadLog()) {
+        // A file that turns out not to take writes (a read-only file system) is read as it is.
+        m_readOnly = m_fault == Fault::ReadOnly;
+        ready = m_fault != Fault::Damaged;
+    }
+    if (!ready) {
+        m_open = false;
+        db.close();
+        return false;
     }
     if (!migrate()) {
         m_open = false;
@@ -269,6 +491,63 @@ bool ArchiveDb::open()
     }
     fail(Fault::None, QString());
     return true;
+}
+
+// WAL lets a reader list while another program stores.
+bool ArchiveDb::useWriteAheadLog()
+{
+    QSqlQuery q(database());
+    if (!q.exec(QStringLiteral("PRAGMA journal_mode")) || !q.next())
+        return fail(q.lastError());
+    const QString mode = q.value(0).toString();
+    // Left open, the question would keep the file from changing its mode (silently).
+    q.finish();
+    if (mode.compare(QLatin1String("wal"), Qt::CaseInsensitive) == 0)
+        return true;
+    return writable() && exec(QStringLiteral("PRAGMA journal_mode=WAL"));
+}
+
+// Read-only as the server sees it: a read-only server or session, or a user who may neither
+// create the tables nor add to them.
+bool ArchiveDb::findReadOnly()
+{
+    QSqlQuery q(database());
+    if (!q.exec(QStringLiteral(
+            "SELECT current_setting('transaction_read_only') = 'on' OR CASE "
+            "WHEN to_regclass('runs') IS NULL THEN NOT has_schema_privilege(current_schema(), 'CREATE') "
+            "ELSE NOT (has_table_privilege('runs', 'INSERT') AND has_table_privilege('runs', 'UPDATE') "
+            "AND has_table_privilege('run_bytes', 'INSERT')) END")) ||
+        !q.next())
+        return fail(q.lastError());
+    m_readOnly = q.value(0).toBool();
+    return true;
+}
+
+bool ArchiveDb::writable()
+{
+    if (m_readOnly)
+        return fail(Fault::ReadOnly, QString());
+    if (!m_damaged.isEmpty())
+        return fail(Fault::Damaged, m_damaged);
+    if (!isSQLite() || m_checked)
+        return true;
+    // Pages that do not read as pages; the first fault is enough to say so.
+    QSqlQuery q(database());
+    if (!q.exec(QStringLiteral("PRAGMA quick_check(1)")) || !q.next())
+        return fail(q.lastError());
+    QStringList found = q.value(0).toString().split(QLatin1Char('\n'));
+    if (found != QStringList{QStringLiteral("ok")}) {
+        // What was found, without the heading naming the database ("*** in database main ***").
+        found.removeIf([](const QString &line) { return line.startsWith(QLatin1String("***")); });
+        return fail(Fault::Damaged, found.join(QStringLiteral("; ")));
+    }
+    m_checked = true;
+    return true;
+}
+
+QString ArchiveDb::readOnlyNote() const
+{
+    return m_readOnly ? archivetext::kReadOnlyNote.arg(describe(m_location)) : QString();
 }
 
 bool ArchiveDb::migrate()
@@ -289,8 +568,12 @@ bool ArchiveDb::migrate()
         return false;
     if (*current == latest)
         return true;
+    if (*current < latest && m_readOnly)
+        return fail(Fault::Older, archivetext::kReadOnlyOlder.arg(describe(m_location))
+                                      .arg(*current)
+                                      .arg(latest));
     if (*current < latest) {
-        if (!begin())
+        if (!writable() || !begin())
             return false;
         // Another program may have migrated meanwhile: look again under the lock.
         const bool ok = (isSQLite() || exec(QStringLiteral("SELECT pg_advisory_xact_lock(20411)"))) &&
@@ -314,9 +597,13 @@ bool ArchiveDb::applySteps(int from)
 {
     const QString blob = isSQLite() ? QStringLiteral("BLOB") : QStringLiteral("BYTEA");
     for (int v = from; v <= int(migrations().size()); ++v) {
-        for (QString sql : migrations().at(v - 1))
+        const Migration &step = migrations().at(v - 1);
+        for (QString sql : step.statements)
             if (!exec(sql.replace(QLatin1String("%BLOB%"), blob)))
                 return false;
+        QSqlError error;
+        if (step.fill && !step.fill(database(), &error))
+            return fail(error);
         QSqlQuery q(database());
         q.prepare(QStringLiteral("INSERT INTO schema_version (version) VALUES (?)"));
         q.addBindValue(v);
@@ -328,11 +615,13 @@ bool ArchiveDb::applySteps(int from)
 
 ArchiveDb::Stored ArchiveDb::store(const RunRecord &run, bool toSend)
 {
-    if (!open() || !begin())
+    const Watch watch(*this);
+    if (!open() || !writable() || !begin())
         return Stored::Failed;
     QSqlQuery q(database());
-    q.prepare(QStringLiteral("INSERT INTO runs (%1) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, "
-                             "?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?) ON CONFLICT DO NOTHING")
+    q.prepare(QStringLiteral("INSERT INTO runs (%1, location_folded) VALUES (?, ?, ?, ?, ?, ?, ?, "
+                             "?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?) "
+                             "ON CONFLICT DO NOTHING")
                   .arg(kRunColumns));
     const QDateTime storedAt = run.storedAt.isValid() ? run.storedAt
                                                       : QDateTime::currentDateTimeUtc();
@@ -346,7 +635,8 @@ ArchiveDb::Stored ArchiveDb::store(const RunRecord &run, bool toSend)
                       run.status ? QVariant(*run.status) : QVariant(), nullable(run.minimum[0]),
                       nullable(run.maximum[0]), nullable(run.minimum[1]), nullable(run.maximum[1]),
                       toSend ? 1 : 0} +
-             failedValues(run.failed[0]) + failedValues(run.failed[1]))
+             failedValues(run.failed[0]) + failedValues(run.failed[1]) +
+             QVariantList{searchFolded(run.location)})
         q.addBindValue(v);
     if (!exec(q)) {
         rollback();
@@ -409,6 +699,7 @@ std::optional<QList<RunRecord>> ArchiveDb::list(const RunFilter &filter)
 
 std::optional<QList<RunRecord>> ArchiveDb::runs(const RunQuery &query)
 {
+    const Watch watch(*this);
     if (!open())
         return std::nullopt;
     QSqlQuery q = prepared(query, true);
@@ -422,6 +713,7 @@ std::optional<QList<RunRecord>> ArchiveDb::runs(const RunQuery &query)
 
 std::optional<int> ArchiveDb::count(const RunFilter &filter)
 {
+    const Watch watch(*this);
     if (!open())
         return std::nullopt;
     // The list's own conditions counted, so the count can never disagree with the list.
@@ -447,6 +739,7 @@ QSqlQuery ArchiveDb::prepared(const RunQuery &query, bool forwardOnly) const
 
 std::optional<QByteArray> ArchiveDb::bytes(const QString &key)
 {
+    const Watch watch(*this);
     if (!open())
         return std::nullopt;
     QSqlQuery q(database());
@@ -475,7 +768,8 @@ bool ArchiveDb::unpack(const QByteArray &compressed, const QString &sha256, RunR
 
 bool ArchiveDb::remove(const QString &key)
 {
-    if (!open() || !begin())
+    const Watch watch(*this);
+    if (!open() || !writable() || !begin())
         return false;
     QSqlQuery b(database()), r(database());
     b.prepare(QStringLiteral("DELETE FROM run_bytes WHERE run_key = ?"));
@@ -495,6 +789,7 @@ bool ArchiveDb::remove(const QString &key)
 
 std::optional<QList<RunRecord>> ArchiveDb::waitingToSend()
 {
+    const Watch watch(*this);
     if (!open())
         return std::nullopt;
     QSqlQuery q(database());
@@ -536,7 +831,8 @@ std::optional<QList<RunRecord>> ArchiveDb::waitingToSend()
 
 bool ArchiveDb::markSent(const QString &key)
 {
-    if (!open())
+    const Watch watch(*this);
+    if (!open() || !writable())
         return false;
     QSqlQuery q(database());
     q.prepare(QStringLiteral("UPDATE runs SET to_send = 0 WHERE run_key = ?"));

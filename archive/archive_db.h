@@ -1,13 +1,17 @@
 #pragma once
 
 #include "archive/archive_location.h"
+#include "archive/command_deadline.h"
 #include "archive/run_filter.h"
 #include "archive/run_record.h"
 
 #include <QList>
 #include <QSqlDatabase>
 #include <QString>
+#include <QStringList>
 
+#include <chrono>
+#include <memory>
 #include <optional>
 
 class QSqlError;
@@ -15,24 +19,40 @@ class QSqlQuery;
 
 namespace archive {
 
+class QuietAboutFreeing;
+
 // One connection to one archive database, SQLite or PostgreSQL, through the same statements.
 // Opening brings the schema up to date (a version table, forward migrations); every change is
 // one transaction, so a run is there whole or not at all.
 //
+// An archive this user may not write (a SQLite file or folder without write permission, a
+// PostgreSQL user granted only SELECT) opens to be read: listing and getting work, everything
+// that writes fails with the read-only message, and no migration is tried. An older schema on
+// such an archive is one message (Fault::Older), not a half-read list. A SQLite file that fails
+// its integrity check, or that this connection found damaged, is never written to.
+//
 // A connection belongs to the thread that opened it; a worker thread that stores opens its own.
+//
+// Every call to a PostgreSQL database has a deadline: the server cancels a statement after the
+// statement timeout (10 s unless the connection string sets one, or the server has a shorter
+// one), and a server that does not answer at all is given half as long again, then the
+// connection is dropped (Fault::NoAnswer).
 class ArchiveDb
 {
 public:
-    static constexpr int kSchemaVersion = 2;
+    static constexpr int kSchemaVersion = 3;
+    static constexpr std::chrono::milliseconds kStatementTimeout{10000};
 
     // Why the last call failed.
     enum class Fault {
         None,
         Unreachable, // the shared database could not be reached
+        NoAnswer,    // the shared database stopped answering (a deadline ran out)
         Damaged,     // not a database, or a damaged one: reported, never replaced
         Full,        // the disk is full
         ReadOnly,    // the file or its folder cannot be written
         Newer,       // made by a newer Kestrun
+        Older,       // made by an older Kestrun, and read-only: it cannot be brought up to date
         NotFound,    // no run of that key
         Failed       // anything else; error() says what
     };
@@ -45,6 +65,11 @@ public:
 
     bool open();
     bool isOpen() const { return m_open; }
+    // Opened to be read only (known once open).
+    bool isReadOnly() const { return m_readOnly; }
+    // For the user, when the archive is read-only: that nothing can be stored in it. Empty
+    // otherwise.
+    QString readOnlyNote() const;
     const Location &location() const { return m_location; }
     Fault fault() const { return m_fault; }
     // One sentence for the user: which archive, and why.
@@ -67,16 +92,43 @@ public:
     bool markSent(const QString &key);
 
 private:
+    // Holds the deadline over one call, however many statements and rows it takes.
+    class Watch;
+    std::chrono::milliseconds answerWithin() const;
+    void armDeadline();
+    void endDeadline();
+    void dropConnection();
+    // The connection's statement timeout: the user's, a shorter one of the server's, or ours.
+    bool limitStatements();
+    int socket() const;
     // `query` prepared on this connection with its values bound, not yet run.
     QSqlQuery prepared(const RunQuery &query, bool forwardOnly) const;
     bool fail(const QSqlError &error);
-    bool fail(Fault fault, const QString &why);
+    bool fail(Fault fault, QString why);
     bool exec(QSqlQuery &query);
     bool exec(const QString &sql);
     bool begin();
     bool commit();
     void rollback();
     bool configure(QSqlDatabase &db);
+    // SQLite: the folder and the file made when they are missing, and whether this user may
+    // write them.
+    bool prepareFile();
+    // SQLite: the file named on the connection, opened to write or to read; `asItStands` reads
+    // it without the locks and the log's index (immutable).
+    void nameFile(QSqlDatabase &db, bool asItStands) const;
+    // SQLite, read-only: whether the file can be read. A file in WAL mode is read through the
+    // index beside it, which a folder this user cannot write cannot take while nobody has the
+    // archive open; with no log beside it either, the file holds all there is and is read as
+    // it stands.
+    bool readable(QSqlDatabase &db);
+    // SQLite: the write-ahead log switched on (once for a file; a write).
+    bool useWriteAheadLog();
+    // PostgreSQL: whether this user may store runs.
+    bool findReadOnly();
+    // Before anything is written: not read-only, and for SQLite a file that passed the
+    // integrity check (once per connection) and was not found damaged since.
+    bool writable();
     bool migrate();
     bool applySteps(int from);
     // The run's bytes from their stored form, checked against their hash.
@@ -86,8 +138,19 @@ private:
     Location m_location;
     QString m_name; // the Qt SQL connection's name
     bool m_open = false;
+    bool m_readOnly = false;
+    bool m_checked = false;   // the SQLite file passed its integrity check
+    QString m_damaged;        // why this connection found the file damaged; empty: it did not
     Fault m_fault = Fault::None;
     QString m_error;
+    QStringList m_secrets; // of the connection string: never in a message
+
+    CommandDeadline m_deadline;
+    int m_watching = 0; // calls under way (one calls another)
+    bool m_armed = false;
+    bool m_closeWhenDone = false;
+    std::unique_ptr<QuietAboutFreeing> m_quiet; // while a dropped connection is closed
+    std::chrono::milliseconds m_statementTimeout{kStatementTimeout};
 };
 
 // The list columns of one row of listQuery() as a record (no bytes).

@@ -12,10 +12,13 @@ Keeper::~Keeper()
 
 void Keeper::post(std::function<void(Archive &)> job)
 {
+    ++m_queued;
     m_jobs.post([this, job = std::move(job)] {
         if (!m_archive)
             m_archive = std::make_unique<Archive>();
         job(*m_archive);
+        if (--m_queued == 0)
+            m_archive->tryServerAgain();
     });
 }
 

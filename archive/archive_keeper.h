@@ -5,6 +5,7 @@
 
 #include <QObject>
 
+#include <atomic>
 #include <functional>
 #include <memory>
 
@@ -13,7 +14,8 @@ namespace archive {
 // Stores the window's runs on a thread of its own: a shared database that cannot be reached
 // takes seconds to say so, and the window must not freeze meanwhile. Runs are stored one after
 // another in the order given, and the destructor waits for those still queued, so closing the
-// program loses none.
+// program loses none. Runs queued behind one that found the shared archive away wait on this
+// computer at once; the next job posted after the queue ran dry asks the server again.
 class Keeper : public QObject
 {
     Q_OBJECT
@@ -38,6 +40,7 @@ private:
 
     JobThread m_jobs;
     std::unique_ptr<Archive> m_archive; // touched by the jobs only
+    std::atomic<int> m_queued{0};
 };
 
 } // namespace archive

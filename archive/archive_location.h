@@ -15,6 +15,9 @@ struct Location
     enum class Kind { SQLite, PostgreSQL };
     Kind kind = Kind::SQLite;
     QString where; // SQLite: the database file; PostgreSQL: the connection string as given
+    // Why this location must not be used (a password in KESTRUN_ARCHIVE, say); empty when it
+    // may. Opening it fails with this text.
+    QString refused = {};
 
     bool isShared() const { return kind == Kind::PostgreSQL; }
     bool operator==(const Location &) const = default;
@@ -39,9 +42,13 @@ void setStoredChoice(const QString &connection);
 } // namespace archive
 
 namespace archive {
-// The location as messages name it: the file, or the connection string without a password.
+// The location as messages name it: the file, or the connection string without its secrets.
 QString describe(const Location &location);
-// True when a connection string carries a password (a password keyword in any case, or a
-// URI's "user:secret@"): Kestrun refuses to keep such a string.
+// True when a connection string carries a password, or may (libpq cannot read it): Kestrun
+// refuses to keep or use such a string.
 bool holdsPassword(const QString &connection);
+// Why Kestrun will not use this connection string (it holds a password, or libpq cannot read
+// it); empty when it will, or when the text names a folder. The Archive dialog and
+// KESTRUN_ARCHIVE refuse alike.
+QString refusalOf(const QString &connection);
 } // namespace archive

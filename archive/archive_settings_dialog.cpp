@@ -60,11 +60,9 @@ QString ArchiveSettingsDialog::refusal(const QString &connection) const
 {
     if (connection.isEmpty())
         return archivetext::kNoConnection;
-    if (holdsPassword(connection))
-        return archivetext::kHoldsPassword;
     if (!locationFrom(connection).isShared())
         return archivetext::kNotAConnection.arg(connection);
-    return QString();
+    return refusalOf(connection);
 }
 
 void ArchiveSettingsDialog::accept()

@@ -84,6 +84,8 @@ inline const QString kWaitingHere =
 // What the database layer says went wrong. %1 the archive as describe() names it, %2 the
 // database's (or libpq's) reason, unless a text says otherwise.
 inline const QString kUnreachable = QStringLiteral("The shared archive %1 could not be reached: %2");
+// %2 the seconds it was given (a server that stalls, or a network that went away mid-command).
+inline const QString kNoAnswer = QStringLiteral("The shared archive %1 did not answer within %2 s.");
 inline const QString kDamaged = QStringLiteral(
     "The archive %1 is damaged (%2). It was left as it is; move it away to start a new archive.");
 inline const QString kDiskFull = QStringLiteral("The archive %1 could not be written: the disk is full.");
@@ -96,12 +98,27 @@ inline const QString kNoDriver = QStringLiteral("The database driver for the arc
 // %2 the archive's schema version, %3 the newest this program knows.
 inline const QString kNewer = QStringLiteral(
     "The archive %1 was made by a newer Kestrun (schema version %2; this one knows up to %3).");
+// An archive this user may only read. %1 the archive; for the older one, %2 its schema version,
+// %3 the one this program keeps.
+inline const QString kReadOnlyNote = QStringLiteral(
+    "The archive %1 is read-only for you: its runs can be listed and opened, but nothing can be "
+    "stored in it or deleted from it.");
+inline const QString kReadOnlyOlder = QStringLiteral(
+    "The archive %1 is read-only for you and was made by an older Kestrun (schema version %2; "
+    "this one needs %3). It can be read once someone who may write to it has opened it with "
+    "this version.");
 // %1 the key asked for.
 inline const QString kNoSuchRun = QStringLiteral("The archive holds no run with the key %1.");
 // Reasons inside kDamaged: the archive's path is a folder or a device; a run's bytes (%1 the
 // first digits of their hash) changed since they were stored.
 inline const QString kNotAFile = QStringLiteral("it is not a file");
 inline const QString kHashMismatch = QStringLiteral("the bytes of the run %1 do not match their hash");
+// A connection string that libpq cannot read, in place of the string (nothing of it is shown).
+inline const QString kConnectionNotShown = QStringLiteral("(not shown)");
+// Why a URI is not valid when its user part cannot be told from its host.
+inline const QString kAmbiguousUri = QStringLiteral(
+    "the user name and password of a URI cannot hold an unencoded '@' or '/' (write them "
+    "percent-encoded, or put the password in ~/.pgpass)");
 // libpq's reason when it could not say one.
 inline const QString kNoMemory = QStringLiteral("out of memory");
 

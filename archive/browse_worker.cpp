@@ -68,6 +68,7 @@ BrowseWorker::Ticket BrowseWorker::ask(std::function<void(ArchiveDb &, Answer &)
         Answer answer;
         answer.ticket = ticket;
         question(*m_db, answer);
+        answer.readOnlyNote = m_db->readOnlyNote();
         // Queued to this object: told on the asking thread, and not at all once it is gone.
         QMetaObject::invokeMethod(this, [this, answer] { Q_EMIT answered(answer); });
     });

@@ -42,6 +42,7 @@ public:
         QList<RunRecord> runs; // list(): the runs asked for, without their bytes
         int count = 0;         // count()
         QByteArray bytes;      // fetch(): the run's exact ".brv2" bytes
+        QString readOnlyNote;  // the archive's, as ArchiveDb gives it: empty when it is writable
     };
 
     // `beforeEach` runs on the worker's thread before each question reaches the database: a

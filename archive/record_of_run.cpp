@@ -54,6 +54,16 @@ RunRecord describe(const RunDocument &doc, RunOrigin source, const QByteArray &b
     return r;
 }
 
+// Whether the file opened; the program's message with its reason ("File Error: ...") in `why`
+// when not.
+bool opened(const setio::Opened &result, QString *why)
+{
+    if (result.status == setio::Status::Ok)
+        return true;
+    *why = setio::explained(result);
+    return false;
+}
+
 } // namespace
 
 RunRecord recordOf(const RunDocument &doc)
@@ -64,11 +74,8 @@ RunRecord recordOf(const RunDocument &doc)
 std::optional<RunRecord> recordFromFile(const QString &path, QString *why)
 {
     RunDocument doc;
-    const setio::Opened opened = doc.openFile(path);
-    if (opened.status != setio::Status::Ok) {
-        *why = setio::message(opened.status);
+    if (!opened(doc.openFile(path), why))
         return std::nullopt;
-    }
     // Open read the whole file; read again for its exact bytes.
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly)) {
@@ -76,6 +83,14 @@ std::optional<RunRecord> recordFromFile(const QString &path, QString *why)
         return std::nullopt;
     }
     return describe(doc, RunOrigin::File, f.readAll());
+}
+
+std::optional<RunRecord> recordFromBytes(const QByteArray &bytes, QString *why)
+{
+    RunDocument doc;
+    if (!opened(doc.openFileBytes(bytes, QString()), why))
+        return std::nullopt;
+    return describe(doc, RunOrigin::File, bytes);
 }
 
 } // namespace archive

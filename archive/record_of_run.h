@@ -13,7 +13,10 @@ namespace archive {
 RunRecord recordOf(const RunDocument &doc);
 
 // The record of a ".brv2" file: its bytes exactly as they are, the rest as Open reads it.
-// nullopt with the program's message ("File Error", "File Corrupted") when it cannot be opened.
+// nullopt when it cannot be opened, with the program's message and the reason as `summary`
+// gives them ("File Error: the header's model code is not a whole number").
 std::optional<RunRecord> recordFromFile(const QString &path, QString *why);
+// The same of a file's bytes that came without a name (standard input).
+std::optional<RunRecord> recordFromBytes(const QByteArray &bytes, QString *why);
 
 } // namespace archive

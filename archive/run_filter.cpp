@@ -2,6 +2,7 @@
 
 #include "archive/run_record.h"
 
+#include <QRegularExpression>
 #include <QStringList>
 
 namespace archive {
@@ -12,10 +13,11 @@ constexpr const char *kColumns[kListColumnCount] = {
     "readings",   "status",  "source",          "run_key",   "failed1",       "failed_longest1",
     "failed_at1", "failed2", "failed_longest2", "failed_at2"};
 
-// LIKE's wildcards typed by the user match themselves.
+// LIKE's wildcards typed by the user match themselves, also those folding made (a full-width
+// percent sign is a percent sign once folded).
 QString likePattern(const QString &text)
 {
-    QString escaped = text.toLower();
+    QString escaped = searchFolded(text);
     escaped.replace(QLatin1Char('\\'), QLatin1String("\\\\"));
     escaped.replace(QLatin1Char('%'), QLatin1String("\\%"));
     escaped.replace(QLatin1Char('_'), QLatin1String("\\_"));
@@ -32,7 +34,7 @@ RunQuery chosenRuns(const RunFilter &filter)
         q.values << *filter.serial;
     }
     if (!filter.location.trimmed().isEmpty()) {
-        where << QStringLiteral("LOWER(location) LIKE ? ESCAPE '\\'");
+        where << QStringLiteral("location_folded LIKE ? ESCAPE '\\'");
         q.values << likePattern(filter.location.trimmed());
     }
     // Logger times are stored as ISO text, which sorts as the times do.
@@ -84,15 +86,44 @@ RunQuery countQuery(const RunFilter &filter)
     return q;
 }
 
+QString searchFolded(const QString &text)
+{
+    // Qt folds one character to one: going through the capitals first gives the folds of
+    // several characters too ("ß" to "SS" to "ss"), and folding once more before that the
+    // capital sharp s as well. Taken apart again afterwards, as folding can make characters
+    // that decompose.
+    const QString folded = text.normalized(QString::NormalizationForm_KD)
+                               .toCaseFolded()
+                               .toUpper()
+                               .toCaseFolded()
+                               .normalized(QString::NormalizationForm_KD);
+    QList<uint> kept = folded.toUcs4();
+    kept.removeIf([](uint c) {
+        const QChar::Category category = QChar::category(char32_t(c));
+        return category == QChar::Mark_NonSpacing || category == QChar::Mark_SpacingCombining ||
+               category == QChar::Mark_Enclosing;
+    });
+    return QString::fromUcs4(reinterpret_cast<const char32_t *>(kept.constData()), kept.size());
+}
+
 QDateTime parseBound(const QString &text, bool endOfDay)
 {
-    const QDateTime t = parseTime(text.trimmed());
-    if (t.isValid())
-        return t;
-    const QDate d = QDate::fromString(text.trimmed(), Qt::ISODate);
-    if (!d.isValid())
+    // The whole text, and only these forms: a date followed by anything is no date.
+    static const QRegularExpression form(QStringLiteral(
+        "^([0-9]{4})-([0-9]{2})-([0-9]{2})(?:T([0-9]{2}):([0-9]{2})(?::([0-9]{2}))?)?$"));
+    const QRegularExpressionMatch m = form.match(text.trimmed());
+    if (!m.hasMatch())
         return QDateTime();
-    return QDateTime(d, endOfDay ? QTime(23, 59, 59) : QTime(0, 0), Qt::UTC);
+    const auto number = [&m](int field, int unnamed) {
+        return m.hasCaptured(field) ? m.captured(field).toInt() : unnamed;
+    };
+    // A bound names the first or the last second of the day or minute it gives.
+    const int lastOrFirst = endOfDay ? 59 : 0;
+    const QDate d(number(1, 0), number(2, 0), number(3, 0));
+    const QTime t(number(4, endOfDay ? 23 : 0), number(5, lastOrFirst), number(6, lastOrFirst));
+    if (!d.isValid() || !t.isValid())
+        return QDateTime();
+    return QDateTime(d, t, Qt::UTC);
 }
 
 } // namespace archive

@@ -13,7 +13,7 @@ namespace archive {
 struct RunFilter
 {
     std::optional<int> serial;
-    QString location; // part of the location, any case
+    QString location; // part of the location, in any case and with or without accents
     QDateTime since;  // runs with a reading at or after this logger time (invalid: no bound)
     QDateTime until;  // runs with a reading at or before this logger time
     bool alarmsOnly = false;
@@ -57,8 +57,13 @@ RunQuery listQuery(const RunFilter &filter, RunColumn sortColumn = RunColumn::St
 // would cost a sort of the whole archive at every count).
 RunQuery countQuery(const RunFilter &filter);
 
-// A date the user typed ("2024-05-17" or "2024-05-17T08:00:00") as the first or the last
-// moment it names; invalid when it is neither.
+// A text as location search compares it, in every language: compatibility forms and accents
+// taken apart and the accents dropped, then case folded ("Ünïcode" and "UNICODE" both give
+// "unicode", "Straße" gives "strasse"). The archive stores each run's location folded beside it.
+QString searchFolded(const QString &text);
+
+// A date the user typed as the first or the last moment it names: a date "2024-05-17", or a
+// date and time "2024-05-17T08:00" or "2024-05-17T08:00:30"; invalid for anything else.
 QDateTime parseBound(const QString &text, bool endOfDay);
 
 } // namespace archive

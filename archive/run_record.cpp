@@ -3,6 +3,7 @@
 #include "archive/archive_texts.h"
 #include "common/datetext.h"
 #include "common/numfmt.h"
+#include "common/text_from_file.h"
 
 #include <QCryptographicHash>
 #include <QStringList>
@@ -65,7 +66,7 @@ QString runName(const RunRecord &run)
     if (run.serial >= 0)
         logger << shownSerial(run.serial);
     if (!run.location.isEmpty())
-        logger << run.location;
+        logger << textfromfile::shown(run.location);
     const QString span = archivetext::kRunSpan.arg(shownTime(run.first), shownTime(run.last));
     return logger.isEmpty() ? span : logger.join(QLatin1Char(' ')) + QStringLiteral(" \u2013 ") + span;
 }

@@ -2,6 +2,7 @@
 
 #include "archive/archive_texts.h"
 #include "common/model_codes.h"
+#include "common/text_from_file.h"
 
 namespace archive {
 
@@ -110,7 +111,7 @@ QVariant RunTableModel::data(const QModelIndex &index, int role) const
     case RunColumn::Serial:
         return run.serial < 0 ? QVariant() : QVariant(shownSerial(run.serial));
     case RunColumn::Location:
-        return run.location;
+        return textfromfile::shown(run.location);
     case RunColumn::Model:
         return model::label(run.model);
     case RunColumn::First:

@@ -135,6 +135,13 @@ inline const QString kNothingToSave =
 // %1: the file, %2: the system's reason.
 inline const QString kSaveFailed =
     QStringLiteral("The file %1 could not be saved: %2\nA file saved there before is unchanged.");
+// %1: a device, a pipe or standard output, %2: the system's reason. Nothing was replaced.
+inline const QString kWriteFailed = QStringLiteral("%1 could not be written: %2");
+inline const QString kStandardOutputName = QStringLiteral("standard output");
+// Why an output cannot be written where it was named. %1: the folder.
+inline const QString kOutputNoFolder = QStringLiteral("the folder %1 does not exist");
+inline const QString kOutputIsFolder = QStringLiteral("it is a folder");
+inline const QString kOutputTooManyLinks = QStringLiteral("it leads through too many symbolic links");
 
 // Output
 inline const QString kNoDataToPrint = QStringLiteral("No data to print");
@@ -185,5 +192,12 @@ inline const QString kManualNotOpened =
 
 inline const QString kSysInfoUnavailable =
     QStringLiteral("System Information Is Unavailable At This Time");
+
+// A message with why after it, as the command line says it ("File Error: row 12: the time
+// field is not a time"); the message alone when there is no reason.
+inline QString withReason(const QString &text, const QString &reason)
+{
+    return reason.isEmpty() ? text : text + QStringLiteral(": ") + reason;
+}
 
 } // namespace msg

@@ -8,7 +8,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
-#include <QSaveFile>
 
 #include <cmath>
 #include <optional>
@@ -156,6 +155,11 @@ Content failed(const QString &reason, Content::Status status = Content::Status::
     c.status = status;
     c.reason = reason;
     return c;
+}
+
+QString tooLarge()
+{
+    return QStringLiteral("it is larger than %1 MB").arg(kMaxFileSize >> 20);
 }
 
 } // namespace
@@ -344,33 +348,27 @@ Content readFile(const QString &path)
     if (!f.open(QIODevice::ReadOnly))
         return failed(QStringLiteral("it cannot be read: %1").arg(f.errorString()));
     if (f.size() > kMaxFileSize)
-        return failed(QStringLiteral("it is larger than %1 MB").arg(kMaxFileSize >> 20));
+        return failed(tooLarge());
     return decode(f.readAll());
 }
 
-bool writeFileAtomically(const QString &path, const QByteArray &bytes, QString *error)
+std::optional<QByteArray> readStream(QIODevice &in, QString *why)
 {
-    QSaveFile f(path);
-    // Unbuffered, so a write the disk cuts short (full, or a file size limit) shows in write()'s
-    // count: buffered, the short write at commit() goes unnoticed and the old file is replaced
-    // by a truncated one.
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
-        if (error)
-            *error = f.errorString();
-        return false;
+    // In pieces: a stream tells no size, and the whole limit is not set aside for a small file.
+    QByteArray bytes;
+    char piece[64 * 1024];
+    for (qint64 n; (n = in.read(piece, sizeof piece)) != 0;) {
+        if (n < 0) {
+            *why = QStringLiteral("it cannot be read: %1").arg(in.errorString());
+            return std::nullopt;
+        }
+        bytes.append(piece, n);
+        if (bytes.size() > kMaxFileSize) {
+            *why = tooLarge();
+            return std::nullopt;
+        }
     }
-    if (f.write(bytes) != bytes.size()) {
-        if (error)
-            *error = f.errorString();
-        f.cancelWriting();
-        return false;
-    }
-    if (!f.commit()) {
-        if (error)
-            *error = f.errorString();
-        return false;
-    }
-    return true;
+    return bytes;
 }
 
 } // namespace brv2

@@ -5,6 +5,10 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
+class QIODevice;
+
 // The ".brv2" data file: a text file of comma-separated records ended by CR LF, numbers as
 // plain decimal text, strings in double quotes, dates as #yyyy-mm-dd#.
 //
@@ -60,8 +64,7 @@ int parseByteRecord(QStringView field); // -1 when it is not a date of day 0..25
 
 // Reads a whole file (at most a sane size); FileError when it cannot be read.
 Content readFile(const QString &path);
-// Writes `bytes` to a temporary file beside `path` and moves it into place only when all of it
-// was written, so a failed save leaves any previous file as it was.
-bool writeFileAtomically(const QString &path, const QByteArray &bytes, QString *error);
-
+// The whole of a file that comes as a stream without a name (standard input), up to the size
+// readFile takes; nullopt with why when it cannot be read or is larger.
+std::optional<QByteArray> readStream(QIODevice &in, QString *why);
 } // namespace brv2

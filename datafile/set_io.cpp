@@ -10,6 +10,7 @@
 #include "common/messages.h"
 #include "common/model_codes.h"
 #include "common/numfmt.h"
+#include "common/output_file.h"
 #include "common/prompter.h"
 #include "datafile/brv2_file.h"
 
@@ -187,7 +188,7 @@ QByteArray encode(const ReadingSet &set, int dataKind)
 
 bool save(const ReadingSet &set, int dataKind, const QString &path, QString *error)
 {
-    return brv2::writeFileAtomically(path, encode(set, dataKind), error);
+    return outputfile::write(path, encode(set, dataKind), error);
 }
 
 namespace {
@@ -250,6 +251,11 @@ Opened show(ReadingSet &set, const brv2::Content &c)
 Opened open(ReadingSet &set, const QString &path) { return show(set, brv2::readFile(path)); }
 
 Opened openBytes(ReadingSet &set, const QByteArray &bytes) { return show(set, brv2::decode(bytes)); }
+
+QString explained(const Opened &opened)
+{
+    return msg::withReason(message(opened.status), opened.reason);
+}
 
 QString message(Status status)
 {

@@ -39,5 +39,8 @@ Opened openBytes(ReadingSet &set, const QByteArray &bytes);
 void report(Status status, Prompter &prompter);
 // The message of a status ("File Error", "File Corrupted"); empty for Ok.
 QString message(Status status);
+// The message of a file that did not open with its reason after it, as the command line names
+// the file's fault wherever it skips or refuses it.
+QString explained(const Opened &opened);
 
 } // namespace setio

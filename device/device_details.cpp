@@ -4,6 +4,7 @@
 #include "common/messages.h"
 #include "common/numfmt.h"
 #include "common/prompter.h"
+#include "common/text_from_file.h"
 #include "device/device_host.h"
 #include "device/param_reply.h"
 
@@ -98,7 +99,7 @@ DeviceDetails::Labels DeviceDetails::describe(const LoggerDetails &d, const Labe
 {
     Labels l = before;
     l.locationVisible = true;
-    l.Llocation1 = msg::kLocationPrefix + d.location;
+    l.Llocation1 = msg::kLocationPrefix + textfromfile::shown(d.location);
     l.serialVisible = true;
     l.lserno1 = msg::kDetailPrefix + d.identity.serialText();
     if (const QString name = d.modelName(); !name.isEmpty())

@@ -6,6 +6,7 @@
 #include "common/messages.h"
 #include "common/model_codes.h"
 #include "common/numfmt.h"
+#include "common/text_from_file.h"
 #include "output/print_surface.h"
 
 #include <algorithm>
@@ -148,9 +149,9 @@ void DataPrintout::header()
     m_surface.setItalic(false);
     m_surface.printLine(QString());
     m_surface.printLine(QString());
-    m_surface.printLine({msg::kPrnSerialNo, m_set.SerialText()});
+    m_surface.printLine({msg::kPrnSerialNo, textfromfile::shown(m_set.SerialText())});
     m_surface.printLine(QString());
-    m_surface.printLine({msg::kPrnLocation, m_set.locationCaption()});
+    m_surface.printLine({msg::kPrnLocation, textfromfile::shown(m_set.locationCaption())});
     m_surface.printLine(QString());
     m_surface.printLine(QString());
     m_surface.printLine(headingLine());

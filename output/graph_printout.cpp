@@ -8,6 +8,7 @@
 #include "common/messages.h"
 #include "common/model_codes.h"
 #include "common/numfmt.h"
+#include "common/text_from_file.h"
 #include "output/print_surface.h"
 
 #include <QTimeZone>
@@ -364,8 +365,9 @@ void GraphPrintout::Graph_Header()
     m_surface.setItalic(false);
     m_surface.printCentred(m_in.title, 2, kTitlePoints);
 
-    const QString line = msg::kPrnGraphSerial + m_set.SerialText() + msg::kPrnGraphLocation
-                         + m_set.locationCaption() + msg::kPrnGraphClose;
+    const QString line = msg::kPrnGraphSerial + textfromfile::shown(m_set.SerialText())
+                         + msg::kPrnGraphLocation + textfromfile::shown(m_set.locationCaption())
+                         + msg::kPrnGraphClose;
     m_surface.setFontFamily(kGraphFamilies);
     m_surface.setFontSize(kHeaderPoints);
     m_surface.moveTo((m_surface.scaleWidth() - m_surface.textWidth(line)) / 2, 5);

@@ -4,8 +4,8 @@
 #include "analysis/summary_output.h"
 #include "common/app_info.h"
 #include "common/messages.h"
+#include "common/output_file.h"
 #include "common/prompter.h"
-#include "datafile/brv2_file.h"
 #include "output/data_printout.h"
 #include "output/graph_printout.h"
 #include "output/print_surface.h"
@@ -188,7 +188,7 @@ bool writeReport(const RunDocument &doc, const QString &path, const QDateTime &m
         return false;
     }
     QString why;
-    if (!brv2::writeFileAtomically(path, pdf.data(), &why)) {
+    if (!outputfile::write(path, pdf.data(), &why)) {
         if (error)
             *error = why;
         return false;
@@ -210,8 +210,8 @@ Outcome reportToPdf(const RunDocument &doc, Prompter &prompter,
         path += QStringLiteral(".pdf");
     QString error;
     if (!writeReport(doc, path, madeAt, &error)) {
-        prompter.message(msg::kSaveFailed.arg(QDir::toNativeSeparators(path), error),
-                         appinfo::title(), Prompter::Icon::Critical);
+        prompter.message(outputfile::failureText(path, error), appinfo::title(),
+                         Prompter::Icon::Critical);
         return Outcome::NotWritten;
     }
     if (open(path))

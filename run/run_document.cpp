@@ -6,7 +6,7 @@
 #include "acquisition/table_texts.h"
 #include "analysis/limits_store.h"
 #include "analysis/summary_input.h"
-#include "datafile/brv2_file.h"
+#include "common/output_file.h"
 
 #include <QFileInfo>
 #include <QTimer>
@@ -124,6 +124,11 @@ setio::Opened RunDocument::openFile(const QString &path)
     return opened(setio::open(*m_set, path), RunOrigin::File, QFileInfo(path).absoluteFilePath());
 }
 
+setio::Opened RunDocument::openFileBytes(const QByteArray &bytes, const QString &title)
+{
+    return opened(setio::openBytes(*m_set, bytes), RunOrigin::File, title);
+}
+
 setio::Opened RunDocument::openArchived(const QByteArray &bytes, const QString &title)
 {
     return opened(setio::openBytes(*m_set, bytes), RunOrigin::Archive, title);
@@ -195,6 +200,6 @@ const QByteArray &RunDocument::fileBytes() const
 
 bool RunDocument::save(const QString &path, QString *error) const
 {
-    return brv2::writeFileAtomically(path, fileBytes(), error);
+    return outputfile::write(path, fileBytes(), error);
 }
 

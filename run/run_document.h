@@ -65,6 +65,8 @@ public:
     // A ".brv2" file, read completely before anything is replaced: on failure the run shown
     // stays as it was. Its title is the file's full name.
     setio::Opened openFile(const QString &path);
+    // A ".brv2" file that came without a name of its own (standard input), named by `title`.
+    setio::Opened openFileBytes(const QByteArray &bytes, const QString &title);
     // A run's file bytes kept in the archive, named by `title`.
     setio::Opened openArchived(const QByteArray &bytes, const QString &title);
     // A live run begins: its rows arrive in the set one by one.

@@ -3,6 +3,7 @@
 #include "acquisition/reading_set.h"
 #include "acquisition/readings_table.h"
 #include "acquisition/table_texts.h"
+#include "common/text_from_file.h"
 #include "run/run_document.h"
 #include "view/summary_view.h"
 #include "view/graph_controller.h"
@@ -85,13 +86,17 @@ ReadingsTable &FrmData::table()
 
 void FrmData::connectReadingSet()
 {
+    // The captions come from the file or the logger: shown as text, never as markup, and with
+    // their control characters made visible.
+    for (QLabel *l : {m_serial[0], m_serial[1], m_location[0], m_location[1]})
+        l->setTextFormat(Qt::PlainText);
     connect(m_set, &ReadingSet::serialTextChanged, this, [this](const QString &text) {
         for (QLabel *l : m_serial)
-            l->setText(text);
+            l->setText(textfromfile::shown(text));
     });
     connect(m_set, &ReadingSet::locationCaptionChanged, this, [this](const QString &text) {
         for (QLabel *l : m_location)
-            l->setText(text);
+            l->setText(textfromfile::shown(text));
     });
     connect(m_set, &ReadingSet::unitCaptionsChanged, this,
             [this](const QString &valueUnit, const QString &humidityUnit) {
@@ -409,6 +414,8 @@ QString FrmData::caption() const { return m_doc->title(); }
 
 void FrmData::showTitle(const QString &title)
 {
-    setWindowTitle(title);
-    Q_EMIT captionChanged(title);
+    // A file's name, or a run's logger and location.
+    const QString shown = textfromfile::shown(title);
+    setWindowTitle(shown);
+    Q_EMIT captionChanged(shown);
 }

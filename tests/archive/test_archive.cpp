@@ -1,22 +1,27 @@
 // The archive on real databases, every body once per backend (SQLite in a temporary folder,
 // the PostgreSQL cluster the test script starts): store, list with filters, get, import, the
-// browser's model, the duplicate kept once, the outbox while the server is stopped, a process
-// killed while storing, two processes storing into one file, a damaged file.
+// browser's model, the duplicate kept once, the outbox while the server is stopped or stops
+// answering, a process killed while storing, two processes storing into one file, a damaged
+// file.
 
 #include "acquisition/image_loader.h"
 #include "acquisition/reading_set.h"
 #include "archive/archive.h"
+#include "archive/archive_texts.h"
 #include "archive/browse_worker.h"
 #include "archive/record_of_run.h"
+#include "common/output_file.h"
 #include "run/run_document.h"
 #include "archive/run_table_model.h"
-#include "datafile/brv2_file.h"
 #include "datafile/set_io.h"
 #include "device/command_frame.h"
 #include "tools/logger-sim/logger_core.h"
+#include "tests/support/stalling_proxy.h"
+#include "tests/tools/cli_process.h"
 
 #include <QCryptographicHash>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QTemporaryDir>
@@ -24,6 +29,8 @@
 
 #include <cstdio>
 #include <functional>
+
+#include <sys/stat.h>
 
 using namespace archive;
 
@@ -51,6 +58,19 @@ RunRecord downloaded(int model, int serial, const char *location, int readings,
     doc.set().Cels_Faren = fahrenheit ? 0 : -1;
     doc.takeDownload(core.memoryImage(frames::make('R', 'R')), model);
     return recordOf(doc);
+}
+
+QByteArray fileBytes(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// What `path`'s permission bits are, as ls -l shows them in octal.
+int modeOf(const QString &path)
+{
+    struct stat st {};
+    return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? int(st.st_mode & 07777) : -1;
 }
 
 QStringList keysOf(const QList<RunRecord> &runs)
@@ -145,6 +165,23 @@ class TestArchive : public QObject
         return !QTest::currentTestFailed();
     }
 
+    // The test cluster's archive, empty, for a test that stops, starts or reaches the cluster
+    // itself; false when the test goes no further.
+    bool onTheCluster()
+    {
+        if (!chosen("postgres")) {
+            QTest::qSkip("PostgreSQL only", __FILE__, __LINE__);
+            return false;
+        }
+        if (qEnvironmentVariableIsEmpty("KESTRUN_TEST_PG_CLUSTER")) {
+            QTest::qSkip("no PostgreSQL cluster given (scripts/test starts one: KESTRUN_TEST_PG_CLUSTER)",
+                         __FILE__, __LINE__);
+            return false;
+        }
+        useBackend(true);
+        return !QTest::currentTestFailed();
+    }
+
 private Q_SLOTS:
     // The limits a record's verdict is judged by come from settings of this test's own.
     void initTestCase() { qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_dir.filePath("config"))); }
@@ -169,6 +206,7 @@ private Q_SLOTS:
         alarm.status = QStringLiteral("ALARM");
         alarm.storedAt = stored.addSecs(1);
         RunRecord other = downloaded(7, 12, "LAB A", 10);
+        other.location = QStringLiteral("Ünïcode Straße");
         other.storedAt = stored.addSecs(2);
         for (const RunRecord &r : {freezer, alarm, other}) {
             const auto outcome = archive.store(r);
@@ -185,7 +223,7 @@ private Q_SLOTS:
         // An imported copy of the file Save writes is the same run.
         const QString path = m_dir.filePath("freezer.brv2");
         QString error;
-        QVERIFY(brv2::writeFileAtomically(path, freezer.bytes, &error));
+        QVERIFY(outputfile::write(path, freezer.bytes, &error));
         const auto imported = recordFromFile(path, &error);
         QVERIFY2(imported, qPrintable(error));
         QCOMPARE(imported->key, freezer.key);
@@ -214,6 +252,13 @@ private Q_SLOTS:
             {"serial", [](RunFilter &f) { f.serial = 45; }, {alarm.key, freezer.key}},
             {"location, any case", [](RunFilter &f) { f.location = "freezer"; }, {freezer.key}},
             {"location with a wildcard character", [](RunFilter &f) { f.location = "%"; }, {}},
+            {"location, a wildcard once folded", [](RunFilter &f) { f.location = "\uFF05"; }, {}},
+            {"location, another case", [](RunFilter &f) { f.location = "ünïcode"; }, {other.key}},
+            {"location, no accents", [](RunFilter &f) { f.location = "unicode"; }, {other.key}},
+            {"location, capitals of other letters", [](RunFilter &f) { f.location = "STRASSE"; },
+             {other.key}},
+            {"location, accents typed apart", [](RunFilter &f) { f.location = "U\u0308NI\u0308"; },
+             {other.key}},
             {"readings on or after", [&](RunFilter &f) { f.since = day.addSecs(12 * 3600); }, newestFirst},
             {"readings up to before the shortest run", [&](RunFilter &f) { f.until = day.addSecs(9 * 3600); },
              {alarm.key, freezer.key}},
@@ -258,12 +303,7 @@ private Q_SLOTS:
     // The shared server stopped: the run waits here, is sent once it is back, and only once.
     void offlineThenSync()
     {
-        if (!chosen("postgres"))
-            QSKIP("PostgreSQL only");
-        if (qEnvironmentVariableIsEmpty("KESTRUN_TEST_PG_CLUSTER"))
-            QSKIP("no PostgreSQL cluster given (scripts/test starts one: KESTRUN_TEST_PG_CLUSTER)");
-        useBackend(true);
-        if (QTest::currentTestFailed())
+        if (!onTheCluster())
             return;
         const RunRecord run = downloaded(2, 45, "Freezer 2", 96, false, {10, 11});
         Archive archive(m_target, m_local);
@@ -287,8 +327,71 @@ private Q_SLOTS:
         QCOMPARE(here.waitingToSend().value_or(QList<RunRecord>{run}).size(), 0);
     }
 
-    // An archive of the first schema, from before failed readings were kept: it opens, its runs
-    // list with their failed readings unknown, and new runs keep theirs.
+    // kestrun-cli importing several files through a proxy to the server that stalls in the
+    // middle (a server whose process stops, a link that goes quiet), or that accepts and never
+    // answers: the run then being stored ends when the deadline the connection string sets runs
+    // out, the server is given up on once (one connection, not one per file), that run and
+    // those after it wait here, and the user is told once. They are sent on later.
+    void serverThatStopsAnswering_data()
+    {
+        using testproxy::StallingProxy;
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<int>("reached"); // runs the server took before it stopped answering
+        QTest::addColumn<QString>("why"); // %1: the archive as messages name it
+        QTest::newRow("stalls mid-import")
+            << int(StallingProxy::Mode::Forward) << 2 << archivetext::kNoAnswer.arg("%1", "1.5");
+        QTest::newRow("accepts, never answers")
+            << int(StallingProxy::Mode::Silent) << 0
+            << archivetext::kUnreachable.arg(
+                   "%1", "connection to server at \"127.0.0.1\", port PORT failed: timeout expired");
+    }
+    void serverThatStopsAnswering()
+    {
+        QFETCH(int, mode);
+        QFETCH(int, reached);
+        QFETCH(QString, why);
+        if (!onTheCluster())
+            return;
+        auto proxy = std::make_unique<testproxy::StallingProxy>(
+            qEnvironmentVariable("KESTRUN_TEST_PG_CLUSTER") + "/.s.PGSQL.5432",
+            testproxy::StallingProxy::Mode(mode));
+        proxy->stallOn("STALL HERE");
+        // Deadlines as a site sets them: connecting gives up after 2 s, a statement after 1 s.
+        const QString through = QStringLiteral("host=127.0.0.1 port=%1 user=postgres dbname=kestrun "
+                                               "connect_timeout=2 options='-c statement_timeout=1000'")
+                                    .arg(proxy->port());
+        QList<RunRecord> runs;
+        QStringList files{"archive", "import"};
+        for (int i = 0; i < 5; ++i) {
+            runs << downloaded(1, 40 + i, i == reached ? "STALL HERE" : "ROOM", 10 + i);
+            files << m_dir.filePath(QStringLiteral("run%1.brv2").arg(i));
+            QString error;
+            QVERIFY2(outputfile::write(files.last(), runs.last().bytes, &error), qPrintable(error));
+        }
+        QProcessEnvironment env = clitest::environment();
+        env.insert("KESTRUN_ARCHIVE", through);
+        const QTemporaryDir data; // this computer's archive, where runs wait
+        env.insert("XDG_DATA_HOME", data.path());
+        const clitest::Result import = clitest::run(files, 60000, env);
+        QVERIFY2(import.ok(), import.err.constData());
+        QCOMPARE(import.outText().count('\n'), 5);
+        why = why.arg(through).replace("PORT", QString::number(proxy->port()));
+        QCOMPARE(import.errText(), archivetext::kWaitingHere.arg(why, QString::number(5 - reached)) + '\n');
+        QCOMPARE(proxy->connections(), 1);
+        proxy.reset();
+
+        ArchiveDb here({Location::Kind::SQLite, data.filePath("Brivak/Kestrun/archive.sqlite")});
+        QCOMPARE(keysOf(here.waitingToSend().value_or(QList<RunRecord>())), keysOf(runs.mid(reached)));
+        Archive direct(m_target, here.location());
+        QCOMPARE(direct.db().count({}), reached);
+        const auto sent = direct.sync();
+        QVERIFY2(sent.ok(), qPrintable(sent.message));
+        QCOMPARE(sent.sent, 5 - reached);
+    }
+
+    // An archive of the first schema, from before failed readings and folded locations were
+    // kept: it opens, its runs list with their failed readings unknown and are found by any
+    // spelling of their location, and new runs keep both.
     void olderArchiveStaysReadable_data() { addBackends(); }
     void olderArchiveStaysReadable()
     {
@@ -300,11 +403,12 @@ private Q_SLOTS:
             QCOMPARE(db.store(old), ArchiveDb::Stored::Added);
             QSqlQuery q(db.database());
             for (const char *column : {"failed1", "failed_longest1", "failed_at1", "failed2",
-                                       "failed_longest2", "failed_at2"})
+                                       "failed_longest2", "failed_at2", "location_folded"})
                 QVERIFY2(q.exec(QStringLiteral("ALTER TABLE runs DROP COLUMN %1")
                                     .arg(QLatin1String(column))),
                          qPrintable(q.lastError().text()));
             QVERIFY(q.exec(QStringLiteral("DELETE FROM schema_version WHERE version > 1")));
+            QVERIFY(q.exec(QStringLiteral("UPDATE runs SET location = 'Ölager Süd'")));
         }
         ArchiveDb db(m_target);
         QVERIFY2(db.open(), qPrintable(db.error()));
@@ -318,6 +422,92 @@ private Q_SLOTS:
                                    QDateTime(QDate(2024, 5, 17), QTime(8, 30), Qt::UTC)};
         QCOMPARE(runs.at(0).failed[0], std::optional<FailedReadings>(probe));
         QCOMPARE(runs.at(0).failed[1], std::optional<FailedReadings>(probe));
+        for (const auto &[search, key] : {std::pair{"OLAGER SUD", old.key}, std::pair{"new", fresh.key}}) {
+            RunFilter filter;
+            filter.location = QString::fromUtf8(search);
+            QCOMPARE(keysOf(db.list(filter).value_or(QList<RunRecord>())), QStringList{key});
+        }
+    }
+
+    // An archive this user may only read (a SQLite file and folder without write permission, a
+    // PostgreSQL role granted SELECT only): listed and got with the note that nothing can be
+    // stored; storing and deleting fail with the read-only message; an older schema is one
+    // message and stays as it is.
+    void readOnlyArchive_data() { addBackends(); }
+    void readOnlyArchive()
+    {
+        if (!onDataRowsBackend())
+            return;
+        QFETCH(bool, shared);
+        const QString folder = m_dir.filePath(QStringLiteral("read-only"));
+        const Location writer =
+            shared ? m_target : Location{Location::Kind::SQLite, folder + "/" + kFileName};
+        const Location reader =
+            shared ? Location{Location::Kind::PostgreSQL, m_target.where + " user=kestrun_reader"}
+                   : writer;
+        const auto protect = [&](bool readOnly) {
+            if (shared)
+                return;
+            const QFile::Permissions read = QFile::ReadOwner | QFile::ReadUser;
+            QFile::setPermissions(writer.where, read | (readOnly ? QFile::Permissions() : QFile::WriteOwner));
+            QFile::setPermissions(folder, read | QFile::ExeOwner |
+                                              (readOnly ? QFile::Permissions() : QFile::WriteOwner));
+        };
+        const auto restore = qScopeGuard([&] { protect(false); });
+        // Statements of a user who may write, the archive writable for them meanwhile.
+        const auto asWriter = [&](const QStringList &statements) {
+            protect(false);
+            bool ok = true;
+            {
+                ArchiveDb admin(writer);
+                ok = admin.open();
+                QSqlQuery q(admin.database());
+                for (const QString &sql : statements) {
+                    if (ok && !q.exec(sql)) {
+                        qWarning("%s", qPrintable(q.lastError().text()));
+                        ok = false;
+                    }
+                }
+            }
+            protect(true);
+            return ok;
+        };
+        const RunRecord kept = downloaded(1, 45, "LAB A", 10);
+        {
+            ArchiveDb admin(writer);
+            QCOMPARE(admin.store(kept), ArchiveDb::Stored::Added);
+        }
+        QVERIFY(asWriter(shared ? QStringList{"DO $$ BEGIN CREATE ROLE kestrun_reader LOGIN; "
+                                              "EXCEPTION WHEN duplicate_object THEN NULL; END $$",
+                                              "GRANT SELECT ON runs, run_bytes, schema_version "
+                                              "TO kestrun_reader"}
+                                : QStringList{}));
+        if (!shared && QFileInfo(writer.where).isWritable())
+            QSKIP("this user writes whatever the permissions say (root)");
+
+        {
+            ArchiveDb db(reader);
+            const auto runs = db.list();
+            QVERIFY2(runs, qPrintable(db.error()));
+            QCOMPARE(keysOf(*runs), QStringList{kept.key});
+            QCOMPARE(db.readOnlyNote(), archivetext::kReadOnlyNote.arg(describe(reader)));
+            QCOMPARE(db.bytes(kept.key).value_or(QByteArray()), kept.bytes);
+            QCOMPARE(db.store(downloaded(2, 12, "NEW", 10)), ArchiveDb::Stored::Failed);
+            QCOMPARE(db.error(), archivetext::kReadOnly.arg(describe(reader)));
+            QVERIFY(!db.remove(kept.key));
+            QCOMPARE(db.fault(), ArchiveDb::Fault::ReadOnly);
+            QCOMPARE(db.count({}), 1);
+        }
+
+        // Made by the version before: one message, not a migration tried and failed.
+        QVERIFY(asWriter({QStringLiteral("DELETE FROM schema_version WHERE version = %1")
+                              .arg(ArchiveDb::kSchemaVersion)}));
+        ArchiveDb old(reader);
+        QVERIFY(!old.list());
+        QCOMPARE(old.fault(), ArchiveDb::Fault::Older);
+        QCOMPARE(old.error(), archivetext::kReadOnlyOlder.arg(describe(reader))
+                                  .arg(ArchiveDb::kSchemaVersion - 1)
+                                  .arg(ArchiveDb::kSchemaVersion));
     }
 
     // Killed in the middle of storing: the archive opens, passes the integrity check and holds
@@ -371,23 +561,85 @@ private Q_SLOTS:
         QCOMPARE(db.list().value_or(QList<RunRecord>()).size(), 24);
     }
 
-    // A file that is no database is reported and left exactly as it was.
+    // A file that is no database, or one whose pages are damaged, is reported and left exactly
+    // as it was by everything that writes: storing (the way import takes), deleting, marking a
+    // run sent.
+    void damagedFileIsLeftAlone_data()
+    {
+        QTest::addColumn<bool>("pages");
+        QTest::newRow("not a database") << false;
+        QTest::newRow("a damaged page") << true;
+    }
     void damagedFileIsLeftAlone()
     {
         if (!chosen("sqlite"))
             QSKIP("SQLite only");
-        const QByteArray junk(8192, 'x');
+        QFETCH(bool, pages);
+        const Location here{Location::Kind::SQLite, file()};
+        const RunRecord first = downloaded(1, 45, "LAB A", 10);
+        QByteArray damaged(8192, 'x');
+        if (pages) {
+            {
+                ArchiveDb db(here);
+                QCOMPARE(db.store(first), ArchiveDb::Stored::Added);
+                QCOMPARE(db.store(downloaded(2, 45, "LAB B", 4000)), ArchiveDb::Stored::Added);
+            }
+            damaged = fileBytes(file());
+            // The last pages hold the bytes of the long run, which storing another never reads:
+            // one of them overwritten.
+            const int page = (uchar(damaged.at(16)) << 8) | uchar(damaged.at(17));
+            QVERIFY(damaged.size() >= 8 * page);
+            damaged.replace(damaged.size() - 2 * page, page, QByteArray(page, 'U'));
+        }
         QFile f(file());
-        QVERIFY(f.open(QIODevice::WriteOnly) && f.write(junk) == junk.size());
+        QVERIFY(f.open(QIODevice::WriteOnly) && f.write(damaged) == damaged.size());
         f.close();
-        Archive archive({Location::Kind::SQLite, file()}, {Location::Kind::SQLite, file()});
-        const auto outcome = archive.store(downloaded(1, 45, "LAB A", 10));
+        Archive archive(here, here);
+        const auto outcome = archive.store(downloaded(7, 12, "LAB C", 10));
         QVERIFY(!outcome.ok());
         QCOMPARE(archive.db().fault(), ArchiveDb::Fault::Damaged);
         QVERIFY2(outcome.message.contains(file()) && outcome.message.contains("damaged"),
                  qPrintable(outcome.message));
-        QVERIFY(f.open(QIODevice::ReadOnly));
-        QCOMPARE(f.readAll(), junk);
+        QVERIFY(!archive.db().remove(first.key));
+        QCOMPARE(archive.db().fault(), ArchiveDb::Fault::Damaged);
+        QVERIFY(!archive.db().markSent(first.key));
+        QCOMPARE(archive.db().fault(), ArchiveDb::Fault::Damaged);
+        QCOMPARE(fileBytes(file()), damaged);
+        QVERIFY(fileBytes(file() + "-wal").isEmpty());
+    }
+
+    // New archive folders and files are their user's only (the log and its index beside the
+    // file too), unless the folder they are made in was opened to a group by its owner: then
+    // they get what the umask gives.
+    void newArchiveIsPrivate_data()
+    {
+        QTest::addColumn<bool>("groupFolder");
+        QTest::addColumn<int>("folderMode");
+        QTest::addColumn<int>("fileMode");
+        QTest::newRow("folders made for it") << false << 0700 << 0600;
+        QTest::newRow("in a folder of a group") << true << 02775 << 0664;
+    }
+    void newArchiveIsPrivate()
+    {
+        if (!chosen("sqlite"))
+            QSKIP("SQLite only");
+        QFETCH(bool, groupFolder);
+        QFETCH(int, folderMode);
+        QFETCH(int, fileMode);
+        const mode_t before = ::umask(002);
+        const auto restore = qScopeGuard([before] { ::umask(before); });
+        const QString top = m_dir.filePath(QString::fromLatin1(QTest::currentDataTag()));
+        if (groupFolder)
+            QVERIFY(QDir().mkdir(top) && ::chmod(QFile::encodeName(top).constData(), 02775) == 0);
+        const QString folder = top + "/site/archive";
+        ArchiveDb db({Location::Kind::SQLite, folder + "/" + kFileName});
+        QCOMPARE(db.store(downloaded(1, 45, "LAB A", 10)), ArchiveDb::Stored::Added);
+        for (const QString &made : {top + "/site", folder})
+            QCOMPARE(modeOf(made), folderMode);
+        if (!groupFolder)
+            QCOMPARE(modeOf(top), folderMode);
+        for (const char *suffix : {"", "-wal", "-shm"})
+            QVERIFY2(modeOf(folder + "/" + kFileName + suffix) == fileMode, suffix);
     }
 };
 

@@ -1,7 +1,7 @@
 // The archive's dialogs over a small SQLite archive: the browser's filters, a run opened, saved
 // and deleted through its buttons, every answer coming from its worker; a slow archive and one
 // that cannot be listed; the settings dialog keeping a connection string only when it holds no
-// password and names PostgreSQL.
+// password and names PostgreSQL; a connection string's secrets shown nowhere.
 
 #include "archive/archive_browser.h"
 #include "archive/archive_db.h"
@@ -17,10 +17,12 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScopeGuard>
 #include <QSemaphore>
 #include <QStandardPaths>
 #include <QTableView>
 #include <QTemporaryDir>
+#include <QUrl>
 #include <QtTest>
 
 #include <atomic>
@@ -108,6 +110,11 @@ private Q_SLOTS:
         QTest::newRow("alarms only") << "" << "" << "" << "" << true << 2 << false;
         QTest::newRow("alarms of one logger") << "45" << "" << "" << "" << true << 1 << false;
         QTest::newRow("a date that does not read") << "" << "" << "17.05.x" << "" << false << 4 << true;
+        QTest::newRow("up to a minute, its last second") << "" << "" << "" << "2024-05-01T12:00" << false << 1 << false;
+        QTest::newRow("from a second") << "" << "" << "2024-07-04T12:00:00" << "" << false << 1 << false;
+        QTest::newRow("a date followed by more") << "" << "" << "2024-06-01junk" << "" << false << 4 << true;
+        QTest::newRow("a time that is no time") << "" << "" << "2024-06-01T99:99:99" << "" << false << 4 << true;
+        QTest::newRow("a date and hour only") << "" << "" << "2024-06-01T12" << "" << false << 4 << true;
     }
     void filters()
     {
@@ -142,6 +149,7 @@ private Q_SLOTS:
         ArchiveBrowser browser(*m_worker, m_prompter);
         browser.show();
         QVERIFY(!browser.openButton()->isEnabled());
+        QVERIFY(browser.readOnlyLabel()->isHidden());
         // Sorted by the database on a header click.
         browser.table()->horizontalHeader()->setSortIndicator(int(RunColumn::Readings), Qt::AscendingOrder);
         QTRY_VERIFY(!browser.isAsking());
@@ -198,6 +206,36 @@ private Q_SLOTS:
         QTRY_VERIFY(!browser.isAsking());
         QCOMPARE(opened.size(), 1);
         QCOMPARE(m_prompter.messages(), QStringList{archivetext::kNoSuchRun.arg(m_lab.key)});
+    }
+
+    // An archive this user may only read: listed and opened as any other, with the note that
+    // nothing can be stored, and nothing offered to delete.
+    void aReadOnlyArchive()
+    {
+        m_db.reset(); // closed: its log goes back into the file
+        const QString file = location().where;
+        const auto protect = [&](QFile::Permissions write) {
+            QFile::setPermissions(file, QFile::ReadOwner | write);
+            QFile::setPermissions(m_dir.path(), QFile::ReadOwner | QFile::ExeOwner | write);
+        };
+        protect({});
+        const auto restore = qScopeGuard([&] { protect(QFile::WriteOwner); });
+        if (QFileInfo(file).isWritable())
+            QSKIP("this user writes whatever the permissions say (root)");
+        ArchiveBrowser browser(*m_worker, m_prompter);
+        browser.show();
+        QTRY_VERIFY(!browser.isAsking());
+        QCOMPARE(browser.table()->model()->rowCount(), 4);
+        QCOMPARE(browser.readOnlyLabel()->text(), archivetext::kReadOnlyNote.arg(file));
+        QVERIFY(browser.readOnlyLabel()->isVisible());
+        browser.table()->selectRow(rowOf(browser, m_lab.key));
+        QVERIFY(browser.openButton()->isEnabled() && browser.saveButton()->isEnabled());
+        QVERIFY(!browser.deleteButton()->isEnabled());
+        QSignalSpy opened(&browser, &ArchiveBrowser::runOpened);
+        browser.openButton()->click();
+        QTRY_COMPARE(opened.size(), 1);
+        QCOMPARE(opened.at(0).at(0).toByteArray(), m_lab.bytes);
+        QVERIFY(m_prompter.shown.isEmpty());
     }
 
     // A slow archive: the dialog is built, shown and filtered while its first question is still
@@ -264,6 +302,10 @@ private Q_SLOTS:
         QTest::newRow("password keyword, any case") << true << "host=db PassWord = 'a b'" << true << false;
         QTest::newRow("URI with a secret") << true << "postgresql://ann:secret@db/loggers" << true << false;
         QTest::newRow("URI password parameter") << true << "postgresql://db/x?password=s" << true << false;
+        QTest::newRow("password with a quote and a blank") << true << "host=db password='ab\\'cd ef'" << true << false;
+        QTest::newRow("URI, '/' in the secret") << true << "postgresql://u:se/cret@host/db" << true << false;
+        QTest::newRow("URI, '@' in the secret") << true << "postgresql://u:p@ssw0rd@host/db" << true << false;
+        QTest::newRow("URI, '@' in a database name") << true << "postgresql://host/db%40x" << false << true;
         QTest::newRow("shared, nothing typed") << true << "" << false << false;
         QTest::newRow("a folder, not a database") << true << "/srv/archive" << false << false;
     }
@@ -286,6 +328,46 @@ private Q_SLOTS:
         QCOMPARE(dialog.isVisible(), !kept);
         QCOMPARE(m_prompter.messages().size(), kept ? 0 : 1);
         QCOMPARE(storedChoice(), kept ? connection : before);
+    }
+
+    // No part of a connection string's secrets is shown: not in the name messages give the
+    // archive, not in what a connection that fails says (libpq's own words included), not in
+    // the Archive dialog's note on KESTRUN_ARCHIVE; and such a string is refused where it is
+    // chosen, with the dialog's own words.
+    void secretsAreNeverShown_data()
+    {
+        QTest::addColumn<QString>("connection");
+        QTest::addColumn<QStringList>("secret"); // the secret and its parts
+        const QString nowhere = m_dir.filePath("no-server");
+        QTest::newRow("keyword") << "host=" + nowhere + " password=s3cr3t-pw dbname=kestrun"
+                                 << QStringList{"s3cr3t-pw"};
+        QTest::newRow("quoted, with a quote and a blank")
+            << "host=" + nowhere + " password='ab\\'cd ef'" << QStringList{"ab'cd", "ab\\'cd", "cd ef"};
+        QTest::newRow("URI, '/' in the secret") << "postgresql://u:se/cret@host/db"
+                                                << QStringList{"se/cret", "cret"};
+        QTest::newRow("URI, '@' in the secret") << "postgresql://u:p@ssw0rd@host/db"
+                                                << QStringList{"p@ssw0rd", "ssw0rd"};
+        QTest::newRow("URI, encoded, and a key's password")
+            << "postgresql://u:p%40ss%2Fw0rd@" + QString::fromLatin1(QUrl::toPercentEncoding(nowhere)) +
+                   "/db?sslpassword=k3y-pass"
+            << QStringList{"p@ss/w0rd", "p%40ss", "w0rd", "k3y-pass"};
+    }
+    void secretsAreNeverShown()
+    {
+        QFETCH(QString, connection);
+        QFETCH(QStringList, secret);
+        ArchiveDb db({Location::Kind::PostgreSQL, connection});
+        QVERIFY(!db.open());
+        qputenv(kEnvironment, connection.toUtf8());
+        const Location chosen = chosenLocation();
+        const ArchiveSettingsDialog dialog(m_prompter);
+        const QString note = dialog.environmentNote()->text();
+        qunsetenv(kEnvironment);
+        QCOMPARE(chosen.refused, refusalOf(connection));
+        QVERIFY(!chosen.refused.isEmpty());
+        for (const QString &shown : {describe(chosen), db.error(), note, chosen.refused})
+            for (const QString &part : secret)
+                QVERIFY2(!shown.contains(part), qPrintable(shown));
     }
 };
 

@@ -4,13 +4,8 @@
 #include "datafile/crc16.h"
 #include "datafile/set_io.h"
 
-#include <QFile>
 #include <QRandomGenerator>
-#include <QTemporaryDir>
 #include <QtTest>
-
-#include <csignal>
-#include <sys/resource.h>
 
 using Status = brv2::Content::Status;
 
@@ -233,33 +228,6 @@ private Q_SLOTS:
         QCOMPARE(c.dataKind, 2);
         QCOMPARE(c.rows, rows);
         QCOMPARE(c.locationCaption, QStringLiteral(":    SHED 'B', ROW 2"));
-    }
-
-    // A save that fails part-way, at the very path of the old file, leaves that file as it was
-    // and nothing beside it. Meanwhile the process may write no file beyond 1 KiB, as a full
-    // disk would stop it; that stops any user, root included.
-    void atomicWriteKeepsTheOldFileOnFailure()
-    {
-        QTemporaryDir dir;
-        const QString path = dir.filePath("set.brv2");
-        const QByteArray old(600, 'o');
-        QString error;
-        QVERIFY(brv2::writeFileAtomically(path, old, &error));
-        rlimit saved{};
-        QVERIFY(::getrlimit(RLIMIT_FSIZE, &saved) == 0);
-        rlimit small = saved;
-        small.rlim_cur = 1024;
-        const auto handler = std::signal(SIGXFSZ, SIG_IGN);
-        QVERIFY(::setrlimit(RLIMIT_FSIZE, &small) == 0);
-        const bool written = brv2::writeFileAtomically(path, QByteArray(4096, 'n'), &error);
-        ::setrlimit(RLIMIT_FSIZE, &saved);
-        std::signal(SIGXFSZ, handler);
-        QVERIFY(!written);
-        QVERIFY(!error.isEmpty());
-        QFile f(path);
-        QVERIFY(f.open(QIODevice::ReadOnly));
-        QCOMPARE(f.readAll(), old);
-        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"set.brv2"});
     }
 };
 

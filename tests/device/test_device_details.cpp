@@ -202,9 +202,10 @@ private Q_SLOTS:
         b.serHi = 0x27;
         b.serLo = 0x0F;
         b.location = QByteArray("Bay\0\xe9", 5);
+        // Each byte one character (Latin-1); a control character is shown as its escape.
         QTest::newRow("9999, raw location bytes")
             << b.bytes() << P + "9999 31 12 00"
-            << QString(":    Bay") + QChar(0) + QChar(0xE9) + QString(11, ' ');
+            << QString(":    Bay\\x00") + QChar(0xE9) + QString(11, ' ');
     }
     void serialAndLocation()
     {

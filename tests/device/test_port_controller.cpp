@@ -240,6 +240,50 @@ private Q_SLOTS:
         QVERIFY(!pc.ok_port());
         QVERIFY(pc.statusText().contains(QStringLiteral("connection lost (gone)")));
     }
+
+    // Where Comport.txt goes for a program folder and the user running the program: "program"
+    // or "user" (the per-user data folder), written first, then the folders read in turn.
+    void comportPlaces_data()
+    {
+        QTest::addColumn<QString>("folder");
+        QTest::addColumn<int>("owner"); // -1: the system does not say
+        QTest::addColumn<int>("user");
+        QTest::addColumn<bool>("writable");
+        QTest::addColumn<QStringList>("places");
+        const QStringList own{"program", "program"};
+        const QStringList data{"user", "user"};
+        // The system's: never written, the file an earlier version left there still read.
+        const QStringList system{"user", "user", "program"};
+        QTest::newRow("installed, run as root") << "/usr/bin" << 0 << 0 << true << system;
+        QTest::newRow("installed, run by a user") << "/usr/bin" << 0 << 1000 << false << system;
+        QTest::newRow("under /usr, owned by the user") << "/usr/local/kestrun" << 1000 << 1000 << true << system;
+        QTest::newRow("a user's folder, run as root") << "/home/ann/kestrun" << 1000 << 0 << true << system;
+        QTest::newRow("another user's folder") << "/opt/kestrun" << 1001 << 1000 << false << system;
+        QTest::newRow("the user's own folder") << "/home/ann/kestrun" << 1000 << 1000 << true << own;
+        QTest::newRow("the user's own, not writable") << "/home/ann/kestrun" << 1000 << 1000 << false << data;
+        QTest::newRow("a name that begins like /usr") << "/usrdata/kestrun" << 1000 << 1000 << true << own;
+        QTest::newRow("no owner known, writable") << "C:/Kestrun" << -1 << 0 << true << own;
+        QTest::newRow("folder unknown") << "" << -1 << 0 << false << data;
+    }
+    void comportPlaces()
+    {
+        QFETCH(QString, folder);
+        QFETCH(int, owner);
+        QFETCH(int, user);
+        QFETCH(bool, writable);
+        QFETCH(QStringList, places);
+        comportfile::ProgramFolder program{folder, std::nullopt, writable};
+        if (owner >= 0)
+            program.owner = uint(owner);
+        const QString userData = QStringLiteral("/home/ann/.local/share/Brivak/Kestrun");
+        const comportfile::Places got = comportfile::places(program, uint(user), userData);
+        QStringList named{got.written};
+        named += got.read;
+        named.replaceInStrings(QRegularExpression("^" + QRegularExpression::escape(userData) + "$"), "user");
+        if (!folder.isEmpty())
+            named.replaceInStrings(QRegularExpression("^" + QRegularExpression::escape(folder) + "$"), "program");
+        QCOMPARE(named, places);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestPortController)

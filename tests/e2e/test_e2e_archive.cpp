@@ -1,13 +1,15 @@
 // The archive through the real window: a download from the simulated logger and a live run are
 // kept without a word to the user, come back out of kestrun-cli byte for byte and are found and
-// opened in File -> Archive...; an archive that cannot take a run costs one message, never the
-// readings shown.
+// opened in File -> Archive...; an archive that cannot take a run, or a shared one that stops
+// answering, costs one message, never the readings shown.
 #include "tests/support/e2e_fixture.h"
 
 #include "acquisition/reading_set.h"
 #include "app/archive_commands.h"
 #include "app/data_commands.h"
 #include "archive/archive_browser.h"
+#include "archive/archive_texts.h"
+#include "tests/support/stalling_proxy.h"
 #include "tests/tools/cli_process.h"
 #include "view/frm_data.h"
 #include "view/summary_view.h"
@@ -24,6 +26,8 @@
 #include <QSignalSpy>
 #include <QTableView>
 #include <QtTest>
+
+#include <memory>
 
 class TestE2eArchive : public QObject
 {
@@ -161,12 +165,33 @@ private Q_SLOTS:
         QCOMPARE(fileBytes(damaged.fileName()), QByteArray(4096, 'x'));
     }
 
-    // Runs read while the shared database is away wait on this computer, the user told once;
-    // the program's next start sends them on (to the PostgreSQL server scripts/test starts).
+    // Runs read while the shared database is away (no server, or one that stops answering in
+    // the middle of storing the first run) wait on this computer, the user told once, with no
+    // wait beyond the deadlines the connection string sets; the program's next start sends
+    // them on (to the PostgreSQL server scripts/test starts).
+    void aSharedArchiveAwayIsToldOnceAndSentOnAtStart_data()
+    {
+        QTest::addColumn<bool>("stalls");
+        QTest::newRow("no server") << false;
+        QTest::newRow("a server that stops answering") << true;
+    }
     void aSharedArchiveAwayIsToldOnceAndSentOnAtStart()
     {
-        const QByteArray away = "host=" + QFile::encodeName(m_dir.filePath("no-server")) + " dbname=loggers";
-        qputenv("KESTRUN_ARCHIVE", away);
+        QFETCH(bool, stalls);
+        const QString cluster = qEnvironmentVariable("KESTRUN_TEST_PG_CLUSTER");
+        if (stalls && cluster.isEmpty())
+            QSKIP("no PostgreSQL cluster given (scripts/test starts one: KESTRUN_TEST_PG_CLUSTER)");
+        std::unique_ptr<testproxy::StallingProxy> proxy;
+        QString away = "host=" + m_dir.filePath("no-server") + " dbname=loggers";
+        if (stalls) {
+            proxy = std::make_unique<testproxy::StallingProxy>(cluster + "/.s.PGSQL.5432",
+                                                               testproxy::StallingProxy::Mode::Forward);
+            proxy->stallOn("DOCK 4");
+            away = QStringLiteral("host=127.0.0.1 port=%1 user=postgres dbname=kestrun "
+                                  "connect_timeout=2 options='-c statement_timeout=1000'")
+                       .arg(proxy->port());
+        }
+        qputenv("KESTRUN_ARCHIVE", away.toUtf8());
         {
             e2e::Fixture f;
             e2e::enableLogger(f.sim().state(), "DOCK 4", 5);
@@ -180,7 +205,11 @@ private Q_SLOTS:
             QCOMPARE(f.prompter().messages().size(), 1);
             QVERIFY2(f.prompter().messages().at(0).contains(QStringLiteral("kept on this computer")),
                      qPrintable(f.prompter().messages().at(0)));
+            if (stalls)
+                QCOMPARE(f.prompter().messages().at(0),
+                         archivetext::kKeptHere.arg(archivetext::kNoAnswer.arg(away, "1.5")));
         }
+        proxy.reset();
         archive::ArchiveDb here(archive::localLocation());
         QCOMPARE(here.waitingToSend().value_or(QList<archive::RunRecord>()).size(), 2);
 

@@ -187,7 +187,7 @@ private Q_SLOTS:
             QVERIFY(!logger().started);
         } else if (archiveBroken) {
             QTRY_COMPARE_WITH_TIMEOUT(m_f->prompter().messages().size(), 1, 20000);
-            QVERIFY(m_f->prompter().messages().first().startsWith(archivetext::kNotKept.left(20)));
+            QVERIFY2(m_f->prompter().messages().first().startsWith(archivetext::kNotKept.left(20)), qPrintable(m_f->prompter().messages().join("|")));
         }
         QTRY_VERIFY_WITH_TIMEOUT(m_f->deviceCommandsEnabled(), 4000);
         if (!erased) {

@@ -5,7 +5,7 @@
 #include "acquisition/reading_set.h"
 #include "acquisition/readings_table.h"
 #include "analysis/limits_store.h"
-#include "datafile/brv2_file.h"
+#include "common/output_file.h"
 #include "device/command_frame.h"
 #include "run/run_document.h"
 #include "tools/logger-sim/logger_core.h"
@@ -57,7 +57,7 @@ class TestRunDocument : public QObject
     {
         const QString path = m_dir.filePath(name);
         QString error;
-        if (!brv2::writeFileAtomically(path, bytes, &error))
+        if (!outputfile::write(path, bytes, &error))
             qFatal("%s", qPrintable(error));
         return path;
     }

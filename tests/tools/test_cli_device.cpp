@@ -6,6 +6,7 @@
 
 #include "common/datetext.h"
 #include "common/messages.h"
+#include "tools/kestrun-cli/cli_texts.h"
 #include "tools/logger-sim/logger_sim.h"
 
 #include <QJsonDocument>
@@ -348,6 +349,12 @@ private Q_SLOTS:
         QTest::newRow("table without file") << QStringList{"table"} << 1 << "missing argument";
         QTest::newRow("export without output") << QStringList{"export", "a.brv2"} << 1
                                                << "give either --csv";
+        QTest::newRow("a date followed by more")
+            << QStringList{"archive", "list", "--until", "2026-12-01junk"} << 1
+            << clitext::kNotADate.arg("until", "2026-12-01junk");
+        QTest::newRow("a time that is no time")
+            << QStringList{"archive", "list", "--since", "2026-12-01T99:99:99"} << 1
+            << clitext::kNotADate.arg("since", "2026-12-01T99:99:99");
         QTest::newRow("ports with an argument") << QStringList{"ports", "1"} << 1
                                                 << "unexpected argument '1'";
     }

@@ -15,6 +15,7 @@
 #include "analysis/analysis_texts.h"
 #include "analysis/limits_store.h"
 #include "analysis/summary_input.h"
+#include "archive/archive_texts.h"
 #include "archive/run_record.h"
 #include "datafile/brv2_file.h"
 #include "output/report.h"
@@ -327,7 +328,7 @@ private Q_SLOTS:
     // The same logger read by the command line gives the file the window saved, byte for byte;
     // with standard error on a terminal the download shows its progress there. The run is kept
     // in the archive KESTRUN_ARCHIVE names and comes back out of it byte for byte; importing
-    // files skips the damaged one and takes the others.
+    // files skips the damaged one, saying why, and takes the others.
     void downloadWritesWhatSaveWrites()
     {
         QProcessEnvironment env = clitest::environment();
@@ -406,9 +407,88 @@ private Q_SLOTS:
         const clitest::Result import =
             clitest::run({"archive", "import", junk, file("rows"), file("image")}, 30000, env);
         QCOMPARE(import.exitCode, 1);
-        QCOMPARE(import.errText(), junk + ": " + msg::kFileError + '\n');
+        // Named with its reason, as `summary` gives it.
+        const clitest::Result why = clitest::run({"summary", junk}, 30000, env);
+        QCOMPARE(why.exitCode, 1);
+        QVERIFY2(why.errText().startsWith(msg::kFileError + ": "), qPrintable(why.errText()));
+        QCOMPARE(import.errText(), junk + ": " + why.errText());
         QCOMPARE(import.outText().count('\n'), 2);
         QCOMPARE(clitest::run({"archive", "list"}, 30000, env).outText().count('\n'), 2);
+    }
+
+    // "-" names the standard streams: a table exported to standard output is the file it
+    // writes, and a run taken out of one archive goes through a pipe into another, byte for byte.
+    void standardStreams()
+    {
+        const QString csv = m_dir.filePath("streams.csv");
+        QVERIFY(clitest::run({"export", file("image"), "--csv", csv}).ok());
+        const clitest::Result out = clitest::run({"export", file("image"), "--csv", "-"});
+        QVERIFY2(out.ok(), out.err.constData());
+        QFile written(csv);
+        QVERIFY(written.open(QIODevice::ReadOnly));
+        QCOMPARE(out.out, written.readAll());
+
+        QTemporaryDir archives;
+        QProcessEnvironment first = clitest::environment(), second = first;
+        first.insert("KESTRUN_ARCHIVE", archives.filePath("first"));
+        second.insert("KESTRUN_ARCHIVE", archives.filePath("second"));
+        QProcess in;
+        in.setStandardInputFile(file("image"));
+        clitest::start(in, {"archive", "import", "-"}, first);
+        const clitest::Result imported = clitest::finish(in, 30000);
+        QVERIFY2(imported.ok(), imported.err.constData());
+        const QString key = imported.outText().section('\t', 0, 0);
+        QCOMPARE(imported.outText(), key + "\t-\n");
+
+        QProcess get, put;
+        get.setStandardOutputProcess(&put);
+        clitest::start(get, {"archive", "get", key, "-o", "-"}, first);
+        clitest::start(put, {"archive", "import", "-"}, second);
+        QVERIFY(clitest::finish(get, 30000).ok());
+        const clitest::Result piped = clitest::finish(put, 30000);
+        QVERIFY2(piped.ok(), piped.err.constData());
+        QCOMPARE(piped.outText(), key + "\t-\n");
+        const clitest::Result back = clitest::run({"archive", "get", key, "-o", "-"}, 30000, second);
+        QFile image(file("image"));
+        QVERIFY(image.open(QIODevice::ReadOnly));
+        QCOMPARE(back.out, image.readAll());
+    }
+
+    // A location with a colour escape, a tab and a line break: each run stays one line of the
+    // listing and the summary shows the escapes, while --json gives the location as it is.
+    void controlCharactersInALocation()
+    {
+        const QString location = QStringLiteral("A\x1b[31mB\tC\nD");
+        const QString shown = QStringLiteral("A\\x1b[31mB\\tC\\nD");
+        const QString path = m_dir.filePath("hostile.brv2");
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(brv2::encodeRows(1, 0, 2, ":    " + location, ":     0045 06 05 13",
+                                 {{"2024-05-17", "10:00:00", "21.5"}}));
+        f.close();
+        QTemporaryDir archive;
+        QProcessEnvironment env = clitest::environment();
+        env.insert("KESTRUN_ARCHIVE", archive.path());
+        QVERIFY(clitest::run({"archive", "import", path, file("image")}, 30000, env).ok());
+
+        const clitest::Result list = clitest::run({"archive", "list"}, 30000, env);
+        QVERIFY2(list.ok(), list.err.constData());
+        const QStringList lines = list.outText().split('\n', Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), 2);
+        QVERIFY2(lines.filter(shown).size() == 1, qPrintable(list.outText()));
+        for (const QString &line : lines)
+            QCOMPARE(line.count('\t'), 9);
+        QVERIFY(!list.out.contains('\x1b'));
+
+        const clitest::Result summary = clitest::run({"summary", path}, 30000, env);
+        QVERIFY2(summary.outText().contains("Location:       " + shown + "\n"),
+                 summary.out.constData());
+        const clitest::Result json = clitest::run({"archive", "list", "--json"}, 30000, env);
+        QStringList locations;
+        for (const QJsonValue &run : QJsonDocument::fromJson(json.out).array())
+            locations << run.toObject().value("location").toString();
+        QVERIFY2(locations.contains(location), json.out.constData());
+        QVERIFY(!json.out.contains('\x1b'));
     }
 
     // Limits from the command line and the settings, checked one way: each command runs in
@@ -498,6 +578,17 @@ private Q_SLOTS:
             QVERIFY2(r.finished && r.exitCode == exits.at(i) && said.contains(printed.at(i)),
                      qPrintable(args.join(' ') + " -> " + QString::number(r.exitCode) + ": " + said));
         }
+    }
+
+    // KESTRUN_ARCHIVE holding a password is refused as the Archive dialog refuses one: in its
+    // words, and nothing connects.
+    void archiveWithAPasswordIsRefused()
+    {
+        QProcessEnvironment env = clitest::environment();
+        env.insert("KESTRUN_ARCHIVE", "host=" + m_dir.filePath("no-server") + " password=s3cr3t");
+        const clitest::Result list = clitest::run({"archive", "list"}, 30000, env);
+        QCOMPARE(list.exitCode, 1);
+        QCOMPARE(list.errText(), archivetext::kHoldsPassword + '\n');
     }
 
     void damagedFiles_data()

@@ -185,6 +185,16 @@ private Q_SLOTS:
         QCOMPARE(w.readingSet().SerialText(), QStringLiteral("0045 06 05 13"));
         w.setLocationCaption(QString());
         QCOMPARE(w.findChild<QLabel *>(QStringLiteral("Llocation2"))->text(), QString());
+        // A caption from a file shows its control characters as escapes, and no markup; the
+        // set keeps it as it came.
+        const QString hostile = QStringLiteral(":    <b>A\x1b[2J\tB");
+        w.setLocationCaption(hostile);
+        for (const char *name : {"Llocation1", "Llocation2"}) {
+            const QLabel *l = w.findChild<QLabel *>(QLatin1String(name));
+            QCOMPARE(l->text(), QStringLiteral(":    <b>A\\x1b[2J\\tB"));
+            QCOMPARE(l->textFormat(), Qt::PlainText);
+        }
+        QCOMPARE(w.locationCaption(), hostile);
     }
 };
 

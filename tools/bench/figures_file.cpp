@@ -3,6 +3,7 @@
 
 #include "acquisition/reading_set.h"
 #include "acquisition/readings_table.h"
+#include "common/output_file.h"
 #include "datafile/brv2_file.h"
 
 #include <QTemporaryDir>
@@ -18,8 +19,7 @@ void openFile(Stopwatch &sw, int model)
     QTemporaryDir dir;
     const QString path = dir.filePath(brv2::withSuffix(QStringLiteral("full")));
     QString error;
-    if (!brv2::writeFileAtomically(path, brv2::encodeImage(model, fullMemoryImage(model)),
-                                   &error)) {
+    if (!outputfile::write(path, brv2::encodeImage(model, fullMemoryImage(model)), &error)) {
         sw.fail(error);
         return;
     }
@@ -51,8 +51,7 @@ void saveFile(Stopwatch &sw, int model)
     sw.start();
     const QByteArray image(reinterpret_cast<const char *>(set->MemImage.data()), set->ImageLen);
     QString error;
-    const bool saved = brv2::writeFileAtomically(path, brv2::encodeImage(set->MODEL, image),
-                                                 &error);
+    const bool saved = outputfile::write(path, brv2::encodeImage(set->MODEL, image), &error);
     sw.stop();
 
     if (!saved)

@@ -6,20 +6,26 @@
 
 #include "analysis/quantity.h"
 #include "archive/archive.h"
+#include "archive/archive_texts.h"
 #include "archive/record_of_run.h"
+#include "common/messages.h"
 #include "common/model_codes.h"
+#include "common/output_file.h"
+#include "common/text_from_file.h"
 #include "datafile/brv2_file.h"
+#include "tools/kestrun-cli/cli_texts.h"
 #include "tools/kestrun-cli/command_group.h"
 #include "tools/kestrun-cli/console.h"
 #include "tools/kestrun-cli/json_out.h"
 #include "tools/kestrun-cli/subcommand_parser.h"
 
-#include <QFileInfo>
+#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 
 #include <algorithm>
+#include <cstdio>
 
 namespace {
 
@@ -74,13 +80,21 @@ QString textLine(const RunRecord &r)
                        localIso(r.storedAt),
                        runOriginName(r.source),
                        r.serial >= 0 ? QString::number(r.serial) : QString(),
-                       r.location,
+                       textfromfile::shown(r.location),
                        model::label(r.model),
                        QString::number(r.readings),
                        archive::timeText(r.first),
                        archive::timeText(r.last),
                        r.status.value_or(QString())}
         .join(QLatin1Char('\t'));
+}
+
+// An archive this user may only read is read, and said to be so on standard error, where it
+// does not disturb what a script reads.
+void noteReadOnly(const archive::ArchiveDb &db)
+{
+    if (const QString note = db.readOnlyNote(); !note.isEmpty())
+        console::errLine(note);
 }
 
 int runList(const QStringList &words)
@@ -101,8 +115,7 @@ int runList(const QStringList &words)
             continue;
         const QDateTime t = archive::parseBound(p.value(name), end);
         if (!t.isValid())
-            return p.usageError(QStringLiteral("--%1 must be a date such as 2024-05-17, not '%2'")
-                                    .arg(name, p.value(name)));
+            return p.usageError(clitext::kNotADate.arg(name, p.value(name)));
         (end ? filter.until : filter.since) = t;
     }
     filter.location = p.value(QStringLiteral("location"));
@@ -112,6 +125,7 @@ int runList(const QStringList &words)
     const auto runs = a.db().list(filter);
     if (!runs)
         return console::fail(a.db().error());
+    noteReadOnly(a.db());
     if (p.isSet(QStringLiteral("json"))) {
         QJsonArray array;
         for (const RunRecord &r : *runs)
@@ -136,32 +150,55 @@ int runGet(const QStringList &words)
     const auto bytes = a.db().bytes(p.positionalArguments().first().trimmed().toLower());
     if (!bytes)
         return console::fail(a.db().error());
+    noteReadOnly(a.db());
     QString error;
-    const QString path = QFileInfo(*output).absoluteFilePath();
-    if (!brv2::writeFileAtomically(path, *bytes, &error))
-        return console::fail(QStringLiteral("%1 could not be written: %2").arg(path, error));
+    const QString path = outputfile::absoluteName(*output);
+    if (!outputfile::write(path, *bytes, &error))
+        return console::fail(outputfile::failureText(path, error));
     return 0;
+}
+
+// The record of the ".brv2" file on standard input, read to its end.
+std::optional<RunRecord> recordFromStandardInput(QString *why)
+{
+    QFile in;
+    std::optional<QByteArray> bytes;
+    if (in.open(fileno(stdin), QIODevice::ReadOnly, QFileDevice::DontCloseHandle))
+        bytes = brv2::readStream(in, why);
+    else
+        *why = in.errorString();
+    if (!bytes) {
+        *why = msg::kFileError + QStringLiteral(": ") + *why;
+        return std::nullopt;
+    }
+    return archive::recordFromBytes(*bytes, why);
 }
 
 int runImport(const QStringList &words)
 {
     SubcommandParser p(QStringLiteral("archive import"));
-    const auto files = std::count_if(words.cbegin(), words.cend(),
-                                     [](const QString &w) { return !w.startsWith(QLatin1Char('-')); });
+    const auto files = std::count_if(words.cbegin(), words.cend(), [](const QString &w) {
+        return w == outputfile::kStandardStream || !w.startsWith(QLatin1Char('-'));
+    });
     if (const auto status = p.parse(words, std::max(1, int(files))))
         return *status;
     archive::Archive a;
     int status = 0;
+    int waiting = 0; // kept here since the shared archive was given up on
     for (const QString &file : p.positionalArguments()) {
         QString why;
-        const auto run = archive::recordFromFile(file, &why);
+        const auto run = file == outputfile::kStandardStream ? recordFromStandardInput(&why)
+                                                             : archive::recordFromFile(file, &why);
         if (!run) {
             console::errLine(QStringLiteral("%1: %2").arg(file, why));
             status = 1;
             continue;
         }
         const auto stored = a.store(*run);
-        if (!stored.message.isEmpty())
+        // Kept here because the shared archive was given up on: told once, at the end.
+        if (stored.ok() && stored.keptHere && !a.gaveUpBecause().isEmpty())
+            ++waiting;
+        else if (!stored.message.isEmpty())
             console::errLine(QStringLiteral("%1: %2").arg(file, stored.message));
         if (!stored.ok()) {
             // The archive itself failed: the next file would fail the same way.
@@ -169,6 +206,9 @@ int runImport(const QStringList &words)
         }
         console::outLine(run->key + QLatin1Char('\t') + file);
     }
+    // The shared archive's absence is told once, for every run it left waiting here.
+    if (waiting > 0)
+        console::errLine(archivetext::kWaitingHere.arg(a.gaveUpBecause(), QString::number(waiting)));
     return status;
 }
 

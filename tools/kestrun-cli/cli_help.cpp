@@ -122,7 +122,8 @@ QList<Command> subcommands()
                         "all."),
          {portOption(),
           {{QStringLiteral("o"), QStringLiteral("output")},
-           QStringLiteral("The \".brv2\" file to write (replaced if it exists)."),
+           QStringLiteral("The \".brv2\" file to write (replaced if it exists); - for "
+                          "standard output."),
            QStringLiteral("FILE")},
           {{QStringLiteral("no-archive")},
            QStringLiteral("Do not keep the run in the archive."), QString()}},
@@ -139,9 +140,11 @@ QList<Command> subcommands()
                         "4180, UTF-8) or as the workbook the window's Export command makes. The "
                         "output file is replaced completely or not at all."),
          {fahrenheitOption(),
-          {{QStringLiteral("csv")}, QStringLiteral("Write comma-separated values to OUT."),
+          {{QStringLiteral("csv")},
+           QStringLiteral("Write comma-separated values to OUT (- for standard output)."),
            QStringLiteral("OUT.csv")},
-          {{QStringLiteral("xlsx")}, QStringLiteral("Write a workbook to OUT."),
+          {{QStringLiteral("xlsx")},
+           QStringLiteral("Write a workbook to OUT (- for standard output)."),
            QStringLiteral("OUT.xlsx")}},
          {fileArgument()}},
         {QStringLiteral("summary"),
@@ -172,7 +175,8 @@ QList<Command> subcommands()
                             "without readings has no report: the exit status is then 1."),
          QList<Option>{fahrenheitOption(),
                        {{QStringLiteral("o"), QStringLiteral("output")},
-                        QStringLiteral("The PDF file to write (replaced if it exists)."),
+                        QStringLiteral("The PDF file to write (replaced if it exists); - "
+                                       "for standard output."),
                         QStringLiteral("OUT.pdf")}} +
              limitOptions(true),
          {fileArgument()}},
@@ -235,15 +239,18 @@ QList<Command> subcommands()
          QStringLiteral("the archived runs, newest first (--json for scripts)"),
          QStringLiteral("Lists the archived runs, newest stored first: one tab-separated line a "
                         "run (key, stored at, source, serial, location, model, readings, first "
-                        "and last reading, verdict), or a JSON array with --json."),
+                        "and last reading, verdict), or a JSON array with --json. An archive "
+                        "you may only read is listed, with a note on standard error."),
          {{{QStringLiteral("serial")}, QStringLiteral("Only the logger of serial number N."),
            QStringLiteral("N")},
           {{QStringLiteral("location")},
-           QStringLiteral("Only runs whose location contains TEXT, in any case."),
+           QStringLiteral("Only runs whose location contains TEXT, in any case and with or "
+                          "without accents."),
            QStringLiteral("TEXT")},
           {{QStringLiteral("since")},
-           QStringLiteral("Only runs with readings on or after DATE (YYYY-MM-DD, or "
-                          "YYYY-MM-DDTHH:MM:SS)."),
+           QStringLiteral("Only runs with readings on or after DATE: YYYY-MM-DD, "
+                          "YYYY-MM-DDTHH:MM or YYYY-MM-DDTHH:MM:SS, nothing else. A day or "
+                          "minute given counts whole: as --until, up to its last second."),
            QStringLiteral("DATE")},
           {{QStringLiteral("until")}, QStringLiteral("Only runs with readings on or before DATE."),
            QStringLiteral("DATE")},
@@ -255,15 +262,19 @@ QList<Command> subcommands()
          QStringLiteral("Writes the run of KEY (see 'archive list') to a \".brv2\" file, byte "
                         "for byte as it was stored."),
          {{{QStringLiteral("o"), QStringLiteral("output")},
-           QStringLiteral("The \".brv2\" file to write (replaced if it exists)."),
+           QStringLiteral("The \".brv2\" file to write (replaced if it exists); - for "
+                          "standard output."),
            QStringLiteral("FILE")}},
          {{QStringLiteral("KEY"), QStringLiteral("The run's key."), QStringLiteral("KEY")}}},
         {QStringLiteral("archive import"), QStringLiteral("bring .brv2 files into the archive"),
          QStringLiteral("Brings \".brv2\" files into the archive, one \"KEY<tab>FILE\" line "
-                        "each. A file that cannot be read is named on standard error and "
-                        "skipped; the others go in (exit status 1 when any was skipped)."),
+                        "each. A file that cannot be read is named on standard error with the "
+                        "reason 'summary' gives for it, and skipped; the others go in (exit "
+                        "status 1 when any was skipped). A damaged archive is left as "
+                        "it is: nothing goes in."),
          {},
-         {{QStringLiteral("FILE"), QStringLiteral("The files to import."),
+         {{QStringLiteral("FILE"),
+           QStringLiteral("The files to import; - reads one from standard input."),
            QStringLiteral("FILE...")}}},
         {QStringLiteral("archive sync"),
          QStringLiteral("send runs kept here while the shared archive was away"),
@@ -301,10 +312,20 @@ help::Program make()
     };
     p.notes = {
         QStringLiteral("It needs no display. Ports are numbered as in the window's Setting \u2192 "
-                       "Comm Port menu. Output files (\".brv2\", CSV, workbook) are replaced "
-                       "only once the new one is completely written. A download draws a "
+                       "Comm Port menu. Output files (\".brv2\", CSV, workbook, PDF) are "
+                       "replaced only once the new one is completely written; a symbolic link "
+                       "is followed and the file it leads to is replaced so, the link stays. A "
+                       "device, a FIFO or a socket (such as /dev/stdout on a pipe) is written "
+                       "as it is, never replaced. - as the output is standard output, so "
+                       "'kestrun-cli report FILE.brv2 -o - | lp' prints the report; 'archive "
+                       "import -' reads a file from standard input. A download draws a "
                        "progress bar on standard error only when that is a terminal, so logs "
                        "and cron mail get nothing but the outcome."),
+        QStringLiteral("Texts that come from a file or a logger (a location, a caption) are "
+                       "printed with their control characters as visible escapes (\\x1b, "
+                       "\\t, \\n), so a run stays one line of a listing and nothing in a file "
+                       "can move the terminal's cursor; --json gives them exactly as they are, "
+                       "in JSON's escapes."),
         help::serialAccessNote(),
     };
     p.exitStatus = {
@@ -323,7 +344,8 @@ help::Program make()
          QStringLiteral("Where runs are archived: a folder (a SQLite archive in it) or a libpq "
                         "connection string such as 'service=loggers' or "
                         "'postgresql://host/db'. Without it, the window's Archive setting, "
-                        "else a SQLite file in the per-user data folder.")},
+                        "else a SQLite file in the per-user data folder. A connection string "
+                        "holding a password is refused, as the Archive setting refuses it.")},
     };
     p.files = {
         {QStringLiteral("*.brv2"),

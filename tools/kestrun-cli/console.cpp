@@ -1,5 +1,7 @@
 #include "tools/kestrun-cli/console.h"
 
+#include "common/messages.h"
+
 #include <cstdio>
 
 #ifdef Q_OS_WIN
@@ -33,7 +35,7 @@ int fail(const QString &text)
 
 int fail(const QString &text, const QString &reason)
 {
-    return fail(reason.isEmpty() ? text : text + QStringLiteral(": ") + reason);
+    return fail(msg::withReason(text, reason));
 }
 
 bool errIsTerminal() { return isatty(fileno(stderr)) != 0; }

@@ -12,7 +12,8 @@
 #include "acquisition/time_left.h"
 #include "archive/record_of_run.h"
 #include "common/messages.h"
-#include "datafile/brv2_file.h"
+#include "common/output_file.h"
+#include "common/text_from_file.h"
 #include "datafile/set_io.h"
 #include "device/device_commands.h"
 #include "device/device_details.h"
@@ -28,9 +29,7 @@
 #include "tools/kestrun-cli/subcommand_parser.h"
 #include "tools/kestrun-cli/table_text.h"
 
-#include <QDir>
 #include <QEventLoop>
-#include <QFileInfo>
 #include <QJsonObject>
 
 #include <limits>
@@ -48,7 +47,7 @@ QString detailLine(const QString &caption, const QString &value)
 void printDetails(const LoggerDetails &d)
 {
     console::outLine(detailLine(msg::kCaptionSerNo, d.identity.serialText()));
-    console::outLine(detailLine(msg::kCaptionLocation, d.location));
+    console::outLine(detailLine(msg::kCaptionLocation, textfromfile::shown(d.location)));
     console::outLine(detailLine(msg::kCaptionModel, d.modelName()));
     console::outLine(detailLine(msg::kCaptionDevStatus, d.statusText()));
     console::outLine(detailLine(msg::kCaptionNoReadings, d.readingsText()));
@@ -101,19 +100,6 @@ int failWith(const DeviceError &e, const CliHost &host)
     if (e.kind == DeviceError::Kind::LinkLost)
         return console::fail(host.failureText());
     return console::fail(e.message, e.reason);
-}
-
-// Why a file cannot be written to `path`, checked before a long download rather than after;
-// an empty text when it can be tried.
-QString unwritableFolder(const QString &path)
-{
-    const QFileInfo target(path);
-    const QFileInfo folder(target.absolutePath());
-    if (!folder.isDir())
-        return QStringLiteral("the folder %1 does not exist").arg(folder.absoluteFilePath());
-    if (target.isDir())
-        return QStringLiteral("it is a folder");
-    return QString();
 }
 
 // Opens the port --port names. nullopt when it is open; otherwise the run is over with that
@@ -204,9 +190,10 @@ int runDownload(const QStringList &words)
     const auto output = p.required(QStringLiteral("output"));
     if (!output)
         return 1;
-    const QString path = QFileInfo(*output).absoluteFilePath();
-    if (const QString why = unwritableFolder(path); !why.isEmpty())
-        return console::fail(msg::kSaveFailed.arg(path, why));
+    // Checked before a long download rather than after.
+    const QString path = outputfile::absoluteName(*output);
+    if (const QString why = outputfile::destinationOf(path).problem; !why.isEmpty())
+        return console::fail(outputfile::failureText(path, why));
 
     CliHost host;
     if (const auto status = openPort(p, host))
@@ -236,8 +223,8 @@ int runDownload(const QStringList &words)
     // to answer never holds up the file.
     const archive::RunRecord run = archive::recordOf(doc);
     QString error;
-    if (!brv2::writeFileAtomically(path, run.bytes, &error))
-        return console::fail(msg::kSaveFailed.arg(path, error));
+    if (!outputfile::write(path, run.bytes, &error))
+        return console::fail(outputfile::failureText(path, error));
     archivecli::storeDownload(p, run);
     return 0;
 }

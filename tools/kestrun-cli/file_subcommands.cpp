@@ -6,9 +6,8 @@
 
 #include "acquisition/reading_set.h"
 #include "analysis/summary_output.h"
-#include "common/messages.h"
+#include "common/output_file.h"
 #include "common/prompter.h"
-#include "datafile/brv2_file.h"
 #include "datafile/set_io.h"
 #include "output/report.h"
 #include "output/run_summary.h"
@@ -20,7 +19,6 @@
 #include "tools/kestrun-cli/table_text.h"
 
 #include <QFile>
-#include <QFileInfo>
 #include <QTemporaryDir>
 
 namespace {
@@ -37,7 +35,7 @@ bool openRun(RunDocument &doc, const QString &path, bool fahrenheit)
     const setio::Opened opened = doc.openFile(path);
     if (opened.status == setio::Status::Ok)
         return true;
-    console::fail(setio::message(opened.status), opened.reason);
+    console::fail(setio::explained(opened));
     return false;
 }
 
@@ -62,7 +60,7 @@ bool writeWorkbook(const RunDocument &doc, const QString &path, QString *error)
         *error = f.errorString();
         return false;
     }
-    return brv2::writeFileAtomically(path, f.readAll(), error);
+    return outputfile::write(path, f.readAll(), error);
 }
 
 // The stored limits of the run's logger with the options of this run laid over them (limits
@@ -122,17 +120,17 @@ int runExport(const QStringList &words)
     if (csv == p.isSet(QStringLiteral("xlsx")))
         return p.usageError(QStringLiteral("give either --csv OUT.csv or --xlsx OUT.xlsx"));
     const QString out =
-        QFileInfo(p.value(csv ? QStringLiteral("csv") : QStringLiteral("xlsx"))).absoluteFilePath();
+        outputfile::absoluteName(p.value(csv ? QStringLiteral("csv") : QStringLiteral("xlsx")));
 
     RunDocument doc;
     if (!openRun(doc, p.positionalArguments().at(0), p.isSet(kFahrenheit)))
         return 1;
     QString error;
     const bool written =
-        csv ? brv2::writeFileAtomically(out, tabletextout::commaSeparated(doc.set().table()), &error)
+        csv ? outputfile::write(out, tabletextout::commaSeparated(doc.set().table()), &error)
             : writeWorkbook(doc, out, &error);
     if (!written)
-        return console::fail(msg::kSaveFailed.arg(out, error));
+        return console::fail(outputfile::failureText(out, error));
     return 0;
 }
 
@@ -143,7 +141,7 @@ int runReport(const QStringList &words)
         return *status;
     if (!p.isSet(QStringLiteral("output")))
         return p.usageError(QStringLiteral("give the PDF to write with -o OUT.pdf"));
-    const QString out = QFileInfo(p.value(QStringLiteral("output"))).absoluteFilePath();
+    const QString out = outputfile::absoluteName(p.value(QStringLiteral("output")));
     RunDocument doc;
     if (!openRun(doc, p.positionalArguments().at(0), p.isSet(kFahrenheit)))
         return 1;
@@ -156,6 +154,6 @@ int runReport(const QStringList &words)
     doc.setLimits(*limits);
     QString error;
     if (!report::writeReport(doc, out, QDateTime::currentDateTime(), &error))
-        return console::fail(msg::kSaveFailed.arg(out, error));
+        return console::fail(outputfile::failureText(out, error));
     return 0;
 }

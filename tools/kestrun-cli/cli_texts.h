@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QString>
+
+// The command line's own messages (usage errors and refusals), apart from the program's
+// messages it shares with the window.
+namespace clitext {
+
+// %1 the option ("since"), %2 what was given.
+inline const QString kNotADate =
+    QStringLiteral("--%1 must be a date such as 2024-05-17, or a date and time such as "
+                   "2024-05-17T08:30 or 2024-05-17T08:30:00, not '%2'");
+
+} // namespace clitext
