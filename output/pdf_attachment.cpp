@@ -1,6 +1,6 @@
 #include "output/pdf_attachment.h"
 
-#include "datafile/brv2_file.h"
+#include "common/output_file.h"
 
 #include <QFile>
 
@@ -176,7 +176,7 @@ bool writeWithAttachment(const QByteArray &pdf, const Attachment &file, const QS
             *why = attached.why;
         return false;
     }
-    return brv2::writeFileAtomically(path, attached.pdf, why);
+    return outputfile::write(path, attached.pdf, why);
 }
 
 Extracted extract(const QByteArray &pdf)

@@ -39,8 +39,8 @@ struct Attached
 // replaced, a file of the same name replaced).
 Attached attach(const QByteArray &pdf, const Attachment &file);
 
-// attach(), then the result written to `path` completely or not at all (an earlier file stays
-// as it was when anything fails). False with why.
+// attach(), then the result written to `path` the way every output is (outputfile::write: a
+// file is replaced only once all of it is written, "-" is standard output). False with why.
 bool writeWithAttachment(const QByteArray &pdf, const Attachment &file, const QString &path,
                          QString *why);
 
