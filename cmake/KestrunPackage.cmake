@@ -27,4 +27,10 @@ exported to a spreadsheet workbook.
 kestrun-cli does the same from a shell, a script or a cron job.
 .
 Opening a serial port needs membership of the dialout group.")
+# The PAM service "kestrun" (signatures check the signer's password through it) goes to
+# /etc/pam.d as a conffile: dpkg keeps a site's own changes to it.
+set(CPACK_KESTRUN_PAM_SERVICE ${PROJECT_SOURCE_DIR}/auth/pam.d/kestrun)
+set(CPACK_INSTALL_SCRIPTS ${CMAKE_CURRENT_LIST_DIR}/KestrunPackagePam.cmake)
+file(WRITE ${CMAKE_BINARY_DIR}/debian/conffiles "/etc/pam.d/kestrun\n")
+set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${CMAKE_BINARY_DIR}/debian/conffiles)
 include(CPack)

@@ -30,6 +30,8 @@ inline constexpr int kMaxImageLen = 33001;
 
 // The files' suffix, without the dot.
 inline const QString kSuffix = QStringLiteral("brv2");
+// The files' media type, as the desktop's file type (kestrun-mime.xml) names it.
+inline const QString kMimeType = QStringLiteral("application/x-kestrun-brv2");
 // `path` as a save dialog's answer is taken: a name typed without any suffix gets ".brv2".
 QString withSuffix(const QString &path);
 

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The Debian package, made from this build by scripts/package: its name and control fields,
-# no maintainer scripts, the files it holds; unpacked into a throwaway root, the programs run,
-# the menu entry opens ".brv2" files, the software-centre description validates, and each
-# manual page names every subcommand and option the program's --help names.
+# no maintainer scripts, the files it holds (the PAM service its one conffile); unpacked into a
+# throwaway root, the programs run, the menu entry opens ".brv2" files, the software-centre
+# description validates, and each manual page names every subcommand and option the program's
+# --help names.
 source "$(dirname "$0")/common.sh"
 
 version="$(sed -n 's/^project(Kestrun VERSION \([0-9.]*\).*/\1/p' "$source_dir/CMakeLists.txt")"
@@ -23,19 +24,23 @@ for lib in libc6 libqt6core6 libqt6widgets6 libqt6serialport6 libqt6printsupport
   grep -q "$lib" <<<"$depends" || fail "Depends lacks $lib: $depends"
 done
 dpkg-deb -e "$deb" "$tmp/control"
-extra="$(ls "$tmp/control" | grep -vx -e control -e md5sums || true)"
+extra="$(ls "$tmp/control" | grep -vx -e control -e md5sums -e conffiles || true)"
 [ -z "$extra" ] || fail "maintainer files in the package: $extra"
+# The one file in /etc, the PAM service, is the site's to change: dpkg keeps its changes.
+[ "$(cat "$tmp/control/conffiles")" = /etc/pam.d/kestrun ] ||
+  fail "conffiles: $(cat "$tmp/control/conffiles")"
 
 files=(usr/bin/kestrun usr/bin/kestrun-cli "usr/share/doc/Kestrun/KT Manual.pdf"
        usr/share/applications/kestrun.desktop usr/share/icons/hicolor/scalable/apps/kestrun.svg
        usr/share/mime/packages/kestrun.xml usr/share/metainfo/example.brivak.kestrun.metainfo.xml
-       usr/share/man/man1/kestrun.1.gz usr/share/man/man1/kestrun-cli.1.gz)
+       usr/share/man/man1/kestrun.1.gz usr/share/man/man1/kestrun-cli.1.gz etc/pam.d/kestrun)
 dpkg-deb -c "$deb" >"$tmp/contents"
 for f in "${files[@]}"; do
   grep -qF " ./$f" "$tmp/contents" || fail "the package lacks /$f"
 done
-outside="$(sed 's/^.* \.\//.\//' "$tmp/contents" | grep -v -e '^\./$' -e '^\./usr/' || true)"
-[ -z "$outside" ] || fail "files outside /usr: $outside"
+outside="$(sed 's/^.* \.\//.\//' "$tmp/contents" | grep -v -e '^\./$' -e '^\./usr/' \
+  -e '^\./etc/$' -e '^\./etc/pam\.d/$' -e '^\./etc/pam\.d/kestrun$' || true)"
+[ -z "$outside" ] || fail "files outside /usr and the PAM service: $outside"
 
 # The tree as dpkg lays it out.
 root="$tmp/root"
@@ -43,6 +48,8 @@ dpkg-deb -x "$deb" "$root"
 for f in "${files[@]}"; do
   [ -s "$root/$f" ] || fail "/$f is empty once unpacked"
 done
+cmp -s "$root/etc/pam.d/kestrun" "$source_dir/auth/pam.d/kestrun" ||
+  fail "/etc/pam.d/kestrun is not the service file of the source"
 [ "$("$root/usr/bin/kestrun" --version)" = "Kestrun $version" ] || fail "kestrun --version"
 [ "$("$root/usr/bin/kestrun-cli" --version)" = "kestrun-cli $version" ] || fail "kestrun-cli --version"
 

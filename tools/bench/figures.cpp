@@ -44,6 +44,8 @@ constexpr std::array kFigures{
            "print the listing of 16,000 temperature readings (about 250 A4 pages) to PDF"},
     Figure{"report.temp16000", Seconds, 1, 5, Default, writeReport,
            "the whole report of 16,000 temperature readings with limits to PDF, written atomically"},
+    Figure{"report.attach16000", Milliseconds, 250, 5, Default, attachToReport,
+           "attach the .brv2 of 16,000 readings and the figures to the report's PDF, written atomically"},
     Figure{"summary.temp16000", Milliseconds, 1, 21, Default, summarizeReadings,
            "summary of 16,000 temperature readings: statistics, MKT, excursions, verdict"},
     Figure{"open.rows321300", Milliseconds, 500, 5, Default, openWeekOfRows,

@@ -28,6 +28,7 @@ void redrawGraphLive300k(Stopwatch &sw);
 // figures_print.cpp
 void printListing(Stopwatch &sw);
 void writeReport(Stopwatch &sw);
+void attachToReport(Stopwatch &sw);
 
 // figures_analysis.cpp
 void summarizeReadings(Stopwatch &sw);

@@ -3,11 +3,14 @@
 
 #include "acquisition/reading_set.h"
 #include "acquisition/readings_table.h"
+#include "datafile/brv2_file.h"
 #include "output/data_printout.h"
+#include "output/pdf_attachment.h"
 #include "output/print_inputs.h"
 #include "output/report.h"
 #include "run/run_document.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QPrinter>
 #include <QTemporaryDir>
@@ -41,16 +44,25 @@ void printListing(Stopwatch &sw)
         sw.fail(QStringLiteral("the PDF holds only %1 bytes").arg(QFileInfo(path).size()));
 }
 
-void writeReport(Stopwatch &sw)
+namespace {
+
+// A full temperature memory with a band the simulated readings leave now and then.
+std::unique_ptr<RunDocument> reportedRun()
 {
-    // A full temperature memory with a band the simulated readings leave now and then.
-    // The run is summarized as part of the report, as after a download.
     analysis::Limits limits;
     limits[analysis::Quantity::Temperature] = {8.0, 2.0};
     auto doc = std::make_unique<RunDocument>();
     doc->setLimits(limits);
     doc->takeDownload(fullMemoryImage(kTemperatureModel), kTemperatureModel);
+    return doc;
+}
 
+} // namespace
+
+void writeReport(Stopwatch &sw)
+{
+    // The run is summarized as part of the report, as after a download.
+    const auto doc = reportedRun();
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("report.pdf"));
     QString error;
@@ -61,6 +73,33 @@ void writeReport(Stopwatch &sw)
         sw.fail(QStringLiteral("the report was not written: %1").arg(error));
     else if (QFileInfo(path).size() < 100000)
         sw.fail(QStringLiteral("the PDF holds only %1 bytes").arg(QFileInfo(path).size()));
+}
+
+void attachToReport(Stopwatch &sw)
+{
+    // The report of a full memory gets the run's ".brv2" file and page-sized figures.
+    const auto doc = reportedRun();
+    QTemporaryDir dir;
+    const QString plain = dir.filePath(QStringLiteral("plain.pdf"));
+    const QString path = dir.filePath(QStringLiteral("report.pdf"));
+    QString error;
+    QFile pdf(plain);
+    if (!report::writeReport(*doc, plain, QDateTime::currentDateTime(), &error)
+        || !pdf.open(QIODevice::ReadOnly))
+        return sw.fail(QStringLiteral("the report was not written: %1").arg(error));
+    // About as long as page 1's figures written as JSON.
+    const QByteArray figures = "{\"figures\":\"" + QByteArray(2000, 'x') + "\"}";
+    const pdfattach::Attachment file{QStringLiteral("run.brv2"), doc->fileBytes(), brv2::kMimeType,
+                                     figures};
+    const QByteArray report = pdf.readAll();
+
+    sw.start();
+    const bool written = pdfattach::writeWithAttachment(report, file, path, &error);
+    sw.stop();
+    if (!written)
+        sw.fail(QStringLiteral("the run was not attached: %1").arg(error));
+    else if (pdfattach::extractFile(path).bytes != file.bytes)
+        sw.fail(QStringLiteral("the attached run does not read back"));
 }
 
 } // namespace bench
