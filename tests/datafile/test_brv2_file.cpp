@@ -158,6 +158,44 @@ private Q_SLOTS:
             QCOMPARE(c.rows.last().at(2), lastValue);
     }
 
+    // Captions are written as UTF-8, and an old file in Latin-1 still reads as text: a file
+    // reads as UTF-8 when all of it does, otherwise byte by byte as Latin-1.
+    void captionEncodings_data()
+    {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QString>("location");
+        QTest::addColumn<QString>("serial");
+        const QByteArray rest = "\r\n\"01/03/2024\",\"10:00:00\",\"21.5\"\r\n";
+        QTest::newRow("UTF-8") << "1,0,2\r\n\":    K\xC3\xBChl\",\":     0045\"" + rest
+                               << QStringLiteral(":    K\u00FChl") << QStringLiteral(":     0045");
+        QTest::newRow("Latin-1") << "1,0,2\r\n\":    K\xFChl\",\":     0045\"" + rest
+                                 << QStringLiteral(":    K\u00FChl") << QStringLiteral(":     0045");
+        QTest::newRow("UTF-8 with a Latin-1 byte elsewhere")
+            << "1,0,2\r\n\":    K\xC3\xBChl\",\":     0045\xFC\"" + rest
+            << QStringLiteral(":    K\u00C3\u00BChl") << QStringLiteral(":     0045\u00FC");
+        QTest::newRow("UTF-8 cut inside a character")
+            << "1,0,2\r\n\":    K\xC3\xBChl\xC3\",\":     0045\"" + rest
+            << QStringLiteral(":    K\u00C3\u00BChl\u00C3") << QStringLiteral(":     0045");
+        QTest::newRow("byte order mark before the file")
+            << "\xEF\xBB\xBF" "1,0,2\r\n\":    LAB\",\":     0045\"" + rest
+            << QStringLiteral(":    LAB") << QStringLiteral(":     0045");
+        QTest::newRow("byte order mark inside a caption")
+            << "1,0,2\r\n\"\xEF\xBB\xBF:    LAB\",\":     0045\"" + rest
+            << QStringLiteral("\uFEFF:    LAB") << QStringLiteral(":     0045");
+    }
+    void captionEncodings()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(QString, location);
+        QFETCH(QString, serial);
+        const brv2::Content c = brv2::decode(file);
+        QCOMPARE(c.status, Status::Ok);
+        QCOMPARE(c.model, 1);
+        QCOMPARE(c.locationCaption, location);
+        QCOMPARE(c.serialCaption, serial);
+        QCOMPARE(c.rows, (QList<QStringList>{{"01/03/2024", "10:00:00", "21.5"}}));
+    }
+
     // A row file's values as the table shows them: a value the model's sensor cannot report
     // is a failed reading, "***" in red, exactly as a download would show it; so is the
     // humidity of a reading without a temperature.
