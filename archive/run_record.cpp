@@ -3,9 +3,9 @@
 #include "archive/archive_texts.h"
 #include "common/datetext.h"
 #include "common/numfmt.h"
+#include "common/sha256.h"
 #include "common/text_from_file.h"
 
-#include <QCryptographicHash>
 #include <QStringList>
 #include <QSysInfo>
 
@@ -19,8 +19,7 @@ namespace archive {
 void setBytes(RunRecord &record, const QByteArray &bytes)
 {
     record.bytes = bytes;
-    record.sha256 = QString::fromLatin1(
-        QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex());
+    record.sha256 = sha256Hex(bytes);
     record.key = record.sha256.left(16);
 }
 

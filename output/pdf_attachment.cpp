@@ -78,11 +78,10 @@ void embed(QPDF &qpdf, const Attachment &file)
         QPDFEFStreamObjectHelper::createEFStream(qpdf, stdString(file.bytes));
     stream.setSubtype(utf8(file.mimeType))
         .setModDate(QUtil::qpdf_time_to_pdf_time(QUtil::get_current_qpdf_time()));
-    QPDFFileSpecObjectHelper spec =
-        QPDFFileSpecObjectHelper::createFileSpec(qpdf, utf8(file.fileName), stream);
-    spec.getObjectHandle().replaceKey("/AFRelationship", QPDFObjectHandle::newName("/Data"));
+    auto entry = QPDFFileSpecObjectHelper::createFileSpec(qpdf, utf8(file.fileName), stream);
+    entry.getObjectHandle().replaceKey("/AFRelationship", QPDFObjectHandle::newName("/Data"));
     QPDFEmbeddedFileDocumentHelper files(qpdf);
-    files.replaceEmbeddedFile(utf8(file.fileName), spec);
+    files.replaceEmbeddedFile(utf8(file.fileName), entry);
 
     // The document's associated files are the files it carries.
     QPDFObjectHandle associated = QPDFObjectHandle::newArray();
@@ -132,10 +131,10 @@ Extracted extractFrom(QPDF &qpdf)
     if (embedded.size() > 1)
         return refused(Status::SeveralAttachments, kSeveralAttachments.arg(embedded.size()));
 
-    QPDFFileSpecObjectHelper &spec = *embedded.begin()->second;
+    auto &entry = *embedded.begin()->second;
     Extracted out;
-    out.fileName = qString(spec.getFilename());
-    QPDFObjectHandle stream = spec.getEmbeddedFileStream();
+    out.fileName = qString(entry.getFilename());
+    QPDFObjectHandle stream = entry.getEmbeddedFileStream();
     if (!stream.isStream())
         return refused(Status::Damaged, kAttachmentDamaged.arg(out.fileName, kNoAttachment));
     try {
