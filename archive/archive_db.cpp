@@ -1,11 +1,14 @@
 #include "archive/archive_db.h"
+#include "archive/archive_db_watch.h"
 
 #include "archive/archive_texts.h"
+#include "archive/audit_trail.h"
 #include "archive/connection_string.h"
 #include "archive/private_files.h"
 
 #include <QAtomicInteger>
 #include <QFileInfo>
+#include <QJsonDocument>
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -27,13 +30,52 @@ QAtomicInteger<quint64> g_connections;
 const QString kRunColumns = QStringLiteral(
     "run_key, sha256, stored_at, computer, user_name, source, model, serial, id_bytes, location, "
     "readings, first_reading, last_reading, status, min1, max1, min2, max2, to_send, "
-    "failed1, failed_longest1, failed_at1, failed2, failed_longest2, failed_at2");
+    "failed1, failed_longest1, failed_at1, failed2, failed_longest2, failed_at2, limits");
 constexpr int kFirstFailedColumn = 19;
-constexpr int kCompressedColumn = 25;
+constexpr int kLimitsColumn = 25;
+constexpr int kCompressedColumn = 26;
+
+QString jsonText(const QJsonObject &o)
+{
+    return QString::fromUtf8(QJsonDocument(o).toJson(QJsonDocument::Compact));
+}
+QVariant jsonOrNull(const std::optional<QJsonObject> &o) { return o ? QVariant(jsonText(*o)) : QVariant(); }
+std::optional<QJsonObject> jsonFrom(const QVariant &v)
+{
+    if (v.isNull())
+        return std::nullopt;
+    return QJsonDocument::fromJson(v.toString().toUtf8()).object();
+}
+
+// What the trail says of a run stored: its hash, how it was obtained and the judgement it was
+// given.
+QJsonObject storeDetails(const QString &sha256, const QString &source, const QVariant &status,
+                         const QVariant &limits)
+{
+    return {{QStringLiteral("sha256"), sha256},
+            {QStringLiteral("source"), source},
+            {QStringLiteral("status"), status.isNull() ? QJsonValue() : QJsonValue(status.toString())},
+            {QStringLiteral("limits"), limits.isNull() ? QJsonValue() : QJsonValue(*jsonFrom(limits))}};
+}
+
+// The judgement a run was given, kept beside the event that recorded it.
+bool keepJudgement(const QSqlDatabase &db, const QString &key, const AuditEvent &event,
+                   const QVariant &status, const QVariant &limits, QSqlError *error)
+{
+    QSqlQuery q(db);
+    q.prepare(QStringLiteral("INSERT INTO judgements (run_key, seq, judged_at, status, limits) "
+                             "VALUES (?, ?, ?, ?, ?)"));
+    for (const QVariant &v : QVariantList{key, event.seq, eventTime(event.at), status, limits})
+        q.addBindValue(v);
+    if (q.exec())
+        return true;
+    *error = q.lastError();
+    return false;
+}
 
 // The location as search compares it, filled in for the runs there before it was kept: one
 // statement a run, by its key (a site's runs are tens of thousands, its places many).
-bool foldLocations(const QSqlDatabase &db, QSqlError *error)
+bool foldLocations(const QSqlDatabase &db, bool, QSqlError *error)
 {
     QSqlQuery runs(db);
     runs.setForwardOnly(true);
@@ -57,11 +99,48 @@ bool foldLocations(const QSqlDatabase &db, QSqlError *error)
     return true;
 }
 
+// A store event, marked as migrated, and the judgement it was stored with, for every run kept
+// before the trail was: oldest first, so the trail reads in the order the runs came.
+bool startTrail(const QSqlDatabase &db, bool postgres, QSqlError *error)
+{
+    QSqlQuery runs(db);
+    runs.setForwardOnly(true);
+    if (!runs.exec(QStringLiteral("SELECT run_key, sha256, source, status, stored_at, user_name, "
+                                  "computer FROM runs ORDER BY stored_at, run_key"))) {
+        *error = runs.lastError();
+        return false;
+    }
+    struct Old
+    {
+        QString key;
+        QJsonObject details;
+        QVariant status;
+    };
+    QList<Old> old;
+    while (runs.next()) {
+        QJsonObject details = storeDetails(runs.value(1).toString(), runs.value(2).toString(),
+                                           runs.value(3), QVariant());
+        details.insert(QStringLiteral("migrated"), true);
+        details.insert(QStringLiteral("stored_at"), runs.value(4).toString());
+        details.insert(QStringLiteral("stored_by"), runs.value(5).toString());
+        details.insert(QStringLiteral("stored_on"), runs.value(6).toString());
+        old.append({runs.value(0).toString(), details, runs.value(3)});
+    }
+    runs.finish();
+    for (const Old &run : old) {
+        AuditEvent event = newEvent(action::kStore, run.key, run.details);
+        if (!appendEvent(db, postgres, event, error) ||
+            !keepJudgement(db, run.key, event, run.status, QVariant(), error))
+            return false;
+    }
+    return true;
+}
+
 // What brings version n - 1 to version n: statements, then code for what SQL cannot work out.
 struct Migration
 {
     QStringList statements;
-    bool (*fill)(const QSqlDatabase &db, QSqlError *error) = nullptr;
+    bool (*fill)(const QSqlDatabase &db, bool postgres, QSqlError *error) = nullptr;
 };
 
 // Forward migrations. `%BLOB%` is the dialect's type for bytes. Runs and their bytes live in
@@ -102,6 +181,38 @@ const QList<Migration> &migrations()
         // PostgreSQL, whose own LOWER() knows no accents and, in SQLite, no letters beyond
         // ASCII.
         {{QStringLiteral("ALTER TABLE runs ADD COLUMN location_folded TEXT")}, foldLocations},
+        // Records that prove themselves: the audit trail (only ever appended, each event
+        // chained to the one before by its hash), every judgement a run was given with the
+        // limits it was judged under (the runs' status follows the newest), signatures, the
+        // site's limits and settings, and runs withdrawn rather than deleted. Every run
+        // already there gets a store event marked as migrated.
+        {{
+             QStringLiteral(
+                 "CREATE TABLE audit_events (seq BIGINT PRIMARY KEY, at_utc VARCHAR(20) NOT NULL, "
+                 "utc_offset_s INTEGER NOT NULL, user_name TEXT NOT NULL, computer TEXT NOT NULL, "
+                 "action VARCHAR(16) NOT NULL, run_key VARCHAR(16), details TEXT NOT NULL, "
+                 "reason TEXT, prev_hash CHAR(64) NOT NULL, hash CHAR(64) NOT NULL)"),
+             QStringLiteral("CREATE INDEX audit_events_run ON audit_events(run_key)"),
+             QStringLiteral("CREATE INDEX audit_events_at ON audit_events(at_utc)"),
+             QStringLiteral(
+                 "CREATE TABLE judgements (run_key VARCHAR(16) NOT NULL REFERENCES runs(run_key), "
+                 "seq BIGINT NOT NULL, judged_at VARCHAR(20) NOT NULL, status VARCHAR(16), "
+                 "limits TEXT, PRIMARY KEY (run_key, seq))"),
+             QStringLiteral(
+                 "CREATE TABLE signatures (seq BIGINT PRIMARY KEY, run_key VARCHAR(16) NOT NULL "
+                 "REFERENCES runs(run_key), user_name TEXT NOT NULL, printed_name TEXT NOT NULL, "
+                 "meaning VARCHAR(16) NOT NULL, signed_at VARCHAR(20) NOT NULL, "
+                 "run_sha256 CHAR(64) NOT NULL, judgement_hash CHAR(64) NOT NULL)"),
+             QStringLiteral("CREATE INDEX signatures_run ON signatures(run_key)"),
+             QStringLiteral("CREATE TABLE site_limits (scope VARCHAR(32) PRIMARY KEY, "
+                            "limits TEXT NOT NULL, changed_at VARCHAR(20) NOT NULL)"),
+             QStringLiteral("CREATE TABLE site_settings (name VARCHAR(64) PRIMARY KEY, "
+                            "value TEXT NOT NULL)"),
+             QStringLiteral("ALTER TABLE runs ADD COLUMN limits TEXT"),
+             QStringLiteral("ALTER TABLE runs ADD COLUMN withdrawn INTEGER NOT NULL DEFAULT 0"),
+             QStringLiteral("CREATE INDEX runs_withdrawn ON runs(withdrawn)"),
+         },
+         startTrail},
     };
     return steps;
 }
@@ -155,26 +266,6 @@ private:
     static inline std::mutex s_mutex;
     static inline int s_users = 0;
     static inline QtMessageHandler s_previous = nullptr;
-};
-
-class ArchiveDb::Watch
-{
-public:
-    explicit Watch(ArchiveDb &db) : m_db(db)
-    {
-        if (m_db.m_watching++ == 0)
-            m_db.armDeadline();
-    }
-    ~Watch()
-    {
-        if (--m_db.m_watching == 0)
-            m_db.endDeadline();
-    }
-    Watch(const Watch &) = delete;
-    Watch &operator=(const Watch &) = delete;
-
-private:
-    ArchiveDb &m_db;
 };
 
 // Half as long again as the server's own limit, so that its message normally comes first; a
@@ -602,7 +693,7 @@ bool ArchiveDb::applySteps(int from)
             if (!exec(sql.replace(QLatin1String("%BLOB%"), blob)))
                 return false;
         QSqlError error;
-        if (step.fill && !step.fill(database(), &error))
+        if (step.fill && !step.fill(database(), !isSQLite(), &error))
             return fail(error);
         QSqlQuery q(database());
         q.prepare(QStringLiteral("INSERT INTO schema_version (version) VALUES (?)"));
@@ -620,7 +711,7 @@ ArchiveDb::Stored ArchiveDb::store(const RunRecord &run, bool toSend)
         return Stored::Failed;
     QSqlQuery q(database());
     q.prepare(QStringLiteral("INSERT INTO runs (%1, location_folded) VALUES (?, ?, ?, ?, ?, ?, ?, "
-                             "?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?) "
+                             "?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?) "
                              "ON CONFLICT DO NOTHING")
                   .arg(kRunColumns));
     const QDateTime storedAt = run.storedAt.isValid() ? run.storedAt
@@ -636,7 +727,7 @@ ArchiveDb::Stored ArchiveDb::store(const RunRecord &run, bool toSend)
                       nullable(run.maximum[0]), nullable(run.minimum[1]), nullable(run.maximum[1]),
                       toSend ? 1 : 0} +
              failedValues(run.failed[0]) + failedValues(run.failed[1]) +
-             QVariantList{searchFolded(run.location)})
+             QVariantList{jsonOrNull(run.limits), searchFolded(run.location)})
         q.addBindValue(v);
     if (!exec(q)) {
         rollback();
@@ -657,7 +748,15 @@ ArchiveDb::Stored ArchiveDb::store(const RunRecord &run, bool toSend)
     b.prepare(QStringLiteral("INSERT INTO run_bytes (run_key, compressed) VALUES (?, ?)"));
     b.addBindValue(run.key);
     b.addBindValue(qCompress(run.bytes, 1));
-    if (!exec(b) || !commit()) {
+    const QVariant status = run.status ? QVariant(*run.status) : QVariant();
+    AuditEvent stored = newEvent(action::kStore, run.key,
+                                 storeDetails(run.sha256, runOriginName(run.source), status,
+                                              jsonOrNull(run.limits)));
+    QSqlError error;
+    if (!exec(b) || !append(stored) ||
+        (!keepJudgement(database(), run.key, stored, status, jsonOrNull(run.limits), &error) &&
+         !fail(error)) ||
+        !commit()) {
         rollback();
         return Stored::Failed;
     }
@@ -771,12 +870,14 @@ bool ArchiveDb::remove(const QString &key)
     const Watch watch(*this);
     if (!open() || !writable() || !begin())
         return false;
-    QSqlQuery b(database()), r(database());
+    QSqlQuery j(database()), b(database()), r(database());
+    j.prepare(QStringLiteral("DELETE FROM judgements WHERE run_key = ?"));
+    j.addBindValue(key);
     b.prepare(QStringLiteral("DELETE FROM run_bytes WHERE run_key = ?"));
     b.addBindValue(key);
     r.prepare(QStringLiteral("DELETE FROM runs WHERE run_key = ?"));
     r.addBindValue(key);
-    if (!exec(b) || !exec(r)) {
+    if (!exec(j) || !exec(b) || !exec(r)) {
         rollback();
         return false;
     }
@@ -824,6 +925,7 @@ std::optional<QList<RunRecord>> ArchiveDb::waitingToSend()
         r.minimum = {optionalDouble(14), optionalDouble(16)};
         r.maximum = {optionalDouble(15), optionalDouble(17)};
         r.failed = {failedAt(q, kFirstFailedColumn), failedAt(q, kFirstFailedColumn + 3)};
+        r.limits = jsonFrom(q.value(kLimitsColumn));
         out << r;
     }
     return out;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "archive/archive_location.h"
+#include "archive/audit_trail.h"
 #include "archive/command_deadline.h"
 #include "archive/run_filter.h"
 #include "archive/run_record.h"
@@ -40,7 +41,7 @@ class QuietAboutFreeing;
 class ArchiveDb
 {
 public:
-    static constexpr int kSchemaVersion = 3;
+    static constexpr int kSchemaVersion = 4;
     static constexpr std::chrono::milliseconds kStatementTimeout{10000};
 
     // Why the last call failed.
@@ -87,6 +88,14 @@ public:
     std::optional<QByteArray> bytes(const QString &key);
     bool remove(const QString &key);
 
+    // --- The audit trail (defined in archive_db_trail.cpp). ---
+
+    // Appends one event to the trail, in a transaction of its own; `event` gets its number and
+    // hashes.
+    bool record(AuditEvent &event);
+    // The events of the filter, oldest first; nullopt on failure.
+    std::optional<QList<AuditEvent>> events(const AuditFilter &filter = {});
+
     // The runs waiting for the shared archive, whole, oldest first.
     std::optional<QList<RunRecord>> waitingToSend();
     bool markSent(const QString &key);
@@ -108,6 +117,8 @@ private:
     bool exec(QSqlQuery &query);
     bool exec(const QString &sql);
     bool begin();
+    // Inside a transaction begun here: `event` appended to the trail under the lock.
+    bool append(AuditEvent &event);
     bool commit();
     void rollback();
     bool configure(QSqlDatabase &db);

@@ -119,6 +119,15 @@ inline const QString kConnectionNotShown = QStringLiteral("(not shown)");
 inline const QString kAmbiguousUri = QStringLiteral(
     "the user name and password of a URI cannot hold an unencoded '@' or '/' (write them "
     "percent-encoded, or put the password in ~/.pgpass)");
+// The audit trail broken: %1 the number of the event expected, %2 the number found in its
+// place; an event that does not carry the hash of the one before it (%2); one whose contents
+// no longer give its hash.
+inline const QString kEventMissing =
+    QStringLiteral("Audit event %1 is missing: the trail goes on with event %2.");
+inline const QString kEventOutOfChain =
+    QStringLiteral("Audit event %1 does not follow event %2: the trail was changed there.");
+inline const QString kEventAltered =
+    QStringLiteral("Audit event %1 was altered after it was recorded.");
 // libpq's reason when it could not say one.
 inline const QString kNoMemory = QStringLiteral("out of memory");
 

@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QDateTime>
+#include <QJsonObject>
 #include <QString>
 
 #include <array>
@@ -47,6 +48,11 @@ struct RunRecord
     std::array<std::optional<double>, 2> minimum;
     std::array<std::optional<double>, 2> maximum;
     std::array<std::optional<FailedReadings>, 2> failed;
+    // The limits `status` was judged under, as the archive keeps them with the judgement
+    // (unset: not known, as for runs stored before the limits were kept).
+    std::optional<QJsonObject> limits;
+    // Taken out of the default list with a reason; its bytes stay.
+    bool withdrawn = false;
     QByteArray bytes;
 };
 

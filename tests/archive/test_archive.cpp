@@ -147,8 +147,9 @@ class TestArchive : public QObject
         ArchiveDb db(m_target);
         QVERIFY2(db.open(), qPrintable(db.error()));
         QSqlQuery q(db.database());
-        for (const char *t : {"run_bytes", "runs", "schema_version"})
-            QVERIFY(q.exec(QStringLiteral("DROP TABLE IF EXISTS %1").arg(QLatin1String(t))));
+        for (const char *t : {"signatures", "judgements", "audit_events", "site_limits",
+                              "site_settings", "run_bytes", "runs", "schema_version"})
+            QVERIFY(q.exec(QStringLiteral("DROP TABLE IF EXISTS %1 CASCADE").arg(QLatin1String(t))));
     }
 
     // The archive of the data row's backend, empty; false when the test goes no further (the
@@ -402,8 +403,13 @@ private Q_SLOTS:
             ArchiveDb db(m_target);
             QCOMPARE(db.store(old), ArchiveDb::Stored::Added);
             QSqlQuery q(db.database());
+            for (const char *sql : {"DROP TABLE signatures", "DROP TABLE judgements",
+                                    "DROP TABLE audit_events", "DROP TABLE site_limits",
+                                    "DROP TABLE site_settings", "DROP INDEX runs_withdrawn"})
+                QVERIFY2(q.exec(QLatin1String(sql)), qPrintable(q.lastError().text()));
             for (const char *column : {"failed1", "failed_longest1", "failed_at1", "failed2",
-                                       "failed_longest2", "failed_at2", "location_folded"})
+                                       "failed_longest2", "failed_at2", "location_folded",
+                                       "limits", "withdrawn"})
                 QVERIFY2(q.exec(QStringLiteral("ALTER TABLE runs DROP COLUMN %1")
                                     .arg(QLatin1String(column))),
                          qPrintable(q.lastError().text()));
@@ -417,6 +423,13 @@ private Q_SLOTS:
         QCOMPARE(db.store(fresh), ArchiveDb::Stored::Added);
         const QList<RunRecord> runs = db.list().value_or(QList<RunRecord>());
         QCOMPARE(keysOf(runs), (QStringList{fresh.key, old.key}));
+        // The run that was there before the trail got a store event marked as migrated, first.
+        const QList<AuditEvent> events = db.events().value_or(QList<AuditEvent>());
+        QCOMPARE(events.size(), 2);
+        QCOMPARE(events.at(0).run, old.key);
+        QCOMPARE(events.at(0).details.value("migrated").toBool(), true);
+        QCOMPARE(events.at(1).details.value("sha256").toString(), fresh.sha256);
+        QCOMPARE(events.at(1).details.value("migrated").toBool(), false);
         QVERIFY(!runs.at(1).failed[0] && !runs.at(1).failed[1]);
         const FailedReadings probe{3, 2 * 900,
                                    QDateTime(QDate(2024, 5, 17), QTime(8, 30), Qt::UTC)};
@@ -569,6 +582,11 @@ private Q_SLOTS:
         }
         ArchiveDb db({Location::Kind::SQLite, file()});
         QCOMPARE(db.list().value_or(QList<RunRecord>()).size(), 24);
+        // One unbroken chain: each store took the next number under the write lock.
+        ChainCheck chain;
+        for (const AuditEvent &e : db.events().value_or(QList<AuditEvent>()))
+            QVERIFY2(chain.next(e), qPrintable(chain.why()));
+        QCOMPARE(chain.events(), 24);
     }
 
     // A file that is no database, or one whose pages are damaged, is reported and left exactly
