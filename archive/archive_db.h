@@ -5,6 +5,7 @@
 #include "archive/command_deadline.h"
 #include "archive/run_filter.h"
 #include "archive/run_record.h"
+#include "archive/signature.h"
 
 #include <QList>
 #include <QSqlDatabase>
@@ -95,6 +96,8 @@ public:
     bool record(AuditEvent &event);
     // The events of the filter, oldest first; nullopt on failure.
     std::optional<QList<AuditEvent>> events(const AuditFilter &filter = {});
+    // The signatures of a run, oldest first; nullopt on failure.
+    std::optional<QList<Signature>> signatures(const QString &key);
 
     // The runs waiting for the shared archive, whole, oldest first.
     std::optional<QList<RunRecord>> waitingToSend();

@@ -43,4 +43,30 @@ std::optional<QList<AuditEvent>> ArchiveDb::events(const AuditFilter &filter)
     return out;
 }
 
+std::optional<QList<Signature>> ArchiveDb::signatures(const QString &key)
+{
+    const Watch watch(*this);
+    if (!open())
+        return std::nullopt;
+    QSqlQuery q(database());
+    q.setForwardOnly(true);
+    q.prepare(QStringLiteral("SELECT seq, run_key, user_name, printed_name, meaning, signed_at, "
+                             "run_sha256, judgement_hash FROM signatures WHERE run_key = ? "
+                             "ORDER BY seq"));
+    q.addBindValue(key);
+    if (!exec(q))
+        return std::nullopt;
+    QList<Signature> out;
+    while (q.next())
+        out << Signature{q.value(0).toLongLong(),
+                         q.value(1).toString(),
+                         q.value(2).toString(),
+                         q.value(3).toString(),
+                         meaningFromName(q.value(4).toString()).value_or(Meaning::Reviewed),
+                         parseEventTime(q.value(5).toString()),
+                         q.value(6).toString(),
+                         q.value(7).toString()};
+    return out;
+}
+
 } // namespace archive

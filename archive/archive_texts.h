@@ -119,6 +119,10 @@ inline const QString kConnectionNotShown = QStringLiteral("(not shown)");
 inline const QString kAmbiguousUri = QStringLiteral(
     "the user name and password of a URI cannot hold an unencoded '@' or '/' (write them "
     "percent-encoded, or put the password in ~/.pgpass)");
+// What a signature means, as people read it.
+inline const QString kReviewed = QStringLiteral("Reviewed");
+inline const QString kApproved = QStringLiteral("Approved");
+
 // The audit trail broken: %1 the number of the event expected, %2 the number found in its
 // place; an event that does not carry the hash of the one before it (%2); one whose contents
 // no longer give its hash.
