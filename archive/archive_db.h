@@ -1,5 +1,6 @@
 #pragma once
 
+#include "archive/archive_check.h"
 #include "archive/archive_location.h"
 #include "archive/audit_trail.h"
 #include "archive/command_deadline.h"
@@ -13,6 +14,7 @@
 #include <QStringList>
 
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -87,7 +89,6 @@ public:
     // How many runs list(filter) gives; nullopt on failure.
     std::optional<int> count(const RunFilter &filter);
     std::optional<QByteArray> bytes(const QString &key);
-    bool remove(const QString &key);
 
     // --- The audit trail (defined in archive_db_trail.cpp). ---
 
@@ -98,6 +99,18 @@ public:
     std::optional<QList<AuditEvent>> events(const AuditFilter &filter = {});
     // The signatures of a run, oldest first; nullopt on failure.
     std::optional<QList<Signature>> signatures(const QString &key);
+
+    // --- Runs withdrawn, and the archive's check of itself (archive_db_records.cpp). ---
+
+    // Takes the run out of the default list, with the reason (required) in the trail; its
+    // bytes, judgements and signatures stay. A run already withdrawn is refused; an unknown key
+    // is Fault::NotFound.
+    bool withdraw(const QString &key, const QString &reason);
+    // Every run's bytes against their hash and against the hash their store event recorded, and
+    // every event of the trail against the one before; nullopt when the archive could not be
+    // read to the end, or `stop` said to stop. Reads a page at a time, each under a deadline of
+    // its own, so neither a large archive's memory nor its time is a limit.
+    std::optional<ArchiveCheck> verify(const std::function<bool()> &stop = {});
 
     // The runs waiting for the shared archive, whole, oldest first.
     std::optional<QList<RunRecord>> waitingToSend();

@@ -2,7 +2,7 @@
 // the PostgreSQL cluster the test script starts): store, list with filters, get, import, the
 // browser's model, the duplicate kept once, the outbox while the server is stopped or stops
 // answering, a process killed while storing, two processes storing into one file, a damaged
-// file.
+// file, runs withdrawn, and the archive's check of itself against every kind of tampering.
 
 #include "acquisition/image_loader.h"
 #include "acquisition/reading_set.h"
@@ -11,6 +11,7 @@
 #include "archive/browse_worker.h"
 #include "archive/record_of_run.h"
 #include "common/output_file.h"
+#include "common/sha256.h"
 #include "run/run_document.h"
 #include "archive/run_table_model.h"
 #include "datafile/set_io.h"
@@ -294,11 +295,126 @@ private Q_SLOTS:
         QCOMPARE(model.data(model.index(0, int(RunColumn::Model))).toString(), QStringLiteral("RV-110"));
         QCOMPARE(model.data(model.index(0, int(RunColumn::Serial))).toString(), QStringLiteral("0045"));
 
-        QCOMPARE(db.bytes(freezer.key).value_or(QByteArray()), freezer.bytes);
-        QVERIFY(db.remove(freezer.key));
-        QVERIFY(!db.bytes(freezer.key));
+        // Who stored each run, and where.
+        QVERIFY(!freezer.user.isEmpty() && !freezer.computer.isEmpty());
+        QCOMPARE(listed.user, freezer.user);
+        QCOMPARE(listed.computer, freezer.computer);
+
+        // Withdrawn with a reason, never without; its bytes stay, and it lists only when asked.
+        QVERIFY(!db.withdraw(alarm.key, QStringLiteral(" \t")));
+        QCOMPARE(db.error(), archivetext::kReasonRequired);
+        QVERIFY2(db.withdraw(alarm.key, QStringLiteral(" Logger left on the bench ")), qPrintable(db.error()));
+        QVERIFY(!db.withdraw(alarm.key, QStringLiteral("again")));
+        QCOMPARE(db.error(), archivetext::kAlreadyWithdrawn.arg(alarm.key));
+        QVERIFY(!db.withdraw(QStringLiteral("0123456789abcdef"), QStringLiteral("no such run")));
         QCOMPARE(db.fault(), ArchiveDb::Fault::NotFound);
-        QCOMPARE(keysOf(db.list().value_or(QList<RunRecord>())), (QStringList{other.key, alarm.key}));
+        QCOMPARE(db.bytes(alarm.key).value_or(QByteArray()), alarm.bytes);
+        AuditFilter withdrawals;
+        withdrawals.run = alarm.key;
+        withdrawals.action = action::kWithdraw;
+        const auto withdrawnEvents = db.events(withdrawals);
+        QVERIFY(withdrawnEvents && withdrawnEvents->size() == 1);
+        QCOMPARE(withdrawnEvents->at(0).reason.value_or(QString()), QStringLiteral("Logger left on the bench"));
+        QCOMPARE(withdrawnEvents->at(0).details.value("sha256").toString(), alarm.sha256);
+        QCOMPARE(withdrawnEvents->at(0).details.value("status").toString(), QStringLiteral("ALARM"));
+        const Case afterWithdrawing[] = {
+            {"the default list", [](RunFilter &) {}, {other.key, freezer.key}},
+            {"withdrawn too", [](RunFilter &f) { f.withdrawn = true; }, newestFirst},
+            {"alarms only", [](RunFilter &f) { f.alarmsOnly = true; }, {}},
+            {"alarms, withdrawn too", [](RunFilter &f) { f.alarmsOnly = f.withdrawn = true; }, {alarm.key}},
+        };
+        for (const Case &c : afterWithdrawing) {
+            RunFilter filter;
+            c.set(filter);
+            const auto runs = db.list(filter);
+            QVERIFY2(runs, qPrintable(db.error()));
+            QVERIFY2(keysOf(*runs) == c.keys, c.name);
+            QVERIFY2(db.count(filter) == c.keys.size(), c.name);
+        }
+        RunFilter withdrawnToo;
+        withdrawnToo.withdrawn = true;
+        const auto marked = db.list(withdrawnToo).value_or(QList<RunRecord>());
+        QCOMPARE(marked.size(), 3);
+        QVERIFY(!marked.at(0).withdrawn && marked.at(1).withdrawn && !marked.at(2).withdrawn);
+    }
+
+    // The archive's check finds each way of changing it behind the program's back, and says
+    // where; nothing it finds is repaired. The archive: run a stored (event 1), then withdrawn
+    // (2), runs b (3) and c (4) stored. "%a" and "%b" in a statement are those runs' keys.
+    void tamperingIsCaught_data()
+    {
+        QTest::addColumn<bool>("shared");
+        QTest::addColumn<QStringList>("tamper");
+        QTest::addColumn<QString>("problem"); // %a, %b as in the statements
+        const QStringList bytes{"UPDATE run_bytes SET compressed = :bytes WHERE run_key = '%b'"};
+        const struct
+        {
+            const char *name;
+            QStringList tamper;
+            QString problem;
+        } rows[] = {
+            {"nothing changed", {}, {}},
+            {"a run's bytes changed", bytes, archivetext::kRunBytesAltered.arg("%b")},
+            {"a run's bytes and its hash column changed",
+             bytes + QStringList{"UPDATE runs SET sha256 = :hash WHERE run_key = '%b'"},
+             archivetext::kRunNotAsStored.arg("%b")},
+            {"a run deleted",
+             {"DELETE FROM judgements WHERE run_key = '%b'", "DELETE FROM run_bytes WHERE run_key = '%b'",
+              "DELETE FROM runs WHERE run_key = '%b'"},
+             archivetext::kRunMissing.arg("%b")},
+            {"an event's details changed",
+             {"UPDATE audit_events SET details = '{\"sha256\":\"0\"}' WHERE seq = 2"},
+             archivetext::kEventAltered.arg(2)},
+            {"an event's reason changed",
+             {"UPDATE audit_events SET reason = 'a better reason' WHERE seq = 2"},
+             archivetext::kEventAltered.arg(2)},
+            {"an event deleted", {"DELETE FROM audit_events WHERE seq = 2"},
+             archivetext::kEventMissing.arg(2).arg(3)},
+            {"two events swapped",
+             {"UPDATE audit_events SET seq = 0 WHERE seq = 2",
+              "UPDATE audit_events SET seq = 2 WHERE seq = 3",
+              "UPDATE audit_events SET seq = 3 WHERE seq = 0"},
+             archivetext::kEventOutOfChain.arg(2).arg(1)},
+        };
+        for (const auto &[backend, shared] : {std::pair{"sqlite", false}, std::pair{"postgres", true}})
+            if (chosen(backend))
+                for (const auto &row : rows)
+                    QTest::addRow("%s: %s", backend, row.name) << shared << row.tamper << row.problem;
+    }
+    void tamperingIsCaught()
+    {
+        QFETCH(QStringList, tamper);
+        QFETCH(QString, problem);
+        if (!onDataRowsBackend())
+            return;
+        ArchiveDb db(m_target);
+        RunRecord runs[] = {downloaded(1, 45, "A", 10), downloaded(1, 46, "B", 10), downloaded(1, 47, "C", 10)};
+        QVERIFY(db.store(runs[0]) == ArchiveDb::Stored::Added);
+        QVERIFY(db.withdraw(runs[0].key, QStringLiteral("wrong logger")));
+        for (const RunRecord &r : {runs[1], runs[2]})
+            QVERIFY(db.store(r) == ArchiveDb::Stored::Added);
+        const QByteArray other = downloaded(1, 48, "D", 10).bytes;
+        for (QString sql : tamper) {
+            sql.replace("%a", runs[0].key).replace("%b", runs[1].key);
+            QSqlQuery q(db.database());
+            QVERIFY(q.prepare(sql));
+            if (sql.contains(":bytes"))
+                q.bindValue(":bytes", qCompress(other));
+            if (sql.contains(":hash"))
+                q.bindValue(":hash", sha256Hex(other));
+            QVERIFY2(q.exec(), qPrintable(q.lastError().text()));
+        }
+        problem.replace("%a", runs[0].key).replace("%b", runs[1].key);
+        const int events = int(db.events().value_or(QList<AuditEvent>()).size());
+        for (int look = 0; look < 2; ++look) {
+            const auto check = db.verify();
+            QVERIFY2(check, qPrintable(db.error()));
+            QCOMPARE(check->problem, problem);
+            if (problem.isEmpty())
+                QVERIFY(check->runs == 3 && check->events == 4);
+        }
+        // Found, told, and left as it was.
+        QCOMPARE(db.events().value_or(QList<AuditEvent>()).size(), events);
     }
 
     // The shared server stopped: the run waits here, is sent once it is back, and only once.
@@ -590,8 +706,8 @@ private Q_SLOTS:
     }
 
     // A file that is no database, or one whose pages are damaged, is reported and left exactly
-    // as it was by everything that writes: storing (the way import takes), deleting, marking a
-    // run sent.
+    // as it was by everything that writes: storing (the way import takes), withdrawing, marking
+    // a run sent.
     void damagedFileIsLeftAlone_data()
     {
         QTest::addColumn<bool>("pages");
@@ -628,7 +744,7 @@ private Q_SLOTS:
         QCOMPARE(archive.db().fault(), ArchiveDb::Fault::Damaged);
         QVERIFY2(outcome.message.contains(file()) && outcome.message.contains("damaged"),
                  qPrintable(outcome.message));
-        QVERIFY(!archive.db().remove(first.key));
+        QVERIFY(!archive.db().withdraw(first.key, QStringLiteral("damaged")));
         QCOMPARE(archive.db().fault(), ArchiveDb::Fault::Damaged);
         QVERIFY(!archive.db().markSent(first.key));
         QCOMPARE(archive.db().fault(), ArchiveDb::Fault::Damaged);

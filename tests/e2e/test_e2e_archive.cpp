@@ -119,6 +119,8 @@ private Q_SLOTS:
         const auto listed = [browser] { return !browser->isAsking() && !browser->pauseTimer().isActive(); };
         QTRY_VERIFY(listed());
         QCOMPARE(browser->table()->model()->rowCount(), 2);
+        // Checked on its worker as it opened: both runs, both store events.
+        QTRY_COMPARE(browser->checkLabel()->text(), archivetext::kVerifiedShown.arg(2).arg(2));
         QTest::keyClicks(browser->locationEdit(), QStringLiteral("cold"));
         QTRY_VERIFY(listed());
         QCOMPARE(browser->table()->model()->rowCount(), 2);
@@ -138,6 +140,24 @@ private Q_SLOTS:
         f.prompter().fileAnswers = {again};
         f.toolbar(QStringLiteral("Save"));
         QCOMPARE(fileBytes(again + ".brv2"), fileBytes(saved + ".brv2"));
+        QVERIFY2(f.prompter().messages().isEmpty(), qPrintable(f.prompter().messages().join('|')));
+
+        // The live run withdrawn with a reason: gone from the list, there for --withdrawn.
+        QVERIFY(f.menu(QStringLiteral("mArchive")));
+        browser = commands(f)->browser();
+        QTRY_VERIFY(listed());
+        browser->table()->selectRow(0);
+        f.prompter().inputAnswers = {QStringLiteral("Test run, not a shipment")};
+        browser->withdrawButton()->click();
+        QTRY_VERIFY(listed());
+        QCOMPARE(browser->table()->model()->rowCount(), 1);
+        const clitest::Result withdrawnToo =
+            clitest::run({"archive", "list", "--withdrawn", "--json"}, 30000);
+        runs = QJsonDocument::fromJson(withdrawnToo.out).array();
+        QCOMPARE(runs.size(), 2);
+        QCOMPARE(runs.at(0).toObject().value("source").toString(), QStringLiteral("live"));
+        QCOMPARE(runs.at(0).toObject().value("withdrawn").toBool(), true);
+        QCOMPARE(runs.at(1).toObject().value("withdrawn").toBool(), false);
         QVERIFY2(f.prompter().messages().isEmpty(), qPrintable(f.prompter().messages().join('|')));
     }
 

@@ -55,4 +55,7 @@ void openRunTable(Stopwatch &sw);
 void openArchiveDialog(Stopwatch &sw);
 void paintWhileAsking(Stopwatch &sw);
 
+// figures_records.cpp
+void verifyArchive(Stopwatch &sw);
+
 } // namespace bench

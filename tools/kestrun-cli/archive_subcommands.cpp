@@ -71,6 +71,9 @@ QJsonObject jsonOf(const RunRecord &r)
         {QStringLiteral("last"), orNull(archive::timeText(r.last))},
         {QStringLiteral("status"), r.status ? QJsonValue(*r.status) : QJsonValue()},
         {QStringLiteral("failed"), failedOf(r)},
+        {QStringLiteral("withdrawn"), r.withdrawn},
+        {QStringLiteral("user"), r.user},
+        {QStringLiteral("computer"), r.computer},
     };
 }
 
@@ -85,7 +88,7 @@ QString textLine(const RunRecord &r)
                        QString::number(r.readings),
                        archive::timeText(r.first),
                        archive::timeText(r.last),
-                       r.status.value_or(QString())}
+                       archive::shownVerdict(r)}
         .join(QLatin1Char('\t'));
 }
 
@@ -120,6 +123,7 @@ int runList(const QStringList &words)
     }
     filter.location = p.value(QStringLiteral("location"));
     filter.alarmsOnly = p.isSet(QStringLiteral("alarms"));
+    filter.withdrawn = p.isSet(QStringLiteral("withdrawn"));
 
     archive::Archive a;
     const auto runs = a.db().list(filter);
@@ -239,7 +243,13 @@ int runArchive(const QStringList &words)
             "data\nfolder, or the PostgreSQL database named by KESTRUN_ARCHIVE (a folder for "
             "SQLite, or a\nlibpq connection string such as 'service=loggers') or by the window's "
             "Archive setting."),
-        {{"list", runList}, {"get", runGet}, {"import", runImport}, {"sync", runSync}}, words);
+        {{"list", runList},
+         {"get", runGet},
+         {"import", runImport},
+         {"sync", runSync},
+         {"withdraw", runArchiveWithdraw},
+         {"verify", runArchiveVerify}},
+        words);
 }
 
 namespace archivecli {

@@ -256,6 +256,9 @@ QList<Command> subcommands()
            QStringLiteral("DATE")},
           {{QStringLiteral("alarms")}, QStringLiteral("Only runs whose verdict is ALARM."),
            QString()},
+          {{QStringLiteral("withdrawn")},
+           QStringLiteral("Withdrawn runs too, their verdict marked \"(WITHDRAWN)\"."),
+           QString()},
           {{QStringLiteral("json")}, QStringLiteral("Print a JSON array."), QString()}},
          {}},
         {QStringLiteral("archive get"), QStringLiteral("one run's .brv2 file, byte for byte"),
@@ -281,6 +284,27 @@ QList<Command> subcommands()
          QStringLiteral("Sends the runs kept on this computer while the shared archive could "
                         "not be reached, and says how many went."),
          {},
+         {}},
+        {QStringLiteral("archive withdraw"),
+         QStringLiteral("take a run out of the list, with a reason"),
+         QStringLiteral("Withdraws the run of KEY: it leaves the list (--withdrawn lists it "
+                        "again), its bytes stay, and the audit trail records who withdrew it, "
+                        "when and why. Prints \"withdrawn: KEY\". A blank reason, an unknown "
+                        "key or a run withdrawn already is refused (exit status 1)."),
+         {{{QStringLiteral("reason")}, QStringLiteral("Why the run is withdrawn (required)."),
+           QStringLiteral("TEXT")}},
+         {{QStringLiteral("KEY"), QStringLiteral("The run's key."), QStringLiteral("KEY")}}},
+        {QStringLiteral("archive verify"),
+         QStringLiteral("check every run's bytes and every event of the audit trail"),
+         QStringLiteral("Checks every run's bytes against their hash and against the hash "
+                        "their store event recorded, and every event of the audit trail "
+                        "against the one before. Prints \"archive verified: N runs, M "
+                        "events\", or names the first broken run or event on standard error "
+                        "(exit status 1). Nothing found is changed or repaired."),
+         {{{QStringLiteral("json")},
+           QStringLiteral("Print {\"ok\", \"runs\", \"events\", \"problem\"} (null "
+                          "when none)."),
+           QString()}},
          {}},
     };
 }

@@ -11,4 +11,7 @@ inline const QString kNotADate =
     QStringLiteral("--%1 must be a date such as 2024-05-17, or a date and time such as "
                    "2024-05-17T08:30 or 2024-05-17T08:30:00, not '%2'");
 
+// Runs withdrawn: %1 the run's key.
+inline const QString kWithdrawnLine = QStringLiteral("withdrawn: %1");
+
 } // namespace clitext

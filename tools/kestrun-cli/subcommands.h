@@ -31,5 +31,10 @@ int runReport(const QStringList &words);
 // The archive of every run read: list, get, import, sync (archive_subcommands.cpp).
 int runArchive(const QStringList &words);
 
+// Runs withdrawn with a reason, and the archive's check of itself (archive_records.cpp);
+// dispatched from the archive group.
+int runArchiveWithdraw(const QStringList &words);
+int runArchiveVerify(const QStringList &words);
+
 // The stored limits: show, set, clear (limits_subcommands.cpp).
 int runLimits(const QStringList &words);

@@ -1,0 +1,174 @@
+#include "archive/archive_db.h"
+#include "archive/archive_db_watch.h"
+
+#include "archive/archive_texts.h"
+#include "common/sha256.h"
+
+#include <QJsonDocument>
+#include <QSqlError>
+#include <QSqlQuery>
+
+namespace archive {
+namespace {
+
+// Rows read under one deadline: a few megabytes of run bytes at most.
+constexpr int kRunsAPage = 256;
+constexpr int kEventsAPage = 2048;
+
+// The hash a run's store event recorded; empty when the event is missing or says none.
+QString recordedHash(const QVariant &details)
+{
+    if (details.isNull())
+        return QString();
+    return QJsonDocument::fromJson(details.toString().toUtf8())
+        .object()
+        .value(QLatin1String("sha256"))
+        .toString();
+}
+
+} // namespace
+
+bool ArchiveDb::withdraw(const QString &key, const QString &reason)
+{
+    const QString why = reason.trimmed();
+    if (why.isEmpty())
+        return fail(Fault::Failed, archivetext::kReasonRequired);
+    const Watch watch(*this);
+    if (!open() || !writable() || !begin())
+        return false;
+    // The update decides: of two withdrawing at once, the second finds it done.
+    QSqlQuery mark(database());
+    mark.prepare(QStringLiteral("UPDATE runs SET withdrawn = 1 WHERE run_key = ? AND withdrawn = 0"));
+    mark.addBindValue(key);
+    QSqlQuery run(database());
+    run.prepare(QStringLiteral("SELECT sha256, status, withdrawn FROM runs WHERE run_key = ?"));
+    run.addBindValue(key);
+    if (!exec(mark) || !exec(run)) {
+        rollback();
+        return false;
+    }
+    if (!run.next()) {
+        rollback();
+        return fail(Fault::NotFound, archivetext::kNoSuchRun.arg(key));
+    }
+    if (mark.numRowsAffected() == 0) {
+        rollback();
+        return fail(Fault::Failed, archivetext::kAlreadyWithdrawn.arg(key));
+    }
+    const QVariant status = run.value(1);
+    AuditEvent event = newEvent(
+        action::kWithdraw, key,
+        {{QStringLiteral("sha256"), run.value(0).toString()},
+         {QStringLiteral("status"), status.isNull() ? QJsonValue() : QJsonValue(status.toString())}},
+        why);
+    run.finish();
+    if (!append(event) || !commit()) {
+        rollback();
+        return false;
+    }
+    return true;
+}
+
+std::optional<ArchiveCheck> ArchiveDb::verify(const std::function<bool()> &stop)
+{
+    const auto stopped = [&] {
+        if (!stop || !stop())
+            return false;
+        fail(Fault::Failed, archivetext::kCheckStopped);
+        return true;
+    };
+    ArchiveCheck check;
+    // The runs in the order of their keys, a page at a time, each with the hash its store
+    // event recorded (the first, should there ever be two).
+    QString after = QStringLiteral("");
+    for (bool more = true; more && check.ok();) {
+        const Watch watch(*this);
+        if (!open())
+            return std::nullopt;
+        QSqlQuery q(database());
+        q.setForwardOnly(true);
+        q.prepare(QStringLiteral(
+            "SELECT r.run_key, r.sha256, b.compressed, (SELECT e.details FROM audit_events e "
+            "WHERE e.run_key = r.run_key AND e.action = ? ORDER BY e.seq LIMIT 1) "
+            "FROM runs r LEFT JOIN run_bytes b ON b.run_key = r.run_key "
+            "WHERE r.run_key > ? ORDER BY r.run_key LIMIT ?"));
+        q.addBindValue(action::kStore);
+        q.addBindValue(after);
+        q.addBindValue(kRunsAPage);
+        if (!exec(q))
+            return std::nullopt;
+        int rows = 0;
+        while (q.next()) {
+            if (stopped())
+                return std::nullopt;
+            ++rows;
+            after = q.value(0).toString();
+            const QString hash = q.value(1).toString();
+            const QString recorded = recordedHash(q.value(3));
+            if (sha256Hex(qUncompress(q.value(2).toByteArray())) != hash)
+                check.problem = archivetext::kRunBytesAltered.arg(after);
+            else if (recorded.isEmpty())
+                check.problem = archivetext::kRunNotInTrail.arg(after);
+            else if (recorded != hash || hash.left(after.size()) != after)
+                check.problem = archivetext::kRunNotAsStored.arg(after);
+            if (!check.ok())
+                break;
+            ++check.runs;
+        }
+        more = rows == kRunsAPage;
+    }
+    if (!check.ok())
+        return check;
+    {
+        // A run the trail recorded and the archive no longer holds.
+        const Watch watch(*this);
+        QSqlQuery q(database());
+        q.setForwardOnly(true);
+        q.prepare(QStringLiteral("SELECT e.run_key FROM audit_events e LEFT JOIN runs r ON "
+                                 "r.run_key = e.run_key WHERE e.action = ? AND r.run_key IS NULL "
+                                 "ORDER BY e.seq LIMIT 1"));
+        q.addBindValue(action::kStore);
+        if (!open() || !exec(q))
+            return std::nullopt;
+        if (q.next()) {
+            check.problem = archivetext::kRunMissing.arg(q.value(0).toString());
+            return check;
+        }
+    }
+    ChainCheck chain;
+    qint64 lastSeq = 0;
+    for (bool more = true; more;) {
+        const Watch watch(*this);
+        if (!open())
+            return std::nullopt;
+        AuditFilter page;
+        page.afterSeq = lastSeq;
+        page.limit = kEventsAPage;
+        const AuditQuery query = auditQuery(page);
+        QSqlQuery q(database());
+        q.setForwardOnly(true);
+        q.prepare(query.sql);
+        for (const QVariant &v : query.values)
+            q.addBindValue(v);
+        if (!exec(q))
+            return std::nullopt;
+        int rows = 0;
+        while (q.next()) {
+            if (stopped())
+                return std::nullopt;
+            ++rows;
+            const AuditEvent event = eventAt(q);
+            lastSeq = event.seq;
+            if (!chain.next(event)) {
+                check.events = chain.events();
+                check.problem = chain.why();
+                return check;
+            }
+        }
+        more = rows == kEventsAPage;
+    }
+    check.events = chain.events();
+    return check;
+}
+
+} // namespace archive
