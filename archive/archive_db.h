@@ -108,9 +108,10 @@ public:
     bool withdraw(const QString &key, const QString &reason);
     // Every run's bytes against their hash and against the hash their store event recorded, and
     // every event of the trail against the one before; nullopt when the archive could not be
-    // read to the end, or `stop` said to stop. Reads a page at a time, each under a deadline of
-    // its own, so neither a large archive's memory nor its time is a limit.
-    std::optional<ArchiveCheck> verify(const std::function<bool()> &stop = {});
+    // read to the end, or `stop` said to stop. Reads `page` rows at a time, each page under a
+    // deadline of its own, so neither a large archive's memory nor its time is a limit.
+    static constexpr int kCheckPage = 512;
+    std::optional<ArchiveCheck> verify(const std::function<bool()> &stop = {}, int page = kCheckPage);
 
     // The runs waiting for the shared archive, whole, oldest first.
     std::optional<QList<RunRecord>> waitingToSend();

@@ -11,10 +11,6 @@
 namespace archive {
 namespace {
 
-// Rows read under one deadline: a few megabytes of run bytes at most.
-constexpr int kRunsAPage = 256;
-constexpr int kEventsAPage = 2048;
-
 // The hash a run's store event recorded; empty when the event is missing or says none.
 QString recordedHash(const QVariant &details)
 {
@@ -69,7 +65,7 @@ bool ArchiveDb::withdraw(const QString &key, const QString &reason)
     return true;
 }
 
-std::optional<ArchiveCheck> ArchiveDb::verify(const std::function<bool()> &stop)
+std::optional<ArchiveCheck> ArchiveDb::verify(const std::function<bool()> &stop, int page)
 {
     const auto stopped = [&] {
         if (!stop || !stop())
@@ -94,7 +90,7 @@ std::optional<ArchiveCheck> ArchiveDb::verify(const std::function<bool()> &stop)
             "WHERE r.run_key > ? ORDER BY r.run_key LIMIT ?"));
         q.addBindValue(action::kStore);
         q.addBindValue(after);
-        q.addBindValue(kRunsAPage);
+        q.addBindValue(page);
         if (!exec(q))
             return std::nullopt;
         int rows = 0;
@@ -115,7 +111,7 @@ std::optional<ArchiveCheck> ArchiveDb::verify(const std::function<bool()> &stop)
                 break;
             ++check.runs;
         }
-        more = rows == kRunsAPage;
+        more = rows == page;
     }
     if (!check.ok())
         return check;
@@ -141,10 +137,10 @@ std::optional<ArchiveCheck> ArchiveDb::verify(const std::function<bool()> &stop)
         const Watch watch(*this);
         if (!open())
             return std::nullopt;
-        AuditFilter page;
-        page.afterSeq = lastSeq;
-        page.limit = kEventsAPage;
-        const AuditQuery query = auditQuery(page);
+        AuditFilter next;
+        next.afterSeq = lastSeq;
+        next.limit = page;
+        const AuditQuery query = auditQuery(next);
         QSqlQuery q(database());
         q.setForwardOnly(true);
         q.prepare(query.sql);
@@ -165,7 +161,7 @@ std::optional<ArchiveCheck> ArchiveDb::verify(const std::function<bool()> &stop)
                 return check;
             }
         }
-        more = rows == kEventsAPage;
+        more = rows == page;
     }
     check.events = chain.events();
     return check;
