@@ -136,6 +136,13 @@ private:
     bool begin();
     // Inside a transaction begun here: `event` appended to the trail under the lock.
     bool append(AuditEvent &event);
+    // The archive's check in its three parts (archive_db_records.cpp), each filling `check`
+    // until the first break; false when the archive could not be read, or `stop` said to stop.
+    bool checkRuns(ArchiveCheck &check, const std::function<bool()> &stop, int page);
+    bool findRunGone(ArchiveCheck &check);
+    bool checkTrail(ArchiveCheck &check, const std::function<bool()> &stop, int page);
+    // Whether `stop` says to stop; if so, the check fails with that reason.
+    bool stopped(const std::function<bool()> &stop);
     bool commit();
     void rollback();
     bool configure(QSqlDatabase &db);

@@ -67,37 +67,39 @@ bool ArchiveDb::withdraw(const QString &key, const QString &reason)
 
 std::optional<ArchiveCheck> ArchiveDb::verify(const std::function<bool()> &stop, int page)
 {
-    const auto stopped = [&] {
-        if (!stop || !stop())
-            return false;
-        fail(Fault::Failed, archivetext::kCheckStopped);
-        return true;
-    };
     ArchiveCheck check;
-    // The runs in the order of their keys, a page at a time, each with the hash its store
-    // event recorded (the first, should there ever be two).
+    if (!checkRuns(check, stop, page) || (check.ok() && !findRunGone(check)) ||
+        (check.ok() && !checkTrail(check, stop, page)))
+        return std::nullopt;
+    return check;
+}
+
+bool ArchiveDb::stopped(const std::function<bool()> &stop)
+{
+    return stop && stop() && !fail(Fault::Failed, archivetext::kCheckStopped);
+}
+
+// The runs in the order of their keys, a page at a time, each with the hash its store event
+// recorded (the first, should there ever be two).
+bool ArchiveDb::checkRuns(ArchiveCheck &check, const std::function<bool()> &stop, int page)
+{
     QString after = QStringLiteral("");
-    for (bool more = true; more && check.ok();) {
+    for (int rows = page; rows == page && check.ok();) {
         const Watch watch(*this);
         if (!open())
-            return std::nullopt;
-        QSqlQuery q(database());
-        q.setForwardOnly(true);
-        q.prepare(QStringLiteral(
-            "SELECT r.run_key, r.sha256, b.compressed, (SELECT e.details FROM audit_events e "
-            "WHERE e.run_key = r.run_key AND e.action = ? ORDER BY e.seq LIMIT 1) "
-            "FROM runs r LEFT JOIN run_bytes b ON b.run_key = r.run_key "
-            "WHERE r.run_key > ? ORDER BY r.run_key LIMIT ?"));
-        q.addBindValue(action::kStore);
-        q.addBindValue(after);
-        q.addBindValue(page);
+            return false;
+        QSqlQuery q = prepared(
+            {QStringLiteral("SELECT r.run_key, r.sha256, b.compressed, (SELECT e.details FROM "
+                            "audit_events e WHERE e.run_key = r.run_key AND e.action = ? ORDER BY "
+                            "e.seq LIMIT 1) FROM runs r LEFT JOIN run_bytes b ON b.run_key = "
+                            "r.run_key WHERE r.run_key > ? ORDER BY r.run_key LIMIT ?"),
+             {action::kStore, after, page}},
+            true);
         if (!exec(q))
-            return std::nullopt;
-        int rows = 0;
-        while (q.next()) {
-            if (stopped())
-                return std::nullopt;
-            ++rows;
+            return false;
+        for (rows = 0; check.ok() && q.next(); ++rows) {
+            if (stopped(stop))
+                return false;
             after = q.value(0).toString();
             const QString hash = q.value(1).toString();
             const QString recorded = recordedHash(q.value(3));
@@ -107,64 +109,56 @@ std::optional<ArchiveCheck> ArchiveDb::verify(const std::function<bool()> &stop,
                 check.problem = archivetext::kRunNotInTrail.arg(after);
             else if (recorded != hash || hash.left(after.size()) != after)
                 check.problem = archivetext::kRunNotAsStored.arg(after);
-            if (!check.ok())
-                break;
-            ++check.runs;
-        }
-        more = rows == page;
-    }
-    if (!check.ok())
-        return check;
-    {
-        // A run the trail recorded and the archive no longer holds.
-        const Watch watch(*this);
-        QSqlQuery q(database());
-        q.setForwardOnly(true);
-        q.prepare(QStringLiteral("SELECT e.run_key FROM audit_events e LEFT JOIN runs r ON "
-                                 "r.run_key = e.run_key WHERE e.action = ? AND r.run_key IS NULL "
-                                 "ORDER BY e.seq LIMIT 1"));
-        q.addBindValue(action::kStore);
-        if (!open() || !exec(q))
-            return std::nullopt;
-        if (q.next()) {
-            check.problem = archivetext::kRunMissing.arg(q.value(0).toString());
-            return check;
+            else
+                ++check.runs;
         }
     }
+    return true;
+}
+
+// A run the trail recorded and the archive no longer holds.
+bool ArchiveDb::findRunGone(ArchiveCheck &check)
+{
+    const Watch watch(*this);
+    if (!open())
+        return false;
+    QSqlQuery q = prepared({QStringLiteral("SELECT e.run_key FROM audit_events e LEFT JOIN runs r "
+                                           "ON r.run_key = e.run_key WHERE e.action = ? AND "
+                                           "r.run_key IS NULL ORDER BY e.seq LIMIT 1"),
+                            {action::kStore}},
+                           true);
+    if (!exec(q))
+        return false;
+    if (q.next())
+        check.problem = archivetext::kRunMissing.arg(q.value(0).toString());
+    return true;
+}
+
+// The trail oldest first, a page at a time, each event against the one before.
+bool ArchiveDb::checkTrail(ArchiveCheck &check, const std::function<bool()> &stop, int page)
+{
     ChainCheck chain;
-    qint64 lastSeq = 0;
-    for (bool more = true; more;) {
+    AuditFilter next;
+    next.limit = page;
+    for (int rows = page; rows == page && check.ok();) {
         const Watch watch(*this);
         if (!open())
-            return std::nullopt;
-        AuditFilter next;
-        next.afterSeq = lastSeq;
-        next.limit = page;
+            return false;
         const AuditQuery query = auditQuery(next);
-        QSqlQuery q(database());
-        q.setForwardOnly(true);
-        q.prepare(query.sql);
-        for (const QVariant &v : query.values)
-            q.addBindValue(v);
+        QSqlQuery q = prepared({query.sql, query.values}, true);
         if (!exec(q))
-            return std::nullopt;
-        int rows = 0;
-        while (q.next()) {
-            if (stopped())
-                return std::nullopt;
-            ++rows;
+            return false;
+        for (rows = 0; check.ok() && q.next(); ++rows) {
+            if (stopped(stop))
+                return false;
             const AuditEvent event = eventAt(q);
-            lastSeq = event.seq;
-            if (!chain.next(event)) {
-                check.events = chain.events();
+            next.afterSeq = event.seq;
+            if (!chain.next(event))
                 check.problem = chain.why();
-                return check;
-            }
         }
-        more = rows == page;
     }
     check.events = chain.events();
-    return check;
+    return true;
 }
 
 } // namespace archive
