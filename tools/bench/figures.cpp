@@ -74,7 +74,7 @@ constexpr std::array kFigures{
     Figure{"archive.slow200", Milliseconds, 50, 5, Default, paintWhileAsking,
            "the longest the Archive dialog goes unpainted while a filter is asked, 200 ms a question"},
     Figure{"archive.verify10000", Ratio, 2, 1, Verify, verifyArchive,
-           "`archive verify` of 10,000 runs of 2,880 readings over sha256sum of their files, "
+           "`archive verify` of 10,000 runs of 1,000 readings over sha256sum of their files, "
            "side by side"},
     Figure{"download.overhead.full", Seconds, 0.5, 1, Download, downloadFullMemory,
            "download a full memory (32,000 data bytes) at 1200 baud, minus its line time"},

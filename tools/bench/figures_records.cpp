@@ -13,6 +13,7 @@
 #include <QSqlQuery>
 #include <QTemporaryDir>
 
+#include <algorithm>
 #include <cstdio>
 
 namespace bench {
@@ -20,8 +21,8 @@ namespace bench {
 namespace {
 
 constexpr int kCheckedRuns = 10000;
-// A month of readings every 15 minutes: a run as a site keeps thousands of.
-constexpr int kReadingsARun = 2880;
+// About ten days of readings every 15 minutes: a run as a site keeps thousands of.
+constexpr int kReadingsARun = 1000;
 
 // Seconds `work` takes.
 template <typename Work>
@@ -83,9 +84,14 @@ void verifyArchive(Stopwatch &sw)
         sw.fail(QStringLiteral("sha256sum failed: %1").arg(sha256sum.errorString()));
         return;
     }
+    // Taken in turns, the best of three each: a machine shared with others slows either now
+    // and then, and the ratio is of the two programs, not of the moments they ran at.
     std::optional<archive::ArchiveCheck> check;
-    const double ours = timed([&] { check = db.verify(); });
-    const double theirs = timed(hashFiles);
+    double ours = 1e9, theirs = 1e9;
+    for (int turn = 0; turn < 3; ++turn) {
+        ours = std::min(ours, timed([&] { check = db.verify(); }));
+        theirs = std::min(theirs, timed(hashFiles));
+    }
     if (!check || !check->ok() || check->runs != kCheckedRuns || check->events != kCheckedRuns) {
         sw.fail(check ? QStringLiteral("%1 runs, %2 events: %3").arg(check->runs).arg(check->events).arg(check->problem)
                       : db.error());

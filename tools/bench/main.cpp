@@ -154,7 +154,7 @@ int main(int argc, char *argv[])
     const QCommandLineOption verify(
         QStringLiteral("verify"),
         QStringLiteral("Also measure the archive's check of 10,000 runs against sha256sum "
-                       "(about a minute, 300 MB of disk)."));
+                       "(a few minutes, 300 MB of disk)."));
     args.addOptions({list, check, quick, runs, download, downloadFast, huge, verify});
     args.addPositionalArgument(QStringLiteral("filter"),
                                QStringLiteral("Run only figures whose name contains a filter."),
