@@ -98,6 +98,11 @@ BrowseWorker::Ticket BrowseWorker::remove(const QString &key)
     });
 }
 
+BrowseWorker::Ticket BrowseWorker::events(const AuditFilter &filter)
+{
+    return ask([filter](ArchiveDb &db, Answer &a) { take(db.events(filter), a.events, db, a); });
+}
+
 void BrowseWorker::relocate(Location location)
 {
     m_jobs.post([this, location = std::move(location)] {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "archive/archive_location.h"
+#include "archive/audit_trail.h"
 #include "archive/job_thread.h"
 #include "archive/run_filter.h"
 #include "archive/run_record.h"
@@ -43,6 +44,7 @@ public:
         int count = 0;         // count()
         QByteArray bytes;      // fetch(): the run's exact ".brv2" bytes
         QString readOnlyNote;  // the archive's, as ArchiveDb gives it: empty when it is writable
+        QList<AuditEvent> events; // events(): the trail's events of the filter, oldest first
     };
 
     // `beforeEach` runs on the worker's thread before each question reaches the database: a
@@ -56,6 +58,8 @@ public:
     Ticket count(const RunFilter &filter);
     Ticket fetch(const QString &key);
     Ticket remove(const QString &key);
+    // The audit trail's events of a filter (the Audit Trail window's question).
+    Ticket events(const AuditFilter &filter);
     // The answer is no longer wanted. One already being worked out still comes.
     void cancel(Ticket ticket);
     // The next question goes to this archive.

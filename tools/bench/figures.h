@@ -55,4 +55,7 @@ void openRunTable(Stopwatch &sw);
 void openArchiveDialog(Stopwatch &sw);
 void paintWhileAsking(Stopwatch &sw);
 
+// figures_trail.cpp
+void appendAuditEvents(Stopwatch &sw);
+
 } // namespace bench
