@@ -25,6 +25,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QCheckBox>
+#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTableWidget>
@@ -204,6 +205,18 @@ private Q_SLOTS:
         QVERIFY2(records.at(1).contains(details), qPrintable(records.at(1)));
         QVERIFY2(records.at(1).contains(QStringLiteral("dbname=gone")), qPrintable(records.at(1)));
         QVERIFY2(!records.at(1).contains(QStringLiteral("sekrit")), qPrintable(records.at(1)));
+
+        // The PDF: the filter named in its heading, and the one event printed.
+        const QString pdf = m_dir.filePath(QStringLiteral("trail.pdf"));
+        f.prompter().fileAnswers = {pdf};
+        trail->pdfButton()->click();
+        QProcess pdftotext;
+        pdftotext.start(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
+        QVERIFY(pdftotext.waitForFinished(30000));
+        const QString printed = QString::fromUtf8(pdftotext.readAllStandardOutput()).simplified();
+        for (const QString &text : {archivetext::kTrailFilter.arg("action=settings"), archivetext::kOneEvent,
+                                    QStringLiteral("settings Details: {\"name\":\"archive\"")})
+            QVERIFY2(printed.contains(text), qPrintable(printed));
         QVERIFY2(f.prompter().messages().isEmpty(), qPrintable(f.prompter().messages().join('|')));
     }
 
