@@ -76,6 +76,8 @@ constexpr std::array kFigures{
     Figure{"trail.append2000", Milliseconds, 2, 5, Default, appendAuditEvents,
            "append one audit event to the SQLite archive's trail, each in its own transaction "
            "(2,000 in a row)"},
+    Figure{"trail.fdatasync500", Milliseconds, 2, 5, Default, syncToDisk,
+           "the disk alone, side by side: one 4 KiB page written and flushed (fdatasync), 500 in a row"},
     Figure{"download.overhead.full", Seconds, 0.5, 1, Download, downloadFullMemory,
            "download a full memory (32,000 data bytes) at 1200 baud, minus its line time"},
     Figure{"download.overhead.r400", Seconds, 0.5, 3, Download, downloadFourHundred,

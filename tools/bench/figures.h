@@ -57,5 +57,6 @@ void paintWhileAsking(Stopwatch &sw);
 
 // figures_trail.cpp
 void appendAuditEvents(Stopwatch &sw);
+void syncToDisk(Stopwatch &sw);
 
 } // namespace bench
