@@ -1,6 +1,7 @@
 #include "archive/archive_browser.h"
 
 #include "archive/archive_texts.h"
+#include "archive/date_field.h"
 #include "archive/run_table_model.h"
 #include "common/messages.h"
 #include "common/output_file.h"
@@ -20,17 +21,6 @@
 #include <utility>
 
 using namespace archive;
-
-namespace {
-
-// A date field that does not read is shaded until it does.
-void markRefused(QLineEdit *edit, bool refused)
-{
-    edit->setStyleSheet(refused ? QStringLiteral("QLineEdit { background-color: #ffd6d6; }")
-                                : QString());
-}
-
-} // namespace
 
 ArchiveBrowser::ArchiveBrowser(BrowseWorker &worker, Prompter &prompter, QWidget *parent)
     : QDialog(parent), m_worker(worker), m_prompter(prompter)

@@ -168,4 +168,39 @@ inline const QString kRunMissing =
 // libpq's reason when it could not say one.
 inline const QString kNoMemory = QStringLiteral("out of memory");
 
+// --- Reading the audit trail: the Audit Trail window, its exports, the settings event. ---
+inline const QString kAuditTrailTitle = QStringLiteral("Audit Trail");
+// The File menu's entry.
+inline const QString kAuditTrailCaption = QStringLiteral("Audi&t Trail...");
+// The columns of the window, its CSV and its printout, in the order of eventFields().
+inline const QStringList kEventHeadings{
+    QStringLiteral("Event"),    QStringLiteral("Time"),   QStringLiteral("User"),
+    QStringLiteral("Computer"), QStringLiteral("Action"), QStringLiteral("Run"),
+    QStringLiteral("Reason"),   QStringLiteral("Details")};
+inline const QString kRunLabel = QStringLiteral("Run");
+inline const QString kUserLabel = QStringLiteral("User");
+inline const QString kActionLabel = QStringLiteral("Action");
+inline const QString kAllActions = QStringLiteral("All actions");
+inline const QString kExportCsv = QStringLiteral("Export CSV...");
+inline const QString kExportPdf = QStringLiteral("Export PDF...");
+inline const QString kCsvFilter = QStringLiteral("CSV Files (*.csv)");
+inline const QString kTrailPdfFilter = QStringLiteral("PDF Files (*.pdf)");
+inline const QString kOneEvent = QStringLiteral("1 event");
+// %1 the number of events the filter shows.
+inline const QString kEventCount = QStringLiteral("%1 events");
+// %1 the database's reason.
+inline const QString kTrailNotListed = QStringLiteral("The audit trail could not be read: %1");
+// The printed trail's heading: %1 when it was printed (with the offset), %2 the archive.
+inline const QString kTrailPrinted = QStringLiteral("Audit trail of %2, printed %1");
+// %1 what the filter lets through ("action=sign since 2026-12-01").
+inline const QString kTrailFilter = QStringLiteral("Filter: %1");
+inline const QString kTrailUnfiltered = QStringLiteral("Filter: none (every event)");
+// The settings event's name for where the archive is.
+inline const QString kArchiveSettingName = QStringLiteral("archive");
+// A change of the archive's place that one of the two archives could not record: %1 the
+// archive's reason (a sentence).
+inline const QString kMoveNotRecorded = QStringLiteral(
+    "The change of where the archive is was kept, but it could not be recorded in the audit "
+    "trail: %1");
+
 } // namespace archivetext

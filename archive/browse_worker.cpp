@@ -113,6 +113,11 @@ BrowseWorker::Ticket BrowseWorker::verify()
     });
 }
 
+BrowseWorker::Ticket BrowseWorker::events(const AuditFilter &filter)
+{
+    return ask([filter](ArchiveDb &db, Answer &a) { take(db.events(filter), a.events, db, a); });
+}
+
 void BrowseWorker::relocate(Location location)
 {
     m_jobs.post([this, location = std::move(location)] {

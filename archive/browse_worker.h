@@ -2,6 +2,7 @@
 
 #include "archive/archive_check.h"
 #include "archive/archive_location.h"
+#include "archive/audit_trail.h"
 #include "archive/job_thread.h"
 #include "archive/run_filter.h"
 #include "archive/run_record.h"
@@ -45,6 +46,7 @@ public:
         QByteArray bytes;      // fetch(): the run's exact ".brv2" bytes
         ArchiveCheck check;    // verify()
         QString readOnlyNote;  // the archive's, as ArchiveDb gives it: empty when it is writable
+        QList<AuditEvent> events; // events(): the trail's events of the filter, oldest first
     };
 
     // `beforeEach` runs on the worker's thread before each question reaches the database: a
@@ -60,6 +62,8 @@ public:
     Ticket withdraw(const QString &key, const QString &reason);
     // Goes through the whole archive; cancelled while under way, it stops at the next row.
     Ticket verify();
+    // The audit trail's events of a filter (the Audit Trail window's question).
+    Ticket events(const AuditFilter &filter);
     // The answer is no longer wanted. One already being worked out still comes (a check
     // stopped, with its reason).
     void cancel(Ticket ticket);

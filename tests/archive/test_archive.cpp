@@ -10,6 +10,7 @@
 #include "archive/archive_texts.h"
 #include "archive/browse_worker.h"
 #include "archive/record_of_run.h"
+#include "archive/trail_listing.h"
 #include "common/output_file.h"
 #include "common/sha256.h"
 #include "run/run_document.h"
@@ -21,6 +22,8 @@
 #include "tests/tools/cli_process.h"
 
 #include <QCryptographicHash>
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QProcess>
 #include <QScopeGuard>
 #include <QSqlError>
@@ -417,6 +420,96 @@ private Q_SLOTS:
         }
         // Found, told, and left as it was.
         QCOMPARE(db.events().value_or(QList<AuditEvent>()).size(), events);
+    }
+
+    // `kestrun-cli audit list`: each filter (dates typed in the local time of a zone an hour
+    // east of UTC), the JSON shape with every key, the text line, an unknown action refused.
+    void auditList_data() { addBackends(); }
+    void auditList()
+    {
+        if (!onDataRowsBackend())
+            return;
+        QFETCH(bool, shared);
+        const QString key = QStringLiteral("00112233aabbccdd");
+        struct Recorded { const char *action; bool ofRun; const char *user; const char *at; int offset;
+                          QJsonObject details; std::optional<QString> reason; };
+        const Recorded recorded[] = {
+            {"store", true, "anna", "2026-12-08T05:12:01Z", 3600, {{"source", "download"}}, {}},
+            {"sign", true, "bert", "2026-12-08T05:30:00Z", 3600, {{"meaning", "reviewed"}}, {}},
+            {"withdraw", true, "anna", "2026-12-09T10:00:00Z", -18000, {}, QStringLiteral("duplicate")},
+            {"settings", false, "anna", "2026-12-09T23:30:00Z", 0, {{"name", "archive"}}, {}},
+        };
+        QList<AuditEvent> events;
+        {
+            ArchiveDb db(m_target);
+            for (const Recorded &r : recorded) {
+                AuditEvent e = newEvent(QLatin1String(r.action), r.ofRun ? key : QString(),
+                                        r.details, r.reason);
+                e.user = QLatin1String(r.user);
+                e.at = parseEventTime(QLatin1String(r.at));
+                e.utcOffsetS = r.offset;
+                QVERIFY2(db.record(e), qPrintable(db.error()));
+                events << e;
+            }
+        }
+        QProcessEnvironment env = clitest::environment();
+        env.insert("KESTRUN_ARCHIVE", shared ? m_target.where : m_dir.path());
+        env.insert("TZ", "Europe/Berlin");
+        const auto list = [&env](QStringList args) {
+            return clitest::run(QStringList{"audit", "list"} + args, 30000, env);
+        };
+
+        struct Case { const char *name; QStringList args; QList<int> seqs; };
+        const Case cases[] = {
+            {"every event", {}, {1, 2, 3, 4}},
+            {"a run, its key in capitals", {"--run", key.toUpper()}, {1, 2, 3}},
+            {"a user", {"--user", "anna"}, {1, 3, 4}},
+            {"an action", {"--action", "sign"}, {2}},
+            {"since a local day", {"--since", "2026-12-10"}, {4}},
+            {"until a local minute", {"--until", "2026-12-08T06:12"}, {1}},
+            {"a user and an action", {"--user", "anna", "--action", "settings"}, {4}},
+        };
+        for (const Case &c : cases) {
+            const clitest::Result r = list(c.args + QStringList{"--json"});
+            QVERIFY2(r.ok(), r.err.constData());
+            QList<int> seqs;
+            for (const QJsonValue &v : QJsonDocument::fromJson(r.out).array())
+                seqs << v.toObject().value("seq").toInt();
+            QVERIFY2(seqs == c.seqs, c.name);
+        }
+
+        const QJsonArray all = QJsonDocument::fromJson(list({"--json"}).out).array();
+        QCOMPARE(all.size(), 4);
+        const QStringList keys{"action", "at", "computer", "details", "hash", "reason", "run",
+                               "seq", "user", "utc_offset_s"};
+        for (int i = 0; i < 4; ++i) {
+            const QJsonObject o = all.at(i).toObject();
+            const AuditEvent &e = events.at(i);
+            QCOMPARE(o.keys(), keys);
+            QCOMPARE(o.value("at").toString(), QLatin1String(recorded[i].at));
+            QCOMPARE(o.value("utc_offset_s").toInt(), e.utcOffsetS);
+            QCOMPARE(o.value("user").toString(), e.user);
+            QCOMPARE(o.value("computer").toString(), e.computer);
+            QCOMPARE(o.value("action").toString(), e.action);
+            QCOMPARE(o.value("run"), e.run.isEmpty() ? QJsonValue() : QJsonValue(key));
+            QCOMPARE(o.value("details").toObject(), e.details);
+            QCOMPARE(o.value("reason"), e.reason ? QJsonValue(*e.reason) : QJsonValue());
+            QCOMPARE(o.value("hash").toString(), e.hash);
+            QCOMPARE(e.hash.size(), 64);
+        }
+
+        const clitest::Result text = list({});
+        QVERIFY2(text.ok(), text.err.constData());
+        const QStringList lines = text.outText().split('\n', Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), 4);
+        QCOMPARE(lines.at(2), QStringList({"3", "2026-12-09T05:00:00-05:00", "anna", events.at(2).computer,
+                                           "withdraw", key, "duplicate", "{}"}).join('\t'));
+
+        const clitest::Result unknown = list({"--action", "delete"});
+        QCOMPARE(unknown.exitCode, 1);
+        QVERIFY(unknown.out.isEmpty());
+        for (const QString &name : actionNames())
+            QVERIFY2(unknown.errText().contains(name), qPrintable(unknown.errText()));
     }
 
     // The shared server stopped: the run waits here, is sent once it is back, and only once.

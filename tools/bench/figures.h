@@ -57,5 +57,8 @@ void paintWhileAsking(Stopwatch &sw);
 
 // figures_records.cpp
 void verifyArchive(Stopwatch &sw);
+// figures_trail.cpp
+void appendAuditEvents(Stopwatch &sw);
+void syncToDisk(Stopwatch &sw);
 
 } // namespace bench

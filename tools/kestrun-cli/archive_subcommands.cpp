@@ -33,6 +33,7 @@ using archive::RunRecord;
 
 const QString kNoArchive = QStringLiteral("no-archive");
 
+using archivecli::noteReadOnly;
 using jsonout::orNull;
 
 QString localIso(const QDateTime &t)
@@ -90,14 +91,6 @@ QString textLine(const RunRecord &r)
                        archive::timeText(r.last),
                        archive::shownVerdict(r)}
         .join(QLatin1Char('\t'));
-}
-
-// An archive this user may only read is read, and said to be so on standard error, where it
-// does not disturb what a script reads.
-void noteReadOnly(const archive::ArchiveDb &db)
-{
-    if (const QString note = db.readOnlyNote(); !note.isEmpty())
-        console::errLine(note);
 }
 
 int runList(const QStringList &words)
@@ -262,6 +255,12 @@ void storeDownload(const SubcommandParser &parser, const archive::RunRecord &run
     const auto outcome = a.store(run);
     if (!outcome.message.isEmpty())
         console::errLine(outcome.message);
+}
+
+void noteReadOnly(const archive::ArchiveDb &db)
+{
+    if (const QString note = db.readOnlyNote(); !note.isEmpty())
+        console::errLine(note);
 }
 
 } // namespace archivecli

@@ -306,6 +306,35 @@ QList<Command> subcommands()
                           "when none)."),
            QString()}},
          {}},
+        {QStringLiteral("audit list"),
+         QStringLiteral("the archive's audit trail, oldest first (--json for scripts)"),
+         QStringLiteral("Lists the events of the archive's audit trail, oldest first: one "
+                        "tab-separated line an event (number, time as the computer that "
+                        "recorded it read it, with its UTC offset, user, computer, action, run, "
+                        "reason, details as compact JSON), or a JSON array with --json. The "
+                        "actions are store, withdraw, sign, sign-failed, limits, rejudge, "
+                        "report, export and settings."),
+         {{{QStringLiteral("run")}, QStringLiteral("Only the events of the run of KEY."),
+           QStringLiteral("KEY")},
+          {{QStringLiteral("user")},
+           QStringLiteral("Only the events of the login name USER."), QStringLiteral("USER")},
+          {{QStringLiteral("action")},
+           QStringLiteral("Only the events of ACTION; another name is refused with the list of "
+                          "actions."),
+           QStringLiteral("ACTION")},
+          {{QStringLiteral("since")},
+           QStringLiteral("Only events on or after DATE, in this computer's local time: "
+                          "YYYY-MM-DD, YYYY-MM-DDTHH:MM or YYYY-MM-DDTHH:MM:SS. A day or minute "
+                          "given counts whole: as --until, up to its last second."),
+           QStringLiteral("DATE")},
+          {{QStringLiteral("until")}, QStringLiteral("Only events on or before DATE."),
+           QStringLiteral("DATE")},
+          {{QStringLiteral("json")},
+           QStringLiteral("A JSON array of objects with seq, at (UTC), utc_offset_s, user, "
+                          "computer, action, run (null for none), details (an object), reason "
+                          "(null for none) and hash."),
+           QString()}},
+         {}},
     };
 }
 

@@ -13,5 +13,8 @@ inline const QString kNotADate =
 
 // Runs withdrawn: %1 the run's key.
 inline const QString kWithdrawnLine = QStringLiteral("withdrawn: %1");
+// --- Reading the audit trail. ---
+// %1 what was given, %2 the actions, comma-separated.
+inline const QString kNotAnAction = QStringLiteral("--action must be one of %2, not '%1'");
 
 } // namespace clitext

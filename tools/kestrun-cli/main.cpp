@@ -32,7 +32,7 @@ const QList<Subcommand> &subcommands()
         {"download", runDownload}, {"table", runTable}, {"export", runExport},
         {"live", runLive},         {"summary", runSummary},
         {"report", runReport},     {"archive", runArchive},
-        {"limits", runLimits},
+        {"limits", runLimits},     {"audit", runAudit},
     };
     return list;
 }

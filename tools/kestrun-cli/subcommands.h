@@ -38,3 +38,6 @@ int runArchiveVerify(const QStringList &words);
 
 // The stored limits: show, set, clear (limits_subcommands.cpp).
 int runLimits(const QStringList &words);
+
+// The archive's audit trail: list (audit_subcommands.cpp).
+int runAudit(const QStringList &words);
