@@ -51,6 +51,7 @@ public:
     QPushButton *openButton() const { return m_open; }
     QPushButton *saveButton() const { return m_save; }
     QPushButton *deleteButton() const { return m_delete; }
+    QPushButton *judgeAgainButton() const { return m_judgeAgain; }
     const QTimer &pauseTimer() const { return m_pause; }
     // A question of this dialog is out to the archive.
     bool isAsking() const;
@@ -66,6 +67,8 @@ Q_SIGNALS:
     void runOpened(const QByteArray &bytes, const QString &title);
     // Every answer the dialog waited for has come (the status line shows it).
     void settled();
+    // "Judge again..." for the selected run: its key and its name.
+    void judgeAgainAsked(const QString &key, const QString &name);
 
 private:
     enum class Action { Open, Save, Delete };
@@ -116,4 +119,5 @@ private:
     QPushButton *m_open = nullptr;
     QPushButton *m_save = nullptr;
     QPushButton *m_delete = nullptr;
+    QPushButton *m_judgeAgain = nullptr;
 };

@@ -37,10 +37,11 @@ enum class RunColumn {
     FailedAt1,
     Failed2,
     FailedLongest2,
-    FailedAt2
+    FailedAt2,
+    Limits // the snapshot the newest judgement was given under
 };
 inline constexpr int kRunColumnCount = 10; // the browser's
-inline constexpr int kListColumnCount = 16;
+inline constexpr int kListColumnCount = 17;
 
 struct RunQuery
 {

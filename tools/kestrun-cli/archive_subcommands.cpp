@@ -2,6 +2,7 @@
 // as the window, in the place KESTRUN_ARCHIVE or the window's setting chooses.
 
 #include "tools/kestrun-cli/archive_store.h"
+#include "tools/kestrun-cli/site_store.h"
 #include "tools/kestrun-cli/subcommands.h"
 
 #include "analysis/quantity.h"
@@ -71,6 +72,7 @@ QJsonObject jsonOf(const RunRecord &r)
         {QStringLiteral("last"), orNull(archive::timeText(r.last))},
         {QStringLiteral("status"), r.status ? QJsonValue(*r.status) : QJsonValue()},
         {QStringLiteral("failed"), failedOf(r)},
+        {QStringLiteral("limits"), r.limits ? QJsonValue(*r.limits) : QJsonValue()},
     };
 }
 
@@ -171,7 +173,7 @@ std::optional<RunRecord> recordFromStandardInput(QString *why)
         *why = msg::kFileError + QStringLiteral(": ") + *why;
         return std::nullopt;
     }
-    return archive::recordFromBytes(*bytes, why);
+    return archive::recordFromBytes(*bytes, why, &archivecli::siteLimits());
 }
 
 int runImport(const QStringList &words)
@@ -188,7 +190,7 @@ int runImport(const QStringList &words)
     for (const QString &file : p.positionalArguments()) {
         QString why;
         const auto run = file == outputfile::kStandardStream ? recordFromStandardInput(&why)
-                                                             : archive::recordFromFile(file, &why);
+                                                             : archive::recordFromFile(file, &why, &archivecli::siteLimits());
         if (!run) {
             console::errLine(QStringLiteral("%1: %2").arg(file, why));
             status = 1;
@@ -239,7 +241,9 @@ int runArchive(const QStringList &words)
             "data\nfolder, or the PostgreSQL database named by KESTRUN_ARCHIVE (a folder for "
             "SQLite, or a\nlibpq connection string such as 'service=loggers') or by the window's "
             "Archive setting."),
-        {{"list", runList}, {"get", runGet}, {"import", runImport}, {"sync", runSync}}, words);
+        {{"list", runList}, {"get", runGet}, {"import", runImport}, {"sync", runSync},
+         {"rejudge", runArchiveRejudge}},
+        words);
 }
 
 namespace archivecli {
