@@ -79,6 +79,8 @@ inline const QString kMoreStepsBack = QStringLiteral("Time steps back at %1 more
 // %1 the kept verdict, %2 kAtStoring or kJudgedAgain, %3 when (kKeptWhen).
 inline const QString kKept = QStringLiteral("Kept: %1, %2 on %3");
 inline const QString kAtStoring = QStringLiteral("at storing");
+// In place of the verdict of a run kept without one (its limits were refused).
+inline const QString kNoVerdict = QStringLiteral("no verdict");
 inline const QString kJudgedAgain = QStringLiteral("judged again");
 // After kKept when the limits it was judged under were not kept with it.
 inline const QString kUnderUnknownLimits = QStringLiteral(" under unknown limits");

@@ -26,12 +26,14 @@ QJsonObject snapshotOf(const analysis::Limits &limits, const Quantities &quantit
     return out;
 }
 
-// A value as kept: a number's every bit, anything else as its text (refused when checked).
+// A value as kept: a number's every bit, anything else as its text (checked when read).
 QJsonValue keptValue(const QString &text)
 {
+    // Only a text that reads back as itself becomes a number: "1e3" stays "1e3", and is
+    // refused as it was.
     bool isNumber = false;
     const double v = text.toDouble(&isNumber);
-    return isNumber ? QJsonValue(v) : QJsonValue(text);
+    return isNumber && QString::number(v, 'g', 17) == text ? QJsonValue(v) : QJsonValue(text);
 }
 
 std::optional<QString> valueText(const QJsonValue &v)

@@ -2,6 +2,7 @@
 
 #include "analysis/limits_store.h"
 #include "analysis/settings_limits.h"
+#include "archive/archive.h"
 #include "archive/archive_db.h"
 #include "archive/limits_snapshot.h"
 
@@ -13,10 +14,14 @@ SiteLimits::SiteLimits(Location location)
 
 SiteLimits::SiteLimits() : SiteLimits(chosenLocation()) { m_followChosen = true; }
 
+SiteLimits::SiteLimits(Archive &archive) : m_archive(&archive) {}
+
 SiteLimits::~SiteLimits() = default;
 
 ArchiveDb &SiteLimits::db()
 {
+    if (m_archive)
+        return m_archive->db();
     if (m_followChosen) {
         if (Location chosen = chosenLocation(); !(chosen == m_location))
             relocate(std::move(chosen));
@@ -31,7 +36,10 @@ void SiteLimits::relocate(Location location)
     m_adopted = false;
 }
 
-QString SiteLimits::location() const { return describe(m_location); }
+QString SiteLimits::location() const
+{
+    return describe(m_archive ? m_archive->db().location() : m_location);
+}
 
 bool SiteLimits::adoptSettings()
 {
@@ -48,9 +56,15 @@ bool SiteLimits::adoptSettings()
 
 std::optional<LimitsBackend::Sets> SiteLimits::readAll(QString *why)
 {
+    if (m_archive && !m_archive->gaveUpBecause().isEmpty()) {
+        *why = m_archive->gaveUpBecause();
+        return std::nullopt;
+    }
     const auto kept = adoptSettings() ? db().siteLimits() : std::nullopt;
     if (!kept) {
         *why = db().error();
+        if (m_archive)
+            m_archive->giveUpIfAway();
         return std::nullopt;
     }
     Sets sets;

@@ -9,6 +9,7 @@ class LimitsStore;
 
 namespace archive {
 
+class Archive;
 class ArchiveDb;
 
 // The limits of a site, kept in the archive's database beside its runs: every computer that
@@ -25,6 +26,9 @@ public:
     // changes (the Archive setting, KESTRUN_ARCHIVE).
     SiteLimits();
     explicit SiteLimits(Location location);
+    // Through `archive`'s own connection (it outlives this), and not at all once it gave the
+    // shared database up: a command that stores runs waits on an absent server once.
+    explicit SiteLimits(Archive &archive);
     ~SiteLimits() override;
 
     std::optional<Sets> readAll(QString *why) override;
@@ -40,6 +44,7 @@ private:
 
     Location m_location;
     std::unique_ptr<ArchiveDb> m_db;
+    Archive *m_archive = nullptr;
     bool m_adopted = false;
     bool m_followChosen = false;
 };

@@ -9,7 +9,7 @@ QString keptText(const KeptJudgement &kept, const std::optional<analysis::Verdic
     // The moment as people read it on the screen they stand at.
     const QString when = QLocale::c().toString(kept.at.toLocalTime(), analysistext::kKeptWhen);
     QString text = analysistext::kKept.arg(
-        kept.status.value_or(QString()),
+        kept.status.value_or(analysistext::kNoVerdict),
         kept.atStoring ? analysistext::kAtStoring : analysistext::kJudgedAgain, when);
     text += kept.limits ? QString() : analysistext::kUnderUnknownLimits;
     if (judgedOtherwise(kept, today))

@@ -198,6 +198,7 @@ void RunDocument::setLimits(std::optional<analysis::Limits> limits)
 
 void RunDocument::limitsChanged()
 {
+    m_store->reload();
     m_limitsStale = true;
     m_summaryStale = true;
     refreshNow();

@@ -90,7 +90,7 @@ public:
     const QString &limitsRefusal() const;
     // Limits for this run alone (kestrun-cli's options); nullopt goes back to the kept ones.
     void setLimits(std::optional<analysis::Limits> limits);
-    // The kept limits were changed: looked up again, and the summary follows at once.
+    // The kept limits were changed: read again and looked up, and the summary follows at once.
     void limitsChanged();
 
     // --- An archived run's kept judgement. ---

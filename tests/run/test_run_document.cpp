@@ -232,7 +232,7 @@ private Q_SLOTS:
         // them; the next run that comes in another way keeps nothing.
         const KeptJudgement kept{QStringLiteral("k"), QStringLiteral("NO LIMITS"), analysis::Limits{},
                                  QDateTime::currentDateTimeUtc(), true};
-        QCOMPARE(doc.openArchived(memoryImage(), QString(), kept).status, setio::Status::Ok);
+        QCOMPARE(doc.openArchived(rows, QString(), kept).status, setio::Status::Ok);
         QCOMPARE(doc.summary().verdict, analysis::Verdict::NoLimits);
         QCOMPARE(doc.todaysVerdict(), std::optional(analysis::Verdict::Alarm));
         QVERIFY(doc.limitsRefusal().isEmpty());
@@ -272,7 +272,7 @@ private Q_SLOTS:
                                  limitsKept ? std::optional(analysis::Limits{}) : std::nullopt, at,
                                  atStoring};
         const auto verdict = today < 0 ? std::nullopt : std::optional(analysis::Verdict(today));
-        QCOMPARE(keptText(kept, verdict), text);
+        QCOMPARE(::keptText(kept, verdict), text);
         QCOMPARE(judgedOtherwise(kept, verdict), text.contains("today's"));
     }
 };
