@@ -144,9 +144,10 @@ private Q_SLOTS:
 
         // The run keeps the judgement it was stored with. Limits set now judge it ALARM: the
         // Summary tab shows both, and "Judge again..." records the new one with its reason.
+        // The tab follows the document on the next turn of the event loop.
         SummaryView *summary = d->summaryView();
-        QVERIFY2(summary->keptLabel()->text().startsWith(QStringLiteral("Kept: NO LIMITS, at storing on ")),
-                 qPrintable(summary->keptLabel()->text()));
+        QTRY_VERIFY2(summary->keptLabel()->text().startsWith(QStringLiteral("Kept: NO LIMITS, at storing on ")),
+                     qPrintable(summary->keptLabel()->text()));
         QVERIFY(summary->judgeAgainButton()->isHidden());
         QVERIFY(f.menu(QStringLiteral("mLimits")));
         auto *limits = f.main().findChild<LimitsDialog *>();
@@ -170,6 +171,21 @@ private Q_SLOTS:
         runs = QJsonDocument::fromJson(alarms.out).array();
         QCOMPARE(runs.size(), 1);
         QCOMPARE(runs.at(0).toObject().value("readings").toInt(), 90);
+        QVERIFY2(f.prompter().messages().isEmpty(), qPrintable(f.prompter().messages().join('|')));
+
+        // The browser's "Judge again..." under limits changed elsewhere (kestrun-cli).
+        QVERIFY(clitest::run({"limits", "set", "--serial", "45", "--high", "1000"}, 30000).ok());
+        QVERIFY(f.menu(QStringLiteral("mArchive")));
+        browser = commands(f)->browser();
+        QVERIFY(browser);
+        QTRY_VERIFY(!browser->isAsking() && !browser->pauseTimer().isActive());
+        browser->table()->selectRow(1);
+        f.prompter().inputAnswers = {QStringLiteral("limits widened")};
+        browser->judgeAgainButton()->click();
+        QCOMPARE(rejudged.count(), 2);
+        const clitest::Result after = clitest::run({"archive", "list", "--json"}, 30000);
+        runs = QJsonDocument::fromJson(after.out).array();
+        QCOMPARE(runs.at(1).toObject().value("status").toString(), QStringLiteral("OK"));
         QVERIFY2(f.prompter().messages().isEmpty(), qPrintable(f.prompter().messages().join('|')));
     }
 
