@@ -30,6 +30,10 @@ inline const QString kStoredRefused =
     QStringLiteral("The limits stored for %1 are refused, and nothing is judged by them. %2");
 inline const QString kLoggerLimits = QStringLiteral("logger %1");
 inline const QString kDefaultLimits = QStringLiteral("every logger (the default)");
+// %1 why the archive that keeps the limits cannot be read.
+inline const QString kLimitsUnreadable =
+    QStringLiteral("The limits are kept in the archive, which cannot be read now, so nothing "
+                   "is judged until it can. %1");
 // %1 where the settings are kept.
 inline const QString kNotStored =
     QStringLiteral("The limits could not be stored in %1. Nothing was changed.");
@@ -70,5 +74,22 @@ inline const QString kTimeStepsBack =
     QStringLiteral("Time steps back at row %1: %2 comes after %3.");
 // %1 how many more rows step back than are listed.
 inline const QString kMoreStepsBack = QStringLiteral("Time steps back at %1 more rows.");
+
+// --- A run's kept judgement beside today's. ---
+// %1 the kept verdict, %2 kAtStoring or kJudgedAgain, %3 when (kKeptWhen).
+inline const QString kKept = QStringLiteral("Kept: %1, %2 on %3");
+inline const QString kAtStoring = QStringLiteral("at storing");
+// In place of the verdict of a run kept without one (its limits were refused).
+inline const QString kNoVerdict = QStringLiteral("no verdict");
+inline const QString kJudgedAgain = QStringLiteral("judged again");
+// After kKept when the limits it was judged under were not kept with it.
+inline const QString kUnderUnknownLimits = QStringLiteral(" under unknown limits");
+// After kKept when the limits were kept: the figures below are judged by them.
+inline const QString kUnderKeptLimits = QStringLiteral(", under the limits kept with it");
+// After kKept, %1 today's verdict: the limits that apply today judge the run differently.
+inline const QString kUnderToday = QStringLiteral(" \u2014 Under today's limits: %1");
+// How kKept names the moment, in local time ("8 Dec 05:12").
+inline const QString kKeptWhen = QStringLiteral("d MMM HH:mm");
+inline const QString kJudgeAgain = QStringLiteral("Judge again...");
 
 } // namespace analysistext

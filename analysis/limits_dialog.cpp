@@ -23,6 +23,8 @@ LimitsDialog::LimitsDialog(LimitsStore &store, const QString &serial, bool fahre
       m_prompter(prompter)
 {
     setWindowTitle(analysistext::kLimitsTitle);
+    // Another computer of the site may have changed them since they were read.
+    m_store.reload();
     build();
     const bool hasLogger = !m_serial.isEmpty();
     m_logger->setEnabled(hasLogger);

@@ -8,6 +8,9 @@
 #include "archive/audit_trail_dialog.h"
 #include "archive/archive_texts.h"
 #include "archive/browse_worker.h"
+#include "common/sha256.h"
+#include "view/frm_data.h"
+#include "view/summary_view.h"
 #include "common/prompter.h"
 #include "common/window_opener.h"
 
@@ -23,6 +26,8 @@ ArchiveCommands::ArchiveCommands(FrmMain &main)
         Q_EMIT moveRecorded();
     });
     m_keeper->sync();
+    connect(m_main.data()->summaryView(), &SummaryView::judgeAgainAsked, this,
+            &ArchiveCommands::judgeShownAgain);
 }
 
 ArchiveCommands::~ArchiveCommands()
@@ -71,9 +76,10 @@ void ArchiveCommands::openBrowser()
     m_browser = new ArchiveBrowser(browseWorker(), m_main.prompter(), &m_main);
     connect(m_browser, &ArchiveBrowser::runOpened, this,
             [this](const QByteArray &bytes, const QString &title) {
-                Q_EMIT runOpened(bytes, title);
+                openArchived(bytes, title);
                 m_browser->close();
             });
+    connect(m_browser, &ArchiveBrowser::judgeAgainAsked, this, &ArchiveCommands::judgeAgain);
     windows::show(m_browser.data(), windows::Kind::WindowModal);
 }
 
@@ -102,6 +108,7 @@ void ArchiveCommands::openSettings()
             m_trail->close();
         if (m_browse)
             m_browse->relocate(archive::chosenLocation());
+        m_records.reset();
         m_keeper->relocate();
         // A shared database chosen now may take the runs waiting here.
         m_keeper->sync();
@@ -148,4 +155,87 @@ void ArchiveCommands::tellAway(const QString &message)
         return;
     m_toldAway = true;
     m_main.prompter().message(message, appinfo::title(), Prompter::Icon::Information);
+}
+
+archive::ArchiveDb &ArchiveCommands::records()
+{
+    if (!m_records)
+        m_records = std::make_unique<archive::ArchiveDb>(archive::chosenLocation());
+    return *m_records;
+}
+
+void ArchiveCommands::openArchived(const QByteArray &bytes, const QString &title)
+{
+    const QString key = sha256Hex(bytes).left(16);
+    const auto judgements = records().judgements(key);
+    // Without its kept judgement the run is still shown, and the user told why it is judged
+    // under today's limits.
+    if (!judgements)
+        m_main.prompter().message(archivetext::kKeptUnread.arg(records().error()),
+                                  appinfo::title(), Prompter::Icon::Warning);
+    Q_EMIT runOpened(bytes, title,
+                     judgements ? archive::newestKept(key, *judgements) : std::nullopt);
+}
+
+void ArchiveCommands::judgeShownAgain()
+{
+    RunDocument &doc = m_main.document();
+    if (!doc.kept())
+        return;
+    recordAgain({*doc.kept(), archive::judgedToday(doc)}, doc.title());
+}
+
+void ArchiveCommands::judgeAgain(const QString &key, const QString &name)
+{
+    // Judged as the window judges it: a document of the run under the window's limits.
+    RunDocument run(&m_main.document().limitsStore());
+    QString why;
+    const auto compared = archive::compareWithToday(records(), key, run, &why);
+    if (!compared) {
+        m_main.prompter().message(why, archivetext::kJudgeAgainTitle, Prompter::Icon::Critical);
+        return;
+    }
+    recordAgain(*compared, name);
+}
+
+void ArchiveCommands::recordAgain(const archive::Comparison &compared, const QString &name)
+{
+    Prompter &prompter = m_main.prompter();
+    const QString &key = compared.kept.key;
+    const QString kept = compared.kept.status.value_or(QString());
+    if (!compared.today.status) {
+        prompter.message(archivetext::kCannotJudgeToday.arg(compared.today.refusal),
+                         archivetext::kJudgeAgainTitle, Prompter::Icon::Warning);
+        return;
+    }
+    if (!compared.differs()) {
+        prompter.message(archivetext::kVerdictStays.arg(key, kept), archivetext::kJudgeAgainTitle,
+                         Prompter::Icon::Information);
+        return;
+    }
+    const auto reason = prompter.inputText(
+        archivetext::kJudgeAgainReason.arg(name, kept, *compared.today.status),
+        archivetext::kJudgeAgainTitle, QString());
+    if (!reason)
+        return;
+    if (reason->trimmed().isEmpty()) {
+        prompter.message(archivetext::kReasonRequired, archivetext::kJudgeAgainTitle,
+                         Prompter::Icon::Warning);
+        return;
+    }
+    const bool recorded = records().rejudge(key, compared.today.status, compared.today.limits,
+                                            reason->trimmed());
+    const auto judgements = recorded ? records().judgements(key) : std::nullopt;
+    if (!judgements) {
+        prompter.message(archivetext::kNotRejudged.arg(records().error()),
+                         archivetext::kJudgeAgainTitle, Prompter::Icon::Critical);
+        return;
+    }
+    // The run shown follows its newest judgement.
+    RunDocument &doc = m_main.document();
+    if (doc.kept() && doc.kept()->key == key)
+        doc.keep(*archive::newestKept(key, *judgements));
+    if (m_browser)
+        m_browser->refresh();
+    Q_EMIT rejudged();
 }

@@ -1,11 +1,14 @@
 #pragma once
 
 #include "archive/archive_keeper.h"
+#include "archive/judge_again.h"
 
 #include <QObject>
 #include <QPointer>
 
 #include <functional>
+#include <memory>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -44,13 +47,22 @@ public:
     void openAuditTrail();
     AuditTrailDialog *auditTrail() const;
 
+    // "Judge again..." of the Summary tab: the archived run shown, under today's limits.
+    void judgeShownAgain();
+    // "Judge again..." of the browser: the run of `key` (named `name` in the question).
+    void judgeAgain(const QString &key, const QString &name);
+
 Q_SIGNALS:
     // A run was kept or failed to be (after any message); for tests.
     void keptOrFailed();
     // A change of where the archive is went into the trail, or failed to (after any message).
     void moveRecorded();
-    // The browser's Open: the run's file bytes and the title that names it.
-    void runOpened(const QByteArray &bytes, const QString &title);
+    // The browser's Open: the run's file bytes, the title that names it and the judgement it
+    // keeps (unset when it could not be read: the run is then judged as any file is).
+    void runOpened(const QByteArray &bytes, const QString &title,
+                   const std::optional<KeptJudgement> &kept);
+    // A run was judged again (after any message); for tests.
+    void rejudged();
 
 private:
     void onKept(const archive::Archive::StoreOutcome &outcome);
@@ -58,6 +70,12 @@ private:
     void tellAway(const QString &message);
     // The worker the browser and the Audit Trail window ask through, made at the first need.
     archive::BrowseWorker &browseWorker();
+    // The browser opened a run: with its kept judgement to the data window.
+    void openArchived(const QByteArray &bytes, const QString &title);
+    // The window's own connection to the archive, for the judgements (made when first used).
+    archive::ArchiveDb &records();
+    // Asks the reason and records the comparison's new judgement; `name` names the run.
+    void recordAgain(const archive::Comparison &compared, const QString &name);
 
     FrmMain &m_main;
     archive::Keeper *m_keeper = nullptr;
@@ -66,6 +84,7 @@ private:
     archive::BrowseWorker *m_browse = nullptr;
     QPointer<ArchiveBrowser> m_browser;
     QPointer<AuditTrailDialog> m_trail;
+    std::unique_ptr<archive::ArchiveDb> m_records;
     // Runs handed to the keeper and answered so far; it answers them in order.
     int m_asked = 0;
     int m_answered = 0;

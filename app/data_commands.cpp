@@ -153,9 +153,10 @@ void DataCommands::onFileLoaded(const QString &path)
     Q_EMIT fileOpened();
 }
 
-void DataCommands::openRun(const QByteArray &bytes, const QString &title)
+void DataCommands::openRun(const QByteArray &bytes, const QString &title,
+                           const std::optional<KeptJudgement> &kept)
 {
-    showOpened(m_main.document().openArchived(bytes, title));
+    showOpened(m_main.document().openArchived(bytes, title, kept));
 }
 
 void DataCommands::showOpened(const setio::Opened &opened)

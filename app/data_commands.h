@@ -1,6 +1,10 @@
 #pragma once
 
+#include "run/kept_judgement.h"
+
 #include <QObject>
+
+#include <optional>
 
 class Downloader;
 class FileLoader;
@@ -26,7 +30,8 @@ public:
     // run shown stays until the file is read.
     void openFile(const QString &path);
     // The same for a run's file bytes kept in the archive; `title` names the run.
-    void openRun(const QByteArray &bytes, const QString &title);
+    void openRun(const QByteArray &bytes, const QString &title,
+                 const std::optional<KeptJudgement> &kept = std::nullopt);
 
     Downloader &downloader() { return *m_download; }
 

@@ -15,6 +15,8 @@
 #include "output/report.h"
 #include "run/run_document.h"
 #include "view/frm_data.h"
+#include "analysis/limits_store.h"
+#include "archive/site_limits.h"
 
 #include <QActionGroup>
 #include <QTableView>
@@ -118,7 +120,9 @@ FrmMain::FrmMain(SerialLink *link, Prompter *prompter, QWidget *parent) : QMainW
     m_mdi = new QMdiArea(this);
     m_mdi->setObjectName(QStringLiteral("MDIForm"));
     setCentralWidget(m_mdi);
-    m_doc = std::make_unique<RunDocument>();
+    // The site's limits, kept in the archive beside its runs.
+    m_limits = archive::siteLimitsStore();
+    m_doc = std::make_unique<RunDocument>(m_limits.get());
     m_data = new FrmData(m_doc.get());
     m_dataSub = m_mdi->addSubWindow(m_data);
     m_dataSub->setWindowIcon(icon("app"));

@@ -11,6 +11,7 @@
 
 class EraseGuard;
 class FrmData;
+class LimitsStore;
 class RunDocument;
 class LiveReadings;
 class PortController;
@@ -138,6 +139,7 @@ private:
     // Closing the program: a live run still going is handed on before the port goes.
     void leaving();
 
+    std::unique_ptr<LimitsStore> m_limits; // before the document, which judges by it
     std::unique_ptr<RunDocument> m_doc;
     std::unique_ptr<SerialLink> m_ownLink;
     std::unique_ptr<Prompter> m_ownPrompter;

@@ -51,9 +51,11 @@ public:
     ArchiveDb &db() { return *m_target; }
     const Location &local() const { return m_local; }
 
-private:
-    // Gives the shared archive up when its failure is the server's, not the run's.
+    // Gives the shared archive up when its last failure was the server's, not the run's (also
+    // one met by another user of db()).
     void giveUpIfAway();
+
+private:
 
     std::unique_ptr<ArchiveDb> m_target;
     Location m_local;

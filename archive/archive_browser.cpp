@@ -1,5 +1,6 @@
 #include "archive/archive_browser.h"
 
+#include "analysis/analysis_texts.h"
 #include "archive/archive_texts.h"
 #include "archive/date_field.h"
 #include "archive/run_table_model.h"
@@ -133,6 +134,14 @@ void ArchiveBrowser::build()
         b->setAutoDefault(false);
         buttons->addWidget(b);
     }
+    // Judged again under today's limits, by the window (it holds them): beside Close.
+    m_judgeAgain = new QPushButton(analysistext::kJudgeAgain, this);
+    m_judgeAgain->setAutoDefault(false);
+    connect(m_judgeAgain, &QPushButton::clicked, this, [this] {
+        if (const auto run = selectedRun())
+            Q_EMIT judgeAgainAsked(run->key, runName(*run));
+    });
+    buttons->insertWidget(buttons->count() - 1, m_judgeAgain);
     root->addLayout(buttons);
     resize(1100, 500);
 }
@@ -207,6 +216,7 @@ void ArchiveBrowser::enableButtons()
         b->setEnabled(run.has_value());
     // Nothing can be withdrawn from an archive that cannot be written, nor withdrawn twice.
     m_withdraw->setEnabled(run && !run->withdrawn && m_readOnly->text().isEmpty());
+    m_judgeAgain->setEnabled(run && m_readOnly->text().isEmpty());
 }
 
 void ArchiveBrowser::onListed()

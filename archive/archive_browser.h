@@ -55,6 +55,7 @@ public:
     QPushButton *withdrawButton() const { return m_withdraw; }
     // What the archive's check found, or that it is under way.
     QLabel *checkLabel() const { return m_check; }
+    QPushButton *judgeAgainButton() const { return m_judgeAgain; }
     const QTimer &pauseTimer() const { return m_pause; }
     // A question of this dialog is out to the archive.
     bool isAsking() const;
@@ -72,6 +73,8 @@ Q_SIGNALS:
     void settled();
     // The archive's check answered (checkLabel() shows what it found).
     void checked();
+    // "Judge again..." for the selected run: its key and its name.
+    void judgeAgainAsked(const QString &key, const QString &name);
 
 private:
     enum class Action { Open, Save, Withdraw };
@@ -126,4 +129,5 @@ private:
     QPushButton *m_open = nullptr;
     QPushButton *m_save = nullptr;
     QPushButton *m_withdraw = nullptr;
+    QPushButton *m_judgeAgain = nullptr;
 };

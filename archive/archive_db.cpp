@@ -21,6 +21,36 @@
 #include <mutex>
 
 namespace archive {
+
+QString jsonText(const QJsonObject &o)
+{
+    return QString::fromUtf8(QJsonDocument(o).toJson(QJsonDocument::Compact));
+}
+QVariant jsonOrNull(const std::optional<QJsonObject> &o)
+{
+    return o ? QVariant(jsonText(*o)) : QVariant();
+}
+std::optional<QJsonObject> jsonFrom(const QVariant &v)
+{
+    if (v.isNull())
+        return std::nullopt;
+    return QJsonDocument::fromJson(v.toString().toUtf8()).object();
+}
+
+bool keepJudgement(const QSqlDatabase &db, const QString &key, const AuditEvent &event,
+                   const QVariant &status, const QVariant &limits, QSqlError *error)
+{
+    QSqlQuery q(db);
+    q.prepare(QStringLiteral("INSERT INTO judgements (run_key, seq, judged_at, status, limits) "
+                             "VALUES (?, ?, ?, ?, ?)"));
+    for (const QVariant &v : QVariantList{key, event.seq, eventTime(event.at), status, limits})
+        q.addBindValue(v);
+    if (q.exec())
+        return true;
+    *error = q.lastError();
+    return false;
+}
+
 namespace {
 
 QAtomicInteger<quint64> g_connections;
@@ -35,18 +65,6 @@ constexpr int kFirstFailedColumn = 19;
 constexpr int kLimitsColumn = 25;
 constexpr int kCompressedColumn = 26;
 
-QString jsonText(const QJsonObject &o)
-{
-    return QString::fromUtf8(QJsonDocument(o).toJson(QJsonDocument::Compact));
-}
-QVariant jsonOrNull(const std::optional<QJsonObject> &o) { return o ? QVariant(jsonText(*o)) : QVariant(); }
-std::optional<QJsonObject> jsonFrom(const QVariant &v)
-{
-    if (v.isNull())
-        return std::nullopt;
-    return QJsonDocument::fromJson(v.toString().toUtf8()).object();
-}
-
 // What the trail says of a run stored: its hash, how it was obtained and the judgement it was
 // given.
 QJsonObject storeDetails(const QString &sha256, const QString &source, const QVariant &status,
@@ -56,21 +74,6 @@ QJsonObject storeDetails(const QString &sha256, const QString &source, const QVa
             {QStringLiteral("source"), source},
             {QStringLiteral("status"), status.isNull() ? QJsonValue() : QJsonValue(status.toString())},
             {QStringLiteral("limits"), limits.isNull() ? QJsonValue() : QJsonValue(*jsonFrom(limits))}};
-}
-
-// The judgement a run was given, kept beside the event that recorded it.
-bool keepJudgement(const QSqlDatabase &db, const QString &key, const AuditEvent &event,
-                   const QVariant &status, const QVariant &limits, QSqlError *error)
-{
-    QSqlQuery q(db);
-    q.prepare(QStringLiteral("INSERT INTO judgements (run_key, seq, judged_at, status, limits) "
-                             "VALUES (?, ?, ?, ?, ?)"));
-    for (const QVariant &v : QVariantList{key, event.seq, eventTime(event.at), status, limits})
-        q.addBindValue(v);
-    if (q.exec())
-        return true;
-    *error = q.lastError();
-    return false;
 }
 
 // The location as search compares it, filled in for the runs there before it was kept: one
@@ -796,6 +799,7 @@ RunRecord listedRun(const QSqlQuery &q)
     r.user = q.value(int(RunColumn::StoredBy)).toString();
     r.computer = q.value(int(RunColumn::Computer)).toString();
     r.withdrawn = q.value(int(RunColumn::Withdrawn)).toInt() != 0;
+    r.limits = jsonFrom(q.value(int(RunColumn::Limits)));
     return r;
 }
 

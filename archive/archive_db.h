@@ -4,11 +4,14 @@
 #include "archive/archive_location.h"
 #include "archive/audit_trail.h"
 #include "archive/command_deadline.h"
+#include "archive/judgement.h"
 #include "archive/run_filter.h"
 #include "archive/run_record.h"
 #include "archive/signature.h"
 
+#include <QJsonObject>
 #include <QList>
+#include <QMap>
 #include <QSqlDatabase>
 #include <QString>
 #include <QStringList>
@@ -112,6 +115,26 @@ public:
     // deadline of its own, so neither a large archive's memory nor its time is a limit.
     static constexpr int kCheckPage = 512;
     std::optional<ArchiveCheck> verify(const std::function<bool()> &stop = {}, int page = kCheckPage);
+    // --- Judgements kept and given again, and the site's limits (archive_db_judgements.cpp). ---
+
+    // Every judgement the run was given, oldest first; nullopt on failure (NotFound when no run
+    // has that key).
+    std::optional<QList<Judgement>> judgements(const QString &key);
+    // The run judged again in one transaction: a "rejudge" event with the old and the new
+    // verdict and limits, the judgement kept beside it, and the run's status and limits made
+    // the new ones. `status` unset: no verdict (never recorded; refused with Failed).
+    bool rejudge(const QString &key, const std::optional<QString> &status,
+                 const QJsonObject &limits, const QString &reason);
+    // The site's limits by scope ("default", "logger:<serial>"); nullopt on failure.
+    std::optional<QMap<QString, QJsonObject>> siteLimits();
+    // One scope's limits set (`limits`) or removed (unset), with its "limits" event (the scope,
+    // the old and the new values) in the same transaction. Setting what is there already
+    // records nothing.
+    bool setSiteLimits(const QString &scope, const std::optional<QJsonObject> &limits);
+    // Once in an archive's life: `sets` (by scope) become the site's limits, each with its
+    // "limits" event marked as migrated, where the site has none for that scope yet. Later
+    // calls change nothing. False on failure.
+    bool adoptLimitsOnce(const QMap<QString, QJsonObject> &sets);
 
     // The runs waiting for the shared archive, whole, oldest first.
     std::optional<QList<RunRecord>> waitingToSend();
@@ -187,6 +210,15 @@ private:
     std::unique_ptr<QuietAboutFreeing> m_quiet; // while a dropped connection is closed
     std::chrono::milliseconds m_statementTimeout{kStatementTimeout};
 };
+
+// JSON kept as compact text in a column, and back (NULL for none).
+QString jsonText(const QJsonObject &o);
+QVariant jsonOrNull(const std::optional<QJsonObject> &o);
+std::optional<QJsonObject> jsonFrom(const QVariant &v);
+// The judgement a run was given, kept beside the event that recorded it (inside the event's
+// transaction).
+bool keepJudgement(const QSqlDatabase &db, const QString &key, const AuditEvent &event,
+                   const QVariant &status, const QVariant &limits, QSqlError *error);
 
 // The list columns of one row of listQuery() as a record (no bytes).
 RunRecord listedRun(const QSqlQuery &query);

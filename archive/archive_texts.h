@@ -202,5 +202,30 @@ inline const QString kArchiveSettingName = QStringLiteral("archive");
 inline const QString kMoveNotRecorded = QStringLiteral(
     "The change of where the archive is was kept, but it could not be recorded in the audit "
     "trail: %1");
+// --- Judging a run again. ---
+inline const QString kJudgeAgainTitle = QStringLiteral("Judge again");
+// %1 the run, %2 the kept verdict, %3 today's: the question for the reason.
+inline const QString kJudgeAgainReason =
+    QStringLiteral("%1 is kept as %2; the limits that apply today judge it %3.\n\n"
+                   "Why is it judged again? (required)");
+inline const QString kReasonRequired =
+    QStringLiteral("A reason is required: the run was not judged again.");
+// %1 the key, %2 the kept verdict, %3 the new one.
+inline const QString kRejudged = QStringLiteral("%1: %2 -> %3");
+// %1 the key, %2 the verdict: today's limits judge the run as it is kept.
+inline const QString kVerdictStays =
+    QStringLiteral("%1: %2 under today's limits too; nothing was recorded.");
+// %1 why the archive did not record it.
+inline const QString kNotRejudged = QStringLiteral("The new judgement was not recorded: %1");
+// %1 why: the run is opened without the judgement it keeps.
+inline const QString kKeptUnread =
+    QStringLiteral("The judgement kept with this run could not be read, so it is judged under "
+                   "today's limits: %1");
+// Today's limits are refused (%1 why): no verdict can be drawn to keep.
+inline const QString kNoVerdictToKeep =
+    QStringLiteral("No verdict can be drawn under today's limits, so none was kept.");
+// %1 why today's limits judge nothing.
+inline const QString kCannotJudgeToday =
+    QStringLiteral("The run cannot be judged again: %1");
 
 } // namespace archivetext

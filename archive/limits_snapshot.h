@@ -13,4 +13,12 @@ QJsonObject limitsSnapshot(const analysis::Limits &limits, int model);
 // The limits a snapshot holds (sensors it does not name have none).
 analysis::Limits limitsFromSnapshot(const QJsonObject &snapshot);
 
+// A site's set of limits as the archive keeps it: the snapshot's form over every quantity.
+QJsonObject siteLimitsJson(const analysis::Limits &limits);
+// The same of values as settings kept them, sound or not: a value that is no number is kept
+// as its text, so it stays refused when it is read back.
+QJsonObject siteLimitsJson(const analysis::LimitValues &values);
+// A kept set value by value, to be checked as any stored set is.
+analysis::LimitValues limitValuesOf(const QJsonObject &json);
+
 } // namespace archive

@@ -1,5 +1,7 @@
 #include "archive/record_of_run.h"
 
+#include "archive/limits_snapshot.h"
+
 #include "acquisition/conversions.h"
 #include "acquisition/reading_set.h"
 #include "common/messages.h"
@@ -49,6 +51,9 @@ RunRecord describe(const RunFacts &run, RunOrigin source, const QByteArray &byte
     r.first = run.first;
     r.last = run.last;
     addSummary(r, run.summary, run.limitsRefusal.isEmpty());
+    // Kept beside the verdict: a run stays judged as it was, whatever the limits become.
+    if (run.limits)
+        r.limits = limitsSnapshot(*run.limits, run.model);
     return r;
 }
 
@@ -69,15 +74,16 @@ RunRecord recordOf(const RunDocument &doc)
     return describe(factsOf(doc), doc.origin(), doc.fileBytes());
 }
 
-std::optional<RunRecord> recordFromBytes(const QByteArray &bytes, QString *why)
+std::optional<RunRecord> recordFromBytes(const QByteArray &bytes, QString *why,
+                                         LimitsStore *store)
 {
-    const RunFacts run = readRunFacts(bytes);
+    const RunFacts run = readRunFacts(bytes, store);
     if (!opened(run.opened, why))
         return std::nullopt;
     return describe(run, RunOrigin::File, bytes);
 }
 
-std::optional<RunRecord> recordFromFile(const QString &path, QString *why)
+std::optional<RunRecord> recordFromFile(const QString &path, QString *why, LimitsStore *store)
 {
     // Read once: the bytes kept are the bytes the facts are read from.
     setio::Opened unreadable;
@@ -86,7 +92,7 @@ std::optional<RunRecord> recordFromFile(const QString &path, QString *why)
         opened(unreadable, why);
         return std::nullopt;
     }
-    return recordFromBytes(*bytes, why);
+    return recordFromBytes(*bytes, why, store);
 }
 
 } // namespace archive

@@ -12,7 +12,7 @@ constexpr const char *kColumns[kListColumnCount] = {
     "stored_at", "serial",    "location",   "model",   "first_reading",   "last_reading",
     "readings",  "status",    "source",     "user_name", "computer",      "run_key",
     "failed1",   "failed_longest1", "failed_at1", "failed2", "failed_longest2", "failed_at2",
-    "withdrawn"};
+    "withdrawn", "limits"};
 
 // LIKE's wildcards typed by the user match themselves, also those folding made (a full-width
 // percent sign is a percent sign once folded).

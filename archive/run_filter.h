@@ -42,10 +42,11 @@ enum class RunColumn {
     Failed2,
     FailedLongest2,
     FailedAt2,
-    Withdrawn
+    Withdrawn,
+    Limits // the snapshot the newest judgement was given under
 };
 inline constexpr int kRunColumnCount = 12; // the browser's
-inline constexpr int kListColumnCount = 19;
+inline constexpr int kListColumnCount = 20;
 
 struct RunQuery
 {

@@ -100,6 +100,13 @@ void RunDocument::clear()
 
 void RunDocument::arrived(RunOrigin origin, int fileKind, const QString &title)
 {
+    // Only a run of the archive keeps a judgement; it is set before it arrives.
+    if (origin != RunOrigin::Archive)
+        m_kept.reset();
+    // The limits may have changed since they were read (another computer of the site, the
+    // command line): a run that comes in is judged by those that apply now.
+    m_store->reload();
+    m_limitsStale = true;
     m_origin = origin;
     m_fileKind = fileKind;
     setTitle(title);
@@ -137,9 +144,13 @@ setio::Opened RunDocument::openFileBytes(const QByteArray &bytes, const QString 
     return opened(setio::openBytes(*m_set, bytes), RunOrigin::File, title);
 }
 
-setio::Opened RunDocument::openArchived(const QByteArray &bytes, const QString &title)
+setio::Opened RunDocument::openArchived(const QByteArray &bytes, const QString &title,
+                                        std::optional<KeptJudgement> kept)
 {
-    return opened(setio::openBytes(*m_set, bytes), RunOrigin::Archive, title);
+    const setio::Opened result = setio::openBytes(*m_set, bytes);
+    if (result.status == setio::Status::Ok)
+        m_kept = std::move(kept);
+    return opened(result, RunOrigin::Archive, title);
 }
 
 void RunDocument::beginLive()
@@ -147,16 +158,24 @@ void RunDocument::beginLive()
     arrived(RunOrigin::Live, kLiveKind, QString());
 }
 
-const analysis::Limits &RunDocument::lookupLimits() const
+void RunDocument::lookupStored() const
 {
-    if (m_ownLimits)
-        return *m_ownLimits;
     if (m_limitsStale) {
         const analysis::Validation kept = m_store->lookup(identity().serial);
         m_keptLimits = kept.limits.value_or(analysis::Limits{});
         m_refusal = kept.error;
         m_limitsStale = false;
     }
+}
+
+const analysis::Limits &RunDocument::lookupLimits() const
+{
+    if (m_ownLimits)
+        return *m_ownLimits;
+    // A run of the archive stays judged as it was, whatever the limits became since.
+    if (m_kept && m_kept->limits)
+        return *m_kept->limits;
+    lookupStored();
     return m_keptLimits;
 }
 
@@ -165,7 +184,7 @@ const analysis::Limits &RunDocument::limits() const { return lookupLimits(); }
 const QString &RunDocument::limitsRefusal() const
 {
     static const QString none;
-    if (m_ownLimits)
+    if (m_ownLimits || (m_kept && m_kept->limits))
         return none;
     lookupLimits();
     return m_refusal;
@@ -179,15 +198,43 @@ void RunDocument::setLimits(std::optional<analysis::Limits> limits)
 
 void RunDocument::limitsChanged()
 {
+    m_store->reload();
     m_limitsStale = true;
     m_summaryStale = true;
     refreshNow();
 }
 
+void RunDocument::keep(KeptJudgement kept)
+{
+    m_kept = std::move(kept);
+    limitsChanged();
+}
+
 void RunDocument::recompute() const
 {
-    m_summary = analysis::summarize(analysis::summaryInputOf(*m_set), lookupLimits());
+    const analysis::SummaryInput input = analysis::summaryInputOf(*m_set);
+    m_summary = analysis::summarize(input, lookupLimits());
+    m_today.reset();
+    if (m_kept) {
+        lookupStored();
+        // Judged by the same limits, the run is judged alike: one summary does for both.
+        if (m_refusal.isEmpty())
+            m_today = m_keptLimits == lookupLimits()
+                          ? m_summary.verdict
+                          : analysis::summarize(input, m_keptLimits).verdict;
+    }
     m_summaryStale = false;
+}
+
+std::optional<analysis::Verdict> RunDocument::todaysVerdict() const
+{
+    if (!m_kept) {
+        lookupStored();
+        return m_refusal.isEmpty() && !m_ownLimits ? std::optional(summary().verdict)
+                                                   : std::nullopt;
+    }
+    summary();
+    return m_today;
 }
 
 const analysis::Summary &RunDocument::summary() const

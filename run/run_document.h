@@ -5,6 +5,7 @@
 #include "analysis/summary_output.h"
 #include "common/logger_identity.h"
 #include "datafile/set_io.h"
+#include "run/kept_judgement.h"
 #include "run/run_origin.h"
 
 #include <QByteArray>
@@ -70,8 +71,10 @@ public:
     setio::Opened openLoaded(setio::Loaded loaded, const QString &path);
     // A ".brv2" file that came without a name of its own (standard input), named by `title`.
     setio::Opened openFileBytes(const QByteArray &bytes, const QString &title);
-    // A run's file bytes kept in the archive, named by `title`.
-    setio::Opened openArchived(const QByteArray &bytes, const QString &title);
+    // A run's file bytes kept in the archive, named by `title`. With the judgement it keeps,
+    // it is judged under the limits kept with that judgement (when they were kept).
+    setio::Opened openArchived(const QByteArray &bytes, const QString &title,
+                               std::optional<KeptJudgement> kept = std::nullopt);
     // A live run begins: its rows arrive in the set one by one.
     void beginLive();
 
@@ -87,8 +90,18 @@ public:
     const QString &limitsRefusal() const;
     // Limits for this run alone (kestrun-cli's options); nullopt goes back to the kept ones.
     void setLimits(std::optional<analysis::Limits> limits);
-    // The kept limits were changed: looked up again, and the summary follows at once.
+    // The kept limits were changed: read again and looked up, and the summary follows at once.
     void limitsChanged();
+
+    // --- An archived run's kept judgement. ---
+
+    // The judgement the archived run keeps; unset for any other run.
+    const std::optional<KeptJudgement> &kept() const { return m_kept; }
+    // The verdict under the limits that apply today (those kept for the logger, or the
+    // default), whatever the run is judged by; unset while they are refused.
+    std::optional<analysis::Verdict> todaysVerdict() const;
+    // The run was judged again and keeps `kept` now: the summary follows it.
+    void keep(KeptJudgement kept);
 
     // --- The one summary, and the run's file. ---
 
@@ -113,6 +126,8 @@ private:
     void watchSet();
     void recompute() const;
     const analysis::Limits &lookupLimits() const;
+    // The limits kept for the logger (or the default), looked up when stale.
+    void lookupStored() const;
     setio::Opened opened(const setio::Opened &result, RunOrigin origin, const QString &title);
 
     std::unique_ptr<LimitsStore> m_ownStore;
@@ -125,12 +140,14 @@ private:
     int m_fileKind = 0;
     QString m_title;
     std::optional<analysis::Limits> m_ownLimits;
+    std::optional<KeptJudgement> m_kept;
 
     // Worked out when first asked for after a change.
     mutable bool m_summaryStale = true;
     mutable bool m_bytesStale = true;
     mutable bool m_limitsStale = true;
     mutable analysis::Summary m_summary;
+    mutable std::optional<analysis::Verdict> m_today; // with m_summary, for a kept judgement
     mutable QByteArray m_bytes;
     mutable analysis::Limits m_keptLimits;
     mutable QString m_refusal;

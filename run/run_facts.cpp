@@ -47,6 +47,8 @@ RunFacts factsOf(const RunDocument &doc)
     }
     f.summary = doc.summary();
     f.limitsRefusal = doc.limitsRefusal();
+    if (f.limitsRefusal.isEmpty())
+        f.limits = doc.limits();
     return f;
 }
 
@@ -85,6 +87,7 @@ RunFacts readRunFacts(const QByteArray &bytes, LimitsStore *store)
     }
     const analysis::Validation kept = store->lookup(f.identity.serial);
     f.limitsRefusal = kept.error;
+    f.limits = kept.limits;
     in.model = c.model;
     f.summary = analysis::summarize(in, kept.limits.value_or(analysis::Limits{}));
     return f;

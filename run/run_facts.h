@@ -1,5 +1,6 @@
 #pragma once
 
+#include "analysis/limits.h"
 #include "analysis/summary.h"
 #include "common/logger_identity.h"
 #include "datafile/set_io.h"
@@ -7,6 +8,8 @@
 #include <QByteArray>
 #include <QDateTime>
 #include <QString>
+
+#include <optional>
 
 class LimitsStore;
 class RunDocument;
@@ -24,6 +27,7 @@ struct RunFacts
     QDateTime last;
     analysis::Summary summary;
     QString limitsRefusal; // as RunDocument::limitsRefusal(): empty when the limits judge
+    std::optional<analysis::Limits> limits; // what the summary judged by; unset when refused
 };
 
 // The facts of the run a document shows.

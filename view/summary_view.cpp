@@ -1,11 +1,14 @@
 #include "view/summary_view.h"
 
+#include "analysis/analysis_texts.h"
 #include "analysis/summary_output.h"
 #include "run/run_document.h"
 
 #include <QFontDatabase>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QVBoxLayout>
 
 namespace {
@@ -28,7 +31,8 @@ QColor verdictColour(analysis::Verdict v)
 } // namespace
 
 SummaryView::SummaryView(const RunDocument &doc, QWidget *parent)
-    : QWidget(parent), m_doc(doc), m_verdict(new QLabel(this)), m_figures(new QPlainTextEdit(this))
+    : QWidget(parent), m_doc(doc), m_verdict(new QLabel(this)), m_figures(new QPlainTextEdit(this)),
+      m_kept(new QLabel(this)), m_judgeAgain(new QPushButton(analysistext::kJudgeAgain, this))
 {
     setObjectName(QStringLiteral("SummaryView"));
     m_verdict->setObjectName(QStringLiteral("lblVerdict"));
@@ -40,7 +44,15 @@ SummaryView::SummaryView(const RunDocument &doc, QWidget *parent)
     m_figures->setObjectName(QStringLiteral("txtSummary"));
     m_figures->setReadOnly(true);
     m_figures->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    m_kept->setObjectName(QStringLiteral("lblKept"));
+    m_kept->setWordWrap(true);
+    m_judgeAgain->setObjectName(QStringLiteral("cmdJudgeAgain"));
+    connect(m_judgeAgain, &QPushButton::clicked, this, &SummaryView::judgeAgainAsked);
+    auto *kept = new QHBoxLayout;
+    kept->addWidget(m_kept, 1);
+    kept->addWidget(m_judgeAgain);
     auto *layout = new QVBoxLayout(this);
+    layout->addLayout(kept);
     layout->addWidget(m_verdict);
     layout->addWidget(m_figures, 1);
     connect(&doc, &RunDocument::summaryChanged, this, &SummaryView::refresh);
@@ -62,4 +74,9 @@ void SummaryView::refresh()
                verdictColour(judged ? s.verdict : analysis::Verdict::Alarm));
     m_verdict->setPalette(p);
     m_figures->setPlainText(judged ? analysis::summaryText(s, m_doc.header()) : QString());
+    const auto &kept = m_doc.kept();
+    const auto today = kept ? m_doc.todaysVerdict() : std::nullopt;
+    m_kept->setText(kept ? keptText(*kept, today) : QString());
+    m_kept->setVisible(kept.has_value());
+    m_judgeAgain->setVisible(kept && judgedOtherwise(*kept, today));
 }

@@ -7,12 +7,15 @@
 
 class QLabel;
 class QPlainTextEdit;
+class QPushButton;
 
 class RunDocument;
 
 // The "Summary" tab: the verdict in large coloured letters above the summary's readable block;
 // when the stored limits are refused, their reason in place of both. It shows the run
-// document's summary and follows it each time it is worked out again.
+// document's summary and follows it each time it is worked out again. A run of the archive
+// says which judgement it keeps, and when the limits that apply today judge it otherwise, both
+// side by side with the command that records the new one.
 class SummaryView : public QWidget
 {
     Q_OBJECT
@@ -26,6 +29,12 @@ public:
     const analysis::Summary &summary() const { return m_shown; }
     QLabel *verdictLabel() const { return m_verdict; }
     QPlainTextEdit *figures() const { return m_figures; }
+    QLabel *keptLabel() const { return m_kept; }
+    QPushButton *judgeAgainButton() const { return m_judgeAgain; }
+
+Q_SIGNALS:
+    // "Judge again..." was clicked.
+    void judgeAgainAsked();
 
 private:
     const RunDocument &m_doc;
@@ -33,4 +42,6 @@ private:
     QFont m_verdictFont;
     QLabel *m_verdict = nullptr;
     QPlainTextEdit *m_figures = nullptr;
+    QLabel *m_kept = nullptr;
+    QPushButton *m_judgeAgain = nullptr;
 };

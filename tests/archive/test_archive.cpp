@@ -2,13 +2,19 @@
 // the PostgreSQL cluster the test script starts): store, list with filters, get, import, the
 // browser's model, the duplicate kept once, the outbox while the server is stopped or stops
 // answering, a process killed while storing, two processes storing into one file, a damaged
-// file, runs withdrawn, and the archive's check of itself against every kind of tampering.
+// file, runs withdrawn, the archive's check of itself against every kind of tampering, the
+// site's limits and a run judged again.
 
 #include "acquisition/image_loader.h"
 #include "acquisition/reading_set.h"
 #include "archive/archive.h"
 #include "archive/archive_texts.h"
 #include "archive/browse_worker.h"
+#include "archive/judge_again.h"
+#include "archive/limits_snapshot.h"
+#include "archive/site_limits.h"
+#include "analysis/analysis_texts.h"
+#include "analysis/limits_store.h"
 #include "archive/record_of_run.h"
 #include "archive/trail_listing.h"
 #include "common/output_file.h"
@@ -46,7 +52,8 @@ const char *const kChildVariable = "KESTRUN_ARCHIVE_TEST_CHILD"; // "FILE|COUNT|
 // A download of a simulated logger: `readings` readings every 15 minutes up to a fixed clock,
 // those at the places `failed` (0: the oldest) with failed-sensor words.
 RunRecord downloaded(int model, int serial, const char *location, int readings,
-                     bool fahrenheit = false, const QSet<int> &failed = {})
+                     bool fahrenheit = false, const QSet<int> &failed = {},
+                     LimitsStore *limits = nullptr)
 {
     loggersim::LoggerCore core;
     loggersim::LoggerState &s = core.state();
@@ -59,7 +66,7 @@ RunRecord downloaded(int model, int serial, const char *location, int readings,
     s.intervalCount = 15;
     s.clock = loggersim::RtcTime{2024, 5, 17, 12, 0, 0};
     core.fillHistory(readings);
-    RunDocument doc;
+    RunDocument doc(limits);
     doc.set().Cels_Faren = fahrenheit ? 0 : -1;
     doc.takeDownload(core.memoryImage(frames::make('R', 'R')), model);
     return recordOf(doc);
@@ -510,6 +517,158 @@ private Q_SLOTS:
         QVERIFY(unknown.out.isEmpty());
         for (const QString &name : actionNames())
             QVERIFY2(unknown.errText().contains(name), qPrintable(unknown.errText()));
+    }
+
+    // The site's limits: this user's per-user limits move in once, every change after is one
+    // "limits" event with the old and the new set, and an archive that cannot be read judges
+    // nothing.
+    void siteLimits_data() { addBackends(); }
+    void siteLimits()
+    {
+        if (!onDataRowsBackend())
+            return;
+        analysis::Limits fallback, own, later;
+        fallback[analysis::Quantity::Temperature] = {8.0, 2.0};
+        own[analysis::Quantity::Humidity].high = 70.0;
+        own.delayMinutes = 30;
+        own.type = analysis::AlarmType::Cumulative;
+        later[analysis::Quantity::Temperature].high = 5.0;
+        const auto clean = qScopeGuard([] {
+            LimitsStore mine;
+            mine.removeDefaults();
+            mine.removeForLogger(QStringLiteral("45"));
+        });
+        QVERIFY(LimitsStore().setDefaults(fallback));
+        QVERIFY(LimitsStore().setForLogger(QStringLiteral("45"), own));
+
+        LimitsStore site(std::make_unique<SiteLimits>(m_target));
+        QCOMPARE(site.lookup(QStringLiteral("45")).limits, std::optional(own));
+        QCOMPARE(site.lookup(QStringLiteral("12")).limits, std::optional(fallback));
+        ArchiveDb db(m_target);
+        AuditFilter limitEvents;
+        limitEvents.action = action::kLimits;
+        const auto migrated = db.events(limitEvents);
+        QVERIFY2(migrated && migrated->size() == 2, qPrintable(db.error()));
+        for (const AuditEvent &e : *migrated) {
+            QVERIFY(e.details.value("migrated").toBool());
+            QVERIFY(e.details.value("old").isNull());
+            const bool isDefault = e.details.value("scope").toString() == analysis::kDefaultScope;
+            QCOMPARE(e.details.value("new").toObject(), siteLimitsJson(isDefault ? fallback : own));
+        }
+
+        // Moved once: what the settings say after is not the site's.
+        QVERIFY(LimitsStore().setDefaults(later));
+        QCOMPARE(LimitsStore(std::make_unique<SiteLimits>(m_target)).lookup(QStringLiteral("12")).limits,
+                 std::optional(fallback));
+
+        struct Change { const char *name; std::function<bool()> make; QJsonValue old, now; };
+        const Change changes[] = {
+            {"the default", [&] { return site.setDefaults(later); },
+             siteLimitsJson(fallback), siteLimitsJson(later)},
+            {"the same again records nothing", [&] { return site.setDefaults(later); },
+             QJsonValue::Undefined, QJsonValue::Undefined},
+            {"a logger back to the default", [&] { return site.removeForLogger(QStringLiteral("45")); },
+             siteLimitsJson(own), QJsonValue()},
+        };
+        int count = 2;
+        for (const Change &c : changes) {
+            QVERIFY2(c.make(), c.name);
+            const QList<AuditEvent> events = db.events(limitEvents).value_or(QList<AuditEvent>());
+            if (c.old.isUndefined()) {
+                QVERIFY2(events.size() == count, c.name);
+                continue;
+            }
+            QVERIFY2(events.size() == ++count, c.name);
+            QVERIFY2(events.last().details.value("old") == c.old, c.name);
+            QVERIFY2(events.last().details.value("new") == c.now, c.name);
+        }
+        QCOMPARE(site.lookup(QStringLiteral("45")).limits, std::optional(later));
+
+        // Limits that cannot be read judge nothing: no verdict, never another set's.
+        QFile blocker(m_dir.filePath("not-a-folder"));
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        LimitsStore away(std::make_unique<SiteLimits>(
+            Location{Location::Kind::SQLite, blocker.fileName() + "/archive.sqlite"}));
+        const analysis::Validation none = away.lookup(QStringLiteral("45"));
+        QVERIFY(!none.limits);
+        QVERIFY2(none.error.startsWith(analysistext::kLimitsUnreadable.section('%', 0, 0)),
+                 qPrintable(none.error));
+        QVERIFY(!downloaded(2, 45, "Freezer 2", 96, false, {}, &away).status);
+    }
+
+    // A download stored before its limits were set stays "NO LIMITS" while today's limits
+    // say ALARM, and "Alarms only" leaves it out; judged again it is ALARM in the list, both
+    // judgements are kept and the trail has the old and the new.
+    void judgedAgain_data() { addBackends(); }
+    void judgedAgain()
+    {
+        if (!onDataRowsBackend())
+            return;
+        LimitsStore site(std::make_unique<SiteLimits>(m_target));
+        const RunRecord run = downloaded(2, 45, "Freezer 2", 96, false, {}, &site);
+        QCOMPARE(run.status, std::optional(QStringLiteral("NO LIMITS")));
+        QVERIFY(run.limits);
+        Archive archive(m_target, m_local);
+        QCOMPARE(archive.store(run).stored, ArchiveDb::Stored::Added);
+        ArchiveDb &db = archive.db();
+
+        analysis::Limits cold;
+        cold[analysis::Quantity::Temperature].high = -100.0;
+        QVERIFY(site.setForLogger(QStringLiteral("0045"), cold));
+        RunFilter alarms;
+        alarms.alarmsOnly = true;
+        QCOMPARE(db.list().value_or(QList<RunRecord>()).value(0).status, run.status);
+        QCOMPARE(db.list().value_or(QList<RunRecord>()).value(0).limits, run.limits);
+        QCOMPARE(keysOf(db.list(alarms).value_or(QList<RunRecord>())), QStringList());
+
+        RunDocument shown(&site);
+        QString why;
+        const auto compared = compareWithToday(db, run.key, shown, &why);
+        QVERIFY2(compared, qPrintable(why));
+        QVERIFY(compared->differs());
+        QCOMPARE(compared->kept.status, run.status);
+        QCOMPARE(compared->today.status, std::optional(QStringLiteral("ALARM")));
+        QCOMPARE(compared->today.limits, limitsSnapshot(cold, 2));
+        // The document shows the run under its kept limits, today's beside it.
+        QCOMPARE(shown.summary().verdict, analysis::Verdict::NoLimits);
+        QCOMPARE(shown.todaysVerdict(), std::optional(analysis::Verdict::Alarm));
+
+        QVERIFY(!db.rejudge(QStringLiteral("0123456789abcdef"), compared->today.status,
+                            compared->today.limits, QStringLiteral("no such run")));
+        QCOMPARE(db.fault(), ArchiveDb::Fault::NotFound);
+        QVERIFY2(db.rejudge(run.key, compared->today.status, compared->today.limits,
+                            QStringLiteral("limits set after the download")),
+                 qPrintable(db.error()));
+        QCOMPARE(db.list().value_or(QList<RunRecord>()).value(0).status, compared->today.status);
+        QCOMPARE(keysOf(db.list(alarms).value_or(QList<RunRecord>())), QStringList{run.key});
+
+        const auto judgements = db.judgements(run.key);
+        QVERIFY2(judgements && judgements->size() == 2, qPrintable(db.error()));
+        QCOMPARE(judgements->at(0).action, action::kStore);
+        QCOMPARE(judgements->at(0).status, run.status);
+        QCOMPARE(judgements->at(1).action, action::kRejudge);
+        QCOMPARE(judgements->at(1).limits, std::optional(compared->today.limits));
+        AuditFilter rejudged;
+        rejudged.action = action::kRejudge;
+        const QList<AuditEvent> events = db.events(rejudged).value_or(QList<AuditEvent>());
+        QCOMPARE(events.size(), 1);
+        QCOMPARE(events[0].hash, judgements->at(1).eventHash);
+        QCOMPARE(events[0].reason, std::optional(QStringLiteral("limits set after the download")));
+        const QJsonObject old = events[0].details.value("old").toObject();
+        const QJsonObject now = events[0].details.value("new").toObject();
+        QCOMPARE(old.value("status").toString(), QStringLiteral("NO LIMITS"));
+        QCOMPARE(old.value("limits").toObject(), *run.limits);
+        QCOMPARE(now.value("status").toString(), QStringLiteral("ALARM"));
+        QCOMPARE(now.value("limits").toObject(), compared->today.limits);
+
+        // Opened again, the run keeps its newest judgement, which today's limits agree with.
+        RunDocument again(&site);
+        const auto agreed = compareWithToday(db, run.key, again, &why);
+        QVERIFY2(agreed, qPrintable(why));
+        QVERIFY(!agreed->differs());
+        QVERIFY(!agreed->kept.atStoring);
+        QCOMPARE(again.summary().verdict, analysis::Verdict::Alarm);
     }
 
     // The shared server stopped: the run waits here, is sent once it is back, and only once.

@@ -1,10 +1,11 @@
 // The archive through the real window: a download from the simulated logger and a live run are
 // kept without a word to the user, come back out of kestrun-cli byte for byte and are found and
-// opened in File -> Archive...; an archive that cannot take a run, or a shared one that stops
+// opened in File -> Archive..., judged again there under limits set since; an archive that cannot take a run, or a shared one that stops
 // answering, costs one message, never the readings shown.
 #include "tests/support/e2e_fixture.h"
 
 #include "acquisition/reading_set.h"
+#include "analysis/limits_dialog.h"
 #include "app/archive_commands.h"
 #include "app/data_commands.h"
 #include "archive/archive_browser.h"
@@ -150,6 +151,50 @@ private Q_SLOTS:
         QCOMPARE(fileBytes(again + ".brv2"), fileBytes(saved + ".brv2"));
         QVERIFY2(f.prompter().messages().isEmpty(), qPrintable(f.prompter().messages().join('|')));
 
+        // The run keeps the judgement it was stored with. Limits set now judge it ALARM: the
+        // Summary tab shows both, and "Judge again..." records the new one with its reason.
+        // The tab follows the document on the next turn of the event loop.
+        SummaryView *summary = d->summaryView();
+        QTRY_VERIFY2(summary->keptLabel()->text().startsWith(QStringLiteral("Kept: NO LIMITS, at storing on ")),
+                     qPrintable(summary->keptLabel()->text()));
+        QVERIFY(summary->judgeAgainButton()->isHidden());
+        QVERIFY(f.menu(QStringLiteral("mLimits")));
+        auto *limits = f.main().findChild<LimitsDialog *>();
+        QVERIFY(limits && limits->loggerButton()->isChecked());
+        limits->highEdit(analysis::Quantity::Temperature)->setText(QStringLiteral("-100"));
+        limits->okButton()->click();
+        QCOMPARE(summary->verdictLabel()->text(), QStringLiteral("NO LIMITS"));
+        const QString bothShown = summary->keptLabel()->text();
+        QVERIFY2(bothShown.endsWith(QStringLiteral(" \u2014 Under today's limits: ALARM")),
+                 qPrintable(bothShown));
+        QVERIFY(!summary->judgeAgainButton()->isHidden());
+        QSignalSpy rejudged(commands(f), &ArchiveCommands::rejudged);
+        f.prompter().inputAnswers = {QStringLiteral("limits were set after the download")};
+        summary->judgeAgainButton()->click();
+        QCOMPARE(rejudged.count(), 1);
+        QCOMPARE(summary->verdictLabel()->text(), QStringLiteral("ALARM"));
+        QVERIFY2(summary->keptLabel()->text().startsWith(QStringLiteral("Kept: ALARM, judged again on ")),
+                 qPrintable(summary->keptLabel()->text()));
+        QVERIFY(summary->judgeAgainButton()->isHidden());
+        const clitest::Result alarms = clitest::run({"archive", "list", "--alarms", "--json"}, 30000);
+        runs = QJsonDocument::fromJson(alarms.out).array();
+        QCOMPARE(runs.size(), 1);
+        QCOMPARE(runs.at(0).toObject().value("readings").toInt(), 90);
+        QVERIFY2(f.prompter().messages().isEmpty(), qPrintable(f.prompter().messages().join('|')));
+
+        // The browser's "Judge again..." under limits changed elsewhere (kestrun-cli).
+        QVERIFY(clitest::run({"limits", "set", "--serial", "45", "--high", "1000"}, 30000).ok());
+        QVERIFY(f.menu(QStringLiteral("mArchive")));
+        browser = commands(f)->browser();
+        QVERIFY(browser);
+        QTRY_VERIFY(!browser->isAsking() && !browser->pauseTimer().isActive());
+        browser->table()->selectRow(1);
+        f.prompter().inputAnswers = {QStringLiteral("limits widened")};
+        browser->judgeAgainButton()->click();
+        QCOMPARE(rejudged.count(), 2);
+        const clitest::Result after = clitest::run({"archive", "list", "--json"}, 30000);
+        runs = QJsonDocument::fromJson(after.out).array();
+        QCOMPARE(runs.at(1).toObject().value("status").toString(), QStringLiteral("OK"));
         // The live run withdrawn with a reason: gone from the list, there for --withdrawn.
         QVERIFY(f.menu(QStringLiteral("mArchive")));
         browser = commands(f)->browser();

@@ -6,6 +6,7 @@
 #include "analysis/analysis_texts.h"
 #include "analysis/limits_dialog.h"
 #include "app/data_commands.h"
+#include "archive/archive_db.h"
 #include "acquisition/readings_table.h"
 #include "analysis/summary_output.h"
 #include "common/numfmt.h"
@@ -26,6 +27,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QJsonObject>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QTabWidget>
@@ -46,6 +48,7 @@ class TestE2eSummary : public QObject
     Q_OBJECT
 
     QTemporaryDir m_dir;
+    int m_tests = 0;
 
     // File -> Report to PDF... into `name`: the lines of the first page of the report the
     // desktop's viewer is handed (none when it is handed none).
@@ -69,13 +72,15 @@ private Q_SLOTS:
         qputenv("XDG_CONFIG_HOME", m_dir.filePath(QStringLiteral("config")).toLocal8Bit());
     }
 
-    // Each test starts with no limits kept: one may leave a set behind that another's logger
-    // would be judged by.
+    // Each test starts with no limits kept, in an archive of its own: one may leave a set
+    // behind that another's logger would be judged by.
     void init()
     {
         QSettings stored(QSettings::UserScope, QStringLiteral("Brivak"), QStringLiteral("Kestrun"));
         stored.remove(QStringLiteral("limits"));
         stored.sync();
+        qputenv("KESTRUN_ARCHIVE",
+                QFile::encodeName(m_dir.filePath(QStringLiteral("archive-%1").arg(++m_tests))));
     }
 
     void limitsSummaryTintsAndLinesAgreeWithTheCli()
@@ -195,9 +200,10 @@ private Q_SLOTS:
         QVERIFY(view->summary().sensors.at(1).above->alarm);
 
         // A stored set the check refuses judges nothing, in the tab and in the report.
-        QSettings stored(QSettings::UserScope, QStringLiteral("Brivak"), QStringLiteral("Kestrun"));
-        stored.setValue(QStringLiteral("limits/logger/0045/delay_min"), "99999999999");
-        stored.sync();
+        archive::ArchiveDb site(archive::chosenLocation());
+        QJsonObject wrapped = site.siteLimits().value_or(QMap<QString, QJsonObject>()).value("logger:0045");
+        wrapped.insert(QStringLiteral("delay_min"), QStringLiteral("99999999999"));
+        QVERIFY2(site.setSiteLimits(QStringLiteral("logger:0045"), wrapped), qPrintable(site.error()));
         // As Setting -> Limits... does after OK: the kept limits are looked up again.
         d->document().limitsChanged();
         const QString refused = analysistext::kStoredRefused.arg(

@@ -8,6 +8,7 @@
 #include "common/output_file.h"
 #include "device/command_frame.h"
 #include "run/run_document.h"
+#include "run/kept_judgement.h"
 #include "run/run_facts.h"
 #include "analysis/summary_output.h"
 #include "tools/logger-sim/logger_core.h"
@@ -226,6 +227,53 @@ private Q_SLOTS:
                  setio::Status::Ok);
         QCOMPARE(doc.identity().serial, QStringLiteral("0046"));
         QCOMPARE(doc.summary().verdict, analysis::Verdict::NoLimits);
+
+        // A run of the archive is judged under the limits its judgement keeps, today's beside
+        // them; the next run that comes in another way keeps nothing.
+        const KeptJudgement kept{QStringLiteral("k"), QStringLiteral("NO LIMITS"), analysis::Limits{},
+                                 QDateTime::currentDateTimeUtc(), true};
+        QCOMPARE(doc.openArchived(rows, QString(), kept).status, setio::Status::Ok);
+        QCOMPARE(doc.summary().verdict, analysis::Verdict::NoLimits);
+        QCOMPARE(doc.todaysVerdict(), std::optional(analysis::Verdict::Alarm));
+        QVERIFY(doc.limitsRefusal().isEmpty());
+        doc.takeDownload(memoryImage(), kModel);
+        QVERIFY(!doc.kept());
+        QCOMPARE(doc.summary().verdict, analysis::Verdict::Alarm);
+    }
+
+    void keptText_data()
+    {
+        QTest::addColumn<QString>("status");
+        QTest::addColumn<bool>("limitsKept");
+        QTest::addColumn<bool>("atStoring");
+        QTest::addColumn<int>("today"); // a Verdict, or -1: today's limits are refused
+        QTest::addColumn<QString>("text");
+        const int alarm = int(analysis::Verdict::Alarm);
+        QTest::newRow("judged otherwise") << "NO LIMITS" << true << true << alarm
+            << "Kept: NO LIMITS, at storing on 8 Dec 05:12 \u2014 Under today's limits: ALARM";
+        QTest::newRow("judged alike") << "ALARM" << true << false << alarm
+            << "Kept: ALARM, judged again on 8 Dec 05:12, under the limits kept with it";
+        QTest::newRow("unknown limits") << "OK" << false << true << alarm
+            << "Kept: OK, at storing on 8 Dec 05:12 under unknown limits \u2014 Under today's "
+               "limits: ALARM";
+        QTest::newRow("today refused") << "OK" << true << true << -1
+            << "Kept: OK, at storing on 8 Dec 05:12, under the limits kept with it";
+    }
+    void keptText()
+    {
+        QFETCH(QString, status);
+        QFETCH(bool, limitsKept);
+        QFETCH(bool, atStoring);
+        QFETCH(int, today);
+        QFETCH(QString, text);
+        // The moment is shown in the local time of the screen.
+        const QDateTime at = QDateTime(QDate(2026, 12, 8), QTime(5, 12, 1)).toUTC();
+        const KeptJudgement kept{QStringLiteral("k"), status,
+                                 limitsKept ? std::optional(analysis::Limits{}) : std::nullopt, at,
+                                 atStoring};
+        const auto verdict = today < 0 ? std::nullopt : std::optional(analysis::Verdict(today));
+        QCOMPARE(::keptText(kept, verdict), text);
+        QCOMPARE(judgedOtherwise(kept, verdict), text.contains("today's"));
     }
 };
 

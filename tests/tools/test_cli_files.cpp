@@ -622,6 +622,62 @@ private Q_SLOTS:
         }
     }
 
+    // A run imported before its limits were set is kept "NO LIMITS" while today's limits
+    // judge it ALARM; `archive rejudge` records the new verdict with its reason (and nothing
+    // when the verdict stays), the list follows it, and the limit change and the rejudgement
+    // are both in the trail with the old and the new.
+    void archiveRejudge()
+    {
+        QTemporaryDir row;
+        QProcessEnvironment env = clitest::environment();
+        env.insert("XDG_CONFIG_HOME", row.filePath("config"));
+        env.insert("KESTRUN_ARCHIVE", row.filePath("archive"));
+        const auto run = [&env](const QStringList &args) { return clitest::run(args, 30000, env); };
+        const clitest::Result imported = run({"archive", "import", file("image")});
+        QVERIFY2(imported.ok(), imported.err.constData());
+        const QString key = imported.outText().section('\t', 0, 0);
+        QCOMPARE(run({"archive", "rejudge", key, "--reason", "check"}).outText(),
+                 archivetext::kVerdictStays.arg(key, "NO LIMITS") + '\n');
+        QVERIFY(run({"limits", "set", "--default", "--rh-high", "1"}).ok());
+
+        const auto listed = [&](const QStringList &more) {
+            const clitest::Result list = run(QStringList{"archive", "list", "--json"} + more);
+            return QJsonDocument::fromJson(list.out).array();
+        };
+        QCOMPARE(listed({}).at(0).toObject().value("status").toString(), QStringLiteral("NO LIMITS"));
+        const QJsonObject keptLimits = listed({}).at(0).toObject().value("limits").toObject();
+        QVERIFY(keptLimits.value("humidity").toObject().value("high").isNull());
+        QCOMPARE(keptLimits.value("delay_min").toInt(-1), 0);
+        QVERIFY(listed({"--alarms"}).isEmpty());
+
+        const clitest::Result noReason = run({"archive", "rejudge", key, "--reason", " "});
+        QVERIFY(noReason.exitCode != 0);
+        QVERIFY2(noReason.errText().contains(archivetext::kReasonRequired), noReason.err.constData());
+        const clitest::Result rejudged = run({"archive", "rejudge", key, "--reason", "set later"});
+        QVERIFY2(rejudged.ok(), rejudged.err.constData());
+        QCOMPARE(rejudged.outText(), archivetext::kRejudged.arg(key, "NO LIMITS", "ALARM") + '\n');
+        const QJsonArray alarms = listed({"--alarms"});
+        QCOMPARE(alarms.size(), 1);
+        QCOMPARE(alarms.at(0).toObject().value("status").toString(), QStringLiteral("ALARM"));
+        QCOMPARE(alarms.at(0).toObject().value("limits").toObject().value("humidity").toObject()
+                     .value("high").toDouble(), 1.0);
+
+        archive::ArchiveDb db(archive::locationFrom(row.filePath("archive")));
+        QCOMPARE(db.judgements(key).value_or(QList<archive::Judgement>()).size(), 2);
+        archive::AuditFilter changed;
+        changed.action = archive::action::kLimits;
+        const auto limitEvents = db.events(changed).value_or(QList<archive::AuditEvent>());
+        QCOMPARE(limitEvents.size(), 1);
+        QCOMPARE(limitEvents[0].details.value("scope").toString(), QStringLiteral("default"));
+        QVERIFY(limitEvents[0].details.value("old").isNull());
+        QCOMPARE(limitEvents[0].details.value("new").toObject().value("humidity").toObject()
+                     .value("high").toDouble(), 1.0);
+        changed.action = archive::action::kRejudge;
+        const auto rejudgeEvents = db.events(changed).value_or(QList<archive::AuditEvent>());
+        QCOMPARE(rejudgeEvents.size(), 1);
+        QCOMPARE(rejudgeEvents[0].reason, std::optional(QStringLiteral("set later")));
+    }
+
     // KESTRUN_ARCHIVE holding a password is refused as the Archive dialog refuses one: in its
     // words, and nothing connects.
     void archiveWithAPasswordIsRefused()

@@ -5,7 +5,9 @@
 #include "tools/kestrun-cli/subcommands.h"
 
 #include "analysis/quantity.h"
+#include "analysis/limits_store.h"
 #include "archive/archive.h"
+#include "archive/site_limits.h"
 #include "archive/archive_texts.h"
 #include "archive/record_of_run.h"
 #include "common/messages.h"
@@ -75,6 +77,7 @@ QJsonObject jsonOf(const RunRecord &r)
         {QStringLiteral("withdrawn"), r.withdrawn},
         {QStringLiteral("user"), r.user},
         {QStringLiteral("computer"), r.computer},
+        {QStringLiteral("limits"), r.limits ? QJsonValue(*r.limits) : QJsonValue()},
     };
 }
 
@@ -156,7 +159,7 @@ int runGet(const QStringList &words)
 }
 
 // The record of the ".brv2" file on standard input, read to its end.
-std::optional<RunRecord> recordFromStandardInput(QString *why)
+std::optional<RunRecord> recordFromStandardInput(QString *why, LimitsStore &limits)
 {
     QFile in;
     std::optional<QByteArray> bytes;
@@ -168,7 +171,7 @@ std::optional<RunRecord> recordFromStandardInput(QString *why)
         *why = msg::kFileError + QStringLiteral(": ") + *why;
         return std::nullopt;
     }
-    return archive::recordFromBytes(*bytes, why);
+    return archive::recordFromBytes(*bytes, why, &limits);
 }
 
 int runImport(const QStringList &words)
@@ -180,12 +183,15 @@ int runImport(const QStringList &words)
     if (const auto status = p.parse(words, std::max(1, int(files))))
         return *status;
     archive::Archive a;
+    // The site's limits judge each run, read through the archive's connection.
+    LimitsStore limits(std::make_unique<archive::SiteLimits>(a));
     int status = 0;
     int waiting = 0; // kept here since the shared archive was given up on
     for (const QString &file : p.positionalArguments()) {
         QString why;
-        const auto run = file == outputfile::kStandardStream ? recordFromStandardInput(&why)
-                                                             : archive::recordFromFile(file, &why);
+        const auto run = file == outputfile::kStandardStream
+                             ? recordFromStandardInput(&why, limits)
+                             : archive::recordFromFile(file, &why, &limits);
         if (!run) {
             console::errLine(QStringLiteral("%1: %2").arg(file, why));
             status = 1;
@@ -241,7 +247,8 @@ int runArchive(const QStringList &words)
          {"import", runImport},
          {"sync", runSync},
          {"withdraw", runArchiveWithdraw},
-         {"verify", runArchiveVerify}},
+         {"verify", runArchiveVerify},
+         {"rejudge", runArchiveRejudge}},
         words);
 }
 

@@ -208,7 +208,7 @@ QList<Command> subcommands()
          {}},
         {QStringLiteral("limits set"), QStringLiteral("store limits, as Setting \u2192 Limits... does"),
          QStringLiteral("Stores limits for the logger of serial number N, or the default set, "
-                        "in the per-user settings the window's Setting \u2192 Limits... keeps. "
+                        "in the archive, where the window's Setting \u2192 Limits... keeps them. "
                         "The options given take the place of what is stored; the rest stays "
                         "(a logger without a set of its own starts from the default, as the "
                         "dialog does). ") +
@@ -335,6 +335,17 @@ QList<Command> subcommands()
                           "(null for none) and hash."),
            QString()}},
          {}},
+        {QStringLiteral("archive rejudge"),
+         QStringLiteral("judge a run again under today's limits"),
+         QStringLiteral("Judges the run of KEY under the limits that apply today and, when they "
+                        "judge it otherwise than it is kept, records the new judgement with "
+                        "the reason given: the old and the new verdict are both kept, and the "
+                        "list's status follows the new one. Prints \"KEY: OLD -> NEW\". A run "
+                        "today's limits judge as it is kept is said so, and nothing is "
+                        "recorded."),
+         {{{QStringLiteral("reason")}, QStringLiteral("Why it is judged again (required)."),
+           QStringLiteral("TEXT")}},
+         {{QStringLiteral("KEY"), QStringLiteral("The run's key."), QStringLiteral("KEY")}}},
     };
 }
 

@@ -4,6 +4,7 @@
 // with their waits, checks and retry budgets, in an ordinary event loop.
 
 #include "tools/kestrun-cli/subcommands.h"
+#include "tools/kestrun-cli/site_store.h"
 
 #include "acquisition/download.h"
 #include "acquisition/live_readings.h"
@@ -217,7 +218,7 @@ int runDownload(const QStringList &words)
         return console::fail(host.failureText(), download.failureReason());
     }
 
-    RunDocument doc;
+    RunDocument doc(&archivecli::siteLimits());
     doc.takeDownload(download.image(), download.model());
     // The file's bytes are the run's: encoded once, written first, so an archive that is slow
     // to answer never holds up the file.
@@ -249,7 +250,7 @@ int runLive(const QStringList &words)
     if (const auto status = openPort(p, host))
         return *status;
 
-    RunDocument doc;
+    RunDocument doc(&archivecli::siteLimits());
     doc.beginLive();
     const int seconds = *interval;
     LiveReadings live(host.link(), doc.set(), host.prompter(), [seconds] { return seconds; });

@@ -3,6 +3,7 @@
 // cell, and the summary is the Summary tab's.
 
 #include "tools/kestrun-cli/subcommands.h"
+#include "tools/kestrun-cli/site_store.h"
 
 #include "acquisition/reading_set.h"
 #include "analysis/summary_output.h"
@@ -82,7 +83,7 @@ int runSummary(const QStringList &words)
     if (const auto status = p.parse(words, 1))
         return *status;
     const bool fahrenheit = p.isSet(kFahrenheit);
-    RunDocument doc;
+    RunDocument doc(&archivecli::siteLimits());
     if (!openRun(doc, p.positionalArguments().at(0), fahrenheit))
         return 1;
     const std::optional<analysis::Limits> limits = limitsOfRun(p, doc);
@@ -104,7 +105,7 @@ int runTable(const QStringList &words)
     SubcommandParser p(QStringLiteral("table"));
     if (const auto status = p.parse(words, 1))
         return *status;
-    RunDocument doc;
+    RunDocument doc(&archivecli::siteLimits());
     if (!openRun(doc, p.positionalArguments().at(0), p.isSet(kFahrenheit)))
         return 1;
     console::out(tabletextout::tabSeparated(doc.set().table()));
@@ -122,7 +123,7 @@ int runExport(const QStringList &words)
     const QString out =
         outputfile::absoluteName(p.value(csv ? QStringLiteral("csv") : QStringLiteral("xlsx")));
 
-    RunDocument doc;
+    RunDocument doc(&archivecli::siteLimits());
     if (!openRun(doc, p.positionalArguments().at(0), p.isSet(kFahrenheit)))
         return 1;
     QString error;
@@ -142,7 +143,7 @@ int runReport(const QStringList &words)
     if (!p.isSet(QStringLiteral("output")))
         return p.usageError(QStringLiteral("give the PDF to write with -o OUT.pdf"));
     const QString out = outputfile::absoluteName(p.value(QStringLiteral("output")));
-    RunDocument doc;
+    RunDocument doc(&archivecli::siteLimits());
     if (!openRun(doc, p.positionalArguments().at(0), p.isSet(kFahrenheit)))
         return 1;
     // The summary of a run without readings says "NO DATA"; no report is made of it.

@@ -1,7 +1,8 @@
 // `kestrun-cli limits show|set|clear`: the limits Setting -> Limits... keeps, in the same
-// per-user settings, so a computer without a display can be set up.
+// archive, so a computer without a display can be set up.
 
 #include "tools/kestrun-cli/subcommands.h"
+#include "tools/kestrun-cli/site_store.h"
 
 #include "analysis/analysis_texts.h"
 #include "analysis/limits_store.h"
@@ -77,7 +78,7 @@ int show(const QStringList &words)
     QString serial;
     if (const auto status = parseScope(p, words, &serial))
         return *status;
-    const LimitsStore store;
+    const LimitsStore &store = archivecli::siteLimits();
     const analysis::Validation v = baseOf(store, serial).check;
     if (!v.limits)
         return console::fail(v.error);
@@ -136,7 +137,7 @@ int set(const QStringList &words)
     if (*given == LimitValues{})
         return p.usageError(QStringLiteral("nothing to set: give a limit, --delay, --single or "
                                            "--cumulative"));
-    LimitsStore limits;
+    LimitsStore &limits = archivecli::siteLimits();
     const Base base = baseOf(limits, serial);
     const auto checked = limitoptions::checkedOver(base.values, base.check, *given);
     return checked && store(limits, serial, *checked) ? 0 : 1;
@@ -148,7 +149,7 @@ int clear(const QStringList &words)
     QString serial;
     if (const auto status = parseScope(p, words, &serial))
         return *status;
-    LimitsStore limits;
+    LimitsStore &limits = archivecli::siteLimits();
     Base base = baseOf(limits, serial);
     bool any = false;
     const struct
@@ -182,8 +183,9 @@ int runLimits(const QStringList &words)
 {
     return commandgroup::run(
         QStringLiteral("limits"),
-        QStringLiteral("The alarm limits of Setting \u2192 Limits..., in the same per-user "
-                       "settings: a set per\nlogger serial number (--serial N) and the default "
-                       "for every logger (--default)."),
+        QStringLiteral("The alarm limits of Setting \u2192 Limits..., kept in the same "
+                       "archive: a set per\nlogger serial number (--serial N) and the default "
+                       "for every logger (--default). Every change is recorded in the\naudit "
+                       "trail with the old and the new set."),
         {{"show", show}, {"set", set}, {"clear", clear}}, words);
 }

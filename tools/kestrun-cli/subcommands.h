@@ -30,6 +30,8 @@ int runReport(const QStringList &words);
 
 // The archive of every run read: list, get, import, sync (archive_subcommands.cpp).
 int runArchive(const QStringList &words);
+// A run judged again under today's limits (archive_judgements.cpp).
+int runArchiveRejudge(const QStringList &words);
 
 // Runs withdrawn with a reason, and the archive's check of itself (archive_records.cpp);
 // dispatched from the archive group.
