@@ -219,7 +219,7 @@ void ArchiveCommands::recordAgain(const archive::Comparison &compared, const QSt
     if (!reason)
         return;
     if (reason->trimmed().isEmpty()) {
-        prompter.message(archivetext::kReasonRequired, archivetext::kJudgeAgainTitle,
+        prompter.message(archivetext::kRejudgeReasonRequired, archivetext::kJudgeAgainTitle,
                          Prompter::Icon::Warning);
         return;
     }

@@ -208,7 +208,7 @@ inline const QString kJudgeAgainTitle = QStringLiteral("Judge again");
 inline const QString kJudgeAgainReason =
     QStringLiteral("%1 is kept as %2; the limits that apply today judge it %3.\n\n"
                    "Why is it judged again? (required)");
-inline const QString kReasonRequired =
+inline const QString kRejudgeReasonRequired =
     QStringLiteral("A reason is required: the run was not judged again.");
 // %1 the key, %2 the kept verdict, %3 the new one.
 inline const QString kRejudged = QStringLiteral("%1: %2 -> %3");

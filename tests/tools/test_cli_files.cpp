@@ -652,7 +652,7 @@ private Q_SLOTS:
 
         const clitest::Result noReason = run({"archive", "rejudge", key, "--reason", " "});
         QVERIFY(noReason.exitCode != 0);
-        QVERIFY2(noReason.errText().contains(archivetext::kReasonRequired), noReason.err.constData());
+        QVERIFY2(noReason.errText().contains(archivetext::kRejudgeReasonRequired), noReason.err.constData());
         const clitest::Result rejudged = run({"archive", "rejudge", key, "--reason", "set later"});
         QVERIFY2(rejudged.ok(), rejudged.err.constData());
         QCOMPARE(rejudged.outText(), archivetext::kRejudged.arg(key, "NO LIMITS", "ALARM") + '\n');

@@ -19,7 +19,7 @@ int runArchiveRejudge(const QStringList &words)
     const QString key = p.positionalArguments().first().trimmed().toLower();
     const QString reason = p.value(QStringLiteral("reason")).trimmed();
     if (reason.isEmpty())
-        return p.usageError(archivetext::kReasonRequired);
+        return p.usageError(archivetext::kRejudgeReasonRequired);
     archive::Archive a;
     RunDocument doc(&archivecli::siteLimits());
     QString why;
