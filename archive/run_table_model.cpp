@@ -1,6 +1,7 @@
 #include "archive/run_table_model.h"
 
 #include "archive/archive_texts.h"
+#include "archive/signing.h"
 #include "common/model_codes.h"
 #include "common/text_from_file.h"
 
@@ -97,7 +98,7 @@ int RunTableModel::rowCount(const QModelIndex &parent) const
 
 int RunTableModel::columnCount(const QModelIndex &parent) const
 {
-    return parent.isValid() ? 0 : kRunColumnCount;
+    return parent.isValid() ? 0 : kRunColumnCount + 1;
 }
 
 QVariant RunTableModel::data(const QModelIndex &index, int role) const
@@ -105,6 +106,8 @@ QVariant RunTableModel::data(const QModelIndex &index, int role) const
     if (role != Qt::DisplayRole || !index.isValid() || index.row() >= m_runs.size())
         return {};
     const RunRecord &run = m_runs.at(index.row());
+    if (index.column() == kSignaturesColumn)
+        return signaturesCell(run.signatures);
     switch (RunColumn(index.column())) {
     case RunColumn::StoredAt:
         return shownTime(run.storedAt.toLocalTime());
@@ -134,6 +137,8 @@ QVariant RunTableModel::data(const QModelIndex &index, int role) const
 
 QVariant RunTableModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
+    if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section == kSignaturesColumn)
+        return archivetext::kSignaturesHeading;
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 ||
         section >= kRunColumnCount)
         return QAbstractTableModel::headerData(section, orientation, role);

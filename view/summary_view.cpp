@@ -1,11 +1,15 @@
 #include "view/summary_view.h"
 
 #include "analysis/summary_output.h"
+#include "archive/archive_texts.h"
 #include "run/run_document.h"
 
 #include <QFontDatabase>
+#include <QGroupBox>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QVBoxLayout>
 
 namespace {
@@ -43,6 +47,20 @@ SummaryView::SummaryView(const RunDocument &doc, QWidget *parent)
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(m_verdict);
     layout->addWidget(m_figures, 1);
+    m_signaturesBox = new QGroupBox(archivetext::kSignaturesHeading, this);
+    m_signatures = new QLabel(m_signaturesBox);
+    m_signatures->setObjectName(QStringLiteral("lblSignatures"));
+    m_signatures->setTextFormat(Qt::PlainText);
+    m_signatures->setWordWrap(true);
+    m_signatures->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_sign = new QPushButton(archivetext::kSignButton, m_signaturesBox);
+    m_sign->setObjectName(QStringLiteral("cmdSign"));
+    auto *row = new QHBoxLayout(m_signaturesBox);
+    row->addWidget(m_signatures, 1);
+    row->addWidget(m_sign, 0, Qt::AlignTop);
+    layout->addWidget(m_signaturesBox);
+    connect(m_sign, &QPushButton::clicked, this, &SummaryView::signRequested);
+    showSignatures(false, {}, false);
     connect(&doc, &RunDocument::summaryChanged, this, &SummaryView::refresh);
     refresh();
 }
@@ -62,4 +80,15 @@ void SummaryView::refresh()
                verdictColour(judged ? s.verdict : analysis::Verdict::Alarm));
     m_verdict->setPalette(p);
     m_figures->setPlainText(judged ? analysis::summaryText(s, m_doc.header()) : QString());
+}
+
+void SummaryView::showSignatures(bool held, const QStringList &lines, bool canSign,
+                                 const QString &note)
+{
+    m_signaturesBox->setVisible(held);
+    QStringList shown = lines.isEmpty() ? QStringList{archivetext::kNotSignedYet} : lines;
+    if (!note.isEmpty())
+        shown << note;
+    m_signatures->setText(shown.join(QLatin1Char('\n')));
+    m_sign->setEnabled(held && canSign);
 }

@@ -5,14 +5,17 @@
 #include <QFont>
 #include <QWidget>
 
+class QGroupBox;
 class QLabel;
 class QPlainTextEdit;
+class QPushButton;
 
 class RunDocument;
 
 // The "Summary" tab: the verdict in large coloured letters above the summary's readable block;
 // when the stored limits are refused, their reason in place of both. It shows the run
-// document's summary and follows it each time it is worked out again.
+// document's summary and follows it each time it is worked out again. Below them, for a run the
+// archive holds, its signatures and the "Sign..." button (what to show is the window's to say).
 class SummaryView : public QWidget
 {
     Q_OBJECT
@@ -27,10 +30,25 @@ public:
     QLabel *verdictLabel() const { return m_verdict; }
     QPlainTextEdit *figures() const { return m_figures; }
 
+    // The run's signatures, one line each (none: "Not signed."), and whether it can be signed
+    // now; `held` false hides them (a run the archive does not hold has none). `note` is shown
+    // below them (a password being checked).
+    void showSignatures(bool held, const QStringList &lines, bool canSign,
+                        const QString &note = {});
+    QGroupBox *signaturesBox() const { return m_signaturesBox; }
+    QLabel *signaturesLabel() const { return m_signatures; }
+    QPushButton *signButton() const { return m_sign; }
+
+Q_SIGNALS:
+    void signRequested();
+
 private:
     const RunDocument &m_doc;
     analysis::Summary m_shown;
     QFont m_verdictFont;
     QLabel *m_verdict = nullptr;
     QPlainTextEdit *m_figures = nullptr;
+    QGroupBox *m_signaturesBox = nullptr;
+    QLabel *m_signatures = nullptr;
+    QPushButton *m_sign = nullptr;
 };

@@ -2,7 +2,7 @@
 // the PostgreSQL cluster the test script starts): store, list with filters, get, import, the
 // browser's model, the duplicate kept once, the outbox while the server is stopped or stops
 // answering, a process killed while storing, two processes storing into one file, a damaged
-// file.
+// file, a signature made through kestrun-cli by a throwaway account of the system.
 
 #include "acquisition/image_loader.h"
 #include "acquisition/reading_set.h"
@@ -10,6 +10,8 @@
 #include "archive/archive_texts.h"
 #include "archive/browse_worker.h"
 #include "archive/record_of_run.h"
+#include "archive/signing.h"
+#include "tools/kestrun-cli/cli_texts.h"
 #include "common/output_file.h"
 #include "run/run_document.h"
 #include "archive/run_table_model.h"
@@ -20,17 +22,22 @@
 #include "tests/tools/cli_process.h"
 
 #include <QCryptographicHash>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QScopeGuard>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QTemporaryDir>
+#include <QUuid>
 #include <QtTest>
 
 #include <cstdio>
 #include <functional>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace archive;
 
@@ -535,6 +542,123 @@ private Q_SLOTS:
 
     // Killed in the middle of storing: the archive opens, passes the integrity check and holds
     // each run whole.
+    // A person signs as themselves through kestrun-cli, run as a throwaway account of the
+    // system checked by the real PAM service: the name is set once, a wrong password signs
+    // nothing and is a failed signing, the right one signs the run's bytes under its judgement;
+    // the trail holds all of it, chained, and never the password.
+    void signedThroughTheCli_data() { addBackends(); }
+    void signedThroughTheCli()
+    {
+        if (!onDataRowsBackend())
+            return;
+        if (geteuid() != 0)
+            QSKIP("making a throwaway account and checking its password needs root");
+        if (!QFile::exists(QStringLiteral("/etc/pam.d/kestrun")))
+            QSKIP("the PAM service \"kestrun\" is not set up (scripts/install-deps sets it up)");
+        const QString login = QStringLiteral("kts") + QString::number(getpid());
+        const QByteArray password = "Kt-" + QUuid::createUuid().toByteArray(QUuid::Id128);
+        const auto sh = [](const QString &program, const QStringList &args,
+                           const QByteArray &input = {}) {
+            QProcess p;
+            p.start(program, args);
+            p.write(input);
+            p.closeWriteChannel();
+            return p.waitForFinished(30000) && p.exitStatus() == QProcess::NormalExit &&
+                   p.exitCode() == 0;
+        };
+        QVERIFY(sh("useradd", {"-M", "-s", "/usr/sbin/nologin", login}));
+        const auto gone = qScopeGuard([&] { sh("userdel", {login}); });
+        QVERIFY(sh("chpasswd", {}, login.toUtf8() + ':' + password + '\n'));
+
+        // Everything the signer's program writes lies in a folder of theirs.
+        QTemporaryDir home;
+        QVERIFY(sh("chown", {login, home.path()}));
+        QVERIFY(QFile::setPermissions(home.path(), QFile::ReadOwner | QFile::WriteOwner |
+                                                       QFile::ExeOwner | QFile::ExeOther));
+        const QString run = home.filePath("run.brv2");
+        const RunRecord record = downloaded(2, 45, "Freezer 2", 96);
+        QString error;
+        QVERIFY(outputfile::write(run, record.bytes, &error));
+        QVERIFY(sh("chown", {login, run}));
+        if (m_target.kind == Location::Kind::PostgreSQL) // the test cluster's socket folder
+            QVERIFY(sh("chmod", {"o+x", qEnvironmentVariable("KESTRUN_TEST_PG_CLUSTER")}));
+        QProcessEnvironment env = clitest::environment();
+        env.insert("KESTRUN_ARCHIVE", m_target.kind == Location::Kind::PostgreSQL
+                                          ? qEnvironmentVariable("KESTRUN_TEST_PG")
+                                          : home.path());
+        env.insert("XDG_CONFIG_HOME", home.filePath("config"));
+        env.insert("XDG_DATA_HOME", home.filePath("data"));
+        const auto asSigner = [&](const QStringList &args, const QByteArray &input = {}) {
+            QProcess p;
+            p.setProcessEnvironment(env);
+            p.setWorkingDirectory(home.path());
+            p.start("runuser", QStringList{"-u", login, "--", KESTRUN_CLI} + args);
+            p.write(input);
+            p.closeWriteChannel();
+            return clitest::finish(p, 30000);
+        };
+        clitest::Result r = asSigner({"archive", "import", run});
+        QVERIFY2(r.ok(), r.err.constData());
+
+        const QStringList sign{"archive", "sign", record.key, "--password-stdin"};
+        struct Attempt
+        {
+            QStringList options;
+            QByteArray password;
+            bool signs;
+            QString said; // the start of the one line written
+        };
+        const Attempt attempts[] = {
+            // No full name and none given: refused before any password is asked for.
+            {{"--meaning", "reviewed"}, password, false, clitext::kNeedName},
+            {{"--meaning", "approved", "--name", "A. Tester"}, password + 'x', false,
+             archivetext::kSignWrongPassword},
+            {{"--meaning", "reviewed"}, password, true,
+             QStringLiteral("Signed the run %1: Reviewed by A. Tester (%2), ").arg(record.key, login)},
+        };
+        for (const Attempt &a : attempts) {
+            r = asSigner(sign + a.options, a.password + '\n');
+            QVERIFY2(r.finished && r.exitCode == (a.signs ? 0 : 1), r.err.constData());
+            const QString said = a.signs ? r.outText() : r.errText();
+            QVERIFY2(said.startsWith(a.said) && said.count('\n') == 1, qPrintable(said));
+        }
+        r = asSigner({"archive", "list", "--json"});
+        QVERIFY2(r.ok(), r.err.constData());
+        const QJsonArray signatures = QJsonDocument::fromJson(r.out).array().at(0)["signatures"].toArray();
+        QCOMPARE(signatures.size(), 1);
+        const QJsonObject listed = signatures.at(0).toObject();
+        QCOMPARE(listed.keys(), (QStringList{"at", "meaning", "name", "user"}));
+        QCOMPARE(listed["user"].toString(), login);
+        QCOMPARE(listed["name"].toString(), QStringLiteral("A. Tester"));
+        QCOMPARE(listed["meaning"].toString(), QStringLiteral("reviewed"));
+
+        ArchiveDb db(locationFrom(env.value("KESTRUN_ARCHIVE")));
+        const auto events = db.events();
+        QVERIFY2(events, qPrintable(db.error()));
+        QStringList actions;
+        ChainCheck chain;
+        for (const AuditEvent &e : *events) {
+            actions << e.action;
+            QVERIFY2(chain.next(e), qPrintable(chain.why()));
+            QCOMPARE(e.user, login);
+            QVERIFY(!canonicalForm(e).contains(password));
+        }
+        QCOMPARE(actions, (QStringList{"store", "settings", "sign-failed", "sign"}));
+        QCOMPARE(events->at(1).details["new"].toString(), QStringLiteral("A. Tester"));
+        QCOMPARE(events->at(2).details["outcome"].toString(), QStringLiteral("wrong-password"));
+        QCOMPARE(events->at(2).details["meaning"].toString(), QStringLiteral("approved"));
+        // What was signed: these bytes, under the judgement the store event recorded.
+        const auto kept = db.signatures(record.key);
+        QVERIFY2(kept && kept->size() == 1, qPrintable(db.error()));
+        const Signature &s = kept->first();
+        QCOMPARE(s.seq, events->at(3).seq);
+        QCOMPARE(s.runSha256, record.sha256);
+        QCOMPARE(s.judgementHash, events->at(0).hash);
+        QCOMPARE(events->at(3).details["judgement_hash"].toString(), s.judgementHash);
+        QCOMPARE(events->at(3).details["run_sha256"].toString(), record.sha256);
+        QCOMPARE(eventTime(s.at), listed["at"].toString());
+    }
+
     void killedWhileStoring()
     {
         if (!chosen("sqlite"))

@@ -71,6 +71,7 @@ QJsonObject jsonOf(const RunRecord &r)
         {QStringLiteral("last"), orNull(archive::timeText(r.last))},
         {QStringLiteral("status"), r.status ? QJsonValue(*r.status) : QJsonValue()},
         {QStringLiteral("failed"), failedOf(r)},
+        {QStringLiteral("signatures"), archive::signaturesJson(r.signatures)},
     };
 }
 
@@ -239,7 +240,7 @@ int runArchive(const QStringList &words)
             "data\nfolder, or the PostgreSQL database named by KESTRUN_ARCHIVE (a folder for "
             "SQLite, or a\nlibpq connection string such as 'service=loggers') or by the window's "
             "Archive setting."),
-        {{"list", runList}, {"get", runGet}, {"import", runImport}, {"sync", runSync}}, words);
+        {{"list", runList}, {"get", runGet}, {"import", runImport}, {"sync", runSync}, {"sign", runArchiveSign}}, words);
 }
 
 namespace archivecli {

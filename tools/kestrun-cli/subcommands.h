@@ -31,5 +31,8 @@ int runReport(const QStringList &words);
 // The archive of every run read: list, get, import, sync (archive_subcommands.cpp).
 int runArchive(const QStringList &words);
 
+// `archive sign`: a signature of an archived run (archive_sign.cpp).
+int runArchiveSign(const QStringList &words);
+
 // The stored limits: show, set, clear (limits_subcommands.cpp).
 int runLimits(const QStringList &words);
