@@ -2,6 +2,7 @@
 
 #include "app/about/frm_about.h"
 #include "app/archive_commands.h"
+#include "app/sign_commands.h"
 #include "app/data_commands.h"
 #include "acquisition/erase_guard.h"
 #include "app/frm_main.h"
@@ -159,6 +160,7 @@ ArchiveCommands *wireArchive(FrmMain &main, DataCommands *data)
     QObject::connect(&main, &FrmMain::auditTrailRequested, commands,
                      &ArchiveCommands::openAuditTrail);
     QObject::connect(commands, &ArchiveCommands::runOpened, data, &DataCommands::openRun);
+    (new SignCommands(main, *commands))->setObjectName(QStringLiteral("SignCommands"));
     return commands;
 }
 

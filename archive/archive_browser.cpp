@@ -97,7 +97,15 @@ void ArchiveBrowser::build()
     header->setSortIndicator(int(RunColumn::StoredAt), Qt::DescendingOrder);
     header->setStretchLastSection(true);
     connect(header, &QHeaderView::sortIndicatorChanged, this,
-            [this](int column, Qt::SortOrder order) {
+            [this, header](int column, Qt::SortOrder order) {
+                // The signatures are not sorted by: the indicator goes back to the list's order.
+                if (column == RunTableModel::kSignaturesColumn) {
+                    const QSignalBlocker quiet(header);
+                    header->setSortIndicator(m_sortColumn, m_sortOrder);
+                    return;
+                }
+                m_sortColumn = column;
+                m_sortOrder = order;
                 m_model->sort(column, order);
                 showStatus();
             });

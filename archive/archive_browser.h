@@ -115,6 +115,8 @@ private:
     std::optional<Pending> m_pending;
     bool m_sized = false;    // columns fitted to the first rows that came
     bool m_wasAsking = false; // what the status line showed last
+    int m_sortColumn = int(archive::RunColumn::StoredAt); // the list's order, as asked
+    Qt::SortOrder m_sortOrder = Qt::DescendingOrder;
 
     QLineEdit *m_serial = nullptr;
     QLineEdit *m_location = nullptr;

@@ -819,6 +819,8 @@ std::optional<QList<RunRecord>> ArchiveDb::runs(const RunQuery &query)
     QList<RunRecord> out;
     while (q.next())
         out << listedRun(q);
+    if (!addSignatures(out))
+        return std::nullopt;
     return out;
 }
 

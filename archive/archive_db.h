@@ -135,6 +135,27 @@ public:
     // "limits" event marked as migrated, where the site has none for that scope yet. Later
     // calls change nothing. False on failure.
     bool adoptLimitsOnce(const QMap<QString, QJsonObject> &sets);
+    // --- Signatures (defined in archive_db_signatures.cpp). ---
+
+    // What the window needs to offer a run for signing: whether the archive holds it, whether
+    // it was withdrawn, and its signatures so far.
+    struct SigningState
+    {
+        bool held = false;
+        bool withdrawn = false;
+        QList<Signature> signatures;
+    };
+    std::optional<SigningState> signingState(const QString &key);
+    // Signs the run `signature.run` (`name`, `meaning`) as the account the program runs as, in one
+    // transaction: the run must be there and not withdrawn; the signature covers the run's
+    // bytes (their hash) under its newest judgement (the hash of the event that recorded it),
+    // and is itself the trail's "sign" event. Returns the signature as kept (number, time and
+    // hashes set); nullopt on failure (error() says why).
+    std::optional<Signature> sign(const Signature &signature);
+    // A signing refused because the password check did not pass: a "sign-failed" event
+    // (the login that tried, which meaning, and the outcome of the check; never the password).
+    bool recordFailedSigning(const QString &key, const QString &login, Meaning meaning,
+                             const QString &outcome);
 
     // The runs waiting for the shared archive, whole, oldest first.
     std::optional<QList<RunRecord>> waitingToSend();
@@ -192,6 +213,8 @@ private:
     // The run's bytes from their stored form, checked against their hash.
     bool unpack(const QByteArray &compressed, const QString &sha256, RunRecord &run);
     bool isSQLite() const { return m_location.kind == Location::Kind::SQLite; }
+    // The signatures of the listed runs filled in (one statement for a page of runs).
+    bool addSignatures(QList<RunRecord> &runs);
 
     Location m_location;
     QString m_name; // the Qt SQL connection's name
@@ -222,6 +245,10 @@ bool keepJudgement(const QSqlDatabase &db, const QString &key, const AuditEvent 
 
 // The list columns of one row of listQuery() as a record (no bytes).
 RunRecord listedRun(const QSqlQuery &query);
+
+// One row of the signatures table (seq, run_key, user_name, printed_name, meaning, signed_at,
+// run_sha256, judgement_hash) as a signature.
+Signature signatureAt(const QSqlQuery &query);
 
 // A sensor's failed readings from three columns of `query` from `column` on (count, longest
 // run in seconds, first time); unset when the count is NULL.

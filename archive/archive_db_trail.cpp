@@ -58,14 +58,7 @@ std::optional<QList<Signature>> ArchiveDb::signatures(const QString &key)
         return std::nullopt;
     QList<Signature> out;
     while (q.next())
-        out << Signature{q.value(0).toLongLong(),
-                         q.value(1).toString(),
-                         q.value(2).toString(),
-                         q.value(3).toString(),
-                         meaningFromName(q.value(4).toString()).value_or(Meaning::Reviewed),
-                         parseEventTime(q.value(5).toString()),
-                         q.value(6).toString(),
-                         q.value(7).toString()};
+        out << signatureAt(q);
     return out;
 }
 

@@ -164,6 +164,44 @@ inline const QString kRunNotInTrail =
     QStringLiteral("The run %1 has no store event in the audit trail.");
 inline const QString kRunMissing =
     QStringLiteral("The run %1 is in the audit trail but no longer in the archive.");
+// Signatures. %1 the run's key.
+inline const QString kSignWithdrawn =
+    QStringLiteral("The run %1 is withdrawn: a withdrawn run cannot be signed.");
+inline const QString kSignNoJudgement =
+    QStringLiteral("The run %1 has no judgement to sign.");
+inline const QString kSignWrongPassword =
+    QStringLiteral("The password is not right; nothing was signed.");
+// %1 why (the password check's or the archive's reason).
+inline const QString kNotSigned = QStringLiteral("Nothing was signed: %1");
+// %1 the archive's reason.
+inline const QString kFailureNotRecorded =
+    QStringLiteral("The failed signing could not be recorded: %1");
+// %1 the account the program runs as, %2 the login that was to sign.
+inline const QString kSignNotYourself = QStringLiteral(
+    "A person signs as themselves only: the program runs as %1, not as %2. Nothing was signed.");
+inline const QString kSignNoName = QStringLiteral(
+    "Your account has no full name to print with your signatures, and none was set in Kestrun. "
+    "Nothing was signed.");
+// %1 a local time as the browser shows it, %2 its offset from UTC ("+01:00").
+inline const QString kTimeWithOffset = QStringLiteral("%1 UTC%2");
+// %1 the meaning ("Reviewed"), %2 the printed name, %3 the login, %4 when.
+inline const QString kSignatureLine = QStringLiteral("%1 by %2 (%3), %4");
+// %1 the meaning, %2 the printed name.
+inline const QString kSignedBy = QStringLiteral("%1 by %2");
+inline const QString kSignaturesHeading = QStringLiteral("Signatures");
+inline const QString kNotSignedYet = QStringLiteral("Not signed.");
+inline const QString kSignButton = QStringLiteral("Sign...");
+inline const QString kSignTitle = QStringLiteral("Sign");
+inline const QString kMeaningLabel = QStringLiteral("Meaning");
+inline const QString kSignerLabel = QStringLiteral("Signed by");
+inline const QString kPasswordLabel = QStringLiteral("Your login password");
+inline const QString kCheckingPassword = QStringLiteral("Checking the password\u2026");
+inline const QString kNameTitle = QStringLiteral("Printed name");
+inline const QString kAskName = QStringLiteral(
+    "Your account has no full name. Type your name as it is to be printed with your "
+    "signatures (asked once):");
+// %1 the signature's line.
+inline const QString kSignedNow = QStringLiteral("Signed: %1");
 
 // libpq's reason when it could not say one.
 inline const QString kNoMemory = QStringLiteral("out of memory");

@@ -1,10 +1,12 @@
 #pragma once
 
+#include "archive/signature.h"
 #include "run/run_origin.h"
 
 #include <QByteArray>
 #include <QDateTime>
 #include <QJsonObject>
+#include <QList>
 #include <QString>
 
 #include <array>
@@ -53,6 +55,8 @@ struct RunRecord
     std::optional<QJsonObject> limits;
     // Taken out of the default list with a reason; its bytes stay.
     bool withdrawn = false;
+    // Listed runs: its signatures, oldest first.
+    QList<Signature> signatures;
     QByteArray bytes;
 };
 

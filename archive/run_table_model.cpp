@@ -1,6 +1,7 @@
 #include "archive/run_table_model.h"
 
 #include "archive/archive_texts.h"
+#include "archive/signing.h"
 #include "common/model_codes.h"
 #include "common/text_from_file.h"
 
@@ -99,7 +100,7 @@ int RunTableModel::rowCount(const QModelIndex &parent) const
 
 int RunTableModel::columnCount(const QModelIndex &parent) const
 {
-    return parent.isValid() ? 0 : kRunColumnCount;
+    return parent.isValid() ? 0 : kRunColumnCount + 1;
 }
 
 QVariant RunTableModel::data(const QModelIndex &index, int role) const
@@ -113,6 +114,8 @@ QVariant RunTableModel::data(const QModelIndex &index, int role) const
         return QColor(Qt::gray);
     if (role != Qt::DisplayRole)
         return {};
+    if (index.column() == kSignaturesColumn)
+        return signaturesCell(run.signatures);
     switch (RunColumn(index.column())) {
     case RunColumn::StoredAt:
         return shownTime(run.storedAt.toLocalTime());
@@ -146,6 +149,8 @@ QVariant RunTableModel::data(const QModelIndex &index, int role) const
 
 QVariant RunTableModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
+    if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section == kSignaturesColumn)
+        return archivetext::kSignaturesHeading;
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 ||
         section >= kRunColumnCount)
         return QAbstractTableModel::headerData(section, orientation, role);

@@ -19,6 +19,9 @@ class RunTableModel : public QAbstractTableModel
     Q_OBJECT
 public:
     static constexpr int kPage = 64;
+    // After the list's columns: who signed the run ("Reviewed by A. Tester; ..."), which the
+    // database does not sort by.
+    static constexpr int kSignaturesColumn = kRunColumnCount;
 
     // Asks for the newest runs at once. `worker` outlives the model.
     explicit RunTableModel(BrowseWorker &worker, QObject *parent = nullptr, int page = kPage);

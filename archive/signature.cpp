@@ -1,6 +1,9 @@
 #include "archive/signature.h"
 
 #include "archive/archive_texts.h"
+#include "archive/audit_event.h"
+
+#include <QJsonObject>
 
 namespace archive {
 
@@ -20,6 +23,17 @@ std::optional<Meaning> meaningFromName(const QString &name)
         if (name == meaningName(m))
             return m;
     return std::nullopt;
+}
+
+QJsonArray signaturesJson(const QList<Signature> &signatures)
+{
+    QJsonArray out;
+    for (const Signature &s : signatures)
+        out.append(QJsonObject{{QStringLiteral("user"), s.user},
+                               {QStringLiteral("name"), s.name},
+                               {QStringLiteral("meaning"), meaningName(s.meaning)},
+                               {QStringLiteral("at"), eventTime(s.at)}});
+    return out;
 }
 
 } // namespace archive

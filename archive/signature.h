@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QDateTime>
+#include <QJsonArray>
+#include <QList>
 #include <QString>
 
 #include <optional>
@@ -30,5 +32,9 @@ struct Signature
 
     bool operator==(const Signature &) const = default;
 };
+
+// The signatures as `archive list --json` gives them: [{"user", "name", "meaning", "at"}],
+// the meaning by its name ("reviewed") and the time in UTC ("2026-12-08T05:12:01Z").
+QJsonArray signaturesJson(const QList<Signature> &signatures);
 
 } // namespace archive

@@ -13,6 +13,10 @@ set(CPACK_DEBIAN_PACKAGE_SECTION science)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://brivak.example/kestrun)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# Named as well, whatever shlibdeps finds: the password check of signatures links libpam0g and
+# goes through the PAM modules and the common-auth/common-account rules that the service file
+# includes (loaded by PAM, never linked); the report's attached run links libqpdf.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libpam0g, libpam-modules, libpam-runtime, libqpdf29")
 # The manual and exported workbooks open in the desktop's own programs.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS xdg-utils)
 # The long description; its synopsis is the summary above.

@@ -2,9 +2,11 @@
 
 #include "analysis/analysis_texts.h"
 #include "analysis/summary_output.h"
+#include "archive/archive_texts.h"
 #include "run/run_document.h"
 
 #include <QFontDatabase>
+#include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -55,6 +57,20 @@ SummaryView::SummaryView(const RunDocument &doc, QWidget *parent)
     layout->addLayout(kept);
     layout->addWidget(m_verdict);
     layout->addWidget(m_figures, 1);
+    m_signaturesBox = new QGroupBox(archivetext::kSignaturesHeading, this);
+    m_signatures = new QLabel(m_signaturesBox);
+    m_signatures->setObjectName(QStringLiteral("lblSignatures"));
+    m_signatures->setTextFormat(Qt::PlainText);
+    m_signatures->setWordWrap(true);
+    m_signatures->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_sign = new QPushButton(archivetext::kSignButton, m_signaturesBox);
+    m_sign->setObjectName(QStringLiteral("cmdSign"));
+    auto *row = new QHBoxLayout(m_signaturesBox);
+    row->addWidget(m_signatures, 1);
+    row->addWidget(m_sign, 0, Qt::AlignTop);
+    layout->addWidget(m_signaturesBox);
+    connect(m_sign, &QPushButton::clicked, this, &SummaryView::signRequested);
+    showSignatures(false, {}, false);
     connect(&doc, &RunDocument::summaryChanged, this, &SummaryView::refresh);
     refresh();
 }
@@ -79,4 +95,15 @@ void SummaryView::refresh()
     m_kept->setText(kept ? keptText(*kept, today) : QString());
     m_kept->setVisible(kept.has_value());
     m_judgeAgain->setVisible(kept && judgedOtherwise(*kept, today));
+}
+
+void SummaryView::showSignatures(bool held, const QStringList &lines, bool canSign,
+                                 const QString &note)
+{
+    m_signaturesBox->setVisible(held);
+    QStringList shown = lines.isEmpty() ? QStringList{archivetext::kNotSignedYet} : lines;
+    if (!note.isEmpty())
+        shown << note;
+    m_signatures->setText(shown.join(QLatin1Char('\n')));
+    m_sign->setEnabled(held && canSign);
 }

@@ -3,7 +3,8 @@
 // browser's model, the duplicate kept once, the outbox while the server is stopped or stops
 // answering, a process killed while storing, two processes storing into one file, a damaged
 // file, runs withdrawn, the archive's check of itself against every kind of tampering, the
-// site's limits and a run judged again.
+// site's limits, a run judged again, and a signature made through kestrun-cli by a throwaway
+// account of the system.
 
 #include "acquisition/image_loader.h"
 #include "acquisition/reading_set.h"
@@ -17,6 +18,9 @@
 #include "analysis/limits_store.h"
 #include "archive/record_of_run.h"
 #include "archive/trail_listing.h"
+#include "archive/signing.h"
+#include "auth/account.h"
+#include "tools/kestrun-cli/cli_texts.h"
 #include "common/output_file.h"
 #include "common/sha256.h"
 #include "run/run_document.h"
@@ -30,11 +34,13 @@
 #include <QCryptographicHash>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QScopeGuard>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QTemporaryDir>
+#include <QUuid>
 #include <QtTest>
 
 #include <cstdio>
@@ -42,6 +48,7 @@
 #include <span>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace archive;
 
@@ -671,6 +678,192 @@ private Q_SLOTS:
         QCOMPARE(again.summary().verdict, analysis::Verdict::Alarm);
     }
 
+    // A person signs as themselves through kestrun-cli, run as a throwaway account of the
+    // system checked by the real PAM service: the name is set once, a wrong password signs
+    // nothing and is a failed signing, the right one signs the run's bytes under its judgement;
+    // the trail holds all of it, chained, and never the password.
+    void signedThroughTheCli_data() { addBackends(); }
+    void signedThroughTheCli()
+    {
+        if (!onDataRowsBackend())
+            return;
+        if (geteuid() != 0)
+            QSKIP("making a throwaway account and checking its password needs root");
+        if (!QFile::exists(QStringLiteral("/etc/pam.d/kestrun")))
+            QSKIP("the PAM service \"kestrun\" is not set up (scripts/install-deps sets it up)");
+        const QString login = QStringLiteral("kts") + QString::number(getpid());
+        const QByteArray password = "Kt-" + QUuid::createUuid().toByteArray(QUuid::Id128);
+        const auto sh = [](const QString &program, const QStringList &args,
+                           const QByteArray &input = {}) {
+            QProcess p;
+            p.start(program, args);
+            p.write(input);
+            p.closeWriteChannel();
+            return p.waitForFinished(30000) && p.exitStatus() == QProcess::NormalExit &&
+                   p.exitCode() == 0;
+        };
+        QVERIFY(sh("useradd", {"-M", "-s", "/usr/sbin/nologin", login}));
+        const auto gone = qScopeGuard([&] { sh("userdel", {login}); });
+        QVERIFY(sh("chpasswd", {}, login.toUtf8() + ':' + password + '\n'));
+
+        // Everything the signer's program writes lies in a folder of theirs.
+        QTemporaryDir home;
+        QVERIFY(sh("chown", {login, home.path()}));
+        QVERIFY(QFile::setPermissions(home.path(), QFile::ReadOwner | QFile::WriteOwner |
+                                                       QFile::ExeOwner | QFile::ExeOther));
+        const QString run = home.filePath("run.brv2");
+        const RunRecord record = downloaded(2, 45, "Freezer 2", 96);
+        QString error;
+        QVERIFY(outputfile::write(run, record.bytes, &error));
+        QVERIFY(sh("chown", {login, run}));
+        if (m_target.kind == Location::Kind::PostgreSQL) // the test cluster's socket folder
+            QVERIFY(sh("chmod", {"o+x", qEnvironmentVariable("KESTRUN_TEST_PG_CLUSTER")}));
+        QProcessEnvironment env = clitest::environment();
+        env.insert("KESTRUN_ARCHIVE", m_target.kind == Location::Kind::PostgreSQL
+                                          ? qEnvironmentVariable("KESTRUN_TEST_PG")
+                                          : home.path());
+        env.insert("XDG_CONFIG_HOME", home.filePath("config"));
+        env.insert("XDG_DATA_HOME", home.filePath("data"));
+        const auto asSigner = [&](const QStringList &args, const QByteArray &input = {}) {
+            QProcess p;
+            p.setProcessEnvironment(env);
+            p.setWorkingDirectory(home.path());
+            p.start("runuser", QStringList{"-u", login, "--", KESTRUN_CLI} + args);
+            p.write(input);
+            p.closeWriteChannel();
+            return clitest::finish(p, 30000);
+        };
+        clitest::Result r = asSigner({"archive", "import", run});
+        QVERIFY2(r.ok(), r.err.constData());
+
+        const QStringList sign{"archive", "sign", record.key, "--password-stdin"};
+        struct Attempt
+        {
+            QStringList options;
+            QByteArray password;
+            bool signs;
+            QString said; // the start of the one line written
+        };
+        const Attempt attempts[] = {
+            // No full name and none given: refused before any password is asked for.
+            {{"--meaning", "reviewed"}, password, false, clitext::kNeedName},
+            {{"--meaning", "approved", "--name", "A. Tester"}, password + 'x', false,
+             archivetext::kSignWrongPassword},
+            {{"--meaning", "reviewed"}, password, true,
+             QStringLiteral("Signed the run %1: Reviewed by A. Tester (%2), ").arg(record.key, login)},
+        };
+        for (const Attempt &a : attempts) {
+            r = asSigner(sign + a.options, a.password + '\n');
+            QVERIFY2(r.finished && r.exitCode == (a.signs ? 0 : 1), r.err.constData());
+            const QString said = a.signs ? r.outText() : r.errText();
+            QVERIFY2(said.startsWith(a.said) && said.count('\n') == 1, qPrintable(said));
+        }
+        r = asSigner({"archive", "list", "--json"});
+        QVERIFY2(r.ok(), r.err.constData());
+        const QJsonArray signatures = QJsonDocument::fromJson(r.out).array().at(0)["signatures"].toArray();
+        QCOMPARE(signatures.size(), 1);
+        const QJsonObject listed = signatures.at(0).toObject();
+        QCOMPARE(listed.keys(), (QStringList{"at", "meaning", "name", "user"}));
+        QCOMPARE(listed["user"].toString(), login);
+        QCOMPARE(listed["name"].toString(), QStringLiteral("A. Tester"));
+        QCOMPARE(listed["meaning"].toString(), QStringLiteral("reviewed"));
+
+        ArchiveDb db(locationFrom(env.value("KESTRUN_ARCHIVE")));
+        const auto events = db.events();
+        QVERIFY2(events, qPrintable(db.error()));
+        QStringList actions;
+        ChainCheck chain;
+        for (const AuditEvent &e : *events) {
+            actions << e.action;
+            QVERIFY2(chain.next(e), qPrintable(chain.why()));
+            QCOMPARE(e.user, login);
+            QVERIFY(!canonicalForm(e).contains(password));
+        }
+        QCOMPARE(actions, (QStringList{"store", "settings", "sign-failed", "sign"}));
+        QCOMPARE(events->at(1).details["new"].toString(), QStringLiteral("A. Tester"));
+        QCOMPARE(events->at(2).details["outcome"].toString(), QStringLiteral("wrong-password"));
+        QCOMPARE(events->at(2).details["meaning"].toString(), QStringLiteral("approved"));
+        // What was signed: these bytes, under the judgement the store event recorded.
+        const auto kept = db.signatures(record.key);
+        QVERIFY2(kept && kept->size() == 1, qPrintable(db.error()));
+        const Signature &s = kept->first();
+        QCOMPARE(s.seq, events->at(3).seq);
+        QCOMPARE(s.runSha256, record.sha256);
+        QCOMPARE(s.judgementHash, events->at(0).hash);
+        QCOMPARE(events->at(3).details["judgement_hash"].toString(), s.judgementHash);
+        QCOMPARE(events->at(3).details["run_sha256"].toString(), record.sha256);
+        QCOMPARE(eventTime(s.at), listed["at"].toString());
+    }
+
+    // What signs nothing, and leaves nothing in the trail: another person's login, no name to
+    // print, a withdrawn run, a key the archive does not hold. A run judged again is signed
+    // under its newest judgement.
+    void signingRefusals_data()
+    {
+        QTest::addColumn<bool>("shared");
+        QTest::addColumn<QString>("what");
+        for (const auto &[backend, shared] : {std::pair{"sqlite", false}, std::pair{"postgres", true}})
+            if (chosen(backend))
+                for (const char *what : {"another login", "no name", "withdrawn", "no such run",
+                                         "judged again"})
+                    QTest::newRow(qPrintable(QStringLiteral("%1: %2").arg(backend, what)))
+                        << shared << QString::fromLatin1(what);
+    }
+    void signingRefusals()
+    {
+        QFETCH(QString, what);
+        if (!onDataRowsBackend())
+            return;
+        ArchiveDb db(m_target);
+        const RunRecord run = downloaded(2, 45, "Freezer 2", 96);
+        QCOMPARE(db.store(run), ArchiveDb::Stored::Added);
+        const QString me = auth::currentLogin();
+        if (what == "another login" || what == "no name") {
+            QByteArray password("not-checked");
+            const QByteArray shared = password;
+            const SigningRequest request{run.key, Meaning::Approved,
+                                         what == "another login" ? me + "x" : me,
+                                         what == "no name" ? QStringLiteral(" ") : QStringLiteral("A. Tester")};
+            const SigningOutcome outcome = signRun(db, request, password);
+            QVERIFY(!outcome.ok());
+            QCOMPARE(outcome.message, what == "no name"
+                                          ? archivetext::kSignNoName
+                                          : archivetext::kSignNotYourself.arg(me, me + "x"));
+            QCOMPARE(shared, QByteArray(11, '\0'));
+        } else {
+            Signature wanted;
+            wanted.run = what == "no such run" ? QStringLiteral("0123456789abcdef") : run.key;
+            wanted.name = QStringLiteral("A. Tester");
+            QString newest; // the hash the signature must carry
+            if (what == "withdrawn") {
+                QSqlQuery q(db.database());
+                QVERIFY(q.exec(QStringLiteral("UPDATE runs SET withdrawn = 1")));
+            } else if (what == "judged again") {
+                AuditEvent judged = newEvent(action::kRejudge, run.key);
+                QVERIFY2(db.record(judged), qPrintable(db.error()));
+                QSqlQuery q(db.database());
+                q.prepare(QStringLiteral("INSERT INTO judgements (run_key, seq, judged_at, status) VALUES (?, ?, ?, 'ALARM')"));
+                for (const QVariant &v : QVariantList{run.key, judged.seq, eventTime(judged.at)})
+                    q.addBindValue(v);
+                QVERIFY(q.exec());
+                newest = judged.hash;
+            }
+            const auto signature = db.sign(wanted);
+            if (!newest.isEmpty()) {
+                QVERIFY2(signature, qPrintable(db.error()));
+                QCOMPARE(signature->judgementHash, newest);
+                QCOMPARE(db.events(AuditFilter{run.key, {}, action::kSign, {}, {}})
+                             ->at(0).details["status"].toString(), QStringLiteral("ALARM"));
+                return;
+            }
+            QVERIFY(!signature);
+            QCOMPARE(db.error(), what == "withdrawn" ? archivetext::kSignWithdrawn.arg(run.key)
+                                                     : archivetext::kNoSuchRun.arg(wanted.run));
+        }
+        QCOMPARE(db.events()->size(), 1); // the store's, and nothing after it
+        QCOMPARE(db.signatures(run.key)->size(), 0);
+    }
+
     // The shared server stopped: the run waits here, is sent once it is back, and only once.
     void offlineThenSync()
     {
@@ -862,8 +1055,9 @@ private Q_SLOTS:
         }
         QVERIFY(asWriter(shared ? QStringList{"DO $$ BEGIN CREATE ROLE kestrun_reader LOGIN; "
                                               "EXCEPTION WHEN duplicate_object THEN NULL; END $$",
-                                              "GRANT SELECT ON runs, run_bytes, schema_version "
-                                              "TO kestrun_reader"}
+                                              // The list shows who signed each run.
+                                              "GRANT SELECT ON runs, run_bytes, signatures, "
+                                              "schema_version TO kestrun_reader"}
                                 : QStringList{}));
         if (!shared && QFileInfo(writer.where).isWritable())
             QSKIP("this user writes whatever the permissions say (root)");

@@ -8,17 +8,24 @@
 #include "analysis/limits_dialog.h"
 #include "app/archive_commands.h"
 #include "app/data_commands.h"
+#include "app/sign_commands.h"
+#include "archive/archive_location.h"
+#include "auth/account.h"
 #include "archive/archive_browser.h"
 #include "archive/archive_location.h"
 #include "archive/archive_settings_dialog.h"
 #include "archive/audit_trail_dialog.h"
 #include "archive/archive_texts.h"
+#include "archive/run_table_model.h"
+#include "archive/sign_dialog.h"
 #include "tests/support/stalling_proxy.h"
 #include "tests/tools/cli_process.h"
 #include "view/frm_data.h"
 #include "view/summary_view.h"
 
 #include <QComboBox>
+#include <QGroupBox>
+#include <QUuid>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -36,7 +43,30 @@
 #include <QTableView>
 #include <QtTest>
 
+#include <deque>
 #include <memory>
+
+#include <unistd.h>
+
+// The signer's answers, in turn, in place of the dialog.
+class ScriptedSignAsker final : public archive::SignAsker
+{
+public:
+    explicit ScriptedSignAsker(std::deque<archive::SignAnswer> answers) : m_answers(std::move(answers)) {}
+    std::optional<archive::SignAnswer> ask(const QString &name, QWidget *) override
+    {
+        names.push_back(name);
+        if (m_answers.empty())
+            return std::nullopt;
+        archive::SignAnswer a = m_answers.front();
+        m_answers.pop_front();
+        return a;
+    }
+    QStringList names;
+
+private:
+    std::deque<archive::SignAnswer> m_answers;
+};
 
 class TestE2eArchive : public QObject
 {
@@ -375,6 +405,96 @@ private Q_SLOTS:
         qputenv("KESTRUN_ARCHIVE", QFile::encodeName(archiveFolder()));
         QCOMPARE(here.waitingToSend().value_or(QList<archive::RunRecord>()).size(), 0);
         QVERIFY2(g.prompter().messages().isEmpty(), qPrintable(g.prompter().messages().join('|')));
+    }
+    // Summary -> Sign... on a download once kept: a wrong password is one message and a failed
+    // signing, the right one a signature shown in the tab, in the browser's column and in
+    // kestrun-cli's list. The password goes through the real PAM stack, to a service of this
+    // test's own whose one rule compares it with this test's secret (the window runs as root,
+    // whose own password a test must not know).
+    void signedInTheWindow()
+    {
+        if (geteuid() != 0)
+            QSKIP("a PAM service of the test's own is written to /etc/pam.d, which needs root");
+        QTemporaryDir place;
+        const QByteArray secret = "Kt-" + QUuid::createUuid().toByteArray(QUuid::Id128);
+        const QString checker = place.filePath(QStringLiteral("check"));
+        QFile script(checker);
+        QVERIFY(script.open(QIODevice::WriteOnly));
+        // pam_exec gives the password on standard input, ended by a NUL byte.
+        script.write("IFS= read -r -d '' pw\n[ \"$pw\" = '" + secret + "' ]\n");
+        script.close();
+        QVERIFY(script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        const QString service = QStringLiteral("kestrun-e2e-") + QString::number(getpid());
+        QFile rules(QStringLiteral("/etc/pam.d/") + service);
+        QVERIFY(rules.open(QIODevice::WriteOnly));
+        // As the system's common-auth does: a check that fails falls to pam_deny, which says
+        // the password is wrong.
+        rules.write("auth [success=1 default=ignore] pam_exec.so expose_authtok quiet /bin/bash " +
+                    checker.toUtf8() +
+                    "\nauth requisite pam_deny.so\nauth required pam_permit.so\n"
+                    "account required pam_permit.so\n");
+        rules.close();
+        const auto gone = qScopeGuard([&rules] { rules.remove(); });
+        qputenv("KESTRUN_ARCHIVE", QFile::encodeName(place.filePath(QStringLiteral("archive"))));
+        const auto back = qScopeGuard([this] { qputenv("KESTRUN_ARCHIVE", QFile::encodeName(archiveFolder())); });
+
+        e2e::Fixture f;
+        e2e::enableLogger(f.sim().state(), "COLD ROOM", 2);
+        f.sim().core().fillHistory(40);
+        QVERIFY2(f.start(), qPrintable(f.why()));
+        auto *signing = f.main().findChild<SignCommands *>();
+        QVERIFY(signing);
+        signing->setService(service);
+        auto *asker = new ScriptedSignAsker({{archive::Meaning::Approved, secret + 'x'},
+                                             {archive::Meaning::Reviewed, secret}});
+        signing->setAsker(std::unique_ptr<archive::SignAsker>(asker));
+        SummaryView *view = f.main().data()->summaryView();
+        QVERIFY(!view->signButton()->isEnabled());
+        QSignalSpy lookedUp(signing, &SignCommands::lookedUp);
+        QVERIFY(download(f));
+        QTRY_VERIFY_WITH_TIMEOUT(view->signButton()->isEnabled(), 20000);
+        QVERIFY(!view->signaturesBox()->isHidden());
+        QCOMPARE(view->signaturesLabel()->text(), archivetext::kNotSignedYet);
+
+        QSignalSpy ended(signing, &SignCommands::signingEnded);
+        view->signButton()->click();
+        // Checked on the signing thread: the window is back at once, the button waits.
+        QVERIFY(signing->isBusy());
+        QVERIFY(!view->signButton()->isEnabled());
+        QVERIFY(ended.wait(20000));
+        QCOMPARE(ended.last().at(0).toBool(), false);
+        QCOMPARE(f.prompter().messages(), QStringList{archivetext::kSignWrongPassword});
+        view->signButton()->click();
+        QVERIFY(ended.wait(20000));
+        QCOMPARE(ended.last().at(0).toBool(), true);
+        QCOMPARE(f.prompter().messages().size(), 1);
+        const QString name = auth::fullName(auth::currentLogin());
+        QCOMPARE(asker->names, (QStringList{name, name}));
+        const QString shown = view->signaturesLabel()->text();
+        QVERIFY2(shown.startsWith(QStringLiteral("Reviewed by %1 (%2), ").arg(name, auth::currentLogin())) &&
+                     !shown.contains('\n'),
+                 qPrintable(shown));
+
+        const clitest::Result list = clitest::run({"archive", "list", "--json"}, 30000);
+        QVERIFY2(list.ok(), list.err.constData());
+        const QJsonArray signatures = QJsonDocument::fromJson(list.out).array().at(0)["signatures"].toArray();
+        QCOMPARE(signatures.size(), 1);
+        QCOMPARE(signatures.at(0)["meaning"].toString(), QStringLiteral("reviewed"));
+        archive::ArchiveDb db(archive::chosenLocation());
+        QStringList actions;
+        for (const archive::AuditEvent &e : db.events().value_or(QList<archive::AuditEvent>()))
+            actions << e.action;
+        QCOMPARE(actions, (QStringList{"store", "sign-failed", "sign"}));
+
+        QVERIFY(f.menu(QStringLiteral("mArchive")));
+        ArchiveBrowser *browser = commands(f)->browser();
+        QVERIFY(browser);
+        QTRY_VERIFY(!browser->isAsking());
+        const QAbstractItemModel *rows = browser->table()->model();
+        QCOMPARE(rows->headerData(archive::RunTableModel::kSignaturesColumn, Qt::Horizontal).toString(),
+                 archivetext::kSignaturesHeading);
+        QCOMPARE(rows->index(0, archive::RunTableModel::kSignaturesColumn).data().toString(),
+                 QStringLiteral("Reviewed by %1").arg(name));
     }
 };
 

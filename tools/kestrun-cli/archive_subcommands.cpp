@@ -78,6 +78,7 @@ QJsonObject jsonOf(const RunRecord &r)
         {QStringLiteral("user"), r.user},
         {QStringLiteral("computer"), r.computer},
         {QStringLiteral("limits"), r.limits ? QJsonValue(*r.limits) : QJsonValue()},
+        {QStringLiteral("signatures"), archive::signaturesJson(r.signatures)},
     };
 }
 
@@ -248,7 +249,8 @@ int runArchive(const QStringList &words)
          {"sync", runSync},
          {"withdraw", runArchiveWithdraw},
          {"verify", runArchiveVerify},
-         {"rejudge", runArchiveRejudge}},
+         {"rejudge", runArchiveRejudge},
+         {"sign", runArchiveSign}},
         words);
 }
 

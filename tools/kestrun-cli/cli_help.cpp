@@ -346,6 +346,28 @@ QList<Command> subcommands()
          {{{QStringLiteral("reason")}, QStringLiteral("Why it is judged again (required)."),
            QStringLiteral("TEXT")}},
          {{QStringLiteral("KEY"), QStringLiteral("The run's key."), QStringLiteral("KEY")}}},
+        {QStringLiteral("archive sign"),
+         QStringLiteral("sign an archived run as reviewed or approved"),
+         QStringLiteral("Signs the run of KEY as yourself, the account kestrun-cli runs as, "
+                        "after your own login password passed the system's check (PAM service "
+                        "\"kestrun\"). The password is asked on the terminal without echo, or "
+                        "read as one line from standard input with --password-stdin; it is "
+                        "never shown, logged or kept. The signature prints your account's full "
+                        "name; an account without one gives the name once with --name, and "
+                        "giving it again changes it (recorded in the audit trail). Prints one "
+                        "line naming who signed what; a wrong password signs nothing, is "
+                        "recorded as a failed signing and exits with status 1."),
+         {{{QStringLiteral("meaning")},
+           QStringLiteral("What the signature says: reviewed or approved."),
+           QStringLiteral("MEANING")},
+          {{QStringLiteral("password-stdin")},
+           QStringLiteral("Read the password as one line from standard input (for scripts)."),
+           QString()},
+          {{QStringLiteral("name")},
+           QStringLiteral("The name printed with your signatures, for an account without a "
+                          "full name (kept for the next signatures)."),
+           QStringLiteral("TEXT")}},
+         {{QStringLiteral("KEY"), QStringLiteral("The run's key."), QStringLiteral("KEY")}}},
     };
 }
 

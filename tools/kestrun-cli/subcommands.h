@@ -38,6 +38,9 @@ int runArchiveRejudge(const QStringList &words);
 int runArchiveWithdraw(const QStringList &words);
 int runArchiveVerify(const QStringList &words);
 
+// `archive sign`: a signature of an archived run (archive_sign.cpp).
+int runArchiveSign(const QStringList &words);
+
 // The stored limits: show, set, clear (limits_subcommands.cpp).
 int runLimits(const QStringList &words);
 
