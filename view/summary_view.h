@@ -34,10 +34,6 @@ public:
     QLabel *keptLabel() const { return m_kept; }
     QPushButton *judgeAgainButton() const { return m_judgeAgain; }
 
-Q_SIGNALS:
-    // "Judge again..." was clicked.
-    void judgeAgainAsked();
-
     // The run's signatures, one line each (none: "Not signed."), and whether it can be signed
     // now; `held` false hides them (a run the archive does not hold has none). `note` is shown
     // below them (a password being checked).
@@ -48,6 +44,8 @@ Q_SIGNALS:
     QPushButton *signButton() const { return m_sign; }
 
 Q_SIGNALS:
+    // "Judge again..." was clicked.
+    void judgeAgainAsked();
     void signRequested();
 
 private:
