@@ -99,6 +99,12 @@ public:
     // The signatures of a run, oldest first; nullopt on failure.
     std::optional<QList<Signature>> signatures(const QString &key);
 
+    // --- Reports (defined in archive_db_report.cpp). ---
+
+    // Who stored the run and when, its hash and whether it was withdrawn (no bytes, no list
+    // columns); nullopt with Fault::NotFound when the archive has no run of that key.
+    std::optional<RunRecord> storedRun(const QString &key);
+
     // The runs waiting for the shared archive, whole, oldest first.
     std::optional<QList<RunRecord>> waitingToSend();
     bool markSent(const QString &key);

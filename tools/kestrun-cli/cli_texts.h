@@ -11,4 +11,9 @@ inline const QString kNotADate =
     QStringLiteral("--%1 must be a date such as 2024-05-17, or a date and time such as "
                    "2024-05-17T08:30 or 2024-05-17T08:30:00, not '%2'");
 
+// --- Reports of archived runs. ---
+inline const QString kNoLimitsWithKey =
+    QStringLiteral("the limit options are for a FILE: an archived run (--key) is reported "
+                   "under the limits of its document");
+
 } // namespace clitext

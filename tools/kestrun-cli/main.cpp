@@ -31,7 +31,8 @@ const QList<Subcommand> &subcommands()
         {"ports", runPorts},       {"info", runInfo},   {"time", runTime},
         {"download", runDownload}, {"table", runTable}, {"export", runExport},
         {"live", runLive},         {"summary", runSummary},
-        {"report", runReport},     {"archive", runArchive},
+        {"report", runReport},     {"verify", runVerify},
+        {"archive", runArchive},
         {"limits", runLimits},
     };
     return list;
