@@ -7,6 +7,9 @@
 #include "output/graph_printout.h"
 #include "common/sha256.h"
 #include "datafile/brv2_file.h"
+#include "archive/archive_db.h"
+#include "archive/audit_event.h"
+#include "output/output_trail.h"
 #include "output/pdf_attachment.h"
 #include "output/report.h"
 #include "output/report_texts.h"
@@ -224,6 +227,35 @@ private Q_SLOTS:
         const report::Verification v = report::verifyReport(path, nullptr);
         QVERIFY2(v.line.startsWith(says), qPrintable(v.line));
         QCOMPARE(v.ok, Tamper(how) == Tamper::None);
+    }
+
+    // The trail's word on a file written: recorded when the archive takes it; otherwise the
+    // user hears it once, and again only after an event was recorded in between.
+    void eventNotRecordedIsToldOnce()
+    {
+        OutputDir dir;
+        archive::ArchiveDb away(archive::locationFrom("host=" + dir.filePath("no-server") +
+                                                      " dbname=none connect_timeout=1"));
+        archive::ArchiveDb here(archive::locationFrom(dir.filePath("archive")));
+        report::OutputTrail trail;
+        const QJsonObject details = report::reportDetails("pdf", "r.pdf", QString(64, '0'));
+        const struct
+        {
+            archive::ArchiveDb *db;
+            bool told;
+        } steps[] = {{&away, true}, {&away, false}, {&here, false}, {&away, true}};
+        for (const auto &step : steps) {
+            const QString note = trail.written(*step.db, archive::action::kReport, QString(64, '0'),
+                                               details);
+            QCOMPARE(note.startsWith(report::kEventNotRecorded.section('%', 0, 0)), step.told);
+            QCOMPARE(note.isEmpty(), !step.told);
+        }
+        archive::AuditFilter reports;
+        reports.action = archive::action::kReport;
+        const auto recorded = here.events(reports);
+        QVERIFY(recorded && recorded->size() == 1);
+        QCOMPARE(recorded->first().details, details);
+        QCOMPARE(recorded->first().run, QString()); // no run of that hash is in the archive
     }
 
     // The window's command: where to write, then the desktop's viewer or a word where it is.
