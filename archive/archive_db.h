@@ -125,6 +125,9 @@ private:
     bool fail(Fault fault, QString why);
     bool exec(QSqlQuery &query);
     bool exec(const QString &sql);
+    // Runs `query` with `key` bound to its one placeholder and steps onto its first row; false
+    // when it failed, or found no run of that key (Fault::NotFound).
+    bool findRun(QSqlQuery &query, const QString &key);
     bool begin();
     // Inside a transaction begun here: `event` appended to the trail under the lock.
     bool append(AuditEvent &event);

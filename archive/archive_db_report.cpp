@@ -6,6 +6,16 @@
 
 namespace archive {
 
+bool ArchiveDb::findRun(QSqlQuery &query, const QString &key)
+{
+    query.addBindValue(key);
+    if (!exec(query))
+        return false;
+    if (!query.next())
+        return fail(Fault::NotFound, archivetext::kNoSuchRun.arg(key));
+    return true;
+}
+
 std::optional<RunRecord> ArchiveDb::storedRun(const QString &key)
 {
     const Watch watch(*this);
@@ -15,13 +25,8 @@ std::optional<RunRecord> ArchiveDb::storedRun(const QString &key)
     q.setForwardOnly(true);
     q.prepare(QStringLiteral("SELECT sha256, stored_at, user_name, computer, withdrawn FROM runs "
                              "WHERE run_key = ?"));
-    q.addBindValue(key);
-    if (!exec(q))
+    if (!findRun(q, key))
         return std::nullopt;
-    if (!q.next()) {
-        fail(Fault::NotFound, archivetext::kNoSuchRun.arg(key));
-        return std::nullopt;
-    }
     RunRecord run;
     run.key = key;
     run.sha256 = q.value(0).toString();

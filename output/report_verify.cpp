@@ -6,6 +6,7 @@
 #include "archive/audit_event.h"
 #include "archive/limits_snapshot.h"
 #include "common/sha256.h"
+#include "common/text_from_file.h"
 #include "datafile/set_io.h"
 #include "output/pdf_attachment.h"
 #include "output/report_record.h"
@@ -27,15 +28,19 @@ Verification mismatch(const QString &line)
     return {false, line};
 }
 
+// A value of the PDF as the line shows it: what a forged file holds is shown, never obeyed by
+// the terminal.
 QString shortText(const QJsonValue &v)
 {
     switch (v.type()) {
     case QJsonValue::Object:
-        return QString::fromUtf8(QJsonDocument(v.toObject()).toJson(QJsonDocument::Compact));
+        return textfromfile::shown(
+            QString::fromUtf8(QJsonDocument(v.toObject()).toJson(QJsonDocument::Compact)));
     case QJsonValue::Array:
-        return QString::fromUtf8(QJsonDocument(v.toArray()).toJson(QJsonDocument::Compact));
+        return textfromfile::shown(
+            QString::fromUtf8(QJsonDocument(v.toArray()).toJson(QJsonDocument::Compact)));
     case QJsonValue::String:
-        return QLatin1Char('"') + v.toString() + QLatin1Char('"');
+        return QLatin1Char('"') + textfromfile::shown(v.toString()) + QLatin1Char('"');
     case QJsonValue::Double:
         return QString::number(v.toDouble(), 'g', 15);
     case QJsonValue::Bool:
@@ -176,10 +181,11 @@ Verification verifyReport(const QString &path, archive::ArchiveDb *db)
     const QString sha = sha256Hex(file.bytes);
     const QString statedSha = figures.value(figure::kSha256).toString();
     if (sha != statedSha)
-        return mismatch(kShaMismatch.arg(sha, statedSha));
+        return mismatch(kShaMismatch.arg(sha, textfromfile::shown(statedSha)));
     const QString key = sha.left(16);
     if (figures.value(figure::kKey).toString() != key)
-        return mismatch(kKeyMismatch.arg(key, figures.value(figure::kKey).toString()));
+        return mismatch(
+            kKeyMismatch.arg(key, textfromfile::shown(figures.value(figure::kKey).toString())));
 
     QString why;
     const auto summary = recomputed(file, figures, &why);

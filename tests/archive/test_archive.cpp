@@ -294,9 +294,19 @@ private Q_SLOTS:
         QCOMPARE(model.data(model.index(0, int(RunColumn::Model))).toString(), QStringLiteral("RV-110"));
         QCOMPARE(model.data(model.index(0, int(RunColumn::Serial))).toString(), QStringLiteral("0045"));
 
+        // Who stored a run and when, as a report names them.
+        const auto who = db.storedRun(freezer.key);
+        QVERIFY2(who, qPrintable(db.error()));
+        QCOMPARE((QStringList{who->user, who->computer, who->sha256}),
+                 (QStringList{userName(), computerName(), freezer.sha256}));
+        QCOMPARE(who->storedAt, listed.storedAt);
+        QVERIFY(!who->withdrawn);
+
         QCOMPARE(db.bytes(freezer.key).value_or(QByteArray()), freezer.bytes);
         QVERIFY(db.remove(freezer.key));
         QVERIFY(!db.bytes(freezer.key));
+        QCOMPARE(db.fault(), ArchiveDb::Fault::NotFound);
+        QVERIFY(!db.storedRun(freezer.key));
         QCOMPARE(db.fault(), ArchiveDb::Fault::NotFound);
         QCOMPARE(keysOf(db.list().value_or(QList<RunRecord>())), (QStringList{other.key, alarm.key}));
     }
