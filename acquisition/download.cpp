@@ -5,6 +5,7 @@
 #include "common/messages.h"
 #include "common/prompter.h"
 #include "device/command_frame.h"
+#include "acquisition/clock_offset.h"
 #include "device/param_reply.h"
 #include "device/serial_link.h"
 
@@ -59,6 +60,7 @@ void Downloader::start()
     m_expected = 0;
     m_lastProgress = -1;
     m_lastTimeLeft = TimeLeft::kUnknown;
+    m_clockOffset.reset();
     m_label.start();
     m_poll.start();
     m_stage = Stage::Parameters;
@@ -110,6 +112,7 @@ void Downloader::sendBlockRequest()
 void Downloader::forgetReply()
 {
     m_buf.clear();
+    m_replyAt = QDateTime();
     m_periodTotal = 0;
     m_seen = 0;
     m_guard.stop();
@@ -159,6 +162,7 @@ void Downloader::onPollTimer()
     m_seen = seen;
     m_guard.stop();
     if (m_stage == Stage::Parameters) {
+        m_replyAt = m_now();
         if (waiting >= kParameterBlock)
             m_guard.start();
         return;
@@ -202,6 +206,8 @@ void Downloader::parameterWaitOver()
     if (!isRunning())
         return;
     if (count >= 19) {
+        // A reply that came between two looks at the line is as old as this moment.
+        m_clockOffset = clockoffset::ofReply(reply, m_replyAt.isValid() ? m_replyAt : m_now());
         m_model = reply.model();
         m_expected = reply.memoryFull() ? 32000 : reply.storedBytes();
         m_loops = 0;

@@ -3,10 +3,14 @@
 #include "acquisition/time_left.h"
 
 #include <QByteArray>
+#include <QDateTime>
 #include <QElapsedTimer>
 #include <QObject>
 #include <QString>
 #include <QTimer>
+
+#include <functional>
+#include <optional>
 
 class Prompter;
 class SerialLink;
@@ -49,6 +53,13 @@ public:
     // replies come complete runs none); for tests and diagnostics.
     int requests() const { return m_requests; }
     int waitsRunOut() const { return m_waitsRunOut; }
+    // The logger's clock against the computer's, as the parameter reply found it (logger
+    // minus computer, seconds, within ±12 hours); nullopt before it, or when the reply's clock
+    // did not read as a time of day.
+    std::optional<qint64> clockOffset() const { return m_clockOffset; }
+    // The computer's clock the offset is taken against (tests pin it).
+    void setClock(std::function<QDateTime()> now) { m_now = std::move(now); }
+
     // Why the last reply was refused ("the image's checksum is 0x01A2B3, its trailer says
     // 0x01A2B4"); empty while every reply was sound.
     const QString &failureReason() const { return m_reason; }
@@ -105,4 +116,8 @@ private:
     TimeLeft m_timeLeft;
     QElapsedTimer m_clock;
     QString m_reason;
+    std::function<QDateTime()> m_now = [] { return QDateTime::currentDateTime(); };
+    // When the parameter reply's last byte was seen, and what its clock said against it.
+    QDateTime m_replyAt;
+    std::optional<qint64> m_clockOffset;
 };

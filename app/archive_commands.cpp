@@ -5,6 +5,7 @@
 #include "app/frm_main.h"
 #include "archive/archive_browser.h"
 #include "archive/archive_settings_dialog.h"
+#include "archive/audit_trail_dialog.h"
 #include "archive/archive_texts.h"
 #include "archive/browse_worker.h"
 #include "common/prompter.h"
@@ -15,10 +16,20 @@ ArchiveCommands::ArchiveCommands(FrmMain &main)
 {
     connect(m_keeper, &archive::Keeper::kept, this, &ArchiveCommands::onKept);
     connect(m_keeper, &archive::Keeper::synced, this, &ArchiveCommands::onSynced);
+    connect(m_keeper, &archive::Keeper::moveRecorded, this, [this](const QString &problem) {
+        if (!problem.isEmpty())
+            m_main.prompter().message(archivetext::kMoveNotRecorded.arg(problem),
+                                      archivetext::kArchiveTitle, Prompter::Icon::Warning);
+        Q_EMIT moveRecorded();
+    });
     m_keeper->sync();
 }
 
-ArchiveCommands::~ArchiveCommands() { delete m_browser; }
+ArchiveCommands::~ArchiveCommands()
+{
+    delete m_browser;
+    delete m_trail;
+}
 
 void ArchiveCommands::keepShown()
 {
@@ -40,17 +51,24 @@ void ArchiveCommands::whenLastKept(std::function<void(bool)> then)
 
 ArchiveBrowser *ArchiveCommands::browser() const { return m_browser; }
 
+AuditTrailDialog *ArchiveCommands::auditTrail() const { return m_trail; }
+
+archive::BrowseWorker &ArchiveCommands::browseWorker()
+{
+    // Connected on the worker: a shared database may take seconds to answer, or to say it
+    // will not, and the dialogs show meanwhile that they are asking.
+    if (!m_browse)
+        m_browse = new archive::BrowseWorker(archive::chosenLocation(), {}, this);
+    return *m_browse;
+}
+
 void ArchiveCommands::openBrowser()
 {
     if (windows::raiseOpen<ArchiveBrowser>(m_main))
         return;
-    // Connected on the worker: a shared database may take seconds to answer, or to say it
-    // will not, and the dialog shows meanwhile that it is asking.
-    if (!m_browse)
-        m_browse = new archive::BrowseWorker(archive::chosenLocation(), {}, this);
     // Like a file dialog's Open: the run replaces what the data window shows, and the window
     // is the user's again.
-    m_browser = new ArchiveBrowser(*m_browse, m_main.prompter(), &m_main);
+    m_browser = new ArchiveBrowser(browseWorker(), m_main.prompter(), &m_main);
     connect(m_browser, &ArchiveBrowser::runOpened, this,
             [this](const QByteArray &bytes, const QString &title) {
                 Q_EMIT runOpened(bytes, title);
@@ -59,14 +77,29 @@ void ArchiveCommands::openBrowser()
     windows::show(m_browser.data(), windows::Kind::WindowModal);
 }
 
+void ArchiveCommands::openAuditTrail()
+{
+    if (windows::raiseOpen<AuditTrailDialog>(m_main))
+        return;
+    m_trail = new AuditTrailDialog(browseWorker(), m_main.prompter(),
+                                   archive::describe(archive::chosenLocation()), &m_main);
+    windows::show(m_trail.data(), windows::Kind::Modeless);
+}
+
 void ArchiveCommands::openSettings()
 {
     if (windows::raiseOpen<ArchiveSettingsDialog>(m_main))
         return;
     auto *dialog = new ArchiveSettingsDialog(m_main.prompter(), &m_main);
-    connect(dialog, &QDialog::accepted, this, [this] {
+    // The place the setting names as the dialog opens: a change of it goes into the trails of
+    // the archive left and the archive taken.
+    connect(dialog, &QDialog::accepted, this, [this, before = archive::storedLocation()] {
+        if (const archive::Location after = archive::storedLocation(); after != before)
+            m_keeper->recordMove(before, after);
         if (m_browser)
             m_browser->close();
+        if (m_trail)
+            m_trail->close();
         if (m_browse)
             m_browse->relocate(archive::chosenLocation());
         m_keeper->relocate();

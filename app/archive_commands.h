@@ -10,6 +10,7 @@
 #include <vector>
 
 class ArchiveBrowser;
+class AuditTrailDialog;
 namespace archive {
 class BrowseWorker;
 } // namespace archive
@@ -39,10 +40,15 @@ public:
     // Setting -> "Archive...": where the archive is.
     void openSettings();
     ArchiveBrowser *browser() const;
+    // File -> "Audit Trail...": the archive's trail, to read, filter and export.
+    void openAuditTrail();
+    AuditTrailDialog *auditTrail() const;
 
 Q_SIGNALS:
     // A run was kept or failed to be (after any message); for tests.
     void keptOrFailed();
+    // A change of where the archive is went into the trail, or failed to (after any message).
+    void moveRecorded();
     // The browser's Open: the run's file bytes and the title that names it.
     void runOpened(const QByteArray &bytes, const QString &title);
 
@@ -50,6 +56,8 @@ private:
     void onKept(const archive::Archive::StoreOutcome &outcome);
     void onSynced(const archive::Archive::SyncOutcome &outcome);
     void tellAway(const QString &message);
+    // The worker the browser and the Audit Trail window ask through, made at the first need.
+    archive::BrowseWorker &browseWorker();
 
     FrmMain &m_main;
     archive::Keeper *m_keeper = nullptr;
@@ -57,6 +65,7 @@ private:
     // opening and kept, connection and all, for the next.
     archive::BrowseWorker *m_browse = nullptr;
     QPointer<ArchiveBrowser> m_browser;
+    QPointer<AuditTrailDialog> m_trail;
     // Runs handed to the keeper and answered so far; it answers them in order.
     int m_asked = 0;
     int m_answered = 0;

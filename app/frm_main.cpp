@@ -7,6 +7,7 @@
 #include "analysis/limits_dialog.h"
 #include "app/qt_prompter.h"
 #include "app/status_panels.h"
+#include "archive/archive_texts.h"
 #include "common/messages.h"
 #include "common/window_opener.h"
 #include "device/port_controller.h"
@@ -219,6 +220,8 @@ void FrmMain::buildMenus()
             &QAction::triggered, this, [this] { Q_EMIT reportRequested(); });
     connect(addMenuAction(file, QStringLiteral("mArchive"), QStringLiteral("&Archive...")),
             &QAction::triggered, this, [this] { Q_EMIT archiveRequested(); });
+    connect(addMenuAction(file, QStringLiteral("mAuditTrail"), archivetext::kAuditTrailCaption),
+            &QAction::triggered, this, [this] { Q_EMIT auditTrailRequested(); });
     file->addSeparator();
     connect(addMenuAction(file, QStringLiteral("Exit"), QStringLiteral("E&xit")),
             &QAction::triggered, this, &FrmMain::Exit);

@@ -91,6 +91,7 @@ Q_SIGNALS:
     void reportRequested();
     void archiveRequested();
     void archiveSettingRequested();
+    void auditTrailRequested();
     // A live run stopped (Stop Reading, Done Reading, a failed line or closing the program).
     void liveRunStopped();
     void aboutRequested();

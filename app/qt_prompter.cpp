@@ -1,6 +1,11 @@
 #include "app/qt_prompter.h"
 
 #include <QApplication>
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
@@ -63,6 +68,29 @@ std::optional<QString> QtPrompter::inputText(const QString &prompt, const QStrin
     if (dlg.exec() != QDialog::Accepted)
         return std::nullopt;
     return dlg.textValue();
+}
+
+std::optional<QString> QtPrompter::inputRequired(const QString &prompt, const QString &title)
+{
+    QDialog dlg(m_parent);
+    dlg.setWindowTitle(title);
+    auto *layout = new QVBoxLayout(&dlg);
+    auto *label = new QLabel(prompt, &dlg);
+    label->setWordWrap(true);
+    auto *edit = new QLineEdit(&dlg);
+    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dlg);
+    layout->addWidget(label);
+    layout->addWidget(edit);
+    layout->addWidget(buttons);
+    QPushButton *ok = buttons->button(QDialogButtonBox::Ok);
+    ok->setEnabled(false);
+    QObject::connect(edit, &QLineEdit::textChanged, ok,
+                     [ok](const QString &text) { ok->setEnabled(!text.trimmed().isEmpty()); });
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dlg, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &dlg, &QDialog::reject);
+    if (dlg.exec() != QDialog::Accepted || edit->text().trimmed().isEmpty())
+        return std::nullopt;
+    return edit->text().trimmed();
 }
 
 QString QtPrompter::openFileName(const QString &title, const QString &filter)

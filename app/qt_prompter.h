@@ -16,6 +16,7 @@ public:
     Answer askYesNoCancel(const QString &text, const QString &title, Icon icon) override;
     std::optional<QString> inputText(const QString &prompt, const QString &title,
                                      const QString &defaultText, QPoint topLeftTwips) override;
+    std::optional<QString> inputRequired(const QString &prompt, const QString &title) override;
     QString openFileName(const QString &title, const QString &filter) override;
     QString saveFileName(const QString &title, const QString &filter) override;
     bool choosePrinter(QPrinter &printer) override;

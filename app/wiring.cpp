@@ -188,6 +188,8 @@ ArchiveCommands *wireArchive(FrmMain &main, DataCommands *data)
     QObject::connect(&main, &FrmMain::archiveRequested, commands, &ArchiveCommands::openBrowser);
     QObject::connect(&main, &FrmMain::archiveSettingRequested, commands,
                      &ArchiveCommands::openSettings);
+    QObject::connect(&main, &FrmMain::auditTrailRequested, commands,
+                     &ArchiveCommands::openAuditTrail);
     QObject::connect(commands, &ArchiveCommands::runOpened, data, &DataCommands::openRun);
     return commands;
 }

@@ -1,6 +1,7 @@
 #include "archive/archive_browser.h"
 
 #include "archive/archive_texts.h"
+#include "archive/date_field.h"
 #include "archive/run_table_model.h"
 #include "common/messages.h"
 #include "common/output_file.h"
@@ -21,17 +22,6 @@
 
 using namespace archive;
 
-namespace {
-
-// A date field that does not read is shaded until it does.
-void markRefused(QLineEdit *edit, bool refused)
-{
-    edit->setStyleSheet(refused ? QStringLiteral("QLineEdit { background-color: #ffd6d6; }")
-                                : QString());
-}
-
-} // namespace
-
 ArchiveBrowser::ArchiveBrowser(BrowseWorker &worker, Prompter &prompter, QWidget *parent)
     : QDialog(parent), m_worker(worker), m_prompter(prompter)
 {
@@ -44,16 +34,20 @@ ArchiveBrowser::ArchiveBrowser(BrowseWorker &worker, Prompter &prompter, QWidget
     connect(m_model, &RunTableModel::listed, this, &ArchiveBrowser::onListed);
     build();
     recount();
+    // Behind the first page and the count, which the user waits for.
+    m_checking = m_worker.verify();
     showStatus();
     enableButtons();
 }
 
 ArchiveBrowser::~ArchiveBrowser()
 {
-    // A deletion the user said Yes to goes ahead; answers nobody will read are not asked for.
-    if (m_counting != 0)
-        m_worker.cancel(m_counting);
-    if (m_pending && m_pending->action != Action::Delete)
+    // A run the user gave a reason to withdraw goes; answers nobody will read are not asked
+    // for, and a check under way stops.
+    for (const BrowseWorker::Ticket t : {m_counting, m_checking})
+        if (t != 0)
+            m_worker.cancel(t);
+    if (m_pending && m_pending->action != Action::Withdraw)
         m_worker.cancel(m_pending->ticket);
 }
 
@@ -83,6 +77,9 @@ void ArchiveBrowser::build()
     m_alarmsOnly = new QCheckBox(archivetext::kAlarmsOnly, this);
     connect(m_alarmsOnly, &QCheckBox::toggled, this, &ArchiveBrowser::applyFilter);
     filters->addWidget(m_alarmsOnly);
+    m_showWithdrawn = new QCheckBox(archivetext::kShowWithdrawn, this);
+    connect(m_showWithdrawn, &QCheckBox::toggled, this, &ArchiveBrowser::applyFilter);
+    filters->addWidget(m_showWithdrawn);
     root->addLayout(filters);
 
     m_table = new QTableView(this);
@@ -116,6 +113,9 @@ void ArchiveBrowser::build()
     m_readOnly->setWordWrap(true);
     m_readOnly->hide();
     root->addWidget(m_readOnly);
+    m_check = new QLabel(archivetext::kChecking, this);
+    m_check->setWordWrap(true);
+    root->addWidget(m_check);
 
     auto *buttons = new QHBoxLayout;
     m_count = new QLabel(this);
@@ -123,13 +123,13 @@ void ArchiveBrowser::build()
     buttons->addWidget(m_count, 1);
     m_open = new QPushButton(archivetext::kOpen, this);
     m_save = new QPushButton(archivetext::kSave, this);
-    m_delete = new QPushButton(archivetext::kDelete, this);
+    m_withdraw = new QPushButton(archivetext::kWithdraw, this);
     auto *close = new QPushButton(archivetext::kClose, this);
     connect(m_open, &QPushButton::clicked, this, &ArchiveBrowser::openRun);
     connect(m_save, &QPushButton::clicked, this, &ArchiveBrowser::saveRun);
-    connect(m_delete, &QPushButton::clicked, this, &ArchiveBrowser::deleteRun);
+    connect(m_withdraw, &QPushButton::clicked, this, &ArchiveBrowser::withdrawRun);
     connect(close, &QPushButton::clicked, this, &ArchiveBrowser::close);
-    for (QPushButton *b : {m_open, m_save, m_delete, close}) {
+    for (QPushButton *b : {m_open, m_save, m_withdraw, close}) {
         b->setAutoDefault(false);
         buttons->addWidget(b);
     }
@@ -154,6 +154,7 @@ void ArchiveBrowser::applyFilter()
     filter.since = parseBound(m_from->text(), false);
     filter.until = parseBound(m_to->text(), true);
     filter.alarmsOnly = m_alarmsOnly->isChecked();
+    filter.withdrawn = m_showWithdrawn->isChecked();
     const bool badFrom = !m_from->text().trimmed().isEmpty() && !filter.since.isValid();
     const bool badTo = !m_to->text().trimmed().isEmpty() && !filter.until.isValid();
     markRefused(m_from, badFrom);
@@ -201,11 +202,11 @@ void ArchiveBrowser::showStatus()
 
 void ArchiveBrowser::enableButtons()
 {
-    const bool chosen = m_table->selectionModel()->hasSelection() && !m_pending;
-    for (QPushButton *b : {m_open, m_save, m_delete})
-        b->setEnabled(chosen);
-    // Nothing can be deleted from an archive that cannot be written.
-    m_delete->setEnabled(chosen && m_readOnly->text().isEmpty());
+    const auto run = selectedRun();
+    for (QPushButton *b : {m_open, m_save})
+        b->setEnabled(run.has_value());
+    // Nothing can be withdrawn from an archive that cannot be written, nor withdrawn twice.
+    m_withdraw->setEnabled(run && !run->withdrawn && m_readOnly->text().isEmpty());
 }
 
 void ArchiveBrowser::onListed()
@@ -226,7 +227,10 @@ void ArchiveBrowser::onAnswer(const BrowseWorker::Answer &answer)
         m_readOnly->setVisible(!answer.readOnlyNote.isEmpty());
         enableButtons();
     }
-    if (answer.ticket == m_counting) {
+    if (answer.ticket == m_checking) {
+        m_checking = 0;
+        showCheck(answer);
+    } else if (answer.ticket == m_counting) {
         m_counting = 0;
         m_runCount = answer.ok ? std::optional<int>(answer.count) : std::nullopt;
         m_countError = answer.error;
@@ -239,8 +243,8 @@ void ArchiveBrowser::onAnswer(const BrowseWorker::Answer &answer)
 void ArchiveBrowser::finish(const Pending &done, const BrowseWorker::Answer &answer)
 {
     QString failure = answer.ok ? QString() : answer.error;
-    // Listed again even when the deletion failed: the run may have gone meanwhile.
-    if (done.action == Action::Delete)
+    // Listed again even when withdrawing failed: another may have withdrawn it meanwhile.
+    if (done.action == Action::Withdraw)
         refresh();
     enableButtons();
     showStatus();
@@ -290,11 +294,30 @@ void ArchiveBrowser::saveRun()
     ask(Action::Save, m_worker.fetch(run->key), *run, path);
 }
 
-void ArchiveBrowser::deleteRun()
+void ArchiveBrowser::withdrawRun()
 {
     const auto run = selectedRun();
-    if (!run || !m_prompter.askYesNo(archivetext::kDeleteQuestion.arg(runName(*run)),
-                                     archivetext::kArchiveTitle))
+    if (!run)
         return;
-    ask(Action::Delete, m_worker.remove(run->key), *run);
+    const auto reason = m_prompter.inputRequired(archivetext::kWithdrawQuestion.arg(runName(*run)),
+                                                 archivetext::kWithdrawTitle);
+    if (!reason)
+        return;
+    ask(Action::Withdraw, m_worker.withdraw(run->key, *reason), *run);
+}
+
+void ArchiveBrowser::showCheck(const BrowseWorker::Answer &answer)
+{
+    const bool broken = answer.ok && !answer.check.ok();
+    if (!answer.ok)
+        m_check->setText(archivetext::kNotChecked.arg(answer.error));
+    else if (broken)
+        m_check->setText(archivetext::kCheckFailed.arg(answer.check.problem));
+    else
+        m_check->setText(archivetext::kVerifiedShown.arg(answer.check.runs).arg(answer.check.events));
+    // A break is a warning the eye cannot miss; it stays until the dialog is opened again.
+    m_check->setStyleSheet(broken ? QStringLiteral("QLabel { background-color: #ffd6d6; "
+                                                   "font-weight: bold; padding: 4px; }")
+                                  : QString());
+    Q_EMIT checked();
 }

@@ -22,7 +22,8 @@ class RunTableModel;
 
 // The archive's runs in a table the database filters and sorts, so it opens as quickly on
 // 10,000 runs as on ten. A run opens into the data window (runOpened), is saved to a ".brv2"
-// file or deleted after a question. Non-modal: the window keeps it open beside the data.
+// file or withdrawn with a reason. Non-modal: the window keeps it open beside the data. As it
+// opens it has the archive checked, after the first list, and shows what the check found.
 //
 // Every question goes to the worker and its answer comes back later: the dialog never waits
 // on the database, and its status line says when it is asking. Typing in a filter asks once
@@ -43,6 +44,7 @@ public:
     QLineEdit *fromEdit() const { return m_from; }
     QLineEdit *toEdit() const { return m_to; }
     QCheckBox *alarmsOnlyBox() const { return m_alarmsOnly; }
+    QCheckBox *showWithdrawnBox() const { return m_showWithdrawn; }
     QTableView *table() const { return m_table; }
     // The status line: the number of runs listed, or why not, or that the archive is asked.
     QLabel *countLabel() const { return m_count; }
@@ -50,7 +52,9 @@ public:
     QLabel *readOnlyLabel() const { return m_readOnly; }
     QPushButton *openButton() const { return m_open; }
     QPushButton *saveButton() const { return m_save; }
-    QPushButton *deleteButton() const { return m_delete; }
+    QPushButton *withdrawButton() const { return m_withdraw; }
+    // What the archive's check found, or that it is under way.
+    QLabel *checkLabel() const { return m_check; }
     const QTimer &pauseTimer() const { return m_pause; }
     // A question of this dialog is out to the archive.
     bool isAsking() const;
@@ -66,9 +70,11 @@ Q_SIGNALS:
     void runOpened(const QByteArray &bytes, const QString &title);
     // Every answer the dialog waited for has come (the status line shows it).
     void settled();
+    // The archive's check answered (checkLabel() shows what it found).
+    void checked();
 
 private:
-    enum class Action { Open, Save, Delete };
+    enum class Action { Open, Save, Withdraw };
     // A button's question out to the archive, and what to do with its answer.
     struct Pending
     {
@@ -91,7 +97,8 @@ private:
     std::optional<archive::RunRecord> selectedRun() const;
     void openRun();
     void saveRun();
-    void deleteRun();
+    void withdrawRun();
+    void showCheck(const archive::BrowseWorker::Answer &answer);
 
     archive::BrowseWorker &m_worker;
     Prompter &m_prompter;
@@ -99,6 +106,7 @@ private:
     QTimer m_pause;
     bool m_refused = false; // a date field does not read
     archive::BrowseWorker::Ticket m_counting = 0;
+    archive::BrowseWorker::Ticket m_checking = 0;
     std::optional<int> m_runCount;
     QString m_countError;
     std::optional<Pending> m_pending;
@@ -110,10 +118,12 @@ private:
     QLineEdit *m_from = nullptr;
     QLineEdit *m_to = nullptr;
     QCheckBox *m_alarmsOnly = nullptr;
+    QCheckBox *m_showWithdrawn = nullptr;
     QTableView *m_table = nullptr;
     QLabel *m_count = nullptr;
     QLabel *m_readOnly = nullptr;
+    QLabel *m_check = nullptr;
     QPushButton *m_open = nullptr;
     QPushButton *m_save = nullptr;
-    QPushButton *m_delete = nullptr;
+    QPushButton *m_withdraw = nullptr;
 };

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "archive/archive_check.h"
 #include "archive/archive_location.h"
 #include "archive/audit_trail.h"
 #include "archive/command_deadline.h"
@@ -13,6 +14,7 @@
 #include <QStringList>
 
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -87,7 +89,6 @@ public:
     // How many runs list(filter) gives; nullopt on failure.
     std::optional<int> count(const RunFilter &filter);
     std::optional<QByteArray> bytes(const QString &key);
-    bool remove(const QString &key);
 
     // --- The audit trail (defined in archive_db_trail.cpp). ---
 
@@ -104,6 +105,19 @@ public:
     // Who stored the run and when, its hash and whether it was withdrawn (no bytes, no list
     // columns); nullopt with Fault::NotFound when the archive has no run of that key.
     std::optional<RunRecord> storedRun(const QString &key);
+
+    // --- Runs withdrawn, and the archive's check of itself (archive_db_records.cpp). ---
+
+    // Takes the run out of the default list, with the reason (required) in the trail; its
+    // bytes, judgements and signatures stay. A run already withdrawn is refused; an unknown key
+    // is Fault::NotFound.
+    bool withdraw(const QString &key, const QString &reason);
+    // Every run's bytes against their hash and against the hash their store event recorded, and
+    // every event of the trail against the one before; nullopt when the archive could not be
+    // read to the end, or `stop` said to stop. Reads `page` rows at a time, each page under a
+    // deadline of its own, so neither a large archive's memory nor its time is a limit.
+    static constexpr int kCheckPage = 512;
+    std::optional<ArchiveCheck> verify(const std::function<bool()> &stop = {}, int page = kCheckPage);
 
     // The runs waiting for the shared archive, whole, oldest first.
     std::optional<QList<RunRecord>> waitingToSend();
@@ -131,6 +145,13 @@ private:
     bool begin();
     // Inside a transaction begun here: `event` appended to the trail under the lock.
     bool append(AuditEvent &event);
+    // The archive's check in its three parts (archive_db_records.cpp), each filling `check`
+    // until the first break; false when the archive could not be read, or `stop` said to stop.
+    bool checkRuns(ArchiveCheck &check, const std::function<bool()> &stop, int page);
+    bool findRunGone(ArchiveCheck &check);
+    bool checkTrail(ArchiveCheck &check, const std::function<bool()> &stop, int page);
+    // Whether `stop` says to stop; if so, the check fails with that reason.
+    bool stopped(const std::function<bool()> &stop);
     bool commit();
     void rollback();
     bool configure(QSqlDatabase &db);

@@ -1,5 +1,7 @@
 #include "archive/archive_keeper.h"
 
+#include "archive/archive_move.h"
+
 namespace archive {
 
 Keeper::Keeper(QObject *parent) : QObject(parent), m_jobs(QStringLiteral("archive")) {}
@@ -36,6 +38,14 @@ void Keeper::sync()
     post([this](Archive &a) {
         const Archive::SyncOutcome out = a.sync();
         QMetaObject::invokeMethod(this, [this, out] { Q_EMIT synced(out); });
+    });
+}
+
+void Keeper::recordMove(Location from, Location to)
+{
+    m_jobs.post([this, from = std::move(from), to = std::move(to)] {
+        const QString problem = archive::recordMove(from, to);
+        QMetaObject::invokeMethod(this, [this, problem] { Q_EMIT moveRecorded(problem); });
     });
 }
 

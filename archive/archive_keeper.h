@@ -30,10 +30,15 @@ public:
     void sync();
     // The choice of archive changed: the next job opens the new one.
     void relocate();
+    // Records in both archives' trails that the setting moved from one to the other
+    // (moveRecorded() says how it went), in turn with the runs stored before.
+    void recordMove(Location from, Location to);
 
 Q_SIGNALS:
     void kept(const archive::Archive::StoreOutcome &outcome);
     void synced(const archive::Archive::SyncOutcome &outcome);
+    // Why the archive taken could not record the move; empty when it did.
+    void moveRecorded(const QString &problem);
 
 private:
     void post(std::function<void(Archive &)> job);

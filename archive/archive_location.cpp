@@ -56,6 +56,11 @@ Location chosenLocation()
 {
     if (const QString env = qEnvironmentVariable(kEnvironment); !env.isEmpty())
         return checked(env);
+    return storedLocation();
+}
+
+Location storedLocation()
+{
     if (const QString stored = storedChoice(); !stored.isEmpty())
         return checked(stored);
     return fileIn(defaultFolder());

@@ -35,6 +35,10 @@ Location localLocation();
 // The per-user data folder of Kestrun (the window's and kestrun-cli's alike).
 QString defaultFolder();
 
+// The archive the stored setting names, whatever KESTRUN_ARCHIVE says: the connection it keeps,
+// or this computer's file in the per-user data folder.
+Location storedLocation();
+
 // The choice the Archive dialog keeps: a connection string, or empty for this computer.
 QString storedChoice();
 void setStoredChoice(const QString &connection);

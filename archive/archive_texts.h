@@ -24,7 +24,6 @@ inline const QString kAlarmsOnly = QStringLiteral("Alarms only");
 inline const QString kOpen = QStringLiteral("Open");
 inline const QString kSave = QStringLiteral("Save...");
 inline const QString kSaveTitle = QStringLiteral("Save");
-inline const QString kDelete = QStringLiteral("Delete");
 inline const QString kClose = QStringLiteral("Close");
 // The status line while a question is out to the archive.
 inline const QString kAsking = QStringLiteral("Asking the archive\u2026");
@@ -36,16 +35,13 @@ inline const QString kBadDate =
                    "until the date reads.");
 // %1 the database's reason.
 inline const QString kNotListed = QStringLiteral("The archive could not be listed: %1");
-// %1 the run's name.
-inline const QString kDeleteQuestion =
-    QStringLiteral("Delete the run %1 from the archive? This cannot be undone.");
 
 // The browser's column headings, in the order of archive::RunColumn.
 inline const QStringList kRunHeadings{
     QStringLiteral("Stored at"),     QStringLiteral("Serial"),       QStringLiteral("Location"),
     QStringLiteral("Model"),         QStringLiteral("First reading"), QStringLiteral("Last reading"),
     QStringLiteral("Readings"),      QStringLiteral("Verdict"),      QStringLiteral("Source"),
-    QStringLiteral("Key")};
+    QStringLiteral("Stored by"),     QStringLiteral("Computer"),     QStringLiteral("Key")};
 
 // The settings dialog.
 inline const QString kThisComputer = QStringLiteral("This computer");
@@ -102,7 +98,7 @@ inline const QString kNewer = QStringLiteral(
 // %3 the one this program keeps.
 inline const QString kReadOnlyNote = QStringLiteral(
     "The archive %1 is read-only for you: its runs can be listed and opened, but nothing can be "
-    "stored in it or deleted from it.");
+    "stored in it or withdrawn from it.");
 inline const QString kReadOnlyOlder = QStringLiteral(
     "The archive %1 is read-only for you and was made by an older Kestrun (schema version %2; "
     "this one needs %3). It can be read once someone who may write to it has opened it with "
@@ -132,7 +128,79 @@ inline const QString kEventOutOfChain =
     QStringLiteral("Audit event %1 does not follow event %2: the trail was changed there.");
 inline const QString kEventAltered =
     QStringLiteral("Audit event %1 was altered after it was recorded.");
+// Runs withdrawn rather than deleted.
+inline const QString kWithdraw = QStringLiteral("Withdraw...");
+inline const QString kShowWithdrawn = QStringLiteral("Show withdrawn");
+inline const QString kWithdrawTitle = QStringLiteral("Withdraw");
+// %1 the run's name.
+inline const QString kWithdrawQuestion = QStringLiteral(
+    "Why is the run %1 withdrawn? It leaves the list; its bytes and its history stay in the "
+    "archive, and \"Show withdrawn\" lists it again.");
+// The verdict of a withdrawn run, in the browser and the command line's list: %1 its verdict.
+inline const QString kWithdrawnVerdict = QStringLiteral("%1 (WITHDRAWN)");
+inline const QString kWithdrawnMark = QStringLiteral("WITHDRAWN");
+inline const QString kReasonRequired = QStringLiteral("A run is withdrawn only with a reason.");
+// %1 the run's key.
+inline const QString kAlreadyWithdrawn = QStringLiteral("The run %1 was withdrawn already.");
+
+// The archive's check of itself. %1 the runs checked, %2 the events.
+inline const QString kVerifiedLine = QStringLiteral("archive verified: %1 runs, %2 events");
+inline const QString kVerifiedShown = QStringLiteral("Archive verified: %1 runs, %2 events");
+inline const QString kChecking = QStringLiteral("Checking the archive\u2026");
+// %1 the first break found (a sentence).
+inline const QString kCheckFailed = QStringLiteral(
+    "Warning: the archive failed its check. %1 Nothing was changed or repaired.");
+// %1 why the archive could not be read to the end.
+inline const QString kNotChecked = QStringLiteral("The archive could not be checked: %1");
+inline const QString kCheckStopped = QStringLiteral("The check of the archive was stopped.");
+// The first break, %1 the run's key: bytes that no longer give their hash; a run whose bytes
+// or hash are not those its store event recorded; a run without a store event; a run the
+// trail recorded that is no longer there.
+inline const QString kRunBytesAltered =
+    QStringLiteral("The bytes of the run %1 do not match the hash stored with them.");
+inline const QString kRunNotAsStored =
+    QStringLiteral("The run %1 is not the one its store event in the audit trail recorded.");
+inline const QString kRunNotInTrail =
+    QStringLiteral("The run %1 has no store event in the audit trail.");
+inline const QString kRunMissing =
+    QStringLiteral("The run %1 is in the audit trail but no longer in the archive.");
+
 // libpq's reason when it could not say one.
 inline const QString kNoMemory = QStringLiteral("out of memory");
+
+// --- Reading the audit trail: the Audit Trail window, its exports, the settings event. ---
+inline const QString kAuditTrailTitle = QStringLiteral("Audit Trail");
+// The File menu's entry.
+inline const QString kAuditTrailCaption = QStringLiteral("Audi&t Trail...");
+// The columns of the window, its CSV and its printout, in the order of eventFields().
+inline const QStringList kEventHeadings{
+    QStringLiteral("Event"),    QStringLiteral("Time"),   QStringLiteral("User"),
+    QStringLiteral("Computer"), QStringLiteral("Action"), QStringLiteral("Run"),
+    QStringLiteral("Reason"),   QStringLiteral("Details")};
+inline const QString kRunLabel = QStringLiteral("Run");
+inline const QString kUserLabel = QStringLiteral("User");
+inline const QString kActionLabel = QStringLiteral("Action");
+inline const QString kAllActions = QStringLiteral("All actions");
+inline const QString kExportCsv = QStringLiteral("Export CSV...");
+inline const QString kExportPdf = QStringLiteral("Export PDF...");
+inline const QString kCsvFilter = QStringLiteral("CSV Files (*.csv)");
+inline const QString kTrailPdfFilter = QStringLiteral("PDF Files (*.pdf)");
+inline const QString kOneEvent = QStringLiteral("1 event");
+// %1 the number of events the filter shows.
+inline const QString kEventCount = QStringLiteral("%1 events");
+// %1 the database's reason.
+inline const QString kTrailNotListed = QStringLiteral("The audit trail could not be read: %1");
+// The printed trail's heading: %1 when it was printed (with the offset), %2 the archive.
+inline const QString kTrailPrinted = QStringLiteral("Audit trail of %2, printed %1");
+// %1 what the filter lets through ("action=sign since 2026-12-01").
+inline const QString kTrailFilter = QStringLiteral("Filter: %1");
+inline const QString kTrailUnfiltered = QStringLiteral("Filter: none (every event)");
+// The settings event's name for where the archive is.
+inline const QString kArchiveSettingName = QStringLiteral("archive");
+// A change of the archive's place that one of the two archives could not record: %1 the
+// archive's reason (a sentence).
+inline const QString kMoveNotRecorded = QStringLiteral(
+    "The change of where the archive is was kept, but it could not be recorded in the audit "
+    "trail: %1");
 
 } // namespace archivetext

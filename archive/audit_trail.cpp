@@ -72,10 +72,15 @@ AuditQuery auditQuery(const AuditFilter &filter)
     // The stored times are of one fixed form, so they compare as text.
     condition(filter.since.isValid(), "at_utc >= ?", eventTime(filter.since));
     condition(filter.until.isValid(), "at_utc <= ?", eventTime(filter.until));
+    condition(filter.afterSeq > 0, "seq > ?", filter.afterSeq);
     q.sql = QStringLiteral("SELECT %1 FROM audit_events").arg(kEventColumns);
     if (!where.isEmpty())
         q.sql += QStringLiteral(" WHERE ") + where.join(QStringLiteral(" AND "));
     q.sql += QStringLiteral(" ORDER BY seq");
+    if (filter.limit > 0) {
+        q.sql += QStringLiteral(" LIMIT ?");
+        q.values << filter.limit;
+    }
     return q;
 }
 

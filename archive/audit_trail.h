@@ -28,6 +28,9 @@ struct AuditFilter
     QString action;
     QDateTime since; // UTC, inclusive
     QDateTime until; // UTC, inclusive
+    // A page of the trail: the events after this number, at most `limit` of them (0: all).
+    qint64 afterSeq = 0;
+    int limit = 0;
     bool operator==(const AuditFilter &) const = default;
 };
 

@@ -50,9 +50,17 @@ void BrowseWorker::cancel(Ticket ticket)
 {
     const std::lock_guard lock(m_mutex);
     // Only a question still waiting can be kept from the database; remembering the others
-    // would keep them forever.
+    // would keep them forever. The one under way may stop early.
     if (ticket > m_started)
         m_cancelled.insert(ticket);
+    else if (ticket == m_started)
+        m_stopping = ticket;
+}
+
+bool BrowseWorker::givenUp(Ticket ticket)
+{
+    const std::lock_guard lock(m_mutex);
+    return m_closing || m_stopping == ticket;
 }
 
 BrowseWorker::Ticket BrowseWorker::ask(std::function<void(ArchiveDb &, Answer &)> question)
@@ -90,12 +98,24 @@ BrowseWorker::Ticket BrowseWorker::fetch(const QString &key)
     return ask([key](ArchiveDb &db, Answer &a) { take(db.bytes(key), a.bytes, db, a); });
 }
 
-BrowseWorker::Ticket BrowseWorker::remove(const QString &key)
+BrowseWorker::Ticket BrowseWorker::withdraw(const QString &key, const QString &reason)
 {
-    return ask([key](ArchiveDb &db, Answer &answer) {
-        if (!db.remove(key))
+    return ask([key, reason](ArchiveDb &db, Answer &answer) {
+        if (!db.withdraw(key, reason))
             failed(db, answer);
     });
+}
+
+BrowseWorker::Ticket BrowseWorker::verify()
+{
+    return ask([this](ArchiveDb &db, Answer &a) {
+        take(db.verify([this, ticket = a.ticket] { return givenUp(ticket); }), a.check, db, a);
+    });
+}
+
+BrowseWorker::Ticket BrowseWorker::events(const AuditFilter &filter)
+{
+    return ask([filter](ArchiveDb &db, Answer &a) { take(db.events(filter), a.events, db, a); });
 }
 
 void BrowseWorker::relocate(Location location)

@@ -1,6 +1,8 @@
 #pragma once
 
+#include "archive/archive_check.h"
 #include "archive/archive_location.h"
+#include "archive/audit_trail.h"
 #include "archive/job_thread.h"
 #include "archive/run_filter.h"
 #include "archive/run_record.h"
@@ -18,7 +20,7 @@ namespace archive {
 class ArchiveDb;
 
 // The browser's questions to the archive, answered on a thread of its own: a page of a list, a
-// count, a run's bytes, a deletion. A shared database across a site's network takes a moment
+// count, a run's bytes, a run withdrawn, the archive's check of itself. A shared database across a site's network takes a moment
 // for each, or seconds to say it cannot be reached, and the window keeps painting meanwhile.
 //
 // Every question returns a ticket at once; its answer comes later, on the asking thread, as
@@ -42,7 +44,9 @@ public:
         QList<RunRecord> runs; // list(): the runs asked for, without their bytes
         int count = 0;         // count()
         QByteArray bytes;      // fetch(): the run's exact ".brv2" bytes
+        ArchiveCheck check;    // verify()
         QString readOnlyNote;  // the archive's, as ArchiveDb gives it: empty when it is writable
+        QList<AuditEvent> events; // events(): the trail's events of the filter, oldest first
     };
 
     // `beforeEach` runs on the worker's thread before each question reaches the database: a
@@ -55,8 +59,13 @@ public:
     Ticket list(const RunQuery &query);
     Ticket count(const RunFilter &filter);
     Ticket fetch(const QString &key);
-    Ticket remove(const QString &key);
-    // The answer is no longer wanted. One already being worked out still comes.
+    Ticket withdraw(const QString &key, const QString &reason);
+    // Goes through the whole archive; cancelled while under way, it stops at the next row.
+    Ticket verify();
+    // The audit trail's events of a filter (the Audit Trail window's question).
+    Ticket events(const AuditFilter &filter);
+    // The answer is no longer wanted. One already being worked out still comes (a check
+    // stopped, with its reason).
     void cancel(Ticket ticket);
     // The next question goes to this archive.
     void relocate(Location location);
@@ -68,13 +77,17 @@ private:
     Ticket ask(std::function<void(ArchiveDb &, Answer &)> question);
     // On the worker's thread: whether the question of `ticket` is still wanted.
     bool takeTurn(Ticket ticket);
+    // On the worker's thread, while the question of `ticket` is worked out: whether it was
+    // cancelled meanwhile, or the worker is closing.
+    bool givenUp(Ticket ticket);
 
     JobThread m_jobs;
     const std::function<void()> m_beforeEach;
     Ticket m_lastTicket = 0; // on the asking thread
 
-    std::mutex m_mutex; // guards the three below
+    std::mutex m_mutex; // guards the four below
     Ticket m_started = 0;
+    Ticket m_stopping = 0; // the question under way was cancelled
     std::set<Ticket> m_cancelled;
     bool m_closing = false;
 

@@ -9,9 +9,10 @@ namespace archive {
 namespace {
 
 constexpr const char *kColumns[kListColumnCount] = {
-    "stored_at",  "serial",  "location",        "model",     "first_reading", "last_reading",
-    "readings",   "status",  "source",          "run_key",   "failed1",       "failed_longest1",
-    "failed_at1", "failed2", "failed_longest2", "failed_at2"};
+    "stored_at", "serial",    "location",   "model",   "first_reading",   "last_reading",
+    "readings",  "status",    "source",     "user_name", "computer",      "run_key",
+    "failed1",   "failed_longest1", "failed_at1", "failed2", "failed_longest2", "failed_at2",
+    "withdrawn"};
 
 // LIKE's wildcards typed by the user match themselves, also those folding made (a full-width
 // percent sign is a percent sign once folded).
@@ -48,6 +49,9 @@ RunQuery chosenRuns(const RunFilter &filter)
     }
     if (filter.alarmsOnly)
         where << QStringLiteral("status = 'ALARM'");
+    // A withdrawn run keeps its bytes and its place in the trail, but lists only when asked.
+    if (!filter.withdrawn)
+        where << QStringLiteral("withdrawn = 0");
     q.sql = QStringLiteral(" FROM runs");
     if (!where.isEmpty())
         q.sql += QStringLiteral(" WHERE ") + where.join(QStringLiteral(" AND "));

@@ -17,10 +17,12 @@ struct RunFilter
     QDateTime since;  // runs with a reading at or after this logger time (invalid: no bound)
     QDateTime until;  // runs with a reading at or before this logger time
     bool alarmsOnly = false;
+    bool withdrawn = false; // withdrawn runs listed too
 };
 
 // The columns of a list: the browser's, in its order, then what only the command line lists
-// (each sensor's failed readings: count, longest run in seconds, first time).
+// (each sensor's failed readings: count, longest run in seconds, first time), then whether the
+// run was withdrawn.
 enum class RunColumn {
     StoredAt,
     Serial,
@@ -31,16 +33,19 @@ enum class RunColumn {
     Readings,
     Status,
     Source,
+    StoredBy,
+    Computer,
     Key,
     Failed1,
     FailedLongest1,
     FailedAt1,
     Failed2,
     FailedLongest2,
-    FailedAt2
+    FailedAt2,
+    Withdrawn
 };
-inline constexpr int kRunColumnCount = 10; // the browser's
-inline constexpr int kListColumnCount = 16;
+inline constexpr int kRunColumnCount = 12; // the browser's
+inline constexpr int kListColumnCount = 19;
 
 struct RunQuery
 {

@@ -59,6 +59,13 @@ QString shownSerial(int serial)
     return serial < 0 ? QString() : numfmt::picture(serial, "#0000");
 }
 
+QString shownVerdict(const RunRecord &run)
+{
+    if (!run.withdrawn)
+        return run.status.value_or(QString());
+    return run.status ? archivetext::kWithdrawnVerdict.arg(*run.status) : archivetext::kWithdrawnMark;
+}
+
 QString runName(const RunRecord &run)
 {
     QStringList logger;

@@ -27,7 +27,7 @@ struct FailedReadings
 
 struct RunRecord
 {
-    QString key;        // what `get` and `remove` take: the first 16 hex digits of the hash
+    QString key;        // what `get` and `withdraw` take: the first 16 hex digits of the hash
     QString sha256;     // hex digits of the SHA-256 of `bytes`
     QDateTime storedAt; // set when stored (UTC)
     QString computer;
@@ -72,6 +72,10 @@ QDateTime parseTime(QStringView text);
 // empty for an invalid time.
 QString shownTime(const QDateTime &t);
 QString shownSerial(int serial);
+
+// The verdict as a list shows it: the status, marked when the run was withdrawn
+// ("ALARM (WITHDRAWN)", "WITHDRAWN" when it has none).
+QString shownVerdict(const RunRecord &run);
 
 // The run in a few words: serial, location and the span of its readings, as the table shows
 // them ("0045 FREEZER 2 – 17/05/2024 12:00:00 to 21/05/2024 08:00:00").

@@ -4,6 +4,8 @@
 #include "common/model_codes.h"
 #include "common/text_from_file.h"
 
+#include <QColor>
+
 namespace archive {
 
 RunTableModel::RunTableModel(BrowseWorker &worker, QObject *parent, int page)
@@ -102,9 +104,15 @@ int RunTableModel::columnCount(const QModelIndex &parent) const
 
 QVariant RunTableModel::data(const QModelIndex &index, int role) const
 {
-    if (role != Qt::DisplayRole || !index.isValid() || index.row() >= m_runs.size())
+    if (!index.isValid() || index.row() >= m_runs.size())
         return {};
     const RunRecord &run = m_runs.at(index.row());
+    // A withdrawn run is greyed as well as marked in its verdict: the mark says what it is,
+    // the grey lets the eye pass over it in a long list.
+    if (role == Qt::ForegroundRole && run.withdrawn)
+        return QColor(Qt::gray);
+    if (role != Qt::DisplayRole)
+        return {};
     switch (RunColumn(index.column())) {
     case RunColumn::StoredAt:
         return shownTime(run.storedAt.toLocalTime());
@@ -121,9 +129,13 @@ QVariant RunTableModel::data(const QModelIndex &index, int role) const
     case RunColumn::Readings:
         return run.readings;
     case RunColumn::Status:
-        return run.status ? QVariant(*run.status) : QVariant();
+        return run.status || run.withdrawn ? QVariant(shownVerdict(run)) : QVariant();
     case RunColumn::Source:
         return runOriginName(run.source);
+    case RunColumn::StoredBy:
+        return run.user;
+    case RunColumn::Computer:
+        return run.computer;
     case RunColumn::Key:
         return run.key;
     default: // the list's further columns are the command line's, not the browser's

@@ -27,7 +27,7 @@ public:
     void setFilter(const RunFilter &filter);
     const RunFilter &filter() const { return m_filter; }
     void sort(int column, Qt::SortOrder order) override;
-    // Asks for the list again (after a run was stored or deleted).
+    // Asks for the list again (after a run was stored or withdrawn).
     void refresh();
     // The latest list was asked for and its first page has not come yet.
     bool isAsking() const { return m_asked != 0; }

@@ -27,6 +27,17 @@ std::optional<QString> ScriptedPrompter::inputText(const QString &prompt, const 
     return inputAnswers.isEmpty() ? std::nullopt : inputAnswers.takeFirst();
 }
 
+std::optional<QString> ScriptedPrompter::inputRequired(const QString &prompt, const QString &title)
+{
+    shown.append({QStringLiteral("input"), prompt, title, Icon::None});
+    while (!inputAnswers.isEmpty()) {
+        const std::optional<QString> answer = inputAnswers.takeFirst();
+        if (!answer || !answer->trimmed().isEmpty())
+            return answer ? std::optional<QString>(answer->trimmed()) : std::nullopt;
+    }
+    return std::nullopt;
+}
+
 QString ScriptedPrompter::openFileName(const QString &title, const QString &filter)
 {
     shown.append({QStringLiteral("open"), QString(), title, Icon::None});

@@ -37,6 +37,9 @@ public:
     virtual std::optional<QString> inputText(const QString &prompt, const QString &title,
                                              const QString &defaultText,
                                              QPoint topLeftTwips = QPoint()) = 0;
+    // An input box that takes no blank answer (its OK stays disabled until something is typed):
+    // a reason that must be given. The text trimmed; nullopt on Cancel.
+    virtual std::optional<QString> inputRequired(const QString &prompt, const QString &title) = 0;
     // File dialogs; an empty text means the user cancelled. `filter` is in Qt's form,
     // for example "Brivak Files (*.brv2)".
     virtual QString openFileName(const QString &title, const QString &filter) = 0;
@@ -63,6 +66,9 @@ public:
     Answer askYesNoCancel(const QString &text, const QString &title, Icon icon) override;
     std::optional<QString> inputText(const QString &prompt, const QString &title,
                                      const QString &defaultText, QPoint topLeftTwips) override;
+    // Takes its answers from `inputAnswers` too; a blank one is passed over, as the real box
+    // would not take it.
+    std::optional<QString> inputRequired(const QString &prompt, const QString &title) override;
     QString openFileName(const QString &title, const QString &filter) override;
     QString saveFileName(const QString &title, const QString &filter) override;
     bool choosePrinter(QPrinter &printer) override;

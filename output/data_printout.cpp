@@ -22,12 +22,6 @@ constexpr int kSheetRows = 18;
 constexpr double kTitlePoints = 18;
 constexpr double kListingPoints = 10;
 
-// The listing keeps one face throughout; a fixed-pitch face lines the headings' blanks up
-// over the columns as intended.
-const QStringList kListingFamilies{QStringLiteral("DejaVu Sans Mono"),
-                                   QStringLiteral("Liberation Mono"), QStringLiteral("Courier New"),
-                                   QStringLiteral("Monospace")};
-
 // A value cell in a picture pattern, from the number it shows; a cell without one ("***")
 // stays as it is.
 void appendFormatted(QString &line, const ReadingsTable &t, int r, int c, const char *pattern)

@@ -3,6 +3,7 @@
 #include "output/print_inputs.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 
@@ -11,6 +12,12 @@ class QPagedPaintDevice;
 class ReadingSet;
 
 namespace printout {
+
+// A listing keeps one face throughout; a fixed-pitch face lines the headings' blanks up over
+// the columns as intended.
+inline const QStringList kListingFamilies{QStringLiteral("DejaVu Sans Mono"),
+                                          QStringLiteral("Liberation Mono"),
+                                          QStringLiteral("Courier New"), QStringLiteral("Monospace")};
 
 // The printed listing: logo, title, the logger's serial number and location, a heading line
 // and one line per reading, on portrait A4. Pages after the first carry reading lines only.

@@ -184,6 +184,46 @@ private Q_SLOTS:
         QCOMPARE(d.waitsRunOut(), early ? 0 : 1);
     }
 
+    // The logger's clock in the parameter reply against the computer's at the moment the reply
+    // was complete, taken within ±12 hours.
+    void clockOffsetOfTheReply_data()
+    {
+        QTest::addColumn<QTime>("logger");
+        QTest::addColumn<QTime>("computer");
+        QTest::addColumn<QVariant>("offset"); // qint64 seconds, or invalid: none
+        QTest::newRow("5 min slow") << QTime(9, 55, 0) << QTime(10, 0, 0) << QVariant(-300LL);
+        QTest::newRow("2 min 13 s fast") << QTime(10, 2, 13) << QTime(10, 0, 0) << QVariant(133LL);
+        QTest::newRow("11 h 59 min fast") << QTime(23, 59, 0) << QTime(12, 0, 0) << QVariant(43140LL);
+        QTest::newRow("fast across midnight") << QTime(0, 10, 0) << QTime(12, 11, 0) << QVariant(43140LL);
+        QTest::newRow("slow across midnight") << QTime(23, 58, 0) << QTime(0, 3, 0) << QVariant(-300LL);
+        QTest::newRow("registers not a time") << QTime() << QTime(12, 0, 0) << QVariant();
+    }
+    void clockOffsetOfTheReply()
+    {
+        QFETCH(QTime, logger);
+        QFETCH(QTime, computer);
+        QFETCH(QVariant, offset);
+        FakeSerialLink link;
+        link.open("/dev/fake1", 1200);
+        Downloader d(link);
+        const QDateTime seenAt(QDate(2026, 12, 8), computer);
+        QDateTime now = seenAt;
+        d.setClock([&now] { return now; });
+        d.start();
+        QByteArray reply = paramReply(20, 1, false, 19);
+        const auto bcd = [](int v) { return char(((v / 10) << 4) | (v % 10)); };
+        reply[10] = logger.isValid() ? bcd(logger.second()) : char(0x61);
+        reply[12] = bcd(logger.minute());
+        reply[14] = bcd(logger.hour());
+        link.feed(reply);
+        d.onPollTimer();
+        now = seenAt.addSecs(2); // the wait ends later: the reply's moment counts
+        d.onWaitTimer();
+        QCOMPARE(d.clockOffset().has_value(), offset.isValid());
+        if (offset.isValid())
+            QCOMPARE(*d.clockOffset(), offset.toLongLong());
+    }
+
     void fiveParameterRequestsAtMost()
     {
         FakeSerialLink link;

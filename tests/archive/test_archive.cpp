@@ -2,7 +2,7 @@
 // the PostgreSQL cluster the test script starts): store, list with filters, get, import, the
 // browser's model, the duplicate kept once, the outbox while the server is stopped or stops
 // answering, a process killed while storing, two processes storing into one file, a damaged
-// file.
+// file, runs withdrawn, and the archive's check of itself against every kind of tampering.
 
 #include "acquisition/image_loader.h"
 #include "acquisition/reading_set.h"
@@ -10,7 +10,9 @@
 #include "archive/archive_texts.h"
 #include "archive/browse_worker.h"
 #include "archive/record_of_run.h"
+#include "archive/trail_listing.h"
 #include "common/output_file.h"
+#include "common/sha256.h"
 #include "run/run_document.h"
 #include "archive/run_table_model.h"
 #include "datafile/set_io.h"
@@ -20,6 +22,8 @@
 #include "tests/tools/cli_process.h"
 
 #include <QCryptographicHash>
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QProcess>
 #include <QScopeGuard>
 #include <QSqlError>
@@ -29,6 +33,7 @@
 
 #include <cstdio>
 #include <functional>
+#include <span>
 
 #include <sys/stat.h>
 
@@ -265,14 +270,19 @@ private Q_SLOTS:
              {alarm.key, freezer.key}},
             {"alarms only", [](RunFilter &f) { f.alarmsOnly = true; }, {alarm.key}},
         };
-        for (const Case &c : cases) {
-            RunFilter filter;
-            c.set(filter);
-            const auto runs = db.list(filter);
-            QVERIFY2(runs, qPrintable(db.error()));
-            QVERIFY2(keysOf(*runs) == c.keys, c.name);
-            QVERIFY2(db.count(filter) == c.keys.size(), c.name);
-        }
+        const auto listsAsExpected = [&db](std::span<const Case> table) {
+            for (const Case &c : table) {
+                RunFilter filter;
+                c.set(filter);
+                const auto runs = db.list(filter);
+                QVERIFY2(runs, qPrintable(db.error()));
+                QVERIFY2(keysOf(*runs) == c.keys, c.name);
+                QVERIFY2(db.count(filter) == c.keys.size(), c.name);
+            }
+        };
+        listsAsExpected(cases);
+        if (QTest::currentTestFailed())
+            return;
 
         // The browser's model: filtered and sorted by the database, through the worker a page
         // at a time; the pages meet without a gap or a run twice.
@@ -302,13 +312,215 @@ private Q_SLOTS:
         QCOMPARE(who->storedAt, listed.storedAt);
         QVERIFY(!who->withdrawn);
 
-        QCOMPARE(db.bytes(freezer.key).value_or(QByteArray()), freezer.bytes);
-        QVERIFY(db.remove(freezer.key));
-        QVERIFY(!db.bytes(freezer.key));
+        QVERIFY(!db.storedRun(QStringLiteral("0123456789abcdef")));
         QCOMPARE(db.fault(), ArchiveDb::Fault::NotFound);
-        QVERIFY(!db.storedRun(freezer.key));
+
+        // Who stored each run, and where.
+        QVERIFY(!freezer.user.isEmpty() && !freezer.computer.isEmpty());
+        QCOMPARE(listed.user, freezer.user);
+        QCOMPARE(listed.computer, freezer.computer);
+
+        // Withdrawn with a reason, never without; its bytes stay, and it lists only when asked.
+        QVERIFY(!db.withdraw(alarm.key, QStringLiteral(" \t")));
+        QCOMPARE(db.error(), archivetext::kReasonRequired);
+        QVERIFY2(db.withdraw(alarm.key, QStringLiteral(" Logger left on the bench ")), qPrintable(db.error()));
+        QVERIFY(!db.withdraw(alarm.key, QStringLiteral("again")));
+        QCOMPARE(db.error(), archivetext::kAlreadyWithdrawn.arg(alarm.key));
+        QVERIFY(!db.withdraw(QStringLiteral("0123456789abcdef"), QStringLiteral("no such run")));
         QCOMPARE(db.fault(), ArchiveDb::Fault::NotFound);
-        QCOMPARE(keysOf(db.list().value_or(QList<RunRecord>())), (QStringList{other.key, alarm.key}));
+        QCOMPARE(db.bytes(alarm.key).value_or(QByteArray()), alarm.bytes);
+        AuditFilter withdrawals;
+        withdrawals.run = alarm.key;
+        withdrawals.action = action::kWithdraw;
+        const auto withdrawnEvents = db.events(withdrawals);
+        QVERIFY(withdrawnEvents && withdrawnEvents->size() == 1);
+        QCOMPARE(withdrawnEvents->at(0).reason.value_or(QString()), QStringLiteral("Logger left on the bench"));
+        QCOMPARE(withdrawnEvents->at(0).details.value("sha256").toString(), alarm.sha256);
+        QCOMPARE(withdrawnEvents->at(0).details.value("status").toString(), QStringLiteral("ALARM"));
+        const Case afterWithdrawing[] = {
+            {"the default list", [](RunFilter &) {}, {other.key, freezer.key}},
+            {"withdrawn too", [](RunFilter &f) { f.withdrawn = true; }, newestFirst},
+            {"alarms only", [](RunFilter &f) { f.alarmsOnly = true; }, {}},
+            {"alarms, withdrawn too", [](RunFilter &f) { f.alarmsOnly = f.withdrawn = true; }, {alarm.key}},
+        };
+        listsAsExpected(afterWithdrawing);
+        if (QTest::currentTestFailed())
+            return;
+        RunFilter withdrawnToo;
+        withdrawnToo.withdrawn = true;
+        const auto marked = db.list(withdrawnToo).value_or(QList<RunRecord>());
+        QCOMPARE(marked.size(), 3);
+        QVERIFY(!marked.at(0).withdrawn && marked.at(1).withdrawn && !marked.at(2).withdrawn);
+    }
+
+    // The archive's check finds each way of changing it behind the program's back, and says
+    // where; nothing it finds is repaired. The archive: run a stored (event 1), then withdrawn
+    // (2), runs b (3) and c (4) stored. "%a" and "%b" in a statement are those runs' keys.
+    void tamperingIsCaught_data()
+    {
+        QTest::addColumn<bool>("shared");
+        QTest::addColumn<QStringList>("tamper");
+        QTest::addColumn<QString>("problem"); // %a, %b as in the statements
+        const QStringList bytes{"UPDATE run_bytes SET compressed = :bytes WHERE run_key = '%b'"};
+        const struct
+        {
+            const char *name;
+            QStringList tamper;
+            QString problem;
+        } rows[] = {
+            {"nothing changed", {}, {}},
+            {"a run's bytes changed", bytes, archivetext::kRunBytesAltered.arg("%b")},
+            {"a run's bytes and its hash column changed",
+             bytes + QStringList{"UPDATE runs SET sha256 = :hash WHERE run_key = '%b'"},
+             archivetext::kRunNotAsStored.arg("%b")},
+            {"a run deleted",
+             {"DELETE FROM judgements WHERE run_key = '%b'", "DELETE FROM run_bytes WHERE run_key = '%b'",
+              "DELETE FROM runs WHERE run_key = '%b'"},
+             archivetext::kRunMissing.arg("%b")},
+            {"an event's details changed",
+             {"UPDATE audit_events SET details = '{\"sha256\":\"0\"}' WHERE seq = 2"},
+             archivetext::kEventAltered.arg(2)},
+            {"an event's reason changed",
+             {"UPDATE audit_events SET reason = 'a better reason' WHERE seq = 2"},
+             archivetext::kEventAltered.arg(2)},
+            {"an event deleted", {"DELETE FROM audit_events WHERE seq = 2"},
+             archivetext::kEventMissing.arg(2).arg(3)},
+            {"two events swapped",
+             {"UPDATE audit_events SET seq = 0 WHERE seq = 2",
+              "UPDATE audit_events SET seq = 2 WHERE seq = 3",
+              "UPDATE audit_events SET seq = 3 WHERE seq = 0"},
+             archivetext::kEventOutOfChain.arg(2).arg(1)},
+        };
+        for (const auto &[backend, shared] : {std::pair{"sqlite", false}, std::pair{"postgres", true}})
+            if (chosen(backend))
+                for (const auto &row : rows)
+                    QTest::addRow("%s: %s", backend, row.name) << shared << row.tamper << row.problem;
+    }
+    void tamperingIsCaught()
+    {
+        QFETCH(QStringList, tamper);
+        QFETCH(QString, problem);
+        if (!onDataRowsBackend())
+            return;
+        ArchiveDb db(m_target);
+        RunRecord runs[] = {downloaded(1, 45, "A", 10), downloaded(1, 46, "B", 10), downloaded(1, 47, "C", 10)};
+        QVERIFY(db.store(runs[0]) == ArchiveDb::Stored::Added);
+        QVERIFY(db.withdraw(runs[0].key, QStringLiteral("wrong logger")));
+        for (const RunRecord &r : {runs[1], runs[2]})
+            QVERIFY(db.store(r) == ArchiveDb::Stored::Added);
+        const QByteArray other = downloaded(1, 48, "D", 10).bytes;
+        for (QString sql : tamper) {
+            sql.replace("%a", runs[0].key).replace("%b", runs[1].key);
+            QSqlQuery q(db.database());
+            QVERIFY(q.prepare(sql));
+            if (sql.contains(":bytes"))
+                q.bindValue(":bytes", qCompress(other));
+            if (sql.contains(":hash"))
+                q.bindValue(":hash", sha256Hex(other));
+            QVERIFY2(q.exec(), qPrintable(q.lastError().text()));
+        }
+        problem.replace("%a", runs[0].key).replace("%b", runs[1].key);
+        const int events = int(db.events().value_or(QList<AuditEvent>()).size());
+        // Read in one page, and in pages of two rows.
+        for (const int page : {ArchiveDb::kCheckPage, 2}) {
+            const auto check = db.verify({}, page);
+            QVERIFY2(check, qPrintable(db.error()));
+            QCOMPARE(check->problem, problem);
+            if (problem.isEmpty())
+                QVERIFY(check->runs == 3 && check->events == 4);
+        }
+        // Found, told, and left as it was.
+        QCOMPARE(db.events().value_or(QList<AuditEvent>()).size(), events);
+    }
+
+    // `kestrun-cli audit list`: each filter (dates typed in the local time of a zone an hour
+    // east of UTC), the JSON shape with every key, the text line, an unknown action refused.
+    void auditList_data() { addBackends(); }
+    void auditList()
+    {
+        if (!onDataRowsBackend())
+            return;
+        QFETCH(bool, shared);
+        const QString key = QStringLiteral("00112233aabbccdd");
+        struct Recorded { const char *action; bool ofRun; const char *user; const char *at; int offset;
+                          QJsonObject details; std::optional<QString> reason; };
+        const Recorded recorded[] = {
+            {"store", true, "anna", "2026-12-08T05:12:01Z", 3600, {{"source", "download"}}, {}},
+            {"sign", true, "bert", "2026-12-08T05:30:00Z", 3600, {{"meaning", "reviewed"}}, {}},
+            {"withdraw", true, "anna", "2026-12-09T10:00:00Z", -18000, {}, QStringLiteral("duplicate")},
+            {"settings", false, "anna", "2026-12-09T23:30:00Z", 0, {{"name", "archive"}}, {}},
+        };
+        QList<AuditEvent> events;
+        {
+            ArchiveDb db(m_target);
+            for (const Recorded &r : recorded) {
+                AuditEvent e = newEvent(QLatin1String(r.action), r.ofRun ? key : QString(),
+                                        r.details, r.reason);
+                e.user = QLatin1String(r.user);
+                e.at = parseEventTime(QLatin1String(r.at));
+                e.utcOffsetS = r.offset;
+                QVERIFY2(db.record(e), qPrintable(db.error()));
+                events << e;
+            }
+        }
+        QProcessEnvironment env = clitest::environment();
+        env.insert("KESTRUN_ARCHIVE", shared ? m_target.where : m_dir.path());
+        env.insert("TZ", "Europe/Berlin");
+        const auto list = [&env](QStringList args) {
+            return clitest::run(QStringList{"audit", "list"} + args, 30000, env);
+        };
+
+        struct Case { const char *name; QStringList args; QList<int> seqs; };
+        const Case cases[] = {
+            {"every event", {}, {1, 2, 3, 4}},
+            {"a run, its key in capitals", {"--run", key.toUpper()}, {1, 2, 3}},
+            {"a user", {"--user", "anna"}, {1, 3, 4}},
+            {"an action", {"--action", "sign"}, {2}},
+            {"since a local day", {"--since", "2026-12-10"}, {4}},
+            {"until a local minute", {"--until", "2026-12-08T06:12"}, {1}},
+            {"a user and an action", {"--user", "anna", "--action", "settings"}, {4}},
+        };
+        for (const Case &c : cases) {
+            const clitest::Result r = list(c.args + QStringList{"--json"});
+            QVERIFY2(r.ok(), r.err.constData());
+            QList<int> seqs;
+            for (const QJsonValue &v : QJsonDocument::fromJson(r.out).array())
+                seqs << v.toObject().value("seq").toInt();
+            QVERIFY2(seqs == c.seqs, c.name);
+        }
+
+        const QJsonArray all = QJsonDocument::fromJson(list({"--json"}).out).array();
+        QCOMPARE(all.size(), 4);
+        const QStringList keys{"action", "at", "computer", "details", "hash", "reason", "run",
+                               "seq", "user", "utc_offset_s"};
+        for (int i = 0; i < 4; ++i) {
+            const QJsonObject o = all.at(i).toObject();
+            const AuditEvent &e = events.at(i);
+            QCOMPARE(o.keys(), keys);
+            QCOMPARE(o.value("at").toString(), QLatin1String(recorded[i].at));
+            QCOMPARE(o.value("utc_offset_s").toInt(), e.utcOffsetS);
+            QCOMPARE(o.value("user").toString(), e.user);
+            QCOMPARE(o.value("computer").toString(), e.computer);
+            QCOMPARE(o.value("action").toString(), e.action);
+            QCOMPARE(o.value("run"), e.run.isEmpty() ? QJsonValue() : QJsonValue(key));
+            QCOMPARE(o.value("details").toObject(), e.details);
+            QCOMPARE(o.value("reason"), e.reason ? QJsonValue(*e.reason) : QJsonValue());
+            QCOMPARE(o.value("hash").toString(), e.hash);
+            QCOMPARE(e.hash.size(), 64);
+        }
+
+        const clitest::Result text = list({});
+        QVERIFY2(text.ok(), text.err.constData());
+        const QStringList lines = text.outText().split('\n', Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), 4);
+        QCOMPARE(lines.at(2), QStringList({"3", "2026-12-09T05:00:00-05:00", "anna", events.at(2).computer,
+                                           "withdraw", key, "duplicate", "{}"}).join('\t'));
+
+        const clitest::Result unknown = list({"--action", "delete"});
+        QCOMPARE(unknown.exitCode, 1);
+        QVERIFY(unknown.out.isEmpty());
+        for (const QString &name : actionNames())
+            QVERIFY2(unknown.errText().contains(name), qPrintable(unknown.errText()));
     }
 
     // The shared server stopped: the run waits here, is sent once it is back, and only once.
@@ -454,7 +666,7 @@ private Q_SLOTS:
 
     // An archive this user may only read (a SQLite file and folder without write permission, a
     // PostgreSQL role granted SELECT only): listed and got with the note that nothing can be
-    // stored; storing and deleting fail with the read-only message; an older schema is one
+    // stored; storing and withdrawing fail with the read-only message; an older schema is one
     // message and stays as it is.
     void readOnlyArchive_data() { addBackends(); }
     void readOnlyArchive()
@@ -517,7 +729,7 @@ private Q_SLOTS:
             QCOMPARE(db.bytes(kept.key).value_or(QByteArray()), kept.bytes);
             QCOMPARE(db.store(downloaded(2, 12, "NEW", 10)), ArchiveDb::Stored::Failed);
             QCOMPARE(db.error(), archivetext::kReadOnly.arg(describe(reader)));
-            QVERIFY(!db.remove(kept.key));
+            QVERIFY(!db.withdraw(kept.key, QStringLiteral("read only")));
             QCOMPARE(db.fault(), ArchiveDb::Fault::ReadOnly);
             QCOMPARE(db.count({}), 1);
         }
@@ -600,8 +812,8 @@ private Q_SLOTS:
     }
 
     // A file that is no database, or one whose pages are damaged, is reported and left exactly
-    // as it was by everything that writes: storing (the way import takes), deleting, marking a
-    // run sent.
+    // as it was by everything that writes: storing (the way import takes), withdrawing, marking
+    // a run sent.
     void damagedFileIsLeftAlone_data()
     {
         QTest::addColumn<bool>("pages");
@@ -638,7 +850,7 @@ private Q_SLOTS:
         QCOMPARE(archive.db().fault(), ArchiveDb::Fault::Damaged);
         QVERIFY2(outcome.message.contains(file()) && outcome.message.contains("damaged"),
                  qPrintable(outcome.message));
-        QVERIFY(!archive.db().remove(first.key));
+        QVERIFY(!archive.db().withdraw(first.key, QStringLiteral("damaged")));
         QCOMPARE(archive.db().fault(), ArchiveDb::Fault::Damaged);
         QVERIFY(!archive.db().markSent(first.key));
         QCOMPARE(archive.db().fault(), ArchiveDb::Fault::Damaged);

@@ -1,5 +1,6 @@
 // The archive's dialogs over a small SQLite archive: the browser's filters, a run opened, saved
-// and deleted through its buttons, every answer coming from its worker; a slow archive and one
+// and withdrawn through its buttons, the archive's check as it opens, every answer coming from
+// its worker; a slow archive and one
 // that cannot be listed; the settings dialog keeping a connection string only when it holds no
 // password and names PostgreSQL; a connection string's secrets shown nowhere.
 
@@ -19,6 +20,8 @@
 #include <QRadioButton>
 #include <QScopeGuard>
 #include <QSemaphore>
+#include <QSqlError>
+#include <QSqlQuery>
 #include <QStandardPaths>
 #include <QTableView>
 #include <QTemporaryDir>
@@ -41,6 +44,8 @@ RunRecord run(int serial, const char *location, QDate first, int days, const cha
     r.first = QDateTime(first, QTime(12, 0), Qt::UTC);
     r.last = r.first.addDays(days);
     r.readings = days * 96;
+    r.user = QStringLiteral("ann");
+    r.computer = QStringLiteral("cold-store-pc");
     if (status)
         r.status = QLatin1String(status);
     return r;
@@ -62,6 +67,17 @@ class TestArchiveBrowser : public QObject
     const RunRecord m_other = run(7, "Freezer 1", QDate(2024, 7, 1), 3, nullptr);
 
     Location location() const { return {Location::Kind::SQLite, m_dir.filePath(kFileName)}; }
+
+    // Takes a run out of the archive behind the program's back (the program never deletes one).
+    void forget(const QString &key)
+    {
+        for (const char *table : {"judgements", "run_bytes", "runs"}) {
+            QSqlQuery q(m_db->database());
+            q.prepare(QStringLiteral("DELETE FROM %1 WHERE run_key = ?").arg(QLatin1String(table)));
+            q.addBindValue(key);
+            QVERIFY2(q.exec(), qPrintable(q.lastError().text()));
+        }
+    }
 
     int rowOf(const ArchiveBrowser &browser, const QString &key)
     {
@@ -144,9 +160,10 @@ private Q_SLOTS:
         QVERIFY(m_prompter.shown.isEmpty());
     }
 
-    void openSaveDelete()
+    void openSaveWithdraw()
     {
         ArchiveBrowser browser(*m_worker, m_prompter);
+        QSignalSpy checked(&browser, &ArchiveBrowser::checked);
         browser.show();
         QVERIFY(!browser.openButton()->isEnabled());
         QVERIFY(browser.readOnlyLabel()->isHidden());
@@ -154,9 +171,16 @@ private Q_SLOTS:
         browser.table()->horizontalHeader()->setSortIndicator(int(RunColumn::Readings), Qt::AscendingOrder);
         QTRY_VERIFY(!browser.isAsking());
         QCOMPARE(rowOf(browser, m_lab.key), 0);
+        // Who stored the run, and where.
+        const QAbstractItemModel *model = browser.table()->model();
+        QCOMPARE(model->data(model->index(0, int(RunColumn::StoredBy))).toString(), QStringLiteral("ann"));
+        QCOMPARE(model->data(model->index(0, int(RunColumn::Computer))).toString(),
+                 QStringLiteral("cold-store-pc"));
+        QTRY_COMPARE(checked.size(), 1);
+        QCOMPARE(browser.checkLabel()->text(), archivetext::kVerifiedShown.arg(4).arg(4));
 
         browser.table()->selectRow(rowOf(browser, m_freezer.key));
-        QVERIFY(browser.openButton()->isEnabled() && browser.deleteButton()->isEnabled());
+        QVERIFY(browser.openButton()->isEnabled() && browser.withdrawButton()->isEnabled());
         QSignalSpy opened(&browser, &ArchiveBrowser::runOpened);
         browser.openButton()->click();
         // Asked for, not waited for: the buttons wait for the answer.
@@ -183,33 +207,55 @@ private Q_SLOTS:
         QCOMPARE(m_prompter.messages().size(), 1);
         QVERIFY(m_prompter.messages().at(0).contains(missing));
 
-        // Deleted on Yes only, after a question naming the run.
+        // Withdrawn only with a reason, after a question naming the run: cancelled, nothing
+        // happens; a blank answer is not taken.
         m_prompter = ScriptedPrompter();
-        m_prompter.yesNoAnswers << false << true;
-        browser.deleteButton()->click();
+        m_prompter.inputAnswers << std::nullopt << QStringLiteral("  ") << QStringLiteral("Probe was loose");
+        browser.withdrawButton()->click();
         QVERIFY(!browser.isAsking());
         QCOMPARE(browser.table()->model()->rowCount(), 4);
-        browser.deleteButton()->click();
+        browser.withdrawButton()->click();
         QTRY_VERIFY(!browser.isAsking());
         QCOMPARE(m_prompter.shown.size(), 2);
-        QVERIFY(m_prompter.shown.at(0).text.contains(QStringLiteral("FREEZER 2")));
+        QCOMPARE(m_prompter.shown.at(1).text, archivetext::kWithdrawQuestion.arg(runName(m_freezer)));
         QCOMPARE(browser.table()->model()->rowCount(), 3);
         QCOMPARE(browser.countLabel()->text(), archivetext::kRunCount.arg(3));
         QCOMPARE(rowOf(browser, m_freezer.key), -1);
-        QVERIFY(!m_db->bytes(m_freezer.key));
-        QVERIFY(!browser.deleteButton()->isEnabled());
+        QCOMPARE(m_db->bytes(m_freezer.key).value_or(QByteArray()), m_freezer.bytes);
+        AuditFilter withdrawals;
+        withdrawals.action = action::kWithdraw;
+        const auto events = m_db->events(withdrawals).value_or(QList<AuditEvent>());
+        QCOMPARE(events.size(), 1);
+        QCOMPARE(events.at(0).reason.value_or(QString()), QStringLiteral("Probe was loose"));
+        QVERIFY(!browser.withdrawButton()->isEnabled());
 
-        // A run deleted elsewhere since the list was made: told once, nothing opened.
+        // Shown again, marked, and not offered to withdraw twice.
+        browser.showWithdrawnBox()->setChecked(true);
+        QTRY_VERIFY(!browser.isAsking());
+        QCOMPARE(browser.table()->model()->rowCount(), 4);
+        const int row = rowOf(browser, m_freezer.key);
+        QCOMPARE(model->data(model->index(row, int(RunColumn::Status))).toString(),
+                 archivetext::kWithdrawnVerdict.arg("OK"));
+        browser.table()->selectRow(row);
+        QVERIFY(browser.openButton()->isEnabled() && !browser.withdrawButton()->isEnabled());
+
+        // A run taken out behind the program's back since the list was made: told once,
+        // nothing opened; and the next opening's check names it.
         browser.table()->selectRow(rowOf(browser, m_lab.key));
-        QVERIFY(m_db->remove(m_lab.key));
+        forget(m_lab.key);
         browser.openButton()->click();
         QTRY_VERIFY(!browser.isAsking());
         QCOMPARE(opened.size(), 1);
         QCOMPARE(m_prompter.messages(), QStringList{archivetext::kNoSuchRun.arg(m_lab.key)});
+        ArchiveBrowser again(*m_worker, m_prompter);
+        QSignalSpy checkedAgain(&again, &ArchiveBrowser::checked);
+        QTRY_COMPARE(checkedAgain.size(), 1);
+        QCOMPARE(again.checkLabel()->text(),
+                 archivetext::kCheckFailed.arg(archivetext::kRunMissing.arg(m_lab.key)));
     }
 
     // An archive this user may only read: listed and opened as any other, with the note that
-    // nothing can be stored, and nothing offered to delete.
+    // nothing can be stored, and nothing offered to withdraw.
     void aReadOnlyArchive()
     {
         m_db.reset(); // closed: its log goes back into the file
@@ -230,7 +276,7 @@ private Q_SLOTS:
         QVERIFY(browser.readOnlyLabel()->isVisible());
         browser.table()->selectRow(rowOf(browser, m_lab.key));
         QVERIFY(browser.openButton()->isEnabled() && browser.saveButton()->isEnabled());
-        QVERIFY(!browser.deleteButton()->isEnabled());
+        QVERIFY(!browser.withdrawButton()->isEnabled());
         QSignalSpy opened(&browser, &ArchiveBrowser::runOpened);
         browser.openButton()->click();
         QTRY_COMPARE(opened.size(), 1);
@@ -240,7 +286,7 @@ private Q_SLOTS:
 
     // A slow archive: the dialog is built, shown and filtered while its first question is still
     // at the database. The list asked before the latest is never shown, and a count no longer
-    // wanted never reaches the database.
+    // wanted never reaches the database; the archive's check, asked as the dialog opens, does.
     void aSlowArchiveLeavesTheDialogResponsive()
     {
         QSemaphore atDatabase, answer;
@@ -258,12 +304,12 @@ private Q_SLOTS:
         QTest::keyClicks(browser.locationEdit(), QStringLiteral("freezer"));
         browser.applyFilter();
         QCOMPARE(browser.countLabel()->text(), archivetext::kAsking);
-        answer.release(3);
+        answer.release(4);
         QTRY_VERIFY(!browser.isAsking());
         QCOMPARE(shown.size(), 1);
         QCOMPARE(browser.table()->model()->rowCount(), 2);
         QCOMPARE(browser.countLabel()->text(), archivetext::kRunCount.arg(2));
-        QCOMPARE(questions.load(), 3);
+        QCOMPARE(questions.load(), 4);
     }
 
     // An archive that cannot be listed is one sentence in the status line, not a box, and the

@@ -8,6 +8,9 @@
 #include "app/archive_commands.h"
 #include "app/data_commands.h"
 #include "archive/archive_browser.h"
+#include "archive/archive_location.h"
+#include "archive/archive_settings_dialog.h"
+#include "archive/audit_trail_dialog.h"
 #include "archive/archive_texts.h"
 #include "tests/support/stalling_proxy.h"
 #include "tests/tools/cli_process.h"
@@ -22,8 +25,13 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QCheckBox>
+#include <QProcess>
 #include <QPushButton>
+#include <QRadioButton>
+#include <QTableWidget>
+#include <QScopeGuard>
 #include <QSignalSpy>
+#include <QSqlQuery>
 #include <QTableView>
 #include <QtTest>
 
@@ -119,6 +127,8 @@ private Q_SLOTS:
         const auto listed = [browser] { return !browser->isAsking() && !browser->pauseTimer().isActive(); };
         QTRY_VERIFY(listed());
         QCOMPARE(browser->table()->model()->rowCount(), 2);
+        // Checked on its worker as it opened: both runs, both store events.
+        QTRY_COMPARE(browser->checkLabel()->text(), archivetext::kVerifiedShown.arg(2).arg(2));
         QTest::keyClicks(browser->locationEdit(), QStringLiteral("cold"));
         QTRY_VERIFY(listed());
         QCOMPARE(browser->table()->model()->rowCount(), 2);
@@ -138,6 +148,96 @@ private Q_SLOTS:
         f.prompter().fileAnswers = {again};
         f.toolbar(QStringLiteral("Save"));
         QCOMPARE(fileBytes(again + ".brv2"), fileBytes(saved + ".brv2"));
+        QVERIFY2(f.prompter().messages().isEmpty(), qPrintable(f.prompter().messages().join('|')));
+
+        // The live run withdrawn with a reason: gone from the list, there for --withdrawn.
+        QVERIFY(f.menu(QStringLiteral("mArchive")));
+        browser = commands(f)->browser();
+        QTRY_VERIFY(listed());
+        browser->table()->selectRow(0);
+        f.prompter().inputAnswers = {QStringLiteral("Test run, not a shipment")};
+        browser->withdrawButton()->click();
+        QTRY_VERIFY(listed());
+        QCOMPARE(browser->table()->model()->rowCount(), 1);
+        const clitest::Result withdrawnToo =
+            clitest::run({"archive", "list", "--withdrawn", "--json"}, 30000);
+        runs = QJsonDocument::fromJson(withdrawnToo.out).array();
+        QCOMPARE(runs.size(), 2);
+        QCOMPARE(runs.at(0).toObject().value("source").toString(), QStringLiteral("live"));
+        QCOMPARE(runs.at(0).toObject().value("withdrawn").toBool(), true);
+        QCOMPARE(runs.at(1).toObject().value("withdrawn").toBool(), false);
+        QVERIFY2(f.prompter().messages().isEmpty(), qPrintable(f.prompter().messages().join('|')));
+    }
+
+    // Setting -> Archive... moving the archive is in the trail of the archive taken, without
+    // the password a hand-edited setting held; File -> Audit Trail... lists it beside the
+    // download's store event, filters by action and exports what it shows as CSV.
+    void theTrailIsReadAndExported()
+    {
+        // This computer's archive of its own, which the setting chooses.
+        qunsetenv("KESTRUN_ARCHIVE");
+        qputenv("XDG_DATA_HOME", QFile::encodeName(m_dir.filePath(QStringLiteral("trail-data"))));
+        const auto restore = qScopeGuard([this] {
+            archive::setStoredChoice(QString());
+            qputenv("KESTRUN_ARCHIVE", QFile::encodeName(archiveFolder()));
+            qputenv("XDG_DATA_HOME", QFile::encodeName(m_dir.filePath(QStringLiteral("data"))));
+        });
+        const QString left = QStringLiteral("host=/nonexistent dbname=gone password=sekrit");
+        archive::setStoredChoice(left);
+        e2e::Fixture f;
+        e2e::enableLogger(f.sim().state(), "TRAIL", 1);
+        f.sim().core().fillHistory(20);
+        QVERIFY2(f.start(), qPrintable(f.why()));
+
+        QSignalSpy moved(commands(f), &ArchiveCommands::moveRecorded);
+        QVERIFY(f.menu(QStringLiteral("mArchiveSetting")));
+        auto *settings = f.main().findChild<ArchiveSettingsDialog *>();
+        QVERIFY(settings);
+        settings->thisComputerButton()->setChecked(true);
+        settings->okButton()->click();
+        QVERIFY(moved.wait(20000) || moved.count() > 0);
+        QSignalSpy kept(commands(f), &ArchiveCommands::keptOrFailed);
+        QVERIFY(download(f));
+        QVERIFY(kept.wait(20000) || kept.count() > 0);
+        QVERIFY2(f.prompter().messages().isEmpty(), qPrintable(f.prompter().messages().join('|')));
+
+        QVERIFY(f.menu(QStringLiteral("mAuditTrail")));
+        AuditTrailDialog *trail = commands(f)->auditTrail();
+        QVERIFY(trail && trail->isVisible());
+        const auto listed = [trail] { return !trail->isAsking() && !trail->pauseTimer().isActive(); };
+        QTRY_VERIFY(listed());
+        QCOMPARE(trail->table()->rowCount(), 2);
+        QCOMPARE(trail->table()->item(1, 4)->text(), QStringLiteral("store"));
+        trail->actionBox()->setCurrentIndex(trail->actionBox()->findData(QStringLiteral("settings")));
+        QTRY_VERIFY(listed());
+        QCOMPARE(trail->table()->rowCount(), 1);
+
+        const QString csv = m_dir.filePath(QStringLiteral("trail"));
+        f.prompter().fileAnswers = {csv};
+        trail->csvButton()->click();
+        const QStringList records =
+            QString::fromUtf8(fileBytes(csv + ".csv")).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+        QCOMPARE(records.size(), 2);
+        QCOMPARE(records.at(0), archivetext::kEventHeadings.join(','));
+        QVERIFY2(records.at(1).startsWith(QStringLiteral("1,")), qPrintable(records.at(1)));
+        QVERIFY2(records.at(1).contains(QStringLiteral(",settings,")), qPrintable(records.at(1)));
+        const QString details = QStringLiteral("{\"\"name\"\":\"\"archive\"\",\"\"new\"\":\"\"%1\"\",\"\"old\"\":\"\"")
+                                    .arg(archive::describe(archive::storedLocation()));
+        QVERIFY2(records.at(1).contains(details), qPrintable(records.at(1)));
+        QVERIFY2(records.at(1).contains(QStringLiteral("dbname=gone")), qPrintable(records.at(1)));
+        QVERIFY2(!records.at(1).contains(QStringLiteral("sekrit")), qPrintable(records.at(1)));
+
+        // The PDF: the filter named in its heading, and the one event printed.
+        const QString pdf = m_dir.filePath(QStringLiteral("trail.pdf"));
+        f.prompter().fileAnswers = {pdf};
+        trail->pdfButton()->click();
+        QProcess pdftotext;
+        pdftotext.start(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
+        QVERIFY(pdftotext.waitForFinished(30000));
+        const QString printed = QString::fromUtf8(pdftotext.readAllStandardOutput()).simplified();
+        for (const QString &text : {archivetext::kTrailFilter.arg("action=settings"), archivetext::kOneEvent,
+                                    QStringLiteral("settings Details: {\"name\":\"archive\"")})
+            QVERIFY2(printed.contains(text), qPrintable(printed));
         QVERIFY2(f.prompter().messages().isEmpty(), qPrintable(f.prompter().messages().join('|')));
     }
 
@@ -219,8 +319,10 @@ private Q_SLOTS:
             QSKIP("no PostgreSQL server given (scripts/test starts one: KESTRUN_TEST_PG)");
         archive::ArchiveDb shared(archive::locationFrom(QString::fromUtf8(server)));
         QVERIFY2(shared.open(), qPrintable(shared.error()));
-        for (const archive::RunRecord &r : shared.list().value_or(QList<archive::RunRecord>()))
-            QVERIFY(shared.remove(r.key));
+        // Emptied behind the program's back (it never deletes a run), its schema left whole.
+        QSqlQuery empty(shared.database());
+        for (const char *table : {"signatures", "judgements", "audit_events", "run_bytes", "runs"})
+            QVERIFY(empty.exec(QStringLiteral("DELETE FROM %1").arg(QLatin1String(table))));
         qputenv("KESTRUN_ARCHIVE", server);
         e2e::Fixture g;
         QVERIFY2(g.start(), qPrintable(g.why()));

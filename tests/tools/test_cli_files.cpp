@@ -512,6 +512,46 @@ private Q_SLOTS:
         QCOMPARE(import.errText(), junk + ": " + why.errText());
         QCOMPARE(import.outText().count('\n'), 2);
         QCOMPARE(clitest::run({"archive", "list"}, 30000, env).outText().count('\n'), 2);
+
+        // The download withdrawn, with a reason only and once: out of the list, there with
+        // --withdrawn; the archive checks out with the withdrawal one more event of its trail,
+        // and not once that event is changed.
+        const QString key = run.value("key").toString();
+        const clitest::Result blank =
+            clitest::run({"archive", "withdraw", key, "--reason", " "}, 30000, env);
+        QCOMPARE(blank.exitCode, 1);
+        QCOMPARE(blank.errText(), archivetext::kReasonRequired + '\n');
+        const clitest::Result withdrawn =
+            clitest::run({"archive", "withdraw", key, "--reason", "Sent to calibration"}, 30000, env);
+        QVERIFY2(withdrawn.ok(), withdrawn.err.constData());
+        QCOMPARE(withdrawn.outText(), "withdrawn: " + key + "\n");
+        QCOMPARE(clitest::run({"archive", "withdraw", key, "--reason", "again"}, 30000, env).errText(),
+                 archivetext::kAlreadyWithdrawn.arg(key) + '\n');
+        QCOMPARE(clitest::run({"archive", "list"}, 30000, env).outText().count('\n'), 1);
+        const clitest::Result all = clitest::run({"archive", "list", "--withdrawn", "--json"}, 30000, env);
+        QStringList withdrawnKeys;
+        for (const QJsonValue &v : QJsonDocument::fromJson(all.out).array()) {
+            const QJsonObject o = v.toObject();
+            QCOMPARE(o.value("user").toString(), archive::userName());
+            QCOMPARE(o.value("computer").toString(), archive::computerName());
+            QVERIFY(o.value("withdrawn").isBool());
+            if (o.value("withdrawn").toBool())
+                withdrawnKeys << o.value("key").toString();
+        }
+        QCOMPARE(withdrawnKeys, QStringList{key});
+        const clitest::Result verified = clitest::run({"archive", "verify"}, 30000, env);
+        QVERIFY2(verified.ok(), verified.err.constData());
+        QCOMPARE(verified.outText(), archivetext::kVerifiedLine.arg(2).arg(3) + '\n');
+        {
+            archive::ArchiveDb db(archive::locationFrom(env.value("KESTRUN_ARCHIVE")));
+            QVERIFY(db.open());
+            QVERIFY(QSqlQuery(db.database()).exec("UPDATE audit_events SET reason = 'Lost' WHERE seq = 3"));
+        }
+        const clitest::Result broken = clitest::run({"archive", "verify", "--json"}, 30000, env);
+        QCOMPARE(broken.exitCode, 1);
+        QCOMPARE(QJsonDocument::fromJson(broken.out).object(),
+                 (QJsonObject{{"ok", false}, {"runs", 2}, {"events", 2},
+                              {"problem", archivetext::kEventAltered.arg(3)}}));
     }
 
     // "-" names the standard streams: a table exported to standard output is the file it

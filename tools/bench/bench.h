@@ -44,10 +44,11 @@ private:
     QString m_failure;
 };
 
-enum class Unit { Microseconds, Milliseconds, Seconds, Megabytes };
+// Ratio: a figure measured against another program's time in the same run (x times as long).
+enum class Unit { Microseconds, Milliseconds, Seconds, Megabytes, Ratio };
 
 // Which runs include a figure: the default run, or only when asked for by its switch.
-enum class Group { Default, Download, DownloadFast, Huge };
+enum class Group { Default, Download, DownloadFast, Huge, Verify };
 
 struct Figure
 {

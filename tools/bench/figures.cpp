@@ -77,6 +77,14 @@ constexpr std::array kFigures{
            "the Archive dialog over 10,000 runs: built, shown and painted with its first rows"},
     Figure{"archive.slow200", Milliseconds, 50, 5, Default, paintWhileAsking,
            "the longest the Archive dialog goes unpainted while a filter is asked, 200 ms a question"},
+    Figure{"archive.verify10000", Ratio, 2, 1, Verify, verifyArchive,
+           "`archive verify` of 10,000 runs of 1,000 readings over sha256sum of their files, "
+           "side by side"},
+    Figure{"trail.append2000", Milliseconds, 2, 5, Default, appendAuditEvents,
+           "append one audit event to the SQLite archive's trail, each in its own transaction "
+           "(2,000 in a row)"},
+    Figure{"trail.fdatasync500", Milliseconds, 2, 5, Default, syncToDisk,
+           "the disk alone, side by side: one 4 KiB page written and flushed (fdatasync), 500 in a row"},
     Figure{"download.overhead.full", Seconds, 0.5, 1, Download, downloadFullMemory,
            "download a full memory (32,000 data bytes) at 1200 baud, minus its line time"},
     Figure{"download.overhead.r400", Seconds, 0.5, 3, Download, downloadFourHundred,

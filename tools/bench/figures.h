@@ -56,4 +56,10 @@ void openRunTable(Stopwatch &sw);
 void openArchiveDialog(Stopwatch &sw);
 void paintWhileAsking(Stopwatch &sw);
 
+// figures_records.cpp
+void verifyArchive(Stopwatch &sw);
+// figures_trail.cpp
+void appendAuditEvents(Stopwatch &sw);
+void syncToDisk(Stopwatch &sw);
+
 } // namespace bench

@@ -161,6 +161,18 @@ private:
     const EventWatch m_watch;
 };
 
+// Takes a run out of the archive behind the program's back, which never deletes one: its
+// rows and its store event, the last of the trail, so the chain stays whole.
+void forget(archive::ArchiveDb &db, const QString &key)
+{
+    for (const char *table : {"judgements", "run_bytes", "runs", "audit_events"}) {
+        QSqlQuery q(db.database());
+        q.prepare(QStringLiteral("DELETE FROM %1 WHERE run_key = ?").arg(QLatin1String(table)));
+        q.addBindValue(key);
+        q.exec();
+    }
+}
+
 } // namespace
 
 void storeFullMemoryRun(Stopwatch &sw)
@@ -189,7 +201,7 @@ void storeFullMemoryRun(Stopwatch &sw)
 
     if (stored != archive::ArchiveDb::Stored::Added)
         sw.fail(db.error());
-    db.remove(run.key); // the next run stores it anew
+    forget(db, run.key); // the next run stores it anew
 }
 
 void listFilteredRuns(Stopwatch &sw)

@@ -29,6 +29,7 @@ double scale(Unit u)
     case Unit::Milliseconds: return 1e3;
     case Unit::Seconds: return 1;
     case Unit::Megabytes: return 1.0 / (1 << 20);
+    case Unit::Ratio: return 1;
     }
     return 1;
 }
@@ -40,6 +41,7 @@ QString symbol(Unit u)
     case Unit::Milliseconds: return QStringLiteral("ms");
     case Unit::Seconds: return QStringLiteral("s");
     case Unit::Megabytes: return QStringLiteral("MB");
+    case Unit::Ratio: return QStringLiteral("x");
     }
     return {};
 }
@@ -149,7 +151,11 @@ int main(int argc, char *argv[])
     const QCommandLineOption huge(
         QStringLiteral("huge"),
         QStringLiteral("Also measure the import of a 200 MB row file (about a minute, 1 GB of disk)."));
-    args.addOptions({list, check, quick, runs, download, downloadFast, huge});
+    const QCommandLineOption verify(
+        QStringLiteral("verify"),
+        QStringLiteral("Also measure the archive's check of 10,000 runs against sha256sum "
+                       "(a few minutes, 300 MB of disk)."));
+    args.addOptions({list, check, quick, runs, download, downloadFast, huge, verify});
     args.addPositionalArgument(QStringLiteral("filter"),
                                QStringLiteral("Run only figures whose name contains a filter."),
                                QStringLiteral("[filter...]"));
@@ -161,6 +167,7 @@ int main(int argc, char *argv[])
             const char *when = f.group == Group::Download       ? "  [--download]"
                                : f.group == Group::DownloadFast ? "  [--download-fast]"
                                : f.group == Group::Huge         ? "  [--huge]"
+                               : f.group == Group::Verify       ? "  [--verify]"
                                                                 : "";
             print(QStringLiteral("%1 ≤ %2 %3  %4%5")
                       .arg(QLatin1String(f.name), -24)
@@ -188,7 +195,8 @@ int main(int argc, char *argv[])
         const bool inRun = f.group == Group::Default ||
                            (f.group == Group::Download && args.isSet(download)) ||
                            (f.group == Group::DownloadFast && args.isSet(downloadFast)) ||
-                           (f.group == Group::Huge && args.isSet(huge));
+                           (f.group == Group::Huge && args.isSet(huge)) ||
+                           (f.group == Group::Verify && args.isSet(verify));
         const bool matches =
             filters.isEmpty() || std::any_of(filters.begin(), filters.end(), [&](const QString &p) {
                 return QString::fromLatin1(f.name).contains(p);

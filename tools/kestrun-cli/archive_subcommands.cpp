@@ -33,6 +33,7 @@ using archive::RunRecord;
 
 const QString kNoArchive = QStringLiteral("no-archive");
 
+using archivecli::noteReadOnly;
 using jsonout::orNull;
 
 QString localIso(const QDateTime &t)
@@ -71,6 +72,9 @@ QJsonObject jsonOf(const RunRecord &r)
         {QStringLiteral("last"), orNull(archive::timeText(r.last))},
         {QStringLiteral("status"), r.status ? QJsonValue(*r.status) : QJsonValue()},
         {QStringLiteral("failed"), failedOf(r)},
+        {QStringLiteral("withdrawn"), r.withdrawn},
+        {QStringLiteral("user"), r.user},
+        {QStringLiteral("computer"), r.computer},
     };
 }
 
@@ -85,16 +89,8 @@ QString textLine(const RunRecord &r)
                        QString::number(r.readings),
                        archive::timeText(r.first),
                        archive::timeText(r.last),
-                       r.status.value_or(QString())}
+                       archive::shownVerdict(r)}
         .join(QLatin1Char('\t'));
-}
-
-// An archive this user may only read is read, and said to be so on standard error, where it
-// does not disturb what a script reads.
-void noteReadOnly(const archive::ArchiveDb &db)
-{
-    if (const QString note = db.readOnlyNote(); !note.isEmpty())
-        console::errLine(note);
 }
 
 int runList(const QStringList &words)
@@ -120,6 +116,7 @@ int runList(const QStringList &words)
     }
     filter.location = p.value(QStringLiteral("location"));
     filter.alarmsOnly = p.isSet(QStringLiteral("alarms"));
+    filter.withdrawn = p.isSet(QStringLiteral("withdrawn"));
 
     archive::Archive a;
     const auto runs = a.db().list(filter);
@@ -239,7 +236,13 @@ int runArchive(const QStringList &words)
             "data\nfolder, or the PostgreSQL database named by KESTRUN_ARCHIVE (a folder for "
             "SQLite, or a\nlibpq connection string such as 'service=loggers') or by the window's "
             "Archive setting."),
-        {{"list", runList}, {"get", runGet}, {"import", runImport}, {"sync", runSync}}, words);
+        {{"list", runList},
+         {"get", runGet},
+         {"import", runImport},
+         {"sync", runSync},
+         {"withdraw", runArchiveWithdraw},
+         {"verify", runArchiveVerify}},
+        words);
 }
 
 namespace archivecli {
@@ -252,6 +255,12 @@ void storeDownload(const SubcommandParser &parser, const archive::RunRecord &run
     const auto outcome = a.store(run);
     if (!outcome.message.isEmpty())
         console::errLine(outcome.message);
+}
+
+void noteReadOnly(const archive::ArchiveDb &db)
+{
+    if (const QString note = db.readOnlyNote(); !note.isEmpty())
+        console::errLine(note);
 }
 
 } // namespace archivecli

@@ -280,6 +280,9 @@ QList<Command> subcommands()
            QStringLiteral("DATE")},
           {{QStringLiteral("alarms")}, QStringLiteral("Only runs whose verdict is ALARM."),
            QString()},
+          {{QStringLiteral("withdrawn")},
+           QStringLiteral("Withdrawn runs too, their verdict marked \"(WITHDRAWN)\"."),
+           QString()},
           {{QStringLiteral("json")}, QStringLiteral("Print a JSON array."), QString()}},
          {}},
         {QStringLiteral("archive get"), QStringLiteral("one run's .brv2 file, byte for byte"),
@@ -305,6 +308,56 @@ QList<Command> subcommands()
          QStringLiteral("Sends the runs kept on this computer while the shared archive could "
                         "not be reached, and says how many went."),
          {},
+         {}},
+        {QStringLiteral("archive withdraw"),
+         QStringLiteral("take a run out of the list, with a reason"),
+         QStringLiteral("Withdraws the run of KEY: it leaves the list (--withdrawn lists it "
+                        "again), its bytes stay, and the audit trail records who withdrew it, "
+                        "when and why. Prints \"withdrawn: KEY\". A blank reason, an unknown "
+                        "key or a run withdrawn already is refused (exit status 1)."),
+         {{{QStringLiteral("reason")}, QStringLiteral("Why the run is withdrawn (required)."),
+           QStringLiteral("TEXT")}},
+         {{QStringLiteral("KEY"), QStringLiteral("The run's key."), QStringLiteral("KEY")}}},
+        {QStringLiteral("archive verify"),
+         QStringLiteral("check every run's bytes and every event of the audit trail"),
+         QStringLiteral("Checks every run's bytes against their hash and against the hash "
+                        "their store event recorded, and every event of the audit trail "
+                        "against the one before. Prints \"archive verified: N runs, M "
+                        "events\", or names the first broken run or event on standard error "
+                        "(exit status 1). Nothing found is changed or repaired."),
+         {{{QStringLiteral("json")},
+           QStringLiteral("Print {\"ok\", \"runs\", \"events\", \"problem\"} (null "
+                          "when none)."),
+           QString()}},
+         {}},
+        {QStringLiteral("audit list"),
+         QStringLiteral("the archive's audit trail, oldest first (--json for scripts)"),
+         QStringLiteral("Lists the events of the archive's audit trail, oldest first: one "
+                        "tab-separated line an event (number, time as the computer that "
+                        "recorded it read it, with its UTC offset, user, computer, action, run, "
+                        "reason, details as compact JSON), or a JSON array with --json. The "
+                        "actions are store, withdraw, sign, sign-failed, limits, rejudge, "
+                        "report, export and settings."),
+         {{{QStringLiteral("run")}, QStringLiteral("Only the events of the run of KEY."),
+           QStringLiteral("KEY")},
+          {{QStringLiteral("user")},
+           QStringLiteral("Only the events of the login name USER."), QStringLiteral("USER")},
+          {{QStringLiteral("action")},
+           QStringLiteral("Only the events of ACTION; another name is refused with the list of "
+                          "actions."),
+           QStringLiteral("ACTION")},
+          {{QStringLiteral("since")},
+           QStringLiteral("Only events on or after DATE, in this computer's local time: "
+                          "YYYY-MM-DD, YYYY-MM-DDTHH:MM or YYYY-MM-DDTHH:MM:SS. A day or minute "
+                          "given counts whole: as --until, up to its last second."),
+           QStringLiteral("DATE")},
+          {{QStringLiteral("until")}, QStringLiteral("Only events on or before DATE."),
+           QStringLiteral("DATE")},
+          {{QStringLiteral("json")},
+           QStringLiteral("A JSON array of objects with seq, at (UTC), utc_offset_s, user, "
+                          "computer, action, run (null for none), details (an object), reason "
+                          "(null for none) and hash."),
+           QString()}},
          {}},
     };
 }

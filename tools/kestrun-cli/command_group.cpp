@@ -3,6 +3,8 @@
 #include "tools/kestrun-cli/cli_help.h"
 #include "tools/kestrun-cli/console.h"
 
+#include <algorithm>
+
 namespace commandgroup {
 namespace {
 
@@ -10,15 +12,19 @@ QString overview(const QString &group, const QString &intro,
                  std::initializer_list<Command> commands)
 {
     QStringList names;
-    for (const Command &c : commands)
+    // The summaries in one column, two blanks past the longest name.
+    qsizetype width = 8;
+    for (const Command &c : commands) {
         names << QLatin1String(c.name);
+        width = std::max(width, names.last().size() + 2);
+    }
     QString text = QStringLiteral("Usage: kestrun-cli %1 <%2> [options]\n\n%3\n\n")
                        .arg(group, names.join(QLatin1Char('|')), intro);
     for (const Command &c : commands) {
         const help::Command *command =
             help::subcommand(clihelp::program(), group + QLatin1Char(' ') + QLatin1String(c.name));
         text += QStringLiteral("  %1%2\n")
-                    .arg(QLatin1String(c.name), -8)
+                    .arg(QLatin1String(c.name), -int(width))
                     .arg(command ? command->summary : QString());
     }
     return text;

@@ -32,8 +32,8 @@ const QList<Subcommand> &subcommands()
         {"download", runDownload}, {"table", runTable}, {"export", runExport},
         {"live", runLive},         {"summary", runSummary},
         {"report", runReport},     {"verify", runVerify},
-        {"archive", runArchive},
-        {"limits", runLimits},
+        {"archive", runArchive},   {"limits", runLimits},
+        {"audit", runAudit},
     };
     return list;
 }

@@ -33,5 +33,13 @@ int runVerify(const QStringList &words);
 // The archive of every run read: list, get, import, sync (archive_subcommands.cpp).
 int runArchive(const QStringList &words);
 
+// Runs withdrawn with a reason, and the archive's check of itself (archive_records.cpp);
+// dispatched from the archive group.
+int runArchiveWithdraw(const QStringList &words);
+int runArchiveVerify(const QStringList &words);
+
 // The stored limits: show, set, clear (limits_subcommands.cpp).
 int runLimits(const QStringList &words);
+
+// The archive's audit trail: list (audit_subcommands.cpp).
+int runAudit(const QStringList &words);

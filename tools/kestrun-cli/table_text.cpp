@@ -1,6 +1,7 @@
 #include "tools/kestrun-cli/table_text.h"
 
 #include "acquisition/readings_table.h"
+#include "common/csv_text.h"
 
 namespace tabletextout {
 
@@ -33,17 +34,7 @@ QByteArray tabSeparated(const ReadingsTable &table)
     return out;
 }
 
-QString csvField(const QString &text)
-{
-    const bool quote = text.contains(QLatin1Char(',')) || text.contains(QLatin1Char('"'))
-                       || text.contains(QLatin1Char('\r')) || text.contains(QLatin1Char('\n'))
-                       || text.startsWith(QLatin1Char(' ')) || text.endsWith(QLatin1Char(' '));
-    if (!quote)
-        return text;
-    QString escaped = text;
-    escaped.replace(QLatin1Char('"'), QStringLiteral("\"\""));
-    return QLatin1Char('"') + escaped + QLatin1Char('"');
-}
+QString csvField(const QString &text) { return csvtext::field(text); }
 
 QByteArray commaSeparated(const ReadingsTable &table)
 {
