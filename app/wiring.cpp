@@ -11,7 +11,12 @@
 #include "device/frm_data1.h"
 #include "device/frm_id_dev.h"
 #include "output/frm_title.h"
+#include "output/output_trail.h"
 #include "output/report.h"
+#include "archive/archive.h"
+#include "archive/audit_event.h"
+#include "common/app_info.h"
+#include "common/sha256.h"
 #include "analysis/analysis_texts.h"
 #include "common/prompter.h"
 #include "output/run_summary.h"
@@ -21,8 +26,11 @@
 
 #include <QDateTime>
 #include <QDesktopServices>
+#include <QFile>
 #include <QTableView>
 #include <QUrl>
+
+#include <memory>
 
 namespace wiring {
 namespace {
@@ -80,28 +88,52 @@ bool judgedOrSay(const RunDocument &doc, Prompter &prompter)
     return refusal.isEmpty();
 }
 
-// The About box and the spreadsheet export.
+// Tells the user what the trail's note says, if anything.
+void tellNote(Prompter &prompter, const QString &note)
+{
+    if (!note.isEmpty())
+        prompter.message(note, appinfo::title(), Prompter::Icon::Warning);
+}
+
+// The export's event: the workbook written, named by its bytes.
+void recordExport(FrmMain &main, report::OutputTrail &trail, const QString &path)
+{
+    QFile f(path);
+    if (path.isEmpty() || !f.open(QIODevice::ReadOnly))
+        return;
+    archive::Archive a;
+    tellNote(main.prompter(),
+             trail.written(a.db(), archive::action::kExport, sha256Hex(main.document().fileBytes()),
+                           report::exportDetails(report::detail::kXlsx, f.readAll(), path)));
+}
+
+// The About box, the spreadsheet export and the report. What they write goes into the
+// archive's trail; the archive is the one chosen at the moment of writing.
 void wireHelpAndExport(FrmMain &main)
 {
+    // One for both commands: the user hears once that the archive cannot take their events.
+    const auto trail = std::make_shared<report::OutputTrail>();
     QObject::connect(&main, &FrmMain::aboutRequested, &main, [&main] {
         if (!windows::raiseOpen<frmAbout>(main))
             windows::show(new frmAbout(main.prompter(), &main), windows::Kind::Form);
     });
-    QObject::connect(&main, &FrmMain::exportRequested, &main, [&main] {
+    QObject::connect(&main, &FrmMain::exportRequested, &main, [&main, trail] {
         DesktopSpreadsheetOpener opener;
         // The table goes out whatever the limits; a Summary sheet only when they can judge.
         judgedOrSay(main.document(), main.prompter());
         const std::optional<report::RunSummary> run = report::sheetSummaryOf(main.document());
-        spreadsheet::exportTable(main.data()->table(), main.prompter(), opener, QString(),
-                                 run ? &*run : nullptr);
+        const spreadsheet::Result result = spreadsheet::exportTable(
+            main.data()->table(), main.prompter(), opener, QString(), run ? &*run : nullptr);
+        recordExport(main, *trail, result.path);
     });
-    QObject::connect(&main, &FrmMain::reportRequested, &main, [&main] {
+    QObject::connect(&main, &FrmMain::reportRequested, &main, [&main, trail] {
         if (!judgedOrSay(main.document(), main.prompter()))
             return;
+        archive::Archive a;
         report::reportToPdf(
             main.document(), main.prompter(),
             [](const QString &path) { return QDesktopServices::openUrl(QUrl::fromLocalFile(path)); },
-            QDateTime::currentDateTime());
+            QDateTime::currentDateTime(), &a.db(), trail.get());
     });
 }
 

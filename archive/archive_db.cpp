@@ -858,13 +858,8 @@ std::optional<QByteArray> ArchiveDb::bytes(const QString &key)
     QSqlQuery q(database());
     q.prepare(QStringLiteral("SELECT sha256, compressed FROM runs JOIN run_bytes USING (run_key) "
                              "WHERE run_key = ?"));
-    q.addBindValue(key);
-    if (!exec(q))
+    if (!findRun(q, key))
         return std::nullopt;
-    if (!q.next()) {
-        fail(Fault::NotFound, archivetext::kNoSuchRun.arg(key));
-        return std::nullopt;
-    }
     RunRecord run;
     if (!unpack(q.value(1).toByteArray(), q.value(0).toString(), run))
         return std::nullopt;

@@ -103,6 +103,12 @@ public:
     // The signatures of a run, oldest first; nullopt on failure.
     std::optional<QList<Signature>> signatures(const QString &key);
 
+    // --- Reports (defined in archive_db_report.cpp). ---
+
+    // Who stored the run and when, its hash and whether it was withdrawn (no bytes, no list
+    // columns); nullopt with Fault::NotFound when the archive has no run of that key.
+    std::optional<RunRecord> storedRun(const QString &key);
+
     // --- Runs withdrawn, and the archive's check of itself (archive_db_records.cpp). ---
 
     // Takes the run out of the default list, with the reason (required) in the trail; its
@@ -177,6 +183,9 @@ private:
     bool fail(Fault fault, QString why);
     bool exec(QSqlQuery &query);
     bool exec(const QString &sql);
+    // Runs `query` with `key` bound to its one placeholder and steps onto its first row; false
+    // when it failed, or found no run of that key (Fault::NotFound).
+    bool findRun(QSqlQuery &query, const QString &key);
     bool begin();
     // Inside a transaction begun here: `event` appended to the trail under the lock.
     bool append(AuditEvent &event);

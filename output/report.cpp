@@ -6,6 +6,10 @@
 #include "common/messages.h"
 #include "common/output_file.h"
 #include "common/prompter.h"
+#include "archive/audit_event.h"
+#include "datafile/brv2_file.h"
+#include "output/output_trail.h"
+#include "output/pdf_attachment.h"
 #include "output/data_printout.h"
 #include "output/graph_printout.h"
 #include "output/print_surface.h"
@@ -101,14 +105,15 @@ void printFitted(PrintSurface &surface, const QStringList &lines)
 
 // Page 1: the listing's page head with the program's title, then the figures.
 void printFigures(PrintSurface &surface, const ReadingSet &set, const printout::PrintInputs &in,
-                  const RunSummary &run, const QDateTime &madeAt)
+                  const RunSummary &run, const ReportRecord &record, const RunDocument &doc)
 {
     printout::DataPrintout head(surface, set, in);
     head.Prn_Logo();
     head.Prn_Title();
     surface.setFontSize(kTextPoints);
     surface.printLine(QString());
-    surface.printLine(QStringLiteral("Report made:    ") + analysis::momentText(madeAt));
+    surface.printLine(QStringLiteral("Report made:    ") + analysis::momentText(record.madeAt));
+    printFitted(surface, recordLines(record, doc));
     surface.printCentred(analysis::verdictText(run.summary.verdict), surface.currentY() + 1,
                          kVerdictPoints);
     surface.setFontSize(kTextPoints);
@@ -134,7 +139,7 @@ void drawLimits(printout::GraphPrintout &graph, const analysis::Summary &s)
 } // namespace
 
 printout::PrintResult printReport(QPagedPaintDevice &device, const RunDocument &doc,
-                                  const QDateTime &madeAt)
+                                  const ReportRecord &record)
 {
     const ReadingSet &set = doc.set();
     const RunSummary run = summaryOf(doc);
@@ -145,7 +150,7 @@ printout::PrintResult printReport(QPagedPaintDevice &device, const RunDocument &
     printout::DataPrintout listing(surface, set, in);
     if (!listing.Prn_Setup())
         return printout::PrintResult::NotStarted;
-    printFigures(surface, set, in, run, madeAt);
+    printFigures(surface, set, in, run, record, doc);
 
     printout::GraphPrintout graph(surface, set, in);
     graph.Graph_Setup();
@@ -164,14 +169,12 @@ printout::PrintResult printReport(QPagedPaintDevice &device, const RunDocument &
     return listing.Prn_End() ? printout::PrintResult::Printed : printout::PrintResult::Failed;
 }
 
-bool writeReport(const RunDocument &doc, const QString &path, const QDateTime &madeAt,
-                 QString *error)
+QByteArray reportPdf(const RunDocument &doc, const ReportRecord &record, QString *error)
 {
     // A run without readings has nothing to report; no file is written of it.
     if (doc.readingCount() < 1) {
-        if (error)
-            *error = kNothingToReport;
-        return false;
+        *error = kNothingToReport;
+        return {};
     }
     QBuffer pdf;
     pdf.open(QIODevice::WriteOnly);
@@ -180,24 +183,44 @@ bool writeReport(const RunDocument &doc, const QString &path, const QDateTime &m
         QPdfWriter writer(&pdf);
         writer.setTitle(appinfo::title());
         writer.setCreator(appinfo::title());
-        result = printReport(writer, doc, madeAt);
+        result = printReport(writer, doc, record);
     }
     if (result != printout::PrintResult::Printed) {
-        if (error)
-            *error = QStringLiteral("the PDF could not be drawn");
-        return false;
+        *error = QStringLiteral("the PDF could not be drawn");
+        return {};
     }
+    const pdfattach::Attached attached =
+        pdfattach::attach(pdf.data(), {attachmentName(doc, record), doc.fileBytes(),
+                                       brv2::kMimeType, figuresJson(doc, record)});
+    if (!attached.ok())
+        *error = attached.why;
+    return attached.pdf;
+}
+
+bool writeReport(const RunDocument &doc, const ReportRecord &record, const QString &path,
+                 QString *error, QByteArray *pdf)
+{
     QString why;
-    if (!outputfile::write(path, pdf.data(), &why)) {
+    const QByteArray bytes = reportPdf(doc, record, &why);
+    if (bytes.isEmpty() || !outputfile::write(path, bytes, &why)) {
         if (error)
             *error = why;
         return false;
     }
+    if (pdf)
+        *pdf = bytes;
     return true;
 }
 
+bool writeReport(const RunDocument &doc, const QString &path, const QDateTime &madeAt,
+                 QString *error)
+{
+    return writeReport(doc, recordOf(doc, madeAt, nullptr), path, error);
+}
+
 Outcome reportToPdf(const RunDocument &doc, Prompter &prompter,
-                    const std::function<bool(const QString &path)> &open, const QDateTime &madeAt)
+                    const std::function<bool(const QString &path)> &open, const QDateTime &madeAt,
+                    archive::ArchiveDb *db, OutputTrail *trail)
 {
     if (doc.readingCount() < 1) {
         prompter.message(kNothingToReport, appinfo::title(), Prompter::Icon::Information);
@@ -209,10 +232,18 @@ Outcome reportToPdf(const RunDocument &doc, Prompter &prompter,
     if (QFileInfo(path).suffix().isEmpty())
         path += QStringLiteral(".pdf");
     QString error;
-    if (!writeReport(doc, path, madeAt, &error)) {
+    const ReportRecord record = recordOf(doc, madeAt, db);
+    QByteArray pdf;
+    if (!writeReport(doc, record, path, &error, &pdf)) {
         prompter.message(outputfile::failureText(path, error), appinfo::title(),
                          Prompter::Icon::Critical);
         return Outcome::NotWritten;
+    }
+    if (db && trail) {
+        const QString note = trail->written(*db, archive::action::kReport, record.sha256,
+                                            reportDetails(pdf, path, record.sha256));
+        if (!note.isEmpty())
+            prompter.message(note, appinfo::title(), Prompter::Icon::Warning);
     }
     if (open(path))
         return Outcome::Opened;

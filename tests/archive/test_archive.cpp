@@ -318,6 +318,17 @@ private Q_SLOTS:
         QCOMPARE(model.data(model.index(0, int(RunColumn::Model))).toString(), QStringLiteral("RV-110"));
         QCOMPARE(model.data(model.index(0, int(RunColumn::Serial))).toString(), QStringLiteral("0045"));
 
+        // Who stored a run and when, as a report names them.
+        const auto who = db.storedRun(freezer.key);
+        QVERIFY2(who, qPrintable(db.error()));
+        QCOMPARE((QStringList{who->user, who->computer, who->sha256}),
+                 (QStringList{userName(), computerName(), freezer.sha256}));
+        QCOMPARE(who->storedAt, listed.storedAt);
+        QVERIFY(!who->withdrawn);
+
+        QVERIFY(!db.storedRun(QStringLiteral("0123456789abcdef")));
+        QCOMPARE(db.fault(), ArchiveDb::Fault::NotFound);
+
         // Who stored each run, and where.
         QVERIFY(!freezer.user.isEmpty() && !freezer.computer.isEmpty());
         QCOMPARE(listed.user, freezer.user);

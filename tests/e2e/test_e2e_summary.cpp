@@ -10,6 +10,10 @@
 #include "acquisition/readings_table.h"
 #include "analysis/summary_output.h"
 #include "common/numfmt.h"
+#include "common/sha256.h"
+#include "archive/archive_db.h"
+#include "archive/audit_event.h"
+#include "output/output_trail.h"
 #include "tests/output/print_test_support.h"
 #include "tests/tools/cli_process.h"
 #include "tools/logger-sim/logger_state.h"
@@ -178,6 +182,24 @@ private Q_SLOTS:
             QVERIFY(line != lines.cend());
             QVERIFY2(page1.contains(line->simplified()), qPrintable(*line));
         }
+        // The report proves itself: it names the saved run's bytes, carries them, and
+        // kestrun-cli verifies it against them and the archive the window keeps its runs in.
+        QFile saved(path + ".brv2");
+        QVERIFY(saved.open(QIODevice::ReadOnly));
+        QVERIFY(page1.contains("SHA-256: " + sha256Hex(saved.readAll())));
+        const clitest::Result verified = clitest::run({"verify", m_dir.filePath("report.pdf")});
+        QVERIFY2(verified.ok() && verified.outText().startsWith("verified: "),
+                 qPrintable(verified.errText()));
+        // The trail knows the report by its PDF's hash.
+        QFile reportFile(m_dir.filePath("report.pdf"));
+        QVERIFY(reportFile.open(QIODevice::ReadOnly));
+        archive::ArchiveDb db(archive::chosenLocation());
+        archive::AuditFilter reports;
+        reports.action = archive::action::kReport;
+        const auto trail = db.events(reports);
+        QVERIFY2(trail && !trail->isEmpty(), qPrintable(db.error()));
+        QCOMPARE(trail->last().details.value(report::detail::kPdfSha256).toString(),
+                 sha256Hex(reportFile.readAll()));
 
         // The other way round: limits kestrun-cli stores are the window's, in Setting ->
         // Limits... and in the Summary tab, while the window stays open.

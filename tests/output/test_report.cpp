@@ -5,14 +5,28 @@
 #include "common/messages.h"
 #include "common/model_codes.h"
 #include "output/graph_printout.h"
+#include "common/sha256.h"
+#include "datafile/brv2_file.h"
+#include "archive/archive_db.h"
+#include "archive/audit_event.h"
+#include "output/output_trail.h"
+#include "output/pdf_attachment.h"
 #include "output/report.h"
+#include "output/report_texts.h"
+#include "output/report_verify.h"
 #include "print_test_support.h"
 #include "run/run_document.h"
 
 #include "common/prompter.h"
 
+#include <QBuffer>
 #include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QLocale>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QRegularExpression>
 #include <QTest>
 
 using namespace printtest;
@@ -54,6 +68,54 @@ int pixelsOf(const QImage &image, const QColor &colour)
     return n;
 }
 
+// How a report is altered after it was written.
+enum class Tamper { None, Bytes, Figure, MetadataSha, BytesAndSha, Forged, NoAttachment, NotPdf };
+
+// `pdf` altered as `how` says, by rewriting its attachment as anyone with qpdf could.
+QByteArray tampered(const QByteArray &pdf, Tamper how)
+{
+    const pdfattach::Extracted got = pdfattach::extract(pdf);
+    QByteArray bytes = got.bytes;
+    QJsonObject figures = QJsonDocument::fromJson(got.metadataJson).object();
+    switch (how) {
+    case Tamper::None:
+        return pdf;
+    case Tamper::NotPdf:
+        return "not a PDF at all";
+    case Tamper::NoAttachment: {
+        QBuffer out;
+        out.open(QIODevice::WriteOnly);
+        QPdfWriter writer(&out);
+        QPainter(&writer).drawText(100, 100, QStringLiteral("page"));
+        return out.data();
+    }
+    case Tamper::Bytes:
+        bytes.replace("27.5", "24.5");
+        break;
+    case Tamper::BytesAndSha:
+        bytes.replace("27.5", "24.5");
+        figures["sha256"] = sha256Hex(bytes);
+        break;
+    case Tamper::Forged: // new bytes with their own hash and key: only the figures tell
+        bytes.replace("27.5", "24.5");
+        figures["sha256"] = sha256Hex(bytes);
+        figures["key"] = sha256Hex(bytes).left(16);
+        break;
+    case Tamper::MetadataSha:
+        figures["sha256"] = QString(64, QLatin1Char('0'));
+        break;
+    case Tamper::Figure: {
+        QJsonObject summary = figures["summary"].toObject();
+        summary["status"] = QStringLiteral("OK");
+        figures["summary"] = summary;
+        break;
+    }
+    }
+    return pdfattach::attach(pdf, {got.fileName, bytes, got.mimeType,
+                                   QJsonDocument(figures).toJson(QJsonDocument::Compact)})
+        .pdf;
+}
+
 } // namespace
 
 class TestReport : public QObject
@@ -92,8 +154,23 @@ private Q_SLOTS:
               QString("Excursions: 2 (the first 2 listed)"),
               "Temperature high " + at(10) + " " + at(20) + " 00:20:00 27.5 °C",
               "Temperature low " + at(50) + " " + at(50) + " 00:10:00 1.0 °C",
-              QString("Status: ALARM")})
+              QString("Status: ALARM"), "SHA-256: " + sha256Hex(doc->fileBytes()),
+              report::kNotStoredLine.simplified(),
+              report::kNoKeyLine.arg(sha256Hex(doc->fileBytes()).left(16)).simplified(),
+              QString("Judged under: Temperature high 25.0 °C, low 2.0 °C; delay 0 min, single"),
+              report::kNoSignatures.simplified()})
             QVERIFY2(first.contains(line), qPrintable(line + "\n--\n" + first.join('\n')));
+        QVERIFY(first.filter(QRegularExpression("^Made by: .+ on .+, " +
+                                                QRegularExpression::escape(analysis::momentText(kMade)) +
+                                                " UTC[+-]\\d\\d:\\d\\d$")).size() == 1);
+
+        // The run's exact bytes ride along, as any PDF tool lists them.
+        const QString listed = printtest::run(QStringLiteral("qpdf"), {"--list-attachments", path});
+        QVERIFY2(listed.contains("run-" + sha256Hex(doc->fileBytes()).left(16) + ".brv2"),
+                 qPrintable(listed));
+        const pdfattach::Extracted attached = pdfattach::extractFile(path);
+        QCOMPARE(attached.bytes, doc->fileBytes());
+        QCOMPARE(attached.mimeType, brv2::kMimeType);
 
         // The graph lies across its page, with the limits drawn in their own colours.
         QVERIFY(pdfPageWidth(path, 2) > pdfPageWidth(path, 1));
@@ -109,6 +186,76 @@ private Q_SLOTS:
             QVERIFY2(marks[i].isEmpty() ? !listing[i].contains('>') && !listing[i].contains('<')
                                         : listing[i].endsWith(marks[i]),
                      qPrintable(listing[i]));
+    }
+
+    // A report verifies on its own; altered in any way it is refused, naming what differs.
+    void verify_data()
+    {
+        QTest::addColumn<int>("how");
+        QTest::addColumn<QString>("says");
+        QTest::newRow("untouched") << int(Tamper::None) << "verified: run ";
+        QTest::newRow("attachment's bytes") << int(Tamper::Bytes)
+                                            << report::kShaMismatch.section('%', 0, 0);
+        QTest::newRow("figure in the metadata")
+            << int(Tamper::Figure) << report::kFigureMismatch.section('%', 0, 0) + "summary.status ";
+        QTest::newRow("metadata's sha256") << int(Tamper::MetadataSha)
+                                           << report::kShaMismatch.section('%', 0, 0);
+        QTest::newRow("bytes and sha256 together") << int(Tamper::BytesAndSha)
+                                                   << report::kKeyMismatch.section('%', 0, 0);
+        QTest::newRow("bytes, sha256 and key forged together")
+            << int(Tamper::Forged)
+            << report::kFigureMismatch.section('%', 0, 0) + "summary.sensors.temperature.";
+        QTest::newRow("no attachment") << int(Tamper::NoAttachment) << pdfattach::kNoAttachment;
+        QTest::newRow("not a PDF") << int(Tamper::NotPdf) << pdfattach::kNotPdf;
+    }
+    void verify()
+    {
+        QFETCH(int, how);
+        QFETCH(QString, says);
+        static QByteArray written; // one report for every row
+        OutputDir dir;
+        if (written.isEmpty()) {
+            const auto doc = run();
+            QVERIFY(report::writeReport(*doc, report::recordOf(*doc, kMade, nullptr),
+                                        dir.filePath("r.pdf"), nullptr, &written));
+        }
+        const QString path = dir.filePath("altered.pdf");
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(tampered(written, Tamper(how)));
+        f.close();
+        const report::Verification v = report::verifyReport(path, nullptr);
+        QVERIFY2(v.line.startsWith(says), qPrintable(v.line));
+        QCOMPARE(v.ok, Tamper(how) == Tamper::None);
+    }
+
+    // The trail's word on a file written: recorded when the archive takes it; otherwise the
+    // user hears it once, and again only after an event was recorded in between.
+    void eventNotRecordedIsToldOnce()
+    {
+        OutputDir dir;
+        archive::ArchiveDb away(archive::locationFrom("host=" + dir.filePath("no-server") +
+                                                      " dbname=none connect_timeout=1"));
+        archive::ArchiveDb here(archive::locationFrom(dir.filePath("archive")));
+        report::OutputTrail trail;
+        const QJsonObject details = report::reportDetails("pdf", "r.pdf", QString(64, '0'));
+        const struct
+        {
+            archive::ArchiveDb *db;
+            bool told;
+        } steps[] = {{&away, true}, {&away, false}, {&here, false}, {&away, true}};
+        for (const auto &step : steps) {
+            const QString note = trail.written(*step.db, archive::action::kReport, QString(64, '0'),
+                                               details);
+            QCOMPARE(note.startsWith(report::kEventNotRecorded.section('%', 0, 0)), step.told);
+            QCOMPARE(note.isEmpty(), !step.told);
+        }
+        archive::AuditFilter reports;
+        reports.action = archive::action::kReport;
+        const auto recorded = here.events(reports);
+        QVERIFY(recorded && recorded->size() == 1);
+        QCOMPARE(recorded->first().details, details);
+        QCOMPARE(recorded->first().run, QString()); // no run of that hash is in the archive
     }
 
     // The window's command: where to write, then the desktop's viewer or a word where it is.

@@ -5,6 +5,7 @@
 #include "cli_process.h"
 
 #include "tests/support/e2e_fixture.h"
+#include "tests/output/print_test_support.h"
 
 #include "acquisition/live_readings.h"
 #include "acquisition/readings_table.h"
@@ -17,8 +18,12 @@
 #include "analysis/summary_input.h"
 #include "archive/archive_db.h"
 #include "archive/archive_texts.h"
+#include "archive/audit_event.h"
 #include "archive/run_record.h"
+#include "common/sha256.h"
 #include "datafile/brv2_file.h"
+#include "output/output_trail.h"
+#include "output/report_texts.h"
 #include "output/report.h"
 #include "output/run_summary.h"
 #include "output/spreadsheet_export.h"
@@ -325,6 +330,97 @@ private Q_SLOTS:
         QVERIFY2(summary.ok(), summary.err.constData());
         QCOMPARE(QJsonDocument::fromJson(summary.out).object().value("status").toString(),
                  QStringLiteral("NO DATA"));
+    }
+
+    // A run of the archive, signed, reported by its key: page 1 and the attachment say what it
+    // is, `verify` accepts the report until the archive says otherwise (a signature altered,
+    // the run withdrawn), and the trail holds the report and the export.
+    void reportOfAnArchivedRunVerifies()
+    {
+        QProcessEnvironment env = clitest::environment();
+        const QString folder = m_dir.filePath("signed archive");
+        env.insert("KESTRUN_ARCHIVE", folder);
+        const auto cli = [&env](const QStringList &args) { return clitest::run(args, 30000, env); };
+        const clitest::Result imported = cli({"archive", "import", file("image")});
+        QVERIFY2(imported.ok(), imported.err.constData());
+        const QString key = imported.outText().section('\t', 0, 0);
+        QFile image(file("image"));
+        QVERIFY(image.open(QIODevice::ReadOnly));
+        const QString sha = sha256Hex(image.readAll());
+        QCOMPARE(key, sha.left(16));
+
+        // Signed as the signing command does: a sign event and its row.
+        archive::ArchiveDb db(archive::locationFrom(folder));
+        archive::AuditFilter stores;
+        stores.run = key;
+        stores.action = archive::action::kStore;
+        const auto stored = db.events(stores);
+        QVERIFY(stored && stored->size() == 1);
+        archive::AuditEvent sign = archive::newEvent(archive::action::kSign, key);
+        QVERIFY2(db.record(sign), qPrintable(db.error()));
+        QSqlQuery row(db.database());
+        row.prepare("INSERT INTO signatures VALUES (?, ?, ?, ?, ?, ?, ?, ?)");
+        for (const QVariant &v : QVariantList{sign.seq, key, sign.user, "Test Signer", "reviewed",
+                                              archive::eventTime(sign.at), sha, stored->first().hash})
+            row.addBindValue(v);
+        QVERIFY(row.exec());
+
+        const QString pdf = m_dir.filePath("signed.pdf");
+        const clitest::Result made = cli({"report", "--key", key, "-o", pdf});
+        QVERIFY2(made.ok(), made.err.constData());
+        const QStringList page1 = printtest::pdfPages(pdf).value(0);
+        for (const QString &line :
+             {"SHA-256: " + sha, report::kKeyLine.arg(key).simplified(),
+              report::kSignatureLine.arg("Reviewed", "Test Signer", sign.user,
+                                         report::timeWithOffset(sign.at)).simplified()})
+            QVERIFY2(page1.contains(line), qPrintable(line + "\n--\n" + page1.join('\n')));
+        QVERIFY(page1.filter(QRegularExpression("^Stored by: .+ on .+ UTC[+-]")).size() == 1);
+        const QString listed = printtest::run("qpdf", {"--list-attachments", pdf});
+        QVERIFY2(listed.contains("run-" + key + ".brv2"), qPrintable(listed));
+
+        const clitest::Result verified = cli({"verify", pdf});
+        QVERIFY2(verified.ok(), verified.err.constData());
+        QVERIFY2(verified.outText().startsWith("verified: run " + key) &&
+                     verified.outText().contains(report::kVerifiedInArchive.arg(1)),
+                 verified.out.constData());
+
+        // The trail holds the report by the PDF's hash, and the export by the file's.
+        const QString csv = m_dir.filePath("signed.csv");
+        QVERIFY(cli({"export", file("image"), "--csv", csv}).ok());
+        for (const auto &[action, path, hashKey] :
+             {std::tuple{archive::action::kReport, pdf, report::detail::kPdfSha256},
+              std::tuple{archive::action::kExport, csv, report::detail::kSha256}}) {
+            archive::AuditFilter filter;
+            filter.action = action;
+            const auto events = db.events(filter);
+            QVERIFY(events && events->size() == 1);
+            QFile f(path);
+            QVERIFY(f.open(QIODevice::ReadOnly));
+            QCOMPARE(events->first().details.value(hashKey).toString(), sha256Hex(f.readAll()));
+            QCOMPARE(events->first().run, key);
+        }
+
+        // What the archive says later counts: a signature that no longer reads as it did, a
+        // run withdrawn.
+        const struct
+        {
+            const char *change, *undo;
+            QString says;
+        } later[] = {
+            {"UPDATE signatures SET printed_name = 'Someone Else'",
+             "UPDATE signatures SET printed_name = 'Test Signer'",
+             report::kSignatureMismatch.arg(sign.seq).arg(report::kSignatureDiffers)},
+            {"UPDATE runs SET withdrawn = 1", "UPDATE runs SET withdrawn = 0",
+             report::kWithdrawn.arg(key)},
+        };
+        for (const auto &l : later) {
+            QVERIFY(QSqlQuery(db.database()).exec(l.change));
+            const clitest::Result refused = cli({"verify", pdf});
+            QCOMPARE(refused.exitCode, 1);
+            QCOMPARE(refused.errText(), l.says + '\n');
+            QVERIFY(QSqlQuery(db.database()).exec(l.undo));
+        }
+        QVERIFY(cli({"verify", pdf}).ok());
     }
 
     // The same logger read by the command line gives the file the window saved, byte for byte;

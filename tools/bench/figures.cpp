@@ -43,7 +43,11 @@ constexpr std::array kFigures{
     Figure{"print.listing16000", Milliseconds, 500, 5, Default, printListing,
            "print the listing of 16,000 temperature readings (about 250 A4 pages) to PDF"},
     Figure{"report.temp16000", Seconds, 1, 5, Default, writeReport,
-           "the whole report of 16,000 temperature readings with limits to PDF, written atomically"},
+           "the whole report of 16,000 temperature readings with limits to PDF, the run attached, "
+           "written atomically"},
+    Figure{"report.archived16000", Seconds, 1, 5, Default, reportArchivedRun,
+           "that report of a run kept in the SQLite archive: who stored it looked up, written, "
+           "its event appended"},
     Figure{"report.attach16000", Milliseconds, 250, 5, Default, attachToReport,
            "attach the .brv2 of 16,000 readings and the figures to the report's PDF, written atomically"},
     Figure{"summary.temp16000", Milliseconds, 1, 21, Default, summarizeReadings,

@@ -29,6 +29,7 @@ void redrawGraphLive300k(Stopwatch &sw);
 void printListing(Stopwatch &sw);
 void writeReport(Stopwatch &sw);
 void attachToReport(Stopwatch &sw);
+void reportArchivedRun(Stopwatch &sw);
 
 // figures_analysis.cpp
 void summarizeReadings(Stopwatch &sw);

@@ -3,7 +3,11 @@
 
 #include "acquisition/reading_set.h"
 #include "acquisition/readings_table.h"
+#include "archive/archive_db.h"
+#include "archive/audit_event.h"
+#include "archive/record_of_run.h"
 #include "datafile/brv2_file.h"
+#include "output/output_trail.h"
 #include "output/data_printout.h"
 #include "output/pdf_attachment.h"
 #include "output/print_inputs.h"
@@ -75,6 +79,37 @@ void writeReport(Stopwatch &sw)
         sw.fail(QStringLiteral("the PDF holds only %1 bytes").arg(QFileInfo(path).size()));
 }
 
+void reportArchivedRun(Stopwatch &sw)
+{
+    // The report `kestrun-cli report` makes of a run kept in the archive: who stored it looked
+    // up, the PDF drawn, the run attached with the figures, the file written and the report's
+    // event appended to the trail.
+    const auto doc = reportedRun();
+    QTemporaryDir dir;
+    archive::ArchiveDb db(archive::locationFrom(dir.filePath(QStringLiteral("archive"))));
+    QString error;
+    const auto run = archive::recordFromBytes(doc->fileBytes(), &error);
+    if (!run || db.store(*run) == archive::ArchiveDb::Stored::Failed)
+        return sw.fail(QStringLiteral("the run was not stored: %1").arg(run ? db.error() : error));
+    const QString path = dir.filePath(QStringLiteral("report.pdf"));
+    report::OutputTrail trail;
+
+    sw.start();
+    const report::ReportRecord record = report::recordOf(*doc, QDateTime::currentDateTime(), &db);
+    QByteArray pdf;
+    const bool written = report::writeReport(*doc, record, path, &error, &pdf);
+    const QString note = written ? trail.written(db, archive::action::kReport, record.sha256,
+                                                 report::reportDetails(pdf, path, record.sha256))
+                                 : QString();
+    sw.stop();
+    if (!written)
+        sw.fail(QStringLiteral("the report was not written: %1").arg(error));
+    else if (!note.isEmpty() || !record.stored)
+        sw.fail(QStringLiteral("the archive was not used: %1").arg(note + record.archiveAway));
+    else if (pdfattach::extractFile(path).bytes != doc->fileBytes())
+        sw.fail(QStringLiteral("the attached run does not read back"));
+}
+
 void attachToReport(Stopwatch &sw)
 {
     // The report of a full memory gets the run's ".brv2" file and page-sized figures.
@@ -89,8 +124,9 @@ void attachToReport(Stopwatch &sw)
         return sw.fail(QStringLiteral("the report was not written: %1").arg(error));
     // About as long as page 1's figures written as JSON.
     const QByteArray figures = "{\"figures\":\"" + QByteArray(2000, 'x') + "\"}";
-    const pdfattach::Attachment file{QStringLiteral("run.brv2"), doc->fileBytes(), brv2::kMimeType,
-                                     figures};
+    // The report carries its run already: attached again under its name, it is replaced.
+    const QString name = report::attachmentName(*doc, report::recordOf(*doc, {}, nullptr));
+    const pdfattach::Attachment file{name, doc->fileBytes(), brv2::kMimeType, figures};
     const QByteArray report = pdf.readAll();
 
     sw.start();

@@ -163,23 +163,47 @@ QList<Command> subcommands()
                                            "value that does not apply is null."),
                             QString()}},
          {fileArgument()}},
-        {QStringLiteral("report"), QStringLiteral("the report of a .brv2 file as a PDF"),
+        {QStringLiteral("report"),
+         QStringLiteral("the report of a .brv2 file or an archived run as a PDF"),
          QStringLiteral("Writes the report the window's \"Report to PDF...\" makes: the run, "
-                        "the limits, the verdict, the statistics per sensor and the first "
-                        "excursions; the graph of the whole run with the limits; the listing "
-                        "with the readings beyond a limit marked. The limits are those stored "
-                        "for the logger, or the default, with the options below laid over them "
-                        "as for 'summary'. ") +
+                        "who made the report and who stored the run, the run's SHA-256 and "
+                        "archive key, the limits, its signatures, the verdict, the statistics "
+                        "per sensor and the first excursions; the graph of the whole run with "
+                        "the limits; the listing with the readings beyond a limit marked. The "
+                        "PDF carries the run's \".brv2\" file as an attachment and page 1's "
+                        "figures in its metadata, so that 'verify' can check it. The limits are "
+                        "those stored for the logger, or the default, with the options below "
+                        "laid over them as for 'summary'. ") +
              kLimitsChecked +
              QStringLiteral(" The output file is replaced completely or not at all. A file "
-                            "without readings has no report: the exit status is then 1."),
+                            "without readings has no report: the exit status is then 1. That "
+                            "the report was written is recorded in the archive's trail; when "
+                            "the archive cannot take it, the report is written all the same "
+                            "and standard error says so."),
          QList<Option>{fahrenheitOption(),
                        {{QStringLiteral("o"), QStringLiteral("output")},
                         QStringLiteral("The PDF file to write (replaced if it exists); - "
                                        "for standard output."),
-                        QStringLiteral("OUT.pdf")}} +
+                        QStringLiteral("OUT.pdf")},
+                       {{QStringLiteral("key")},
+                        QStringLiteral("Report the archived run of this key instead of a FILE, "
+                                       "under the limits of its document (no limit options)."),
+                        QStringLiteral("KEY")}} +
              limitOptions(true),
          {fileArgument()}},
+        {QStringLiteral("verify"), QStringLiteral("check a report's PDF against the run it carries"),
+         QStringLiteral("Takes the \".brv2\" file attached to a report, checks its SHA-256 "
+                        "against the report's, works the summary out again from it under the "
+                        "report's limits and compares it with the report's figures (those of "
+                        "the PDF's metadata). When the archive can be reached, it also checks "
+                        "that the run is there with those bytes and not withdrawn, and that each "
+                        "signature of the report is in the archive's signatures and its trail. "
+                        "Prints one line starting \"verified:\" and exits 0, or names the first "
+                        "mismatch on standard error and exits 1."),
+         {{{QStringLiteral("no-archive")},
+           QStringLiteral("Check the PDF on its own, without the archive."), QString()}},
+         {{QStringLiteral("REPORT"), QStringLiteral("A PDF written by 'report' or the window."),
+           QStringLiteral("REPORT.pdf")}}},
         {QStringLiteral("live"), QStringLiteral("live readings, one row at a time"),
          QStringLiteral("Polls the logger on port N for its present reading every SECONDS "
                         "seconds and prints each reading as a table row (tab-separated, heading "

@@ -37,4 +37,9 @@ inline const QString kNoPasswordLine =
 // %1 the run's key, %2 the signature's line.
 inline const QString kSignedRun = QStringLiteral("Signed the run %1: %2");
 
+// --- Reports of archived runs. ---
+inline const QString kNoLimitsWithKey =
+    QStringLiteral("the limit options are for a FILE: an archived run (--key) is reported "
+                   "under the limits of its document");
+
 } // namespace clitext

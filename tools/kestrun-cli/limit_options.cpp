@@ -23,6 +23,14 @@ constexpr TypeOption kTypeOptions[] = {{"single", analysis::AlarmType::Single},
 
 } // namespace
 
+bool anyGiven(const SubcommandParser &p)
+{
+    for (const char *name : {"high", "low", "rh-high", "rh-low", "delay", "single", "cumulative"})
+        if (p.isSet(QLatin1String(name)))
+            return true;
+    return false;
+}
+
 std::optional<LimitValues> given(SubcommandParser &p, Quantity valueQuantity)
 {
     if (p.isSet(QStringLiteral("single")) && p.isSet(QStringLiteral("cumulative"))) {

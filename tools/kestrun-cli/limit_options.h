@@ -26,6 +26,9 @@ std::optional<analysis::Limits> runLimits(SubcommandParser &p, const LimitsStore
 // The options given, as values in the unit of --fahrenheit; nullopt after a usage error.
 std::optional<analysis::LimitValues> given(SubcommandParser &p, analysis::Quantity valueQuantity);
 
+// Whether any of the limit options was given.
+bool anyGiven(const SubcommandParser &p);
+
 // `over` laid on what is stored (`stored`, which the store judged `storedCheck`), checked;
 // nullopt after the reason was printed, as runLimits says.
 std::optional<analysis::Limits> checkedOver(const analysis::LimitValues &stored,

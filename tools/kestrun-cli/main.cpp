@@ -31,8 +31,9 @@ const QList<Subcommand> &subcommands()
         {"ports", runPorts},       {"info", runInfo},   {"time", runTime},
         {"download", runDownload}, {"table", runTable}, {"export", runExport},
         {"live", runLive},         {"summary", runSummary},
-        {"report", runReport},     {"archive", runArchive},
-        {"limits", runLimits},     {"audit", runAudit},
+        {"report", runReport},     {"verify", runVerify},
+        {"archive", runArchive},   {"limits", runLimits},
+        {"audit", runAudit},
     };
     return list;
 }

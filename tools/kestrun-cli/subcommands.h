@@ -27,6 +27,8 @@ int runTable(const QStringList &words);
 int runExport(const QStringList &words);
 int runSummary(const QStringList &words);
 int runReport(const QStringList &words);
+// A report's PDF checked against the run it carries and the archive (report_subcommands.cpp).
+int runVerify(const QStringList &words);
 
 // The archive of every run read: list, get, import, sync (archive_subcommands.cpp).
 int runArchive(const QStringList &words);
