@@ -155,7 +155,7 @@ private Q_SLOTS:
         ArchiveBrowser *browser = commands(f)->browser();
         QVERIFY(browser && browser->isVisible());
         // The answers come from the browser's worker; typing asks once it pauses.
-        const auto listed = [browser] { return !browser->isAsking() && !browser->pauseTimer().isActive(); };
+        const auto listed = [&browser] { return !browser->isAsking() && !browser->pauseTimer().isActive(); };
         QTRY_VERIFY(listed());
         QCOMPARE(browser->table()->model()->rowCount(), 2);
         // Checked on its worker as it opened: both runs, both store events.

@@ -541,17 +541,18 @@ private Q_SLOTS:
         QCOMPARE(withdrawnKeys, QStringList{key});
         const clitest::Result verified = clitest::run({"archive", "verify"}, 30000, env);
         QVERIFY2(verified.ok(), verified.err.constData());
-        QCOMPARE(verified.outText(), archivetext::kVerifiedLine.arg(2).arg(3) + '\n');
+        // The per-user limits moved into the archive (one event), two runs stored, one withdrawn.
+        QCOMPARE(verified.outText(), archivetext::kVerifiedLine.arg(2).arg(4) + '\n');
         {
             archive::ArchiveDb db(archive::locationFrom(env.value("KESTRUN_ARCHIVE")));
             QVERIFY(db.open());
-            QVERIFY(QSqlQuery(db.database()).exec("UPDATE audit_events SET reason = 'Lost' WHERE seq = 3"));
+            QVERIFY(QSqlQuery(db.database()).exec("UPDATE audit_events SET reason = 'Lost' WHERE seq = 4"));
         }
         const clitest::Result broken = clitest::run({"archive", "verify", "--json"}, 30000, env);
         QCOMPARE(broken.exitCode, 1);
         QCOMPARE(QJsonDocument::fromJson(broken.out).object(),
-                 (QJsonObject{{"ok", false}, {"runs", 2}, {"events", 2},
-                              {"problem", archivetext::kEventAltered.arg(3)}}));
+                 (QJsonObject{{"ok", false}, {"runs", 2}, {"events", 3},
+                              {"problem", archivetext::kEventAltered.arg(4)}}));
     }
 
     // "-" names the standard streams: a table exported to standard output is the file it
