@@ -24,6 +24,7 @@
 #include "view/summary_view.h"
 
 #include <QComboBox>
+#include <QDesktopServices>
 #include <QGroupBox>
 #include <QUuid>
 #include <QFile>
@@ -90,6 +91,10 @@ class TestE2eArchive : public QObject
         QFile file(path);
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }
+
+public Q_SLOTS:
+    // The desktop's viewer, handed the reports the window writes.
+    void viewed(const QUrl &) {}
 
 private Q_SLOTS:
     void initTestCase()
@@ -485,6 +490,17 @@ private Q_SLOTS:
         for (const archive::AuditEvent &e : db.events().value_or(QList<archive::AuditEvent>()))
             actions << e.action;
         QCOMPARE(actions, (QStringList{"store", "sign-failed", "sign"}));
+
+        // Reported from the window, the signed run's report verifies: its bytes, its figures,
+        // and its signature found in the trail.
+        const QString pdf = m_dir.filePath(QStringLiteral("signed.pdf"));
+        QDesktopServices::setUrlHandler(QStringLiteral("file"), this, "viewed");
+        f.prompter().fileAnswers = {pdf};
+        f.main().menuAction(QStringLiteral("ReportPdf"))->trigger();
+        QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+        const clitest::Result verified = clitest::run({"verify", pdf}, 30000);
+        QVERIFY2(verified.ok() && verified.outText().startsWith(QStringLiteral("verified: ")),
+                 qPrintable(verified.errText()));
 
         QVERIFY(f.menu(QStringLiteral("mArchive")));
         ArchiveBrowser *browser = commands(f)->browser();
