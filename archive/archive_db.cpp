@@ -22,10 +22,6 @@
 
 namespace archive {
 
-QString jsonText(const QJsonObject &o)
-{
-    return QString::fromUtf8(QJsonDocument(o).toJson(QJsonDocument::Compact));
-}
 QVariant jsonOrNull(const std::optional<QJsonObject> &o)
 {
     return o ? QVariant(jsonText(*o)) : QVariant();

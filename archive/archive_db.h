@@ -243,8 +243,7 @@ private:
     std::chrono::milliseconds m_statementTimeout{kStatementTimeout};
 };
 
-// JSON kept as compact text in a column, and back (NULL for none).
-QString jsonText(const QJsonObject &o);
+// JSON kept as compact text in a column (jsonText(), audit_event.h), and back (NULL for none).
 QVariant jsonOrNull(const std::optional<QJsonObject> &o);
 std::optional<QJsonObject> jsonFrom(const QVariant &v);
 // The judgement a run was given, kept beside the event that recorded it (inside the event's

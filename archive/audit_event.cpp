@@ -46,6 +46,11 @@ QByteArray canonicalForm(const AuditEvent &e)
     return QJsonDocument(o).toJson(QJsonDocument::Compact);
 }
 
+QString jsonText(const QJsonObject &o)
+{
+    return QString::fromUtf8(QJsonDocument(o).toJson(QJsonDocument::Compact));
+}
+
 QString chainedHash(const QString &prevHash, const AuditEvent &event)
 {
     return sha256Hex(prevHash.toLatin1() + canonicalForm(event));

@@ -53,6 +53,9 @@ QByteArray canonicalForm(const AuditEvent &event);
 // SHA-256 over `prevHash` (its 64 hex digits) followed by the event's canonical form.
 QString chainedHash(const QString &prevHash, const AuditEvent &event);
 
+// A JSON object as compact text, the form the archive keeps details and limits in.
+QString jsonText(const QJsonObject &o);
+
 // The time of an event as the trail keeps it ("2026-12-08T05:12:01Z") and back.
 QString eventTime(const QDateTime &utc);
 QDateTime parseEventTime(const QString &text);

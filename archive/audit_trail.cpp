@@ -18,11 +18,6 @@ const QString kEventColumns = QStringLiteral(
 // The lock every appending PostgreSQL transaction takes, held until it ends.
 constexpr int kTrailLock = 20412;
 
-QString detailsText(const QJsonObject &details)
-{
-    return QString::fromUtf8(QJsonDocument(details).toJson(QJsonDocument::Compact));
-}
-
 } // namespace
 
 bool appendEvent(QSqlDatabase db, bool postgres, AuditEvent &event, QSqlError *error)
@@ -50,7 +45,7 @@ bool appendEvent(QSqlDatabase db, bool postgres, AuditEvent &event, QSqlError *e
     for (const QVariant &v :
          QVariantList{event.seq, eventTime(event.at), event.utcOffsetS, event.user, event.computer,
                       event.action, event.run.isEmpty() ? QVariant() : QVariant(event.run),
-                      detailsText(event.details), event.reason ? QVariant(*event.reason) : QVariant(),
+                      jsonText(event.details), event.reason ? QVariant(*event.reason) : QVariant(),
                       event.prevHash, event.hash})
         insert.addBindValue(v);
     return insert.exec() || failed(insert);

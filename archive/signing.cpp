@@ -4,6 +4,7 @@
 #include "archive/archive_texts.h"
 #include "archive/run_record.h"
 #include "auth/account.h"
+#include "common/datetext.h"
 
 #include <QTimeZone>
 
@@ -71,14 +72,8 @@ SigningOutcome signRun(ArchiveDb &db, const SigningRequest &request, QByteArray 
 QString localTimeWithOffset(const QDateTime &utc)
 {
     const QDateTime local = utc.toLocalTime();
-    const int offset = local.offsetFromUtc();
-    const int minutes = std::abs(offset) / 60;
-    return archivetext::kTimeWithOffset.arg(
-        shownTime(local),
-        QStringLiteral("%1%2:%3")
-            .arg(offset < 0 ? QLatin1Char('-') : QLatin1Char('+'))
-            .arg(minutes / 60, 2, 10, QLatin1Char('0'))
-            .arg(minutes % 60, 2, 10, QLatin1Char('0')));
+    return archivetext::kTimeWithOffset.arg(shownTime(local),
+                                            datetext::utcOffsetText(local.offsetFromUtc()));
 }
 
 QString signatureLine(const Signature &s)

@@ -3,6 +3,7 @@
 #include "archive/archive_texts.h"
 #include "archive/run_filter.h"
 #include "common/csv_text.h"
+#include "common/datetext.h"
 
 #include <QJsonDocument>
 
@@ -22,12 +23,8 @@ QString timeWithOffset(const QDateTime &utc, int offsetS)
 {
     // Written out rather than by Qt's ISO form, which gives "Z" for an offset of naught: the
     // offset is part of what was recorded and is always shown.
-    const int minutes = std::abs(offsetS) / 60;
-    return utc.toUTC().addSecs(offsetS).toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss"))
-           + (offsetS < 0 ? QLatin1Char('-') : QLatin1Char('+'))
-           + QStringLiteral("%1:%2")
-                 .arg(minutes / 60, 2, 10, QLatin1Char('0'))
-                 .arg(minutes % 60, 2, 10, QLatin1Char('0'));
+    return utc.toUTC().addSecs(offsetS).toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss")) +
+           datetext::utcOffsetText(offsetS);
 }
 
 QString eventLocalTime(const AuditEvent &event)
@@ -62,7 +59,7 @@ QStringList eventFields(const AuditEvent &event)
             event.action,
             event.run,
             event.reason.value_or(QString()),
-            QString::fromUtf8(QJsonDocument(event.details).toJson(QJsonDocument::Compact))};
+            jsonText(event.details)};
 }
 
 QJsonObject eventJson(const AuditEvent &event)

@@ -1,5 +1,7 @@
 #include "common/datetext.h"
 
+#include <cstdlib>
+
 #include <QLocale>
 #include <QMutex>
 #include <QRegularExpression>
@@ -583,6 +585,15 @@ const QString &SharedTexts::time(const QTime &t)
     if (text.isNull())
         text = timeText(QTime::fromMSecsSinceStartOfDay(second * 1000));
     return text;
+}
+
+QString utcOffsetText(int offsetSeconds)
+{
+    const int minutes = std::abs(offsetSeconds) / 60;
+    return QStringLiteral("%1%2:%3")
+        .arg(offsetSeconds < 0 ? QLatin1Char('-') : QLatin1Char('+'))
+        .arg(minutes / 60, 2, 10, QLatin1Char('0'))
+        .arg(minutes % 60, 2, 10, QLatin1Char('0'));
 }
 
 } // namespace datetext

@@ -67,4 +67,7 @@ private:
     std::vector<QString> m_times; // by second of the day, made when first asked for
 };
 
+// A UTC offset as ISO 8601 writes it, always signed: "+01:00", "-05:30", "+00:00".
+QString utcOffsetText(int offsetSeconds);
+
 } // namespace datetext

@@ -10,13 +10,13 @@
 #include "datafile/brv2_file.h"
 #include "output/output_trail.h"
 #include "output/pdf_attachment.h"
+#include "output/pdf_drawing.h"
 #include "output/data_printout.h"
 #include "output/graph_printout.h"
 #include "output/print_surface.h"
 #include "output/run_summary.h"
 #include "run/run_document.h"
 
-#include <QBuffer>
 #include <QDir>
 #include <QFileInfo>
 #include <QPdfWriter>
@@ -176,21 +176,16 @@ QByteArray reportPdf(const RunDocument &doc, const ReportRecord &record, QString
         *error = kNothingToReport;
         return {};
     }
-    QBuffer pdf;
-    pdf.open(QIODevice::WriteOnly);
-    printout::PrintResult result;
-    {
-        QPdfWriter writer(&pdf);
-        writer.setTitle(appinfo::title());
-        writer.setCreator(appinfo::title());
-        result = printReport(writer, doc, record);
-    }
-    if (result != printout::PrintResult::Printed) {
-        *error = QStringLiteral("the PDF could not be drawn");
+    const QByteArray pdf = printout::drawnPdf(
+        appinfo::title(),
+        [&](QPdfWriter &writer) {
+            return printReport(writer, doc, record) == printout::PrintResult::Printed;
+        },
+        error);
+    if (pdf.isEmpty())
         return {};
-    }
     const pdfattach::Attached attached =
-        pdfattach::attach(pdf.data(), {attachmentName(doc, record), doc.fileBytes(),
+        pdfattach::attach(pdf, {attachmentName(doc, record), doc.fileBytes(),
                                        brv2::kMimeType, figuresJson(doc, record)});
     if (!attached.ok())
         *error = attached.why;

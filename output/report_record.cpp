@@ -6,6 +6,7 @@
 #include "archive/archive_db.h"
 #include "archive/audit_event.h"
 #include "archive/limits_snapshot.h"
+#include "common/datetext.h"
 #include "common/sha256.h"
 #include "common/text_from_file.h"
 #include "output/report_texts.h"
@@ -102,13 +103,8 @@ QJsonArray signaturesJson(const ReportRecord &r)
 QString timeWithOffset(const QDateTime &t)
 {
     const QDateTime local = t.toLocalTime();
-    const int offset = local.offsetFromUtc();
-    const int minutes = std::abs(offset) / 60;
-    return analysis::momentText(local) +
-           QStringLiteral(" UTC%1%2:%3")
-               .arg(offset < 0 ? QLatin1Char('-') : QLatin1Char('+'))
-               .arg(minutes / 60, 2, 10, QLatin1Char('0'))
-               .arg(minutes % 60, 2, 10, QLatin1Char('0'));
+    return analysis::momentText(local) + QStringLiteral(" UTC") +
+           datetext::utcOffsetText(local.offsetFromUtc());
 }
 
 ReportRecord recordOf(const RunDocument &doc, const QDateTime &madeAt, archive::ArchiveDb *db)

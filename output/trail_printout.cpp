@@ -2,12 +2,11 @@
 
 #include "archive/archive_texts.h"
 #include "archive/trail_listing.h"
-#include "common/app_info.h"
 #include "common/output_file.h"
 #include "output/data_printout.h"
+#include "output/pdf_drawing.h"
 #include "output/print_surface.h"
 
-#include <QBuffer>
 #include <QPdfWriter>
 
 #include <algorithm>
@@ -80,22 +79,11 @@ bool printTrail(QPagedPaintDevice &device, const QList<archive::AuditEvent> &eve
 bool writeTrailPdf(const QList<archive::AuditEvent> &events, const TrailHeading &heading,
                    const QString &path, QString *error)
 {
-    QBuffer pdf;
-    pdf.open(QIODevice::WriteOnly);
-    bool printed = false;
-    {
-        QPdfWriter writer(&pdf);
-        writer.setTitle(archivetext::kAuditTrailTitle);
-        writer.setCreator(appinfo::title());
-        printed = printTrail(writer, events, heading);
-    }
-    if (!printed) {
-        if (error)
-            *error = QStringLiteral("the PDF could not be drawn");
-        return false;
-    }
     QString why;
-    if (!outputfile::write(path, pdf.data(), &why)) {
+    const QByteArray pdf = printout::drawnPdf(
+        archivetext::kAuditTrailTitle,
+        [&](QPdfWriter &writer) { return printTrail(writer, events, heading); }, &why);
+    if (pdf.isEmpty() || !outputfile::write(path, pdf, &why)) {
         if (error)
             *error = why;
         return false;
